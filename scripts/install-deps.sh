@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs the Debian packages needed to build, run and test Pellmark.
+# Needs root (or sudo). Packages already present are left alone.
+set -eu
+PACKAGES="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
+libcurl4-openssl-dev libgumbo-dev libcpp-httplib-dev libbenchmark-dev \
+xvfb xauth xdotool imagemagick trayer fonts-dejavu-core curl \
+clang libclang-rt-14-dev"
+missing=""
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+# shellcheck disable=SC2086
+$SUDO apt-get install -y -q --no-install-recommends $missing

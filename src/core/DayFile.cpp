@@ -1,0 +1,97 @@
+#include "core/DayFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pellmark {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& path, const std::string& reason)
+{
+    throw FileError("Cannot create file \"" + path + "\". " + reason);
+}
+
+std::string FolderOf(const std::string& folderText)
+{
+    if (folderText.empty())
+        return ".";
+    const auto slash = folderText.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : folderText.substr(0, slash);
+}
+
+// The part of the name that comes from the symbol and the date label must stay a plain
+// name inside the folder.
+bool IsPlainName(const std::string& name)
+{
+    return name.find('/') == std::string::npos && name.find('\0') == std::string::npos &&
+           name.find("..") == std::string::npos;
+}
+
+mode_t CurrentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+bool WriteAll(int fd, const std::string& bytes)
+{
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+std::string DayFilePath(const std::string& folderText, const std::string& symbol,
+                        const std::string& dateLabel)
+{
+    return folderText + symbol + "-" + dateLabel + ".txt";
+}
+
+void SaveDayFile(const std::string& folderText, const std::string& symbol,
+                 const std::string& dateLabel, const Lines& lines)
+{
+    const std::string path = DayFilePath(folderText, symbol, dateLabel);
+    if (!IsPlainName(symbol + "-" + dateLabel))
+        Fail(path, "The symbol or date cannot name a file in the save folder.");
+
+    std::string temp = FolderOf(path) + "/" + std::string(kTempFilePrefix) + "XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        Fail(path, std::strerror(errno));
+    // mkstemp makes the file private; a day file gets the usual permissions.
+    ::fchmod(fd, 0666 & ~CurrentUmask());
+
+    const std::string bytes = JoinLines(lines);
+    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(temp.c_str());
+        Fail(path, std::strerror(error));
+    }
+    ::close(fd);
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        Fail(path, std::strerror(error));
+    }
+}
+
+} // namespace pellmark

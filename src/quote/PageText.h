@@ -1,0 +1,31 @@
+// The text rules every list of lines in the program follows: splitting text into
+// lines at CR, LF or CR LF, joining lines with CR LF, and the 1-based find and sub.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellmark {
+
+using Lines = std::vector<std::string>;
+
+// Splits at CR, LF or CR LF (LF CR is two breaks); a break at the very end starts no
+// further line; anything after a NUL is ignored. An empty text has no lines.
+Lines SplitLines(std::string_view text);
+
+// Every line followed by CR LF, the last one included.
+std::string JoinLines(const Lines& lines);
+
+// Split then join: the form every page and memo text is normalised to.
+std::string NormaliseLines(std::string_view text);
+
+// Position of the first occurrence of needle in text, counted from 1; 0 when absent.
+std::size_t Find(std::string_view needle, std::string_view text);
+
+// Up to count characters of text from position index (counted from 1). An index below 1
+// counts as 1; an index past the end or a count of 0 or less gives an empty text.
+std::string Sub(std::string_view text, long long index, long long count);
+
+} // namespace pellmark

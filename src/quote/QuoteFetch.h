@@ -1,0 +1,51 @@
+// FetchDayQuotes: obtains one symbol-day from the quote service through the hidden
+// browser, fetching again while the page is bad, and reports the parsed result list.
+#pragma once
+
+#include "quote/HiddenBrowser.h"
+#include "quote/IntradayParser.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <string>
+
+namespace pellmark {
+
+enum class Category { None, Forex, Stocks, Indices };
+
+// What the fetch reads from the main window, each value at the moment it is needed.
+class QuoteFormSource {
+public:
+    virtual ~QuoteFormSource() = default;
+    virtual Category category() const = 0;
+    virtual std::string hostLabel() const = 0;
+    virtual LineOrder lineOrder() const = 0;
+    virtual std::string separator() const = 0;
+};
+
+// The pause before every fetch keeps requests to the service more than 1.5 s apart.
+inline constexpr std::chrono::milliseconds kFetchPause{1510};
+inline constexpr int kMostFetchesPerDay = 7;
+
+std::string BuildFormBody(Category category, std::string_view symbol, std::string_view dateLabel);
+std::string BuildServiceUrl(std::string_view hostLabel);
+
+class QuoteFetch : public QObject {
+    Q_OBJECT
+public:
+    QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form,
+               std::chrono::milliseconds pause = kFetchPause, QObject* parent = nullptr);
+
+    // Starts one symbol-day; finished() reports its result list. One fetch at a time.
+    void FetchDayQuotes(const std::string& symbol, const std::string& dateLabel);
+    // Abandons the fetch in progress at once; no finished() follows for it.
+    void Abort();
+    bool Busy() const;
+
+signals:
+    void finished(const pellmark::Lines& result);
+};
+
+} // namespace pellmark

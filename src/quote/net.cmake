@@ -1,0 +1,4 @@
+target_sources(pellmark_net PRIVATE
+    QuoteService.h
+    HiddenBrowser.h HiddenBrowser.cpp
+    QuoteFetch.h QuoteFetch.cpp)

@@ -1,0 +1,3 @@
+target_sources(pellmark_page PRIVATE
+    PageText.h PageText.cpp
+    IntradayParser.h IntradayParser.cpp)

@@ -1,0 +1,2 @@
+target_sources(pellmark_page PRIVATE
+    BodySerialiser.h BodySerialiser.cpp)

@@ -1,0 +1,1 @@
+target_sources(pellmark_tray PRIVATE TrayIcon.h TrayIcon.cpp)
