@@ -1,1 +1,94 @@
+// The main window: the symbol lists, the date range and output format, the save folder,
+// the errors list, the status line and the gauge, and the handlers behind them.
 #pragma once
+
+#include "gui/FolderChooser.h"
+#include "gui/MessageBoxes.h"
+#include "quote/HiddenBrowser.h"
+#include "quote/QuoteFetch.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <QWidget>
+
+#include <chrono>
+#include <exception>
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TForm1;
+}
+
+namespace pellmark {
+
+// What the window would otherwise take from the real world; tests replace it.
+struct FormSeams {
+    MessageBoxes* boxes = nullptr;     // null: boxes on the screen
+    FolderChooser* chooser = nullptr;  // null: the folder dialog
+    std::chrono::milliseconds fetchPause = kFetchPause;
+    std::string proxy;                 // for the hidden browser; empty: the environment's
+};
+
+} // namespace pellmark
+
+class TForm1 : public QWidget, public pellmark::QuoteFormSource {
+    Q_OBJECT
+public:
+    using Seams = pellmark::FormSeams;
+
+    explicit TForm1(Seams seams = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The about box is made after the window and shown by the &About button.
+    void setAboutBox(QDialog* aboutBox) { aboutBox_ = aboutBox; }
+
+    void SetStatus(const QString& text);
+
+    pellmark::Category category() const override;
+    std::string hostLabel() const override;
+    pellmark::LineOrder lineOrder() const override;
+    std::string separator() const override;
+
+signals:
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void ForexChange();
+    void StocksChange();
+    void IndicesChange();
+    void P1Change();
+    void P2Change();
+    void sButton2Click();
+    void sBitBtn1Click();
+    void sBitBtn2Click();
+    void sButton1Click();
+
+private:
+    void FormCreate();
+    void Wire();
+    void SaveFolderChosen(const QString& folder);
+    void CreateSaveFolder(const QString& folder);
+
+    // Runs body; a failure that escapes it is shown as the error report, never passed to Qt.
+    template <typename Body> void Guarded(Body&& body) noexcept {
+        try {
+            body();
+        } catch (...) {
+            ReportFailure(std::current_exception());
+        }
+    }
+    void ReportFailure(std::exception_ptr failure) noexcept;
+
+    std::unique_ptr<Ui::TForm1> ui;
+    std::unique_ptr<pellmark::MessageBoxes> ownBoxes_;
+    std::unique_ptr<pellmark::FolderChooser> ownChooser_;
+    pellmark::MessageBoxes* boxes_;
+    pellmark::FolderChooser* chooser_;
+    QPointer<QDialog> aboutBox_;
+    pellmark::HiddenBrowser Web1;
+    pellmark::QuoteFetch quoteFetch_;
+};

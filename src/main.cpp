@@ -1,1 +1,21 @@
-int main() { return 0; }
+// The program entry: the main window and the about box, then the event loop until the
+// main window is closed.
+#include "Branding.h"
+#include "Unit1.h"
+#include "Unit2.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QString::fromUtf8(pellmark::kApplicationTitle));
+    // Hidden in the notification area the program has no window shown, yet goes on.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    TForm1 form;
+    QObject::connect(&form, &TForm1::closed, &app, &QCoreApplication::quit);
+    TAboutBox aboutBox;
+    form.setAboutBox(&aboutBox);
+    form.show();
+    return QApplication::exec();
+}

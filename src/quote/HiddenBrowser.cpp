@@ -1,1 +1,159 @@
-// placeholder: being written
+#include "quote/HiddenBrowser.h"
+
+#include "quote/BodySerialiser.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace pellmark {
+
+namespace {
+
+constexpr const char* kUserAgent =
+    "Mozilla/5.0 (Windows NT 10.0; Win64; x64; rv:115.0) Gecko/20100101 Firefox/115.0";
+constexpr const char* kAccept = "Accept: text/html,application/xhtml+xml,*/*;q=0.8";
+
+std::string_view Trim(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool IsHeaderName(std::string_view name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
+        return c > ' ' && c < 0x7f && c != ':';
+    });
+}
+
+bool IsNavigableUrl(const std::string& url) {
+    // curl would only find out once the transfer runs; a browser refuses such a URL at once.
+    std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
+    return parsed && curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) == CURLUE_OK;
+}
+
+curl_slist* BuildHeaderList(std::string_view extraHeaders) {
+    // A browser neither announces a form post with "Expect: 100-continue" nor waits for it.
+    curl_slist* list = curl_slist_append(nullptr, "Expect:");
+    list = curl_slist_append(list, kAccept);
+    for (const std::string& line : ParseHeaderText(extraHeaders)) {
+        // curl drops a header written "Name:"; "Name;" is how it sends one with no value.
+        const std::string header = line.back() == ':' ? line.substr(0, line.size() - 1) + ";" : line;
+        list = curl_slist_append(list, header.c_str());
+    }
+    return list;
+}
+
+} // namespace
+
+std::vector<std::string> ParseHeaderText(std::string_view headerText) {
+    std::vector<std::string> headers;
+    while (!headerText.empty()) {
+        const std::size_t end = std::min(headerText.find_first_of("\r\n"), headerText.size());
+        const std::string_view line = headerText.substr(0, end);
+        headerText.remove_prefix(std::min(end + 1, headerText.size()));
+
+        const std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos)
+            continue;
+        const std::string_view name = Trim(line.substr(0, colon));
+        const std::string_view value = Trim(line.substr(colon + 1));
+        if (!IsHeaderName(name))
+            continue;
+        headers.push_back(std::string(name) + ":" + (value.empty() ? "" : " ") + std::string(value));
+    }
+    return headers;
+}
+
+HiddenBrowser::HiddenBrowser(QObject* parent, std::string proxy,
+                             std::chrono::milliseconds pageTimeLimit)
+    : QObject(parent), multi_([this](CURL*, CURLcode result) { Finish(result); }),
+      easy_(curl_easy_init()) {
+    if (!easy_)
+        return;
+    curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+    // One easy handle for the browser's whole life keeps its in-memory cookie store.
+    curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, "");
+    curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 20L);
+    // As a browser: a POST answered by 301, 302 or 303 goes on as a GET.
+    curl_easy_setopt(easy_, CURLOPT_POSTREDIR, 0L);
+    curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy_, CURLOPT_USERAGENT, kUserAgent);
+    curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, static_cast<long>(pageTimeLimit.count()));
+    curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &HiddenBrowser::OnBodyBytes);
+    curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+    if (!proxy.empty())
+        curl_easy_setopt(easy_, CURLOPT_PROXY, proxy.c_str());
+}
+
+HiddenBrowser::~HiddenBrowser() {
+    Stop();
+    if (easy_)
+        curl_easy_cleanup(easy_);
+    curl_slist_free_all(headers_);
+}
+
+bool HiddenBrowser::Navigate(const std::string& url, std::string_view postData,
+                             std::string_view extraHeaders) {
+    Stop();
+    if (!easy_ || !IsNavigableUrl(url))
+        return false;
+
+    curl_slist_free_all(headers_);
+    headers_ = BuildHeaderList(extraHeaders);
+    postData_.assign(postData);
+    curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
+    curl_easy_setopt(easy_, CURLOPT_POST, 1L);
+    curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, postData_.data());
+    // The handle keeps the previous size otherwise, and an empty body would be sent with it.
+    curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(postData_.size()));
+
+    if (!multi_.Add(easy_))
+        return false;
+    loading_ = true;
+    readyState_ = LoadState::Loading;
+    return true;
+}
+
+void HiddenBrowser::Stop() {
+    if (loading_) {
+        multi_.Remove(easy_);
+        loading_ = false;
+    }
+    response_.clear();
+    bodyHtml_.clear();
+    readyState_ = LoadState::Uninitialized;
+}
+
+size_t HiddenBrowser::OnBodyBytes(char* data, size_t size, size_t count, void* self) {
+    auto* browser = static_cast<HiddenBrowser*>(self);
+    const size_t length = size * count;
+    if (length > kLargestPage - browser->response_.size())
+        return 0; // curl ends the transfer with a write error
+    browser->response_.append(data, length);
+    return length;
+}
+
+void HiddenBrowser::Finish(CURLcode result) {
+    loading_ = false;
+    long status = 0;
+    curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+    const char* contentType = nullptr;
+    curl_easy_getinfo(easy_, CURLINFO_CONTENT_TYPE, &contentType);
+
+    if (result == CURLE_OK && status < 400)
+        bodyHtml_ = response_; // TEMP-SERIALISER SerialiseBody(response_, contentType ? contentType : "");
+    else
+        bodyHtml_.clear();
+    std::string().swap(response_);
+    readyState_ = LoadState::Complete;
+    emit documentComplete();
+}
+
+} // namespace pellmark

@@ -1,1 +1,66 @@
+// The window's invisible browser: posts a form to a URL, keeps cookies like a browser
+// and gives the body HTML of the page that came back. Never blocks the event loop.
 #pragma once
+
+#include "quote/CurlMulti.h"
+
+#include <QObject>
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellmark {
+
+// A page that takes longer than this in all is a failed page.
+inline constexpr std::chrono::milliseconds kPageTimeLimit{60'000};
+// A bigger answer is a failed page rather than a reason to run out of memory.
+inline constexpr std::size_t kLargestPage = 64u << 20;
+
+// Extra header text as a browser takes it: lines split at CR or LF, blank lines and lines
+// without a colon dropped, each kept as "Name: value".
+std::vector<std::string> ParseHeaderText(std::string_view headerText);
+
+class HiddenBrowser : public QObject {
+    Q_OBJECT
+public:
+    // The values a browser control reports; only Loading and Complete occur here.
+    enum class LoadState { Uninitialized = 0, Loading = 1, Loaded = 2, Interactive = 3, Complete = 4 };
+
+    // An empty proxy leaves the choice to the environment (http_proxy, no_proxy).
+    explicit HiddenBrowser(QObject* parent = nullptr, std::string proxy = {},
+                           std::chrono::milliseconds pageTimeLimit = kPageTimeLimit);
+    ~HiddenBrowser() override;
+    HiddenBrowser(const HiddenBrowser&) = delete;
+    HiddenBrowser& operator=(const HiddenBrowser&) = delete;
+
+    // Posts postData (an empty body is still a POST) and abandons any navigation still
+    // going. False when the navigation cannot be started, e.g. for a malformed URL.
+    bool Navigate(const std::string& url, std::string_view postData, std::string_view extraHeaders);
+    // Abandons the navigation in progress; no documentComplete() follows for it.
+    void Stop();
+
+    LoadState ReadyState() const { return readyState_; }
+    // Empty after a transport failure or an HTTP error status.
+    const std::string& BodyHtml() const { return bodyHtml_; }
+
+signals:
+    void documentComplete();
+
+private:
+    static size_t OnBodyBytes(char* data, size_t size, size_t count, void* self);
+    void Finish(CURLcode result);
+
+    CurlMulti multi_;
+    CURL* easy_;
+    curl_slist* headers_ = nullptr;
+    std::string postData_;
+    std::string response_;
+    std::string bodyHtml_;
+    LoadState readyState_ = LoadState::Uninitialized;
+    bool loading_ = false;
+};
+
+} // namespace pellmark

@@ -15,6 +15,9 @@ using Lines = std::vector<std::string>;
 // further line; anything after a NUL is ignored. An empty text has no lines.
 Lines SplitLines(std::string_view text);
 
+// The number of lines SplitLines gives, without building them.
+std::size_t CountLines(std::string_view text);
+
 // Every line followed by CR LF, the last one included.
 std::string JoinLines(const Lines& lines);
 
@@ -22,10 +25,14 @@ std::string JoinLines(const Lines& lines);
 std::string NormaliseLines(std::string_view text);
 
 // Position of the first occurrence of needle in text, counted from 1; 0 when absent.
+// An empty needle is never found, so a loop that steps past each match cannot stall.
 std::size_t Find(std::string_view needle, std::string_view text);
 
 // Up to count characters of text from position index (counted from 1). An index below 1
 // counts as 1; an index past the end or a count of 0 or less gives an empty text.
 std::string Sub(std::string_view text, long long index, long long count);
+
+// Sub without the copy: a view into text.
+std::string_view SubView(std::string_view text, long long index, long long count);
 
 } // namespace pellmark

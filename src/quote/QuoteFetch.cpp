@@ -1,1 +1,115 @@
-// placeholder: being written
+#include "quote/QuoteFetch.h"
+
+#include "quote/QuoteService.h"
+
+namespace pellmark {
+
+namespace {
+
+// application/x-www-form-urlencoded: the service's own codes pass unchanged, and a
+// symbol or label holding '&', '=' or '%' cannot break the form apart.
+std::string FormEncode(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                           (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
+                           byte == '_' || byte == '*';
+        if (plain) {
+            encoded += c;
+        } else if (byte == ' ') {
+            encoded += '+';
+        } else {
+            encoded += '%';
+            encoded += kHex[byte >> 4];
+            encoded += kHex[byte & 0x0f];
+        }
+    }
+    return encoded;
+}
+
+bool IsBadPage(std::string_view page) {
+    return page.find(kNoDataText) != std::string_view::npos || CountPageLines(page) <= 5;
+}
+
+} // namespace
+
+std::string BuildFormBody(Category category, std::string_view symbol, std::string_view dateLabel) {
+    std::string stock;
+    switch (category) {
+    case Category::None:
+        return {};
+    case Category::Forex:
+        stock = "frx" + FormEncode(symbol);
+        break;
+    case Category::Stocks:
+    case Category::Indices:
+        stock = FormEncode(symbol);
+        break;
+    }
+    return "w=CR&l=GB&stk=" + stock + "&date=" + FormEncode(dateLabel);
+}
+
+std::string BuildServiceUrl(std::string_view hostLabel) {
+    return "http://" + std::string(hostLabel) + "." + std::string(kServiceDomain) +
+           std::string(kHourlyViewPath);
+}
+
+QuoteFetch::QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form,
+                       std::chrono::milliseconds pause, QObject* parent)
+    : QObject(parent), browser_(browser), form_(form) {
+    pause_.setSingleShot(true);
+    pause_.setInterval(pause);
+    connect(&pause_, &QTimer::timeout, this, &QuoteFetch::FetchPage);
+    connect(&browser_, &HiddenBrowser::documentComplete, this, &QuoteFetch::JudgePage);
+}
+
+void QuoteFetch::FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) {
+    Abort();
+    body_ = BuildFormBody(form_.category(), symbol, dateLabel);
+    fetches_ = 0;
+    step_ = Step::Pausing;
+    pause_.start();
+}
+
+void QuoteFetch::Abort() {
+    pause_.stop();
+    if (step_ == Step::Loading)
+        browser_.Stop();
+    step_ = Step::Idle;
+}
+
+bool QuoteFetch::Busy() const {
+    return step_ != Step::Idle;
+}
+
+void QuoteFetch::FetchPage() {
+    step_ = Step::Loading;
+    if (!browser_.Navigate(BuildServiceUrl(form_.hostLabel()), body_, kFormHeaders))
+        Finish({std::string(kNoneLine)});
+}
+
+void QuoteFetch::JudgePage() {
+    // The browser may be driven by someone else between our fetches; only the answer to
+    // our own navigation counts, and Navigate abandons any earlier one.
+    if (step_ != Step::Loading)
+        return;
+    // Judged and parsed in the joined-lines form, as the parser counts positions in it.
+    const std::string page = NormaliseLines(browser_.BodyHtml());
+    ++fetches_;
+    if (IsBadPage(page) && fetches_ < kMostFetchesPerDay) {
+        step_ = Step::Pausing;
+        pause_.start();
+        return;
+    }
+    Finish(ParseIntradayPage(page, form_.lineOrder(), form_.separator()));
+}
+
+void QuoteFetch::Finish(const Lines& result) {
+    step_ = Step::Idle;
+    emit finished(result);
+}
+
+} // namespace pellmark

@@ -46,6 +46,20 @@ public:
 
 signals:
     void finished(const pellmark::Lines& result);
+
+private:
+    enum class Step { Idle, Pausing, Loading };
+
+    void FetchPage();
+    void JudgePage();
+    void Finish(const Lines& result);
+
+    HiddenBrowser& browser_;
+    const QuoteFormSource& form_;
+    QTimer pause_;
+    Step step_ = Step::Idle;
+    std::string body_;
+    int fetches_ = 0;
 };
 
 } // namespace pellmark

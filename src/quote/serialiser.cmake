@@ -1,2 +1,3 @@
 target_sources(pellmark_page PRIVATE
-    BodySerialiser.h BodySerialiser.cpp)
+    BodySerialiser.h BodySerialiser.cpp
+    Charset.h Charset.cpp)

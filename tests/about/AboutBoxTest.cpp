@@ -1,0 +1,107 @@
+// The about box: its fixed texts, how it closes, and the logo that opens the maker's site.
+#include "Unit2.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+QLabel* label(TAboutBox& box, const char* name) {
+    auto* found = box.findChild<QLabel*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no label %s", name);
+    return found;
+}
+
+} // namespace
+
+class AboutBoxTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void showsTheFixedTexts() {
+        TAboutBox box;
+        QCOMPARE(box.windowTitle(), QStringLiteral("About"));
+        QCOMPARE(label(box, "ProductName")->text(), QStringLiteral("Pellmark"));
+        QVERIFY(label(box, "Version")->text().contains(QStringLiteral("1.0")));
+        QVERIFY(label(box, "Copyright")->text().contains(QStringLiteral("Tarnwick")));
+        QCOMPARE(label(box, "Comments")->text(),
+                 QStringLiteral("Comments: The Tarnwick (Pellmark) has been created for those in "
+                                "need of historical data to perform backtests and verifications. "));
+        QVERIFY(label(box, "Comments")->wordWrap());
+    }
+
+    void isAFixedSizeDialogWithoutMinimiseOrMaximise() {
+        TAboutBox box;
+        QCOMPARE(box.minimumSize(), QSize(345, 213));
+        QCOMPARE(box.maximumSize(), QSize(345, 213));
+        QVERIFY(!(box.windowFlags() & Qt::WindowMinMaxButtonsHint));
+        QVERIFY(box.isModal());
+    }
+
+    void showsTheLogoWithAHandCursor() {
+        TAboutBox box;
+        QLabel* logo = label(box, "ProgramIcon");
+        QCOMPARE(logo->pixmap().size(), QSize(169, 56));
+        QCOMPARE(logo->cursor().shape(), Qt::PointingHandCursor);
+    }
+
+    void closesAcceptedByOkOrEnter_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("OK button") << 0;
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+    }
+    void closesAcceptedByOkOrEnter() {
+        QFETCH(int, key);
+        TAboutBox box;
+        box.open();
+        QVERIFY(box.isVisible());
+        if (key == 0)
+            QTest::mouseClick(box.findChild<QPushButton*>(QStringLiteral("sBitBtn1")),
+                              Qt::LeftButton);
+        else
+            QTest::keyClick(&box, Qt::Key(key));
+        QVERIFY(!box.isVisible());
+        QCOMPARE(box.result(), int(QDialog::Accepted));
+    }
+
+    void escapeLeavesTheBoxOpen() {
+        TAboutBox box;
+        box.open();
+        QTest::keyClick(&box, Qt::Key_Escape);
+        QVERIFY(box.isVisible());
+    }
+
+    void theWindowCloseButtonStillClosesIt() {
+        TAboutBox box;
+        box.open();
+        QVERIFY(box.close());
+        QVERIFY(!box.isVisible());
+        QCOMPARE(box.result(), int(QDialog::Rejected));
+    }
+
+    void clickingTheLogoOpensTheMakersAddressAndStaysOpen() {
+        QList<QUrl> opened;
+        TAboutBox box(nullptr, [&opened](const QUrl& url) { opened.append(url); });
+        box.open();
+        QTest::mouseClick(label(box, "ProgramIcon"), Qt::LeftButton);
+        QCOMPARE(opened, QList<QUrl>{TAboutBox::makerAddress()});
+        QVERIFY(opened.first().isValid());
+        QCOMPARE(opened.first().scheme(), QStringLiteral("https"));
+        QVERIFY(box.isVisible());
+    }
+
+    void otherClicksOpenNothing() {
+        QList<QUrl> opened;
+        TAboutBox box(nullptr, [&opened](const QUrl& url) { opened.append(url); });
+        box.open();
+        QTest::mouseClick(label(box, "ProgramIcon"), Qt::RightButton);
+        QTest::mouseClick(label(box, "Comments"), Qt::LeftButton);
+        QVERIFY(opened.isEmpty());
+    }
+};
+
+QTEST_MAIN(AboutBoxTest)
+#include "AboutBoxTest.moc"

@@ -1,0 +1,280 @@
+// The fetch of one symbol-day against the local quote service: the requests it makes,
+// how often it fetches again, what it reads from the form and when, and aborting.
+#include "LocalService.h"
+#include "ServiceDay.h"
+#include "quote/QuoteFetch.h"
+
+#include <QtTest>
+
+#include <memory>
+#include <optional>
+
+using namespace pellmark;
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(pellmark::Category)
+
+namespace {
+
+constexpr auto kWaitMs = 20000;
+const char* const kMonday = "6-Jun-05";
+const char* const kSaturday = "4-Jun-05";
+
+struct Form : QuoteFormSource {
+    Category category_ = Category::Forex;
+    std::string hostLabel_ = "www";
+    LineOrder lineOrder_ = LineOrder::PriceFirst;
+    std::string separator_ = " - ";
+
+    Category category() const override { return category_; }
+    std::string hostLabel() const override { return hostLabel_; }
+    LineOrder lineOrder() const override { return lineOrder_; }
+    std::string separator() const override { return separator_; }
+};
+
+QStringList ToQt(const Lines& lines) {
+    QStringList list;
+    for (const std::string& line : lines)
+        list << QString::fromStdString(line);
+    return list;
+}
+
+QStringList LogField(const LocalService& service, int field) {
+    QStringList values;
+    for (const QString& line : service.requestLog())
+        values << line.section(u'\t', field, field);
+    return values;
+}
+
+// A service, a browser reaching it as the proxy, and a fetch with the pause given.
+class Rig {
+public:
+    explicit Rig(QStringList faults = {}, std::chrono::milliseconds timeLimit = kPageTimeLimit,
+                 std::chrono::milliseconds pause = 0ms)
+        : service(std::move(faults)), timeLimit_(timeLimit), pause_(pause) {}
+
+    bool start(const std::string& proxy = {}) {
+        if (!service.start())
+            return false;
+        browser = std::make_unique<HiddenBrowser>(
+            nullptr, proxy.empty() ? service.proxyUrl().toStdString() : proxy, timeLimit_);
+        fetch = std::make_unique<QuoteFetch>(*browser, form, pause_);
+        QObject::connect(fetch.get(), &QuoteFetch::finished,
+                         [this](const Lines& result) { results << ToQt(result); });
+        return true;
+    }
+
+    LocalService service;
+    Form form;
+    std::unique_ptr<HiddenBrowser> browser;
+    std::unique_ptr<QuoteFetch> fetch;
+    QList<QStringList> results;
+
+private:
+    std::chrono::milliseconds timeLimit_;
+    std::chrono::milliseconds pause_;
+};
+
+const QStringList kNone{"none"};
+
+} // namespace
+
+class QuoteFetchTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void postsTheFormOfEachCategory_data();
+    void postsTheFormOfEachCategory();
+    void emptyDayIsFetchedSevenTimes();
+    void shortPagesAreFetchedAgain();
+    void goodThirdPageEndsTheFetching();
+    void goodSeventhPageIsParsed();
+    void unreachableServiceGivesNone_data();
+    void unreachableServiceGivesNone();
+    void navigationThatCannotStartGivesNoneAtOnce();
+    void readsTheFormEachAtItsMoment();
+    void abortDuringPauseSendsNothing();
+    void abortedNavigationDoesNotLeakIntoNextDay();
+};
+
+void QuoteFetchTest::initTestCase() {
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+        qunsetenv(name);
+}
+
+void QuoteFetchTest::postsTheFormOfEachCategory_data() {
+    QTest::addColumn<Category>("category");
+    QTest::addColumn<QString>("symbol");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("stk");
+    QTest::newRow("currency pair") << Category::Forex << "AUDUSD"
+                                   << "w=CR&l=GB&stk=frxAUDUSD&date=6-Jun-05"
+                                   << "frxAUDUSD";
+    QTest::newRow("stock") << Category::Stocks << "USAMSFT"
+                           << "w=CR&l=GB&stk=USAMSFT&date=6-Jun-05"
+                           << "USAMSFT";
+    QTest::newRow("index") << Category::Indices << "DJI"
+                           << "w=CR&l=GB&stk=DJI&date=6-Jun-05"
+                           << "DJI";
+}
+
+void QuoteFetchTest::postsTheFormOfEachCategory() {
+    QFETCH(Category, category);
+    QFETCH(QString, symbol);
+    QFETCH(QString, body);
+    QFETCH(QString, stk);
+    Rig rig;
+    QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
+    rig.form.category_ = category;
+    rig.fetch->FetchDayQuotes(symbol.toStdString(), kMonday);
+    QVERIFY(rig.fetch->Busy());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
+    QVERIFY(!rig.fetch->Busy());
+
+    const QStringList request = rig.service.requestLog().value(0).split(u'\t');
+    QCOMPARE(rig.service.requestLog().size(), 1);
+    QCOMPARE(request.value(0), "POST");
+    QCOMPARE(request.value(1), "http://www.vorn.example//e/c_viewhourly/o_cgi_.htm");
+    QCOMPARE(request.value(2), "www.vorn.example");
+    QCOMPARE(request.value(3), "application/x-www-form-urlencoded");
+    QCOMPARE(request.value(5), body);
+    const QStringList expected =
+        ToQt(ExpectedDayLines(stk.toStdString(), kMonday, LineOrder::PriceFirst, " - "));
+    QVERIFY(expected.size() > 5);
+    QCOMPARE(rig.results.at(0), expected);
+}
+
+void QuoteFetchTest::emptyDayIsFetchedSevenTimes() {
+    Rig rig;
+    QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
+    rig.fetch->FetchDayQuotes("AUDUSD", kSaturday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
+    QCOMPARE(rig.results.at(0), kNone);
+    QCOMPARE(LogField(rig.service, 5),
+             QStringList(kMostFetchesPerDay, "w=CR&l=GB&stk=frxAUDUSD&date=4-Jun-05"));
+
+    // With nothing checked the body is empty, the service knows no such day, and the
+    // same seven posts go out.
+    rig.form.category_ = Category::None;
+    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 2, kWaitMs);
+    QCOMPARE(rig.results.at(1), kNone);
+    QCOMPARE(LogField(rig.service, 5).mid(kMostFetchesPerDay),
+             QStringList(kMostFetchesPerDay, QString()));
+    QCOMPARE(LogField(rig.service, 0).mid(kMostFetchesPerDay),
+             QStringList(kMostFetchesPerDay, "POST"));
+}
+
+void QuoteFetchTest::shortPagesAreFetchedAgain() {
+    Rig rig({"--short"});
+    QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
+    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
+    QCOMPARE(rig.service.requestLog().size(), kMostFetchesPerDay);
+}
+
+void QuoteFetchTest::goodThirdPageEndsTheFetching() {
+    Rig rig({"--no-data-first", "2"});
+    QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
+    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
+    QCOMPARE(rig.service.requestLog().size(), 3);
+    QCOMPARE(rig.results.at(0),
+             ToQt(ExpectedDayLines("frxAUDUSD", kMonday, LineOrder::PriceFirst, " - ")));
+}
+
+void QuoteFetchTest::goodSeventhPageIsParsed() {
+    Rig rig({"--no-data-first", "6"});
+    QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
+    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
+    QCOMPARE(rig.results.at(0),
+             ToQt(ExpectedDayLines("frxAUDUSD", kMonday, LineOrder::PriceFirst, " - ")));
+    QTest::qWait(200);
+    QCOMPARE(rig.service.requestLog().size(), kMostFetchesPerDay);
+    QCOMPARE(rig.results.size(), 1);
+}
+
+void QuoteFetchTest::unreachableServiceGivesNone_data() {
+    QTest::addColumn<QStringList>("faults");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<int>("attemptsSeen");
+    QTest::newRow("connection refused") << QStringList{} << true << 0;
+    QTest::newRow("never answers") << QStringList{"--hang"} << false << kMostFetchesPerDay;
+}
+
+void QuoteFetchTest::unreachableServiceGivesNone() {
+    QFETCH(QStringList, faults);
+    QFETCH(bool, refused);
+    QFETCH(int, attemptsSeen);
+    Rig rig(faults, 700ms);
+    QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
+    if (refused)
+        QVERIFY(rig.service.stop());
+    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
+    QCOMPARE(rig.results.at(0), kNone);
+    QCOMPARE(rig.service.requestLog().size(), attemptsSeen);
+}
+
+void QuoteFetchTest::navigationThatCannotStartGivesNoneAtOnce() {
+    Rig rig;
+    QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
+    rig.form.hostLabel_ = "no such host";
+    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
+    QCOMPARE(rig.results.at(0), kNone);
+    QVERIFY(!rig.fetch->Busy());
+    QCOMPARE(rig.service.requestLog().size(), 0);
+}
+
+void QuoteFetchTest::readsTheFormEachAtItsMoment() {
+    Rig rig({"--no-data-first", "2"});
+    QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
+    // Runs after the fetch has taken the page, as a user's change between fetches would.
+    QObject::connect(rig.browser.get(), &HiddenBrowser::documentComplete, [&rig] {
+        rig.form.category_ = Category::Stocks;
+        rig.form.hostLabel_ = "uk";
+        rig.form.lineOrder_ = LineOrder::TimeFirst;
+        rig.form.separator_ = "";
+    });
+    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
+
+    QCOMPARE(LogField(rig.service, 5),
+             QStringList(3, "w=CR&l=GB&stk=frxAUDUSD&date=6-Jun-05"));
+    QCOMPARE(LogField(rig.service, 2),
+             (QStringList{"www.vorn.example", "uk.vorn.example", "uk.vorn.example"}));
+    QCOMPARE(rig.results.at(0),
+             ToQt(ExpectedDayLines("frxAUDUSD", kMonday, LineOrder::TimeFirst, "")));
+}
+
+void QuoteFetchTest::abortDuringPauseSendsNothing() {
+    Rig rig({}, kPageTimeLimit, 300ms);
+    QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
+    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    rig.fetch->Abort();
+    QVERIFY(!rig.fetch->Busy());
+    QTest::qWait(600);
+    QCOMPARE(rig.service.requestLog().size(), 0);
+    QCOMPARE(rig.results.size(), 0);
+}
+
+void QuoteFetchTest::abortedNavigationDoesNotLeakIntoNextDay() {
+    Rig rig({"--delay-ms", "700", "--only", "USAMSFT"});
+    QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
+    rig.form.category_ = Category::Stocks;
+    rig.fetch->FetchDayQuotes("USAMSFT", kMonday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.service.requestLog().size(), 1, kWaitMs);
+    rig.fetch->Abort();
+    rig.fetch->FetchDayQuotes("DJI", kMonday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
+    QCOMPARE(rig.results.at(0), ToQt(ExpectedDayLines("DJI", kMonday, LineOrder::PriceFirst, " - ")));
+    // Past the slow answer: it must neither end the fetch again nor count as a page.
+    QTest::qWait(1000);
+    QCOMPARE(rig.results.size(), 1);
+    QCOMPARE(rig.service.requestLog().size(), 2);
+}
+
+QTEST_GUILESS_MAIN(QuoteFetchTest)
+#include "tst_quotefetch.moc"

@@ -1,0 +1,147 @@
+// The parser on hand-made pages: which records become lines, how time and price are cut
+// out of them, and when a page counts as holding no data.
+#include "PageBytes.h"
+#include "quote/IntradayParser.h"
+
+#include <QtTest>
+
+using namespace pellmark;
+using pellmark::test::Bytes;
+using pellmark::test::ToList;
+using pellmark::test::View;
+
+Q_DECLARE_METATYPE(pellmark::LineOrder)
+
+namespace {
+
+const QByteArray M = "<BR>&nbsp; ";
+const QByteArray kThreeRecords = "<B>AUDUSD</B>" + M + "00:00:00 GMT 1.2340 (bid)\r\n" + M +
+                                 "00:05:00 GMT 1.2345 (bid)\r\n" + M +
+                                 "00:10:00 GMT 1.2350 (bid)\r\n";
+
+} // namespace
+
+class TestIntradayParser : public QObject {
+    Q_OBJECT
+
+private slots:
+    void parse_data();
+    void parse();
+    void noData_data();
+    void noData();
+    void countPageLines_data();
+    void countPageLines();
+};
+
+void TestIntradayParser::parse_data() {
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<LineOrder>("order");
+    QTest::addColumn<QByteArray>("separator");
+    QTest::addColumn<QByteArrayList>("lines");
+
+    const auto price = LineOrder::PriceFirst;
+    const auto time = LineOrder::TimeFirst;
+
+    QTest::newRow("record after the first marker skipped")
+        << kThreeRecords << price << Bytes(" - ")
+        << QByteArrayList{"1.2345 - 00:05", "1.2350 - 00:10"};
+    QTest::newRow("time first, empty separator")
+        << kThreeRecords << time << QByteArray() << QByteArrayList{"00:051.2345", "00:101.2350"};
+    QTest::newRow("time first, separator kept") << kThreeRecords << time << Bytes(" ; ")
+                                                << QByteArrayList{"00:05 ; 1.2345", "00:10 ; 1.2350"};
+    QTest::newRow("CR-only breaks") << "h\r" + M + "x\r" + M + "00:05:00 GMT 1.2 (a)\r" << price
+                                    << Bytes(" - ") << QByteArrayList{"1.2 - 00:05"};
+    QTest::newRow("no marker: ten characters dropped twice")
+        << Bytes("0123456789ABCDEFGHIJ12:34:56 GMT 9.87 (z)") << price << Bytes(" - ")
+        << QByteArrayList{"9.87 - 12:34"};
+    QTest::newRow("one marker: ten characters dropped after it")
+        << "head" + M + "012345678901:02:03 GMT 5.5 (q)" << price << Bytes(" - ")
+        << QByteArrayList{"5.5 - 01:02"};
+    QTest::newRow("drop ends inside a CR LF pair")
+        << "h" + M + "012345678\n00:05:00 GMT 1.2 (a)" << price << Bytes(" - ")
+        << QByteArrayList{"1.2 - \r\n:0:"};
+    QTest::newRow("short time") << "h" + M + "x" + M + "1:00:00 GMT 2.0 (a)" << price
+                                << Bytes(" - ") << QByteArrayList{"2.0 - 1::0"};
+    QTest::newRow("data after a NUL ignored")
+        << "h" + M + "x" + M + "00:05:00 GMT 1.1 (a)" + Bytes("\0") + M + "00:10:00 GMT 2 (b)"
+        << price << Bytes(" - ") << QByteArrayList{"1.1 - 00:05"};
+    QTest::newRow("record without ' (' runs into the next one")
+        << "h" + M + "x" + M + "00:05:00 GMT 1.1\n" + M + "00:10:00 GMT 2.2 (y)" << price
+        << Bytes(" - ")
+        << QByteArrayList{"1.1\r\n<BR>&nbsp; 00:10:00 GMT 2.2 - 00:05", "2.2 - 00:10"};
+    QTest::newRow("record without 'GMT ' or ' (' takes the next price")
+        << "h" + M + "x" + M + "00:05:00 1.1" + M + "00:10:00 GMT 2.2 (b)" << price
+        << Bytes(" - ") << QByteArrayList{"2.2 - 00:05", "2.2 - 00:10"};
+    QTest::newRow("record without 'GMT ' before a later one gets no price")
+        << "h" + M + "x" + M + "00:05:00 1.1 (a)" + M + "00:10:00 GMT 2.2 (b)" << time
+        << Bytes(" - ") << QByteArrayList{"00:05 - ", "00:10 - 2.2"};
+    QTest::newRow("no 'GMT ' left: price from the fourth character")
+        << "h" + M + "x" + M + "12:00:00 7.5 (a)" << price << Bytes(" - ")
+        << QByteArrayList{"00:00 7.5 - 12:00"};
+    QTest::newRow("first record with a price but no time kept")
+        << "h" + M + "x" + M + " GMT 3.3 (a)" << price << Bytes(" - ") << QByteArrayList{"3.3 - :"};
+    QTest::newRow("empty record after the first kept")
+        << "h" + M + "x" + M + "00:05:00 GMT 1.1 (a)" + M + " (b)" << price << Bytes(" - ")
+        << QByteArrayList{"1.1 - 00:05", " - :"};
+}
+
+void TestIntradayParser::parse() {
+    QFETCH(QByteArray, page);
+    QFETCH(LineOrder, order);
+    QFETCH(QByteArray, separator);
+    QFETCH(QByteArrayList, lines);
+
+    QCOMPARE(ToList(ParseIntradayPage(View(page), order, View(separator))), lines);
+}
+
+void TestIntradayParser::noData_data() {
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<LineOrder>("order");
+    QTest::addColumn<QByteArray>("separator");
+
+    const auto price = LineOrder::PriceFirst;
+    const auto time = LineOrder::TimeFirst;
+    const QByteArray emptyFirst = "h" + M + "x" + M + " (a)" + M + "00:10:00 GMT 2.2 (b)";
+
+    QTest::newRow("no-data text after the records") << kThreeRecords + "There is no intraday data"
+                                                    << price << Bytes(" - ");
+    QTest::newRow("no-data text at the start")
+        << "There is no intraday data for this day" + kThreeRecords << time << QByteArray();
+    QTest::newRow("nothing left, defaults") << Bytes("short") << price << Bytes(" - ");
+    QTest::newRow("nothing left, time first") << Bytes("short") << time << Bytes(" - ");
+    QTest::newRow("nothing left, empty separator") << Bytes("short") << price << QByteArray();
+    QTest::newRow("nothing left, separator with breaks") << QByteArray() << time << Bytes("\r\n");
+    QTest::newRow("nothing left, marker as separator") << Bytes("0123456789") << price << M;
+    QTest::newRow("empty first record, later data, defaults") << emptyFirst << price << Bytes(" - ");
+    QTest::newRow("empty first record, later data, time first") << emptyFirst << time << Bytes("|");
+}
+
+void TestIntradayParser::noData() {
+    QFETCH(QByteArray, page);
+    QFETCH(LineOrder, order);
+    QFETCH(QByteArray, separator);
+
+    QCOMPARE(ToList(ParseIntradayPage(View(page), order, View(separator))),
+             QByteArrayList{"none"});
+}
+
+void TestIntradayParser::countPageLines_data() {
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<qulonglong>("count");
+
+    QTest::newRow("empty") << QByteArray() << 0ULL;
+    QTest::newRow("five CR LF lines") << Bytes("a\r\nb\r\nc\r\nd\r\ne\r\n") << 5ULL;
+    QTest::newRow("unended last line") << Bytes("a\nb\nc\nd\ne") << 5ULL;
+    QTest::newRow("LF CR is two breaks") << Bytes("a\n\rb\n\rc") << 5ULL;
+    QTest::newRow("lines after NUL not counted") << Bytes("a\nb\nc\nd\ne\0\nf\ng") << 5ULL;
+}
+
+void TestIntradayParser::countPageLines() {
+    QFETCH(QByteArray, page);
+    QFETCH(qulonglong, count);
+
+    QCOMPARE(static_cast<qulonglong>(CountPageLines(View(page))), count);
+}
+
+QTEST_APPLESS_MAIN(TestIntradayParser)
+#include "tst_intradayparser.moc"

@@ -1,0 +1,130 @@
+// The boxes and the folder dialog the window shows: the error report's full stop, and
+// titles, icons, buttons and answers of the real boxes.
+#include "Branding.h"
+#include "gui/FolderChooser.h"
+#include "gui/MessageBoxes.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+using pellmark::ScreenMessageBoxes;
+
+namespace {
+
+template <typename Window> Window* shownWindow() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<Window*>(window); found && found->isVisible())
+            return found;
+    return nullptr;
+}
+
+} // namespace
+
+class TestBoxes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QApplication::setApplicationDisplayName(QString::fromUtf8(pellmark::kApplicationTitle));
+    }
+
+    void fullStop_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("letter") << "abc" << "abc.";
+        QTest::newRow("full stop") << "abc." << "abc.";
+        QTest::newRow("exclamation sorts before") << "abc!" << "abc!";
+        QTest::newRow("bracket sorts before") << "x)" << "x)";
+        QTest::newRow("hyphen sorts before") << "a-" << "a-";
+        QTest::newRow("slash sorts after") << "a/" << "a/.";
+        QTest::newRow("digit") << "error 5" << "error 5.";
+        QTest::newRow("non-ASCII letter") << QString::fromUtf8("Ü") << QString::fromUtf8("Ü.");
+        QTest::newRow("trailing space") << "abc " << "abc ";
+        QTest::newRow("empty") << "" << "";
+    }
+    void fullStop() {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(pellmark::WithFullStop(message), shown);
+    }
+
+    void screenBoxes_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("warning") << 0 << "Warning" << int(QMessageBox::Warning) << "Careful";
+        QTest::newRow("information") << 1 << "Information" << int(QMessageBox::Information)
+                                     << "Done";
+        QTest::newRow("error report") << 2 << QString::fromUtf8(pellmark::kApplicationTitle)
+                                      << int(QMessageBox::Critical) << "Broken.";
+    }
+    void screenBoxes() {
+        QFETCH(int, kind);
+        QFETCH(QString, title);
+        QFETCH(int, icon);
+        QFETCH(QString, text);
+        ScreenMessageBoxes boxes(nullptr);
+        bool closed = false;
+        if (kind == 0)
+            boxes.Warning("Careful", [&] { closed = true; });
+        else if (kind == 1)
+            boxes.Information("Done", [&] { closed = true; });
+        else
+            boxes.ErrorReport("Broken");
+
+        QMessageBox* box = shownWindow<QMessageBox>();
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), title);
+        QCOMPARE(int(box->icon()), icon);
+        QCOMPARE(box->text(), text);
+        QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+        QCOMPARE(box->windowModality(), Qt::ApplicationModal);
+
+        box->button(QMessageBox::Ok)->click();
+        QCOMPARE(closed, kind != 2);
+        QTRY_VERIFY(!shownWindow<QMessageBox>());
+    }
+
+    void confirmReportsTheAnswer_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << int(QMessageBox::Yes) << true;
+        QTest::newRow("no") << int(QMessageBox::No) << false;
+    }
+    void confirmReportsTheAnswer() {
+        QFETCH(int, button);
+        QFETCH(bool, yes);
+        ScreenMessageBoxes boxes(nullptr);
+        std::optional<bool> answer;
+        boxes.Confirm("Create it?", [&](bool a) { answer = a; });
+        QMessageBox* box = shownWindow<QMessageBox>();
+        QVERIFY(box);
+        box->button(QMessageBox::StandardButton(button))->click();
+        QCOMPARE(answer, std::optional<bool>(yes));
+        QTRY_VERIFY(!shownWindow<QMessageBox>());
+    }
+
+    void folderDialogHandsOnAMissingFolder() {
+        QTemporaryDir scratch;
+        pellmark::FolderDialogChooser chooser(nullptr);
+        std::optional<QString> chosen;
+        chooser.Choose(scratch.path(), [&](const std::optional<QString>& folder) {
+            chosen = folder;
+        });
+        QFileDialog* dialog = shownWindow<QFileDialog>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), "Select Directory");
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText("not-yet");
+        QMetaObject::invokeMethod(dialog, "accept");
+        QCOMPARE(chosen, std::optional<QString>(scratch.filePath("not-yet")));
+    }
+};
+
+QTEST_MAIN(TestBoxes)
+#include "tst_boxes.moc"

@@ -1,0 +1,268 @@
+// The main window: its state at start, the exclusive category boxes, the complementary
+// selectors, the separator field, focus order and the save-folder chooser.
+#include "Branding.h"
+#include "FakeMessageBoxes.h"
+#include "Unit1.h"
+#include "gui/Gauge.h"
+#include "gui/SaveFolder.h"
+#include "quote/QuoteService.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using pellmark::Category;
+using pellmark::LineOrder;
+
+namespace {
+
+class FakeFolderChooser : public pellmark::FolderChooser {
+public:
+    std::optional<QString> answer;
+    QString startedAt;
+    void Choose(const QString& startFolder, Chosen chosen) override {
+        startedAt = startFolder;
+        chosen(answer);
+    }
+};
+
+} // namespace
+
+class TestForm : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir scratch;
+    FakeMessageBoxes boxes;
+    FakeFolderChooser chooser;
+    std::unique_ptr<TForm1> form;
+
+    template <typename Control> Control* control(const char* name) {
+        auto* found = form->findChild<Control*>(name);
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    QStringList checkedCategories() {
+        QStringList checked;
+        for (const char* name : {"Forex", "Stocks", "Indices"})
+            if (control<QCheckBox>(name)->isChecked())
+                checked << name;
+        return checked;
+    }
+    QString inScratch(const QString& path) {
+        QString resolved = path;
+        return resolved.replace(QStringLiteral("@"), scratch.path());
+    }
+
+private slots:
+    void init() {
+        boxes = {};
+        chooser = {};
+        TForm1::Seams seams;
+        seams.boxes = &boxes;
+        seams.chooser = &chooser;
+        form = std::make_unique<TForm1>(seams);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    void cleanup() { form.reset(); }
+
+    void startsFromTheDefaults() {
+        QCOMPARE(form->windowTitle(), QString::fromUtf8(pellmark::kMainWindowCaption));
+        QCOMPARE(form->size(), QSize(690, 300));
+        QCOMPARE(form->minimumSize(), form->maximumSize());
+        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+
+        QCOMPARE(checkedCategories(), QStringList{"Forex"});
+        QCOMPARE(control<QComboBox>("P1")->currentText(), "PRICE");
+        QCOMPARE(control<QComboBox>("P2")->currentText(), "TIME");
+        QCOMPARE(control<QDateEdit>("DatPick")->date(), QDate::currentDate());
+        QCOMPARE(control<QDateEdit>("DatPick2")->date(), QDate::currentDate());
+        QCOMPARE(control<QDateEdit>("DatPick")->minimumDate(), QDate(2004, 8, 1));
+        QCOMPARE(control<QLineEdit>("SaveLoad")->text(), QCoreApplication::applicationDirPath() + "/");
+        QCOMPARE(control<QLabel>("StatB")->text(), QString(70, u' '));
+        QVERIFY(!control<QLineEdit>("Subdomain")->isVisible());
+
+        const auto* gauge = control<pellmark::Gauge>("PB");
+        QCOMPARE(gauge->maximum(), 100);
+        QCOMPARE(gauge->progress(), 0);
+
+        QCOMPARE(form->category(), Category::Forex);
+        QCOMPARE(form->lineOrder(), LineOrder::PriceFirst);
+        QCOMPARE(form->separator(), std::string(" - "));
+        QCOMPARE(form->hostLabel(), std::string(pellmark::kDefaultHostLabel));
+    }
+
+    void saveFolderFallsBackToDocuments() {
+        QCOMPARE(pellmark::DefaultSaveFolder(scratch.path()), scratch.path() + "/");
+        QCOMPARE(pellmark::DefaultSaveFolder(scratch.filePath("missing")),
+                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/");
+    }
+
+    void categoryBoxes_data() {
+        QTest::addColumn<bool>("byKeyboard");
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QStringList>("checked");
+        QTest::addColumn<Category>("category");
+        for (const bool keyboard : {false, true}) {
+            const char* way = keyboard ? "key" : "mouse";
+            QTest::addRow("%s: Stocks clears Forex", way)
+                << keyboard << QStringList{"Stocks"} << QStringList{"Stocks"} << Category::Stocks;
+            QTest::addRow("%s: Stocks twice leaves none", way)
+                << keyboard << QStringList{"Stocks", "Stocks"} << QStringList{}
+                << Category::None;
+            QTest::addRow("%s: checked Forex unchecks", way)
+                << keyboard << QStringList{"Forex"} << QStringList{} << Category::None;
+            QTest::addRow("%s: Indices then Forex", way)
+                << keyboard << QStringList{"Indices", "Forex"} << QStringList{"Forex"}
+                << Category::Forex;
+        }
+    }
+    void categoryBoxes() {
+        QFETCH(bool, byKeyboard);
+        QFETCH(QStringList, clicks);
+        QFETCH(QStringList, checked);
+        QFETCH(Category, category);
+        for (const QString& name : clicks) {
+            auto* box = control<QCheckBox>(name.toLatin1().constData());
+            if (byKeyboard) {
+                box->setFocus();
+                QTest::keyClick(box, Qt::Key_Space);
+            } else {
+                QTest::mouseClick(box, Qt::LeftButton);
+            }
+        }
+        QCOMPARE(checkedCategories(), checked);
+        QCOMPARE(form->category(), category);
+    }
+
+    void categoryBoxSetFromCodeLeavesTheOthers() {
+        control<QCheckBox>("Indices")->setChecked(true);
+        QCOMPARE(checkedCategories(), (QStringList{"Forex", "Indices"}));
+        QCOMPARE(form->category(), Category::Forex);
+    }
+
+    void selectorsStayComplementary_data() {
+        QTest::addColumn<QString>("picked");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("p1");
+        QTest::addColumn<QString>("p2");
+        QTest::addColumn<LineOrder>("order");
+        QTest::newRow("TIME in P1") << "P1" << int(Qt::Key_Up) << "TIME" << "PRICE"
+                                    << LineOrder::TimeFirst;
+        QTest::newRow("PRICE in P2") << "P2" << int(Qt::Key_Down) << "TIME" << "PRICE"
+                                     << LineOrder::TimeFirst;
+        QTest::newRow("PRICE again in P1") << "P1" << int(Qt::Key_Down) << "PRICE" << "TIME"
+                                           << LineOrder::PriceFirst;
+    }
+    void selectorsStayComplementary() {
+        QFETCH(QString, picked);
+        QFETCH(int, key);
+        QFETCH(QString, p1);
+        QFETCH(QString, p2);
+        QFETCH(LineOrder, order);
+        QTest::keyClick(control<QComboBox>(picked.toLatin1().constData()), Qt::Key(key));
+        QCOMPARE(control<QComboBox>("P1")->currentText(), p1);
+        QCOMPARE(control<QComboBox>("P2")->currentText(), p2);
+        QCOMPARE(form->lineOrder(), order);
+    }
+
+    void selectorSetFromCodeLeavesTheOther() {
+        control<QComboBox>("P1")->setCurrentIndex(0);
+        QCOMPARE(control<QComboBox>("P2")->currentText(), "TIME");
+    }
+
+    void separatorRefusesAFourthCharacter() {
+        auto* sep = control<QLineEdit>("Sep");
+        sep->clear();
+        QTest::keyClicks(sep, "ab;;");
+        QCOMPARE(sep->text(), "ab;");
+        QCOMPARE(form->separator(), std::string("ab;"));
+    }
+
+    void tabVisitsTheControlsInOrder() {
+        const QStringList expected{"Memo1", "Forex", "Memo2", "Stocks", "Indices", "Memo4",
+                                   "DatPick", "DatPick2", "P1", "P2", "Sep", "sBitBtn1",
+                                   "SaveLoad", "sBitBtn2", "sButton2", "Bady", "sButton1"};
+        control<QWidget>("Memo1")->setFocus();
+        QStringList visited;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            // Some controls keep the focus on an inner part.
+            QWidget* focused = QApplication::focusWidget();
+            while (focused && !expected.contains(focused->objectName()))
+                focused = focused->parentWidget();
+            visited << (focused ? focused->objectName() : QString());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(visited, expected);
+    }
+
+    void chosenFolder_data() {
+        QTest::addColumn<std::optional<QString>>("choice");
+        QTest::addColumn<bool>("createIt");
+        QTest::addColumn<QString>("saveFolder");
+        QTest::addColumn<int>("questions");
+        QTest::newRow("separator added") << std::optional<QString>("@") << true << "@/" << 0;
+        QTest::newRow("ends with separator") << std::optional<QString>("@/") << true << "@/" << 0;
+        QTest::newRow("root unchanged") << std::optional<QString>("/") << true << "/" << 0;
+        QTest::newRow("cancel keeps") << std::optional<QString>() << true << "old/" << 0;
+        QTest::newRow("missing, yes creates") << std::optional<QString>("@/new/sub") << true
+                                              << "@/new/sub/" << 1;
+        QTest::newRow("missing, no keeps") << std::optional<QString>("@/not") << false << "old/"
+                                           << 1;
+    }
+    void chosenFolder() {
+        QFETCH(std::optional<QString>, choice);
+        QFETCH(bool, createIt);
+        QFETCH(QString, saveFolder);
+        QFETCH(int, questions);
+        if (choice)
+            chooser.answer = inScratch(*choice);
+        boxes.answer = createIt;
+        control<QLineEdit>("SaveLoad")->setText("old/");
+
+        QTest::mouseClick(control<QPushButton>("sButton2"), Qt::LeftButton);
+
+        QCOMPARE(chooser.startedAt, QDir::currentPath());
+        QCOMPARE(control<QLineEdit>("SaveLoad")->text(), inScratch(saveFolder));
+        QCOMPARE(boxes.texts(FakeMessageBoxes::Kind::Confirm).size(), questions);
+        if (choice)
+            QCOMPARE(QFileInfo(inScratch(*choice)).isDir(), createIt);
+    }
+
+    void folderThatCannotBeMadeIsReported() {
+        chooser.answer = "/proc/pellmark-window-test";
+        control<QLineEdit>("SaveLoad")->setText("old/");
+        QTest::mouseClick(control<QPushButton>("sButton2"), Qt::LeftButton);
+        QCOMPARE(boxes.texts(FakeMessageBoxes::Kind::ErrorReport),
+                 QStringList{"Cannot create folder \"/proc/pellmark-window-test\"."});
+        QCOMPARE(control<QLineEdit>("SaveLoad")->text(), "old/");
+    }
+
+    void aboutButtonShowsTheAboutBoxModally() {
+        QDialog about;
+        form->setAboutBox(&about);
+        QTest::mouseClick(control<QPushButton>("sBitBtn2"), Qt::LeftButton);
+        QVERIFY(about.isVisible());
+        QVERIFY(about.isModal());
+    }
+
+    void closingTheWindowIsAnnounced() {
+        bool closed = false;
+        connect(form.get(), &TForm1::closed, this, [&] { closed = true; });
+        form->close();
+        QVERIFY(closed);
+    }
+};
+
+QTEST_MAIN(TestForm)
+#include "tst_form.moc"

@@ -1,0 +1,69 @@
+// pellmark-parse-page: reads a quote service response on standard input and writes the
+// bytes the program would save for that day: one line per quote, each ended by CR LF.
+#include "quote/BodySerialiser.h"
+#include "quote/IntradayParser.h"
+#include "quote/PageText.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: pellmark-parse-page [--body] [--time-first] [--sep TEXT] [--charset NAME] < page\n";
+
+struct Options {
+    bool inputIsBody = false;
+    pellmark::LineOrder lineOrder = pellmark::LineOrder::PriceFirst;
+    std::string separator = " - ";
+    std::string contentType;
+};
+
+std::optional<Options> ParseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool takesValue = arg == "--sep" || arg == "--charset";
+        if (takesValue && i + 1 == argc)
+            return std::nullopt;
+        if (arg == "--body")
+            options.inputIsBody = true;
+        else if (arg == "--time-first")
+            options.lineOrder = pellmark::LineOrder::TimeFirst;
+        else if (arg == "--sep")
+            options.separator = argv[++i];
+        else if (arg == "--charset")
+            options.contentType = std::string("text/html; charset=") + argv[++i];
+        else
+            return std::nullopt;
+    }
+    return options;
+}
+
+std::string ReadAll(std::FILE* in) {
+    std::string bytes;
+    char buffer[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        bytes.append(buffer, got);
+    return bytes;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Options> options = ParseOptions(argc, argv);
+    if (!options) {
+        std::fputs(kUsage.data(), stderr);
+        return 2;
+    }
+    const std::string input = ReadAll(stdin);
+    const std::string body =
+        options->inputIsBody ? input : pellmark::SerialiseBody(input, options->contentType);
+    const std::string day = pellmark::JoinLines(
+        pellmark::ParseIntradayPage(body, options->lineOrder, options->separator));
+    std::fwrite(day.data(), 1, day.size(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}

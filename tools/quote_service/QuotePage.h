@@ -1,0 +1,48 @@
+// The hourly-view pages of the local quote service: one deterministic day of quotes per known
+// symbol (a random walk seeded by symbol and day), written out as the service's HTML.
+// Tests and benchmarks use it to know the page the service answers without going through HTTP.
+#pragma once
+
+#include "DateLabel.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellmark {
+
+inline constexpr std::string_view kNoDataText = "There is no intraday data";
+
+// One quote as the page shows it; prices are already formatted with the instrument's decimals
+// (four for currency pairs, two for yen pairs, stocks and indices).
+struct QuoteRecord {
+    int secondOfDay = 0;
+    std::string price;
+    std::string bid;
+    std::string ask;
+};
+
+// The day's quotes for a form field stk ("frxAUDUSD", "USAMSFT", "DJI") and a date label, one
+// every five minutes within the instrument's trading hours (GMT). Empty for unknown symbols,
+// weekends, days before 1 August 2004 or after today, and labels that are not d-mmm-yy.
+std::vector<QuoteRecord> DayQuotes(std::string_view stk, std::string_view dateLabel,
+                                   CalendarDay today = TodayUtc());
+
+// The page for stk and dateLabel: the quotes, or the no-data page when there are none.
+// Returned as UTF-8 text; the service encodes it for the wire.
+std::string QuotePageHtml(std::string_view stk, std::string_view dateLabel,
+                          CalendarDay today = TodayUtc());
+
+// The quote page with its records repeated until it is at least minimumBytes long.
+std::string PaddedQuotePageHtml(std::string_view stk, std::string_view dateLabel,
+                                std::size_t minimumBytes, CalendarDay today = TodayUtc());
+
+// A normal page whose body says there is no intraday data.
+std::string NoDataPageHtml(std::string_view stk, std::string_view dateLabel);
+
+// A page of five lines that neither holds quotes nor says there are none, as the service
+// sends when it is overloaded.
+std::string ShortPageHtml();
+
+} // namespace pellmark

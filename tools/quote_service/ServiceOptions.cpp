@@ -1,0 +1,104 @@
+#include "ServiceOptions.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+namespace pellmark {
+namespace {
+
+std::optional<int> ParseNumber(const std::string& text, int minimum, int maximum) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < minimum ||
+        value > maximum)
+        return std::nullopt;
+    return value;
+}
+
+using FlagSetter = std::function<void(ServiceOptions&)>;
+using ValueSetter = std::function<bool(ServiceOptions&, const std::string&)>;
+
+ValueSetter Number(int ServiceOptions::*field, int minimum, int maximum) {
+    return [=](ServiceOptions& options, const std::string& text) {
+        const auto value = ParseNumber(text, minimum, maximum);
+        if (value)
+            options.*field = *value;
+        return value.has_value();
+    };
+}
+
+ValueSetter Text(std::string ServiceOptions::*field) {
+    return [=](ServiceOptions& options, const std::string& text) {
+        options.*field = text;
+        return !text.empty();
+    };
+}
+
+FlagSetter Flag(bool ServiceOptions::*field) {
+    return [=](ServiceOptions& options) { options.*field = true; };
+}
+
+} // namespace
+
+ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
+    const std::map<std::string, ValueSetter> valueOptions = {
+        {"--port", Number(&ServiceOptions::port, 0, 65535)},
+        {"--log", Text(&ServiceOptions::logPath)},
+        {"--only", Text(&ServiceOptions::only)},
+        {"--no-data-first", Number(&ServiceOptions::noDataFirst, 0, 1000000)},
+        {"--status", Number(&ServiceOptions::status, 100, 599)},
+        {"--delay-ms", Number(&ServiceOptions::delayMs, 0, 3600000)},
+        {"--drip-ms", Number(&ServiceOptions::dripMs, 0, 60000)},
+        {"--huge-mb", Number(&ServiceOptions::hugeMb, 1, 4096)},
+        {"--charset", Text(&ServiceOptions::charset)},
+    };
+    const std::map<std::string, FlagSetter> flagOptions = {
+        {"--short", Flag(&ServiceOptions::shortPage)},
+        {"--close", Flag(&ServiceOptions::closeConnection)},
+        {"--hang", Flag(&ServiceOptions::hang)},
+        {"--reset-mid-body", Flag(&ServiceOptions::resetMidBody)},
+        {"--binary", Flag(&ServiceOptions::binary)},
+        {"--empty-body", Flag(&ServiceOptions::emptyBody)},
+        {"--redirect", Flag(&ServiceOptions::redirect)},
+        {"--set-cookie", Flag(&ServiceOptions::setCookie)},
+    };
+
+    ServiceOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& name = arguments[i];
+        if (const auto flag = flagOptions.find(name); flag != flagOptions.end()) {
+            flag->second(options);
+        } else if (const auto value = valueOptions.find(name); value != valueOptions.end()) {
+            if (i + 1 == arguments.size())
+                return {std::nullopt, name + " needs a value"};
+            if (!value->second(options, arguments[++i]))
+                return {std::nullopt, "bad value for " + name + ": " + arguments[i]};
+        } else {
+            return {std::nullopt, "unknown option: " + name};
+        }
+    }
+    return {options, {}};
+}
+
+std::string ServiceUsage() {
+    return "usage: pellmark-quote-service [--port N] [--log FILE] [--only TEXT] [faults]\n"
+           "Serves hourly-view quote pages on 127.0.0.1 and prints the port on the first line.\n"
+           "faults (for requests whose stk-date contains the --only text, or all):\n"
+           "  --no-data-first N   the no-data page the first N times a symbol-day is asked\n"
+           "  --short             a page of five lines without quotes\n"
+           "  --status CODE       an error page with that HTTP status\n"
+           "  --close             close the connection without answering\n"
+           "  --delay-ms N        wait N ms before answering\n"
+           "  --hang              never answer\n"
+           "  --reset-mid-body    reset the connection halfway through the body\n"
+           "  --drip-ms N         send the body a few bytes at a time, N ms apart\n"
+           "  --huge-mb N         the page padded with repeated records to N MB\n"
+           "  --binary            random bytes declared as text/html\n"
+           "  --charset NAME      the page encoded in NAME (default ISO-8859-1)\n"
+           "  --empty-body        200 with an empty body\n"
+           "  --redirect          302 to a GET page, setting a session cookie\n"
+           "  --set-cookie        set a session cookie on answers to requests without one\n";
+}
+
+} // namespace pellmark

@@ -1,0 +1,41 @@
+// The command line of the local quote service: where it listens, where it logs, and which
+// faults it plays for the requests it answers.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellmark {
+
+struct ServiceOptions {
+    int port = 0; // 0: any free port
+    std::string logPath;
+    std::string only; // faults only for requests whose "stk-date" contains this
+
+    int noDataFirst = 0; // no-data answers for each symbol-day before the real page
+    bool shortPage = false;
+    int status = 0; // answer with this HTTP status instead of the page
+    bool closeConnection = false;
+    int delayMs = 0;
+    bool hang = false;
+    bool resetMidBody = false;
+    int dripMs = 0;
+    int hugeMb = 0;
+    bool binary = false;
+    std::string charset = "ISO-8859-1";
+    bool emptyBody = false;
+    bool redirect = false;
+    bool setCookie = false;
+};
+
+struct ParsedOptions {
+    std::optional<ServiceOptions> options; // empty when the command line is wrong
+    std::string error;
+};
+
+ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments);
+
+std::string ServiceUsage();
+
+} // namespace pellmark
