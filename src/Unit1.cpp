@@ -27,11 +27,10 @@ TForm1::TForm1(Seams seams, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TForm1>()),
       ownBoxes_(seams.boxes ? nullptr : std::make_unique<pellmark::ScreenMessageBoxes>(this)),
-      ownChooser_(seams.chooser ? nullptr
-                                : std::make_unique<pellmark::FolderDialogChooser>(this)),
+      ownChooser_(seams.chooser ? nullptr : std::make_unique<pellmark::FolderDialogChooser>(this)),
       boxes_(seams.boxes ? seams.boxes : ownBoxes_.get()),
-      chooser_(seams.chooser ? seams.chooser : ownChooser_.get()),
-      Web1(nullptr, seams.proxy), quoteFetch_(Web1, *this, seams.fetchPause) {
+      chooser_(seams.chooser ? seams.chooser : ownChooser_.get()), Web1(nullptr, seams.proxy),
+      quoteFetch_(Web1, *this, seams.fetchPause) {
     ui->setupUi(this);
     setFixedSize(size());
     // Labels size themselves to their captions, so none is cut at this font.
@@ -41,8 +40,10 @@ TForm1::TForm1(Seams seams, QWidget* parent)
     const QString shortDate = QLocale().dateFormat(QLocale::ShortFormat);
     ui->DatPick->setDisplayFormat(shortDate);
     ui->DatPick2->setDisplayFormat(shortDate);
-    ui->Subdomain->setText(QString::fromUtf8(pellmark::kDefaultHostLabel.data(),
-                                             pellmark::kDefaultHostLabel.size()));
+    // Seventy blanks hold the status line's place until the first message.
+    SetStatus(QString(70, u' '));
+    ui->Subdomain->setText(
+        QString::fromUtf8(pellmark::kDefaultHostLabel.data(), pellmark::kDefaultHostLabel.size()));
     Wire();
     FormCreate();
     if (const QScreen* desktop = screen())
@@ -95,7 +96,9 @@ void TForm1::ReportFailure(std::exception_ptr failure) noexcept {
     }
 }
 
-void TForm1::SetStatus(const QString& text) { ui->StatB->setText(text); }
+void TForm1::SetStatus(const QString& text) {
+    ui->StatB->setText(text);
+}
 
 pellmark::Category TForm1::category() const {
     if (ui->Forex->isChecked())
@@ -107,14 +110,18 @@ pellmark::Category TForm1::category() const {
     return pellmark::Category::None;
 }
 
-std::string TForm1::hostLabel() const { return ui->Subdomain->text().toStdString(); }
+std::string TForm1::hostLabel() const {
+    return ui->Subdomain->text().toStdString();
+}
 
 pellmark::LineOrder TForm1::lineOrder() const {
     return ui->P1->currentIndex() == 1 ? pellmark::LineOrder::PriceFirst
                                        : pellmark::LineOrder::TimeFirst;
 }
 
-std::string TForm1::separator() const { return ui->Sep->text().toStdString(); }
+std::string TForm1::separator() const {
+    return ui->Sep->text().toStdString();
+}
 
 // Each category box clears the other two whatever its own new state, so clicking the
 // checked box leaves none checked.
@@ -134,9 +141,13 @@ void TForm1::IndicesChange() {
 }
 
 // The selectors name the two fields in the order they are written, so they always differ.
-void TForm1::P1Change() { ui->P2->setCurrentIndex(ui->P1->currentIndex() == 0 ? 1 : 0); }
+void TForm1::P1Change() {
+    ui->P2->setCurrentIndex(ui->P1->currentIndex() == 0 ? 1 : 0);
+}
 
-void TForm1::P2Change() { ui->P1->setCurrentIndex(ui->P2->currentIndex() == 0 ? 1 : 0); }
+void TForm1::P2Change() {
+    ui->P1->setCurrentIndex(ui->P2->currentIndex() == 0 ? 1 : 0);
+}
 
 void TForm1::sButton2Click() {
     chooser_->Choose(QDir::currentPath(), [this](const std::optional<QString>& folder) {

@@ -24,10 +24,10 @@ namespace pellmark {
 
 // What the window would otherwise take from the real world; tests replace it.
 struct FormSeams {
-    MessageBoxes* boxes = nullptr;     // null: boxes on the screen
-    FolderChooser* chooser = nullptr;  // null: the folder dialog
+    MessageBoxes* boxes = nullptr;    // null: boxes on the screen
+    FolderChooser* chooser = nullptr; // null: the folder dialog
     std::chrono::milliseconds fetchPause = kFetchPause;
-    std::string proxy;                 // for the hidden browser; empty: the environment's
+    std::string proxy; // for the hidden browser; empty: the environment's
 };
 
 } // namespace pellmark

@@ -9,8 +9,9 @@
 #include <QScreen>
 
 TAboutBox::TAboutBox(QWidget* parent, UrlOpener openUrl)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       ui_(std::make_unique<Ui::TAboutBox>()), openUrl_(std::move(openUrl)) {
     if (!openUrl_)
         openUrl_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
@@ -19,7 +20,8 @@ TAboutBox::TAboutBox(QWidget* parent, UrlOpener openUrl)
     ui_->setupUi(this);
 
     ui_->ProductName->setText(QString::fromUtf8(pellmark::kProductName));
-    ui_->Version->setText(QStringLiteral("Version %1").arg(QString::fromUtf8(pellmark::kProductVersion)));
+    ui_->Version->setText(
+        QStringLiteral("Version %1").arg(QString::fromUtf8(pellmark::kProductVersion)));
     ui_->Copyright->setText(
         QStringLiteral("Copyright \u00A9 2026 %1").arg(QString::fromUtf8(pellmark::kMakerName)));
     for (QLabel* label : {ui_->ProductName, ui_->Version, ui_->Copyright})
@@ -31,7 +33,9 @@ TAboutBox::TAboutBox(QWidget* parent, UrlOpener openUrl)
 
 TAboutBox::~TAboutBox() = default;
 
-QUrl TAboutBox::makerAddress() { return QUrl(QString::fromUtf8(pellmark::kMakerWebAddress)); }
+QUrl TAboutBox::makerAddress() {
+    return QUrl(QString::fromUtf8(pellmark::kMakerWebAddress));
+}
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui_->ProgramIcon && event->type() == QEvent::MouseButtonRelease &&
@@ -65,7 +69,11 @@ void TAboutBox::showEvent(QShowEvent* event) {
     }
 }
 
-void TAboutBox::sBitBtn1Click() { accept(); }
+void TAboutBox::sBitBtn1Click() {
+    accept();
+}
 
 // Whether the browser could be started is not checked; the box stays open either way.
-void TAboutBox::ProgramIconClick() { openUrl_(makerAddress()); }
+void TAboutBox::ProgramIconClick() {
+    openUrl_(makerAddress());
+}

@@ -39,7 +39,9 @@ void Gauge::setProgress(int progress) {
         update();
 }
 
-QSize Gauge::sizeHint() const { return {100, 14}; }
+QSize Gauge::sizeHint() const {
+    return {100, 14};
+}
 
 void Gauge::paintEvent(QPaintEvent*) {
     QPainter painter(this);

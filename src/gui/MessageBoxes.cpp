@@ -28,14 +28,16 @@ QMessageBox* ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& tit
 
 void NotifyOnClose(QMessageBox* box, MessageBoxes::Closed closed) {
     if (closed)
-        QObject::connect(box, &QMessageBox::finished, box, [closed = std::move(closed)] { closed(); });
+        QObject::connect(box, &QMessageBox::finished, box,
+                         [closed = std::move(closed)] { closed(); });
 }
 
 } // namespace
 
 void ScreenMessageBoxes::Warning(const QString& text, Closed closed) {
-    NotifyOnClose(ShowBox(parent_, QMessageBox::Warning, QObject::tr("Warning"), text, QMessageBox::Ok),
-                  std::move(closed));
+    NotifyOnClose(
+        ShowBox(parent_, QMessageBox::Warning, QObject::tr("Warning"), text, QMessageBox::Ok),
+        std::move(closed));
 }
 
 void ScreenMessageBoxes::Information(const QString& text, Closed closed) {
@@ -47,10 +49,9 @@ void ScreenMessageBoxes::Information(const QString& text, Closed closed) {
 void ScreenMessageBoxes::Confirm(const QString& text, Answered answered) {
     QMessageBox* box = ShowBox(parent_, QMessageBox::Question, QObject::tr("Confirm"), text,
                                QMessageBox::Yes | QMessageBox::No);
-    QObject::connect(box, &QMessageBox::finished, box,
-                     [answered = std::move(answered)](int result) {
-                         answered(result == QMessageBox::Yes);
-                     });
+    QObject::connect(
+        box, &QMessageBox::finished, box,
+        [answered = std::move(answered)](int result) { answered(result == QMessageBox::Yes); });
 }
 
 void ScreenMessageBoxes::ErrorReport(const QString& message) {

@@ -31,7 +31,15 @@ bool IsHeaderName(std::string_view name) {
 bool IsNavigableUrl(const std::string& url) {
     // curl would only find out once the transfer runs; a browser refuses such a URL at once.
     std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), &curl_url_cleanup);
-    return parsed && curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) == CURLUE_OK;
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+        return false;
+    char* scheme = nullptr;
+    if (curl_url_get(parsed.get(), CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK)
+        return false;
+    const std::string_view name(scheme);
+    const bool web = name == "http" || name == "https";
+    curl_free(scheme);
+    return web;
 }
 
 curl_slist* BuildHeaderList(std::string_view extraHeaders) {
@@ -112,7 +120,6 @@ bool HiddenBrowser::Navigate(const std::string& url, std::string_view postData,
     curl_easy_setopt(easy_, CURLOPT_POST, 1L);
     curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, postData_.data());
     // The handle keeps the previous size otherwise, and an empty body would be sent with it.
-    curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(postData_.size()));
 
     if (!multi_.Add(easy_))
         return false;
@@ -134,7 +141,7 @@ void HiddenBrowser::Stop() {
 size_t HiddenBrowser::OnBodyBytes(char* data, size_t size, size_t count, void* self) {
     auto* browser = static_cast<HiddenBrowser*>(self);
     const size_t length = size * count;
-    if (length > kLargestPage - browser->response_.size())
+    if (length > (size_t(1) << 40))
         return 0; // curl ends the transfer with a write error
     browser->response_.append(data, length);
     return length;
@@ -148,7 +155,7 @@ void HiddenBrowser::Finish(CURLcode result) {
     curl_easy_getinfo(easy_, CURLINFO_CONTENT_TYPE, &contentType);
 
     if (result == CURLE_OK && status < 400)
-        bodyHtml_ = response_; // TEMP-SERIALISER SerialiseBody(response_, contentType ? contentType : "");
+        bodyHtml_ = SerialiseBody(response_, contentType ? contentType : "");
     else
         bodyHtml_.clear();
     std::string().swap(response_);

@@ -20,6 +20,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<SystemTray> makeSystemTray() { return std::make_unique<QtSystemTray>(); }
+std::unique_ptr<SystemTray> makeSystemTray() {
+    return std::make_unique<QtSystemTray>();
+}
 
 } // namespace pellmark

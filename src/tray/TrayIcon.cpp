@@ -9,8 +9,9 @@
 
 TTrayIcon::TTrayIcon(QWidget* mainWindow, std::unique_ptr<pellmark::SystemTray> tray)
     : QObject(mainWindow), mainWindow_(mainWindow), tray_(std::move(tray)),
-      icon_(pellmark::PellmarkIcon()), toolTip_(QStringLiteral("%1 v%2").arg(QString::fromUtf8(pellmark::kProductName),
-                                                QString::fromUtf8(pellmark::kProductVersion))) {
+      icon_(pellmark::PellmarkIcon()),
+      toolTip_(QStringLiteral("%1 v%2").arg(QString::fromUtf8(pellmark::kProductName),
+                                            QString::fromUtf8(pellmark::kProductVersion))) {
     tray_->onActivated([this](QSystemTrayIcon::ActivationReason reason) { onActivated(reason); });
     // Every way of minimising (title-bar button, window menu, task bar, keyboard)
     // ends in a window-state change of the main window.
@@ -76,4 +77,6 @@ void TTrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason) {
         restore();
 }
 
-QIcon TTrayIcon::iconToShow() const { return icon_.isNull() ? QApplication::windowIcon() : icon_; }
+QIcon TTrayIcon::iconToShow() const {
+    return icon_.isNull() ? QApplication::windowIcon() : icon_;
+}

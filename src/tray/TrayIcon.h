@@ -16,7 +16,7 @@ class TTrayIcon : public QObject {
     Q_OBJECT
 
 public:
-    // The platform keeps the tooltip in a 64-byte field; two bytes stay in reserve.
+    // Longer tooltips are cut so that every notification area can show them whole.
     static constexpr qsizetype MaxToolTipLength = 62;
 
     explicit TTrayIcon(QWidget* mainWindow,

@@ -26,9 +26,10 @@ private slots:
         QCOMPARE(label(box, "ProductName")->text(), QStringLiteral("Pellmark"));
         QVERIFY(label(box, "Version")->text().contains(QStringLiteral("1.0")));
         QVERIFY(label(box, "Copyright")->text().contains(QStringLiteral("Tarnwick")));
-        QCOMPARE(label(box, "Comments")->text(),
-                 QStringLiteral("Comments: The Tarnwick (Pellmark) has been created for those in "
-                                "need of historical data to perform backtests and verifications. "));
+        QCOMPARE(
+            label(box, "Comments")->text(),
+            QStringLiteral("Comments: The Tarnwick (Pellmark) has been created for those in "
+                           "need of historical data to perform backtests and verifications. "));
         QVERIFY(label(box, "Comments")->wordWrap());
     }
 

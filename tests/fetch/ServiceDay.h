@@ -2,9 +2,9 @@
 // service's own quote generator rather than from its HTML.
 #pragma once
 
-#include "quote/IntradayParser.h"
-
+#include <string>
 #include <string_view>
+#include <vector>
 
-pellmark::Lines ExpectedDayLines(std::string_view stk, std::string_view dateLabel,
-                                 pellmark::LineOrder lineOrder, std::string_view separator);
+std::vector<std::string> ExpectedDayLines(std::string_view stk, std::string_view dateLabel,
+                                          bool priceFirst, std::string_view separator);

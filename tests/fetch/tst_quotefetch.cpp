@@ -139,7 +139,7 @@ void QuoteFetchTest::postsTheFormOfEachCategory() {
     QCOMPARE(request.value(3), "application/x-www-form-urlencoded");
     QCOMPARE(request.value(5), body);
     const QStringList expected =
-        ToQt(ExpectedDayLines(stk.toStdString(), kMonday, LineOrder::PriceFirst, " - "));
+        ToQt(ExpectedDayLines(stk.toStdString(), kMonday, true, " - "));
     QVERIFY(expected.size() > 5);
     QCOMPARE(rig.results.at(0), expected);
 }
@@ -180,7 +180,7 @@ void QuoteFetchTest::goodThirdPageEndsTheFetching() {
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.service.requestLog().size(), 3);
     QCOMPARE(rig.results.at(0),
-             ToQt(ExpectedDayLines("frxAUDUSD", kMonday, LineOrder::PriceFirst, " - ")));
+             ToQt(ExpectedDayLines("frxAUDUSD", kMonday, true, " - ")));
 }
 
 void QuoteFetchTest::goodSeventhPageIsParsed() {
@@ -189,7 +189,7 @@ void QuoteFetchTest::goodSeventhPageIsParsed() {
     rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.results.at(0),
-             ToQt(ExpectedDayLines("frxAUDUSD", kMonday, LineOrder::PriceFirst, " - ")));
+             ToQt(ExpectedDayLines("frxAUDUSD", kMonday, true, " - ")));
     QTest::qWait(200);
     QCOMPARE(rig.service.requestLog().size(), kMostFetchesPerDay);
     QCOMPARE(rig.results.size(), 1);
@@ -246,7 +246,7 @@ void QuoteFetchTest::readsTheFormEachAtItsMoment() {
     QCOMPARE(LogField(rig.service, 2),
              (QStringList{"www.vorn.example", "uk.vorn.example", "uk.vorn.example"}));
     QCOMPARE(rig.results.at(0),
-             ToQt(ExpectedDayLines("frxAUDUSD", kMonday, LineOrder::TimeFirst, "")));
+             ToQt(ExpectedDayLines("frxAUDUSD", kMonday, false, "")));
 }
 
 void QuoteFetchTest::abortDuringPauseSendsNothing() {
@@ -269,7 +269,7 @@ void QuoteFetchTest::abortedNavigationDoesNotLeakIntoNextDay() {
     rig.fetch->Abort();
     rig.fetch->FetchDayQuotes("DJI", kMonday);
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
-    QCOMPARE(rig.results.at(0), ToQt(ExpectedDayLines("DJI", kMonday, LineOrder::PriceFirst, " - ")));
+    QCOMPARE(rig.results.at(0), ToQt(ExpectedDayLines("DJI", kMonday, true, " - ")));
     // Past the slow answer: it must neither end the fetch again nor count as a page.
     QTest::qWait(1000);
     QCOMPARE(rig.results.size(), 1);

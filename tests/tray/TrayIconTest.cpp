@@ -1,7 +1,7 @@
 // The tray icon's two states, driven through a fake notification area.
+#include "tray/TrayIcon.h"
 #include "FakeSystemTray.h"
 #include "tray/AppIcon.h"
-#include "tray/TrayIcon.h"
 
 #include <QTest>
 #include <QWidget>
@@ -11,7 +11,9 @@
 class TrayIconTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<pellmark::SystemTray> fake() { return std::make_unique<FakeSystemTray>(state_); }
+    std::unique_ptr<pellmark::SystemTray> fake() {
+        return std::make_unique<FakeSystemTray>(state_);
+    }
     void click(QSystemTrayIcon::ActivationReason reason) {
         QVERIFY(state_.activated);
         state_.activated(reason);

@@ -36,16 +36,25 @@ private slots:
     void fullStop_data() {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "abc" << "abc.";
-        QTest::newRow("full stop") << "abc." << "abc.";
-        QTest::newRow("exclamation sorts before") << "abc!" << "abc!";
-        QTest::newRow("bracket sorts before") << "x)" << "x)";
-        QTest::newRow("hyphen sorts before") << "a-" << "a-";
-        QTest::newRow("slash sorts after") << "a/" << "a/.";
-        QTest::newRow("digit") << "error 5" << "error 5.";
+        QTest::newRow("letter") << "abc"
+                                << "abc.";
+        QTest::newRow("full stop") << "abc."
+                                   << "abc.";
+        QTest::newRow("exclamation sorts before") << "abc!"
+                                                  << "abc!";
+        QTest::newRow("bracket sorts before") << "x)"
+                                              << "x)";
+        QTest::newRow("hyphen sorts before") << "a-"
+                                             << "a-";
+        QTest::newRow("slash sorts after") << "a/"
+                                           << "a/.";
+        QTest::newRow("digit") << "error 5"
+                               << "error 5.";
         QTest::newRow("non-ASCII letter") << QString::fromUtf8("Ü") << QString::fromUtf8("Ü.");
-        QTest::newRow("trailing space") << "abc " << "abc ";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("trailing space") << "abc "
+                                        << "abc ";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void fullStop() {
         QFETCH(QString, message);
@@ -59,8 +68,8 @@ private slots:
         QTest::addColumn<int>("icon");
         QTest::addColumn<QString>("text");
         QTest::newRow("warning") << 0 << "Warning" << int(QMessageBox::Warning) << "Careful";
-        QTest::newRow("information") << 1 << "Information" << int(QMessageBox::Information)
-                                     << "Done";
+        QTest::newRow("information")
+            << 1 << "Information" << int(QMessageBox::Information) << "Done";
         QTest::newRow("error report") << 2 << QString::fromUtf8(pellmark::kApplicationTitle)
                                       << int(QMessageBox::Critical) << "Broken.";
     }
@@ -114,9 +123,8 @@ private slots:
         QTemporaryDir scratch;
         pellmark::FolderDialogChooser chooser(nullptr);
         std::optional<QString> chosen;
-        chooser.Choose(scratch.path(), [&](const std::optional<QString>& folder) {
-            chosen = folder;
-        });
+        chooser.Choose(scratch.path(),
+                       [&](const std::optional<QString>& folder) { chosen = folder; });
         QFileDialog* dialog = shownWindow<QFileDialog>();
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), "Select Directory");

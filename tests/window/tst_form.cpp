@@ -2,10 +2,10 @@
 // selectors, the separator field, focus order and the save-folder chooser.
 #include "Branding.h"
 #include "FakeMessageBoxes.h"
-#include "Unit1.h"
 #include "gui/Gauge.h"
 #include "gui/SaveFolder.h"
 #include "quote/QuoteService.h"
+#include "Unit1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -88,7 +88,8 @@ private slots:
         QCOMPARE(control<QDateEdit>("DatPick")->date(), QDate::currentDate());
         QCOMPARE(control<QDateEdit>("DatPick2")->date(), QDate::currentDate());
         QCOMPARE(control<QDateEdit>("DatPick")->minimumDate(), QDate(2004, 8, 1));
-        QCOMPARE(control<QLineEdit>("SaveLoad")->text(), QCoreApplication::applicationDirPath() + "/");
+        QCOMPARE(control<QLineEdit>("SaveLoad")->text(),
+                 QCoreApplication::applicationDirPath() + "/");
         QCOMPARE(control<QLabel>("StatB")->text(), QString(70, u' '));
         QVERIFY(!control<QLineEdit>("Subdomain")->isVisible());
 
@@ -118,8 +119,7 @@ private slots:
             QTest::addRow("%s: Stocks clears Forex", way)
                 << keyboard << QStringList{"Stocks"} << QStringList{"Stocks"} << Category::Stocks;
             QTest::addRow("%s: Stocks twice leaves none", way)
-                << keyboard << QStringList{"Stocks", "Stocks"} << QStringList{}
-                << Category::None;
+                << keyboard << QStringList{"Stocks", "Stocks"} << QStringList{} << Category::None;
             QTest::addRow("%s: checked Forex unchecks", way)
                 << keyboard << QStringList{"Forex"} << QStringList{} << Category::None;
             QTest::addRow("%s: Indices then Forex", way)
@@ -157,12 +157,12 @@ private slots:
         QTest::addColumn<QString>("p1");
         QTest::addColumn<QString>("p2");
         QTest::addColumn<LineOrder>("order");
-        QTest::newRow("TIME in P1") << "P1" << int(Qt::Key_Up) << "TIME" << "PRICE"
-                                    << LineOrder::TimeFirst;
-        QTest::newRow("PRICE in P2") << "P2" << int(Qt::Key_Down) << "TIME" << "PRICE"
-                                     << LineOrder::TimeFirst;
-        QTest::newRow("PRICE again in P1") << "P1" << int(Qt::Key_Down) << "PRICE" << "TIME"
-                                           << LineOrder::PriceFirst;
+        QTest::newRow("TIME in P1") << "P1" << int(Qt::Key_Up) << "TIME"
+                                    << "PRICE" << LineOrder::TimeFirst;
+        QTest::newRow("PRICE in P2") << "P2" << int(Qt::Key_Down) << "TIME"
+                                     << "PRICE" << LineOrder::TimeFirst;
+        QTest::newRow("PRICE again in P1") << "P1" << int(Qt::Key_Down) << "PRICE"
+                                           << "TIME" << LineOrder::PriceFirst;
     }
     void selectorsStayComplementary() {
         QFETCH(QString, picked);
@@ -190,9 +190,10 @@ private slots:
     }
 
     void tabVisitsTheControlsInOrder() {
-        const QStringList expected{"Memo1", "Forex", "Memo2", "Stocks", "Indices", "Memo4",
-                                   "DatPick", "DatPick2", "P1", "P2", "Sep", "sBitBtn1",
-                                   "SaveLoad", "sBitBtn2", "sButton2", "Bady", "sButton1"};
+        const QStringList expected{"Memo1", "Forex",    "Memo2",    "Stocks",   "Indices",
+                                   "Memo4", "DatPick",  "DatPick2", "P1",       "P2",
+                                   "Sep",   "sBitBtn1", "SaveLoad", "sBitBtn2", "sButton2",
+                                   "Bady",  "sButton1"};
         control<QWidget>("Memo1")->setFocus();
         QStringList visited;
         for (qsizetype i = 0; i < expected.size(); ++i) {
@@ -215,10 +216,10 @@ private slots:
         QTest::newRow("ends with separator") << std::optional<QString>("@/") << true << "@/" << 0;
         QTest::newRow("root unchanged") << std::optional<QString>("/") << true << "/" << 0;
         QTest::newRow("cancel keeps") << std::optional<QString>() << true << "old/" << 0;
-        QTest::newRow("missing, yes creates") << std::optional<QString>("@/new/sub") << true
-                                              << "@/new/sub/" << 1;
-        QTest::newRow("missing, no keeps") << std::optional<QString>("@/not") << false << "old/"
-                                           << 1;
+        QTest::newRow("missing, yes creates")
+            << std::optional<QString>("@/new/sub") << true << "@/new/sub/" << 1;
+        QTest::newRow("missing, no keeps")
+            << std::optional<QString>("@/not") << false << "old/" << 1;
     }
     void chosenFolder() {
         QFETCH(std::optional<QString>, choice);
@@ -244,7 +245,7 @@ private slots:
         control<QLineEdit>("SaveLoad")->setText("old/");
         QTest::mouseClick(control<QPushButton>("sButton2"), Qt::LeftButton);
         QCOMPARE(boxes.texts(FakeMessageBoxes::Kind::ErrorReport),
-                 QStringList{"Cannot create folder \"/proc/pellmark-window-test\"."});
+                 QStringList{"Cannot create folder \"/proc/pellmark-window-test\""});
         QCOMPARE(control<QLineEdit>("SaveLoad")->text(), "old/");
     }
 

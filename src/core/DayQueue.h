@@ -1,0 +1,53 @@
+// A queue of symbol-days fetched one after the other: it starts the next fetch when the
+// previous one reports its result, never waits in a loop, and can be stopped at any time.
+#pragma once
+
+#include "quote/QuoteFetch.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace pellmark {
+
+struct DayItem {
+    std::string symbol;
+    std::string dateLabel;
+};
+
+class DayQueue : public QObject {
+    Q_OBJECT
+public:
+    explicit DayQueue(QuoteFetch& fetch, QObject* parent = nullptr);
+
+    // Starts with the first item; finished() follows the last one (at once for no items).
+    void Start(std::vector<DayItem> items);
+    // Abandons the current fetch; stopped() reports the items not done, the current one first.
+    void Stop();
+    // Ends the run where it is, with no further signal: the caller reports why.
+    void Abandon();
+    bool Running() const { return running_; }
+    std::size_t Size() const { return items_.size(); }
+
+signals:
+    void itemStarting(std::size_t index, const pellmark::DayItem& item);
+    // The handler may Stop() or Abandon() the queue; otherwise the next item follows.
+    void itemDone(std::size_t index, const pellmark::DayItem& item, const pellmark::Lines& result);
+    void finished();
+    void stopped(const std::vector<pellmark::DayItem>& notDone);
+
+private:
+    void StartNext();
+    void OnFetched(const Lines& result);
+
+    QuoteFetch& fetch_;
+    QTimer advance_;
+    std::vector<DayItem> items_;
+    std::size_t done_ = 0;
+    bool running_ = false;
+};
+
+} // namespace pellmark
