@@ -1,7 +1,7 @@
 // Parsing speed on pages shaped like the service's: a heading, then one record per quote,
 // each on a line of its own. The step-by-step walk shows what the linear parser saves.
-#include "ReferenceParser.h"
 #include "quote/IntradayParser.h"
+#include "ReferenceParser.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,7 @@
 // The program entry: the main window and the about box, then the event loop until the
 // main window is closed.
 #include "Branding.h"
+#include "tray/AppIcon.h"
 #include "Unit1.h"
 #include "Unit2.h"
 
@@ -9,6 +10,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QString::fromUtf8(pellmark::kApplicationTitle));
+    QApplication::setWindowIcon(pellmark::PellmarkIcon());
     // Hidden in the notification area the program has no window shown, yet goes on.
     QApplication::setQuitOnLastWindowClosed(false);
 

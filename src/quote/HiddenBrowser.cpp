@@ -48,7 +48,8 @@ curl_slist* BuildHeaderList(std::string_view extraHeaders) {
     list = curl_slist_append(list, kAccept);
     for (const std::string& line : ParseHeaderText(extraHeaders)) {
         // curl drops a header written "Name:"; "Name;" is how it sends one with no value.
-        const std::string header = line.back() == ':' ? line.substr(0, line.size() - 1) + ";" : line;
+        const std::string header =
+            line.back() == ':' ? line.substr(0, line.size() - 1) + ";" : line;
         list = curl_slist_append(list, header.c_str());
     }
     return list;
@@ -70,7 +71,8 @@ std::vector<std::string> ParseHeaderText(std::string_view headerText) {
         const std::string_view value = Trim(line.substr(colon + 1));
         if (!IsHeaderName(name))
             continue;
-        headers.push_back(std::string(name) + ":" + (value.empty() ? "" : " ") + std::string(value));
+        headers.push_back(std::string(name) + ":" + (value.empty() ? "" : " ") +
+                          std::string(value));
     }
     return headers;
 }
@@ -120,6 +122,7 @@ bool HiddenBrowser::Navigate(const std::string& url, std::string_view postData,
     curl_easy_setopt(easy_, CURLOPT_POST, 1L);
     curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, postData_.data());
     // The handle keeps the previous size otherwise, and an empty body would be sent with it.
+    curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(postData_.size()));
 
     if (!multi_.Add(easy_))
         return false;
@@ -141,7 +144,7 @@ void HiddenBrowser::Stop() {
 size_t HiddenBrowser::OnBodyBytes(char* data, size_t size, size_t count, void* self) {
     auto* browser = static_cast<HiddenBrowser*>(self);
     const size_t length = size * count;
-    if (length > (size_t(1) << 40))
+    if (length > kLargestPage - browser->response_.size())
         return 0; // curl ends the transfer with a write error
     browser->response_.append(data, length);
     return length;

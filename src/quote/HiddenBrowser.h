@@ -27,7 +27,13 @@ class HiddenBrowser : public QObject {
     Q_OBJECT
 public:
     // The values a browser control reports; only Loading and Complete occur here.
-    enum class LoadState { Uninitialized = 0, Loading = 1, Loaded = 2, Interactive = 3, Complete = 4 };
+    enum class LoadState {
+        Uninitialized = 0,
+        Loading = 1,
+        Loaded = 2,
+        Interactive = 3,
+        Complete = 4
+    };
 
     // An empty proxy leaves the choice to the environment (http_proxy, no_proxy).
     explicit HiddenBrowser(QObject* parent = nullptr, std::string proxy = {},

@@ -88,8 +88,8 @@ Lines ParseIntradayPage(std::string_view pageText, LineOrder lineOrder,
     ForwardFinder gmt(page, "GMT ");
     ForwardFinder paren(page, " (");
 
-    // Skip the head up to the first marker; the record after it is the page's own heading
-    // and is stepped over by the first advance below.
+    // Skip the head up to the first marker. The record after it never becomes a line: the
+    // first advance below steps over it.
     std::size_t work = WholeLinesFrom(page, PastMarker(page.find(kRecordMarker), 0));
     std::size_t markerAt = page.find(kRecordMarker, work);
     bool firstRecordEmpty = false;

@@ -26,15 +26,15 @@ void FormRequestTest::formBody_data() {
     QTest::addColumn<QByteArray>("dateLabel");
     QTest::addColumn<QByteArray>("body");
 
-    QTest::newRow("currency pair") << Category::Forex << QByteArray("AUDUSD")
-                                   << QByteArray("5-Jun-05")
-                                   << QByteArray("w=CR&l=GB&stk=frxAUDUSD&date=5-Jun-05");
+    QTest::newRow("currency pair")
+        << Category::Forex << QByteArray("AUDUSD") << QByteArray("5-Jun-05")
+        << QByteArray("w=CR&l=GB&stk=frxAUDUSD&date=5-Jun-05");
     QTest::newRow("stock") << Category::Stocks << QByteArray("USAMSFT") << QByteArray("15-Dec-06")
                            << QByteArray("w=CR&l=GB&stk=USAMSFT&date=15-Dec-06");
     QTest::newRow("index") << Category::Indices << QByteArray("DJI") << QByteArray("5-Jun-05")
                            << QByteArray("w=CR&l=GB&stk=DJI&date=5-Jun-05");
-    QTest::newRow("nothing checked") << Category::None << QByteArray("AUDUSD")
-                                     << QByteArray("5-Jun-05") << QByteArray();
+    QTest::newRow("nothing checked")
+        << Category::None << QByteArray("AUDUSD") << QByteArray("5-Jun-05") << QByteArray();
     QTest::newRow("empty symbol") << Category::Stocks << QByteArray() << QByteArray("5-Jun-05")
                                   << QByteArray("w=CR&l=GB&stk=&date=5-Jun-05");
     QTest::newRow("service codes unchanged")
@@ -89,8 +89,7 @@ void FormRequestTest::headerText_data() {
     QTest::newRow("no trailing break") << QByteArray("X-Token: a:b") << QStringList{"X-Token: a:b"};
     QTest::newRow("empty value kept") << QByteArray("X-Empty:\n") << QStringList{"X-Empty:"};
     QTest::newRow("lines without a name dropped")
-        << QByteArray("no colon here\n: nameless\nBad Name: x\nOk: y")
-        << QStringList{"Ok: y"};
+        << QByteArray("no colon here\n: nameless\nBad Name: x\nOk: y") << QStringList{"Ok: y"};
     QTest::newRow("empty text") << QByteArray() << QStringList{};
 }
 

@@ -66,8 +66,8 @@ private slots:
 
 void HiddenBrowserTest::initTestCase() {
     // Only usesProxyFromEnvironment routes through the environment.
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "no_proxy",
-                             "NO_PROXY"})
+    for (const char* name :
+         {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
         qunsetenv(name);
 }
 

@@ -1,8 +1,8 @@
 // The fetch of one symbol-day against the local quote service: the requests it makes,
 // how often it fetches again, what it reads from the form and when, and aborting.
 #include "LocalService.h"
-#include "ServiceDay.h"
 #include "quote/QuoteFetch.h"
+#include "ServiceDay.h"
 
 #include <QtTest>
 
@@ -138,8 +138,7 @@ void QuoteFetchTest::postsTheFormOfEachCategory() {
     QCOMPARE(request.value(2), "www.vorn.example");
     QCOMPARE(request.value(3), "application/x-www-form-urlencoded");
     QCOMPARE(request.value(5), body);
-    const QStringList expected =
-        ToQt(ExpectedDayLines(stk.toStdString(), kMonday, true, " - "));
+    const QStringList expected = ToQt(ExpectedDayLines(stk.toStdString(), kMonday, true, " - "));
     QVERIFY(expected.size() > 5);
     QCOMPARE(rig.results.at(0), expected);
 }
@@ -179,8 +178,7 @@ void QuoteFetchTest::goodThirdPageEndsTheFetching() {
     rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.service.requestLog().size(), 3);
-    QCOMPARE(rig.results.at(0),
-             ToQt(ExpectedDayLines("frxAUDUSD", kMonday, true, " - ")));
+    QCOMPARE(rig.results.at(0), ToQt(ExpectedDayLines("frxAUDUSD", kMonday, true, " - ")));
 }
 
 void QuoteFetchTest::goodSeventhPageIsParsed() {
@@ -188,8 +186,7 @@ void QuoteFetchTest::goodSeventhPageIsParsed() {
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
-    QCOMPARE(rig.results.at(0),
-             ToQt(ExpectedDayLines("frxAUDUSD", kMonday, true, " - ")));
+    QCOMPARE(rig.results.at(0), ToQt(ExpectedDayLines("frxAUDUSD", kMonday, true, " - ")));
     QTest::qWait(200);
     QCOMPARE(rig.service.requestLog().size(), kMostFetchesPerDay);
     QCOMPARE(rig.results.size(), 1);
@@ -241,12 +238,10 @@ void QuoteFetchTest::readsTheFormEachAtItsMoment() {
     rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
 
-    QCOMPARE(LogField(rig.service, 5),
-             QStringList(3, "w=CR&l=GB&stk=frxAUDUSD&date=6-Jun-05"));
+    QCOMPARE(LogField(rig.service, 5), QStringList(3, "w=CR&l=GB&stk=frxAUDUSD&date=6-Jun-05"));
     QCOMPARE(LogField(rig.service, 2),
              (QStringList{"www.vorn.example", "uk.vorn.example", "uk.vorn.example"}));
-    QCOMPARE(rig.results.at(0),
-             ToQt(ExpectedDayLines("frxAUDUSD", kMonday, false, "")));
+    QCOMPARE(rig.results.at(0), ToQt(ExpectedDayLines("frxAUDUSD", kMonday, false, "")));
 }
 
 void QuoteFetchTest::abortDuringPauseSendsNothing() {

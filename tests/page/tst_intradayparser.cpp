@@ -47,8 +47,9 @@ void TestIntradayParser::parse_data() {
         << QByteArrayList{"1.2345 - 00:05", "1.2350 - 00:10"};
     QTest::newRow("time first, empty separator")
         << kThreeRecords << time << QByteArray() << QByteArrayList{"00:051.2345", "00:101.2350"};
-    QTest::newRow("time first, separator kept") << kThreeRecords << time << Bytes(" ; ")
-                                                << QByteArrayList{"00:05 ; 1.2345", "00:10 ; 1.2350"};
+    QTest::newRow("time first, separator kept")
+        << kThreeRecords << time << Bytes(" ; ")
+        << QByteArrayList{"00:05 ; 1.2345", "00:10 ; 1.2350"};
     QTest::newRow("CR-only breaks") << "h\r" + M + "x\r" + M + "00:05:00 GMT 1.2 (a)\r" << price
                                     << Bytes(" - ") << QByteArrayList{"1.2 - 00:05"};
     QTest::newRow("no marker: ten characters dropped twice")
@@ -70,8 +71,8 @@ void TestIntradayParser::parse_data() {
         << Bytes(" - ")
         << QByteArrayList{"1.1\r\n<BR>&nbsp; 00:10:00 GMT 2.2 - 00:05", "2.2 - 00:10"};
     QTest::newRow("record without 'GMT ' or ' (' takes the next price")
-        << "h" + M + "x" + M + "00:05:00 1.1" + M + "00:10:00 GMT 2.2 (b)" << price
-        << Bytes(" - ") << QByteArrayList{"2.2 - 00:05", "2.2 - 00:10"};
+        << "h" + M + "x" + M + "00:05:00 1.1" + M + "00:10:00 GMT 2.2 (b)" << price << Bytes(" - ")
+        << QByteArrayList{"2.2 - 00:05", "2.2 - 00:10"};
     QTest::newRow("record without 'GMT ' before a later one gets no price")
         << "h" + M + "x" + M + "00:05:00 1.1 (a)" + M + "00:10:00 GMT 2.2 (b)" << time
         << Bytes(" - ") << QByteArrayList{"00:05 - ", "00:10 - 2.2"};
@@ -103,8 +104,8 @@ void TestIntradayParser::noData_data() {
     const auto time = LineOrder::TimeFirst;
     const QByteArray emptyFirst = "h" + M + "x" + M + " (a)" + M + "00:10:00 GMT 2.2 (b)";
 
-    QTest::newRow("no-data text after the records") << kThreeRecords + "There is no intraday data"
-                                                    << price << Bytes(" - ");
+    QTest::newRow("no-data text after the records")
+        << kThreeRecords + "There is no intraday data" << price << Bytes(" - ");
     QTest::newRow("no-data text at the start")
         << "There is no intraday data for this day" + kThreeRecords << time << QByteArray();
     QTest::newRow("nothing left, defaults") << Bytes("short") << price << Bytes(" - ");
@@ -112,7 +113,8 @@ void TestIntradayParser::noData_data() {
     QTest::newRow("nothing left, empty separator") << Bytes("short") << price << QByteArray();
     QTest::newRow("nothing left, separator with breaks") << QByteArray() << time << Bytes("\r\n");
     QTest::newRow("nothing left, marker as separator") << Bytes("0123456789") << price << M;
-    QTest::newRow("empty first record, later data, defaults") << emptyFirst << price << Bytes(" - ");
+    QTest::newRow("empty first record, later data, defaults")
+        << emptyFirst << price << Bytes(" - ");
     QTest::newRow("empty first record, later data, time first") << emptyFirst << time << Bytes("|");
 }
 
@@ -121,8 +123,7 @@ void TestIntradayParser::noData() {
     QFETCH(LineOrder, order);
     QFETCH(QByteArray, separator);
 
-    QCOMPARE(ToList(ParseIntradayPage(View(page), order, View(separator))),
-             QByteArrayList{"none"});
+    QCOMPARE(ToList(ParseIntradayPage(View(page), order, View(separator))), QByteArrayList{"none"});
 }
 
 void TestIntradayParser::countPageLines_data() {

@@ -40,8 +40,8 @@ void TestPageText::splitLines_data() {
     QTest::newRow("LF CR is two breaks") << Bytes("a\n\rb") << QByteArrayList{"a", "", "b"};
     QTest::newRow("CR CR LF") << Bytes("a\r\r\nb") << QByteArrayList{"a", "", "b"};
     QTest::newRow("break at the end starts no line") << Bytes("a\r\n") << QByteArrayList{"a"};
-    QTest::newRow("five CR LF lines") << Bytes("1\r\n2\r\n3\r\n4\r\n5\r\n")
-                                      << QByteArrayList{"1", "2", "3", "4", "5"};
+    QTest::newRow("five CR LF lines")
+        << Bytes("1\r\n2\r\n3\r\n4\r\n5\r\n") << QByteArrayList{"1", "2", "3", "4", "5"};
     QTest::newRow("lone break is one empty line") << Bytes("\r\n") << QByteArrayList{""};
     QTest::newRow("LF CR at the end") << Bytes("a\n\r") << QByteArrayList{"a", ""};
     QTest::newRow("leading breaks") << Bytes("\n\nx") << QByteArrayList{"", "", "x"};
@@ -81,7 +81,8 @@ void TestPageText::normaliseLines_data() {
 
     QTest::newRow("empty") << QByteArray() << QByteArray();
     QTest::newRow("trailing line gains CR LF") << Bytes("a") << Bytes("a\r\n");
-    QTest::newRow("mixed breaks") << Bytes("a\rb\nc\r\nd\n\re") << Bytes("a\r\nb\r\nc\r\nd\r\n\r\ne\r\n");
+    QTest::newRow("mixed breaks") << Bytes("a\rb\nc\r\nd\n\re")
+                                  << Bytes("a\r\nb\r\nc\r\nd\r\n\r\ne\r\n");
     QTest::newRow("already whole lines") << Bytes("a\r\n\r\nb\r\n") << Bytes("a\r\n\r\nb\r\n");
     QTest::newRow("LF first gains CR") << Bytes("\nx") << Bytes("\r\nx\r\n");
     QTest::newRow("cut at NUL") << Bytes("ab\r\0cd") << Bytes("ab\r\n");

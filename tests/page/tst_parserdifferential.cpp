@@ -1,8 +1,8 @@
 // The fast parser against the step-by-step walk on many generated pages: odd breaks, NULs,
 // near-miss markers, broken records and odd separators. A mismatch prints the page.
 #include "PageBytes.h"
-#include "ReferenceParser.h"
 #include "quote/IntradayParser.h"
+#include "ReferenceParser.h"
 
 #include <QtTest>
 
@@ -19,18 +19,45 @@ constexpr int kPages = 20000;
 constexpr std::uint32_t kSeed = 20240611;
 
 // Pieces a page is put together from; weighted towards the ones that steer the walk.
-const std::vector<std::string> kPieces = {
-    "<BR>&nbsp; ", "<BR>&nbsp; ", "<BR>&nbsp; ", "<BR>&nbsp; ",
-    "<BR>&nbsp;", "<br>&nbsp; ", "<BR>&nbsp", "BR>&nbsp; ", "<BR>\r\n&nbsp; ", "<BR>&nb",
-    "00:05:00 GMT 1.2345 (bid)", "00:10:00 GMT 1.2350 (", "1:00:00 GMT 2.0 (", "12:3 GMT 7 (",
-    "00:05:00 1.1", "00:05:00 GMT 1.1", "00:05:00 1.1 (a)", " GMT ", "GMT", " (", "(", " ",
-    "0123456789", "12:34:56", ":", "x",
-    "\r", "\n", "\r\n", "\r\n", "\n\r", std::string(1, '\0'),
-    "There is no intraday dat", "There is no intraday data"};
+const std::vector<std::string> kPieces = {"<BR>&nbsp; ",
+                                          "<BR>&nbsp; ",
+                                          "<BR>&nbsp; ",
+                                          "<BR>&nbsp; ",
+                                          "<BR>&nbsp;",
+                                          "<br>&nbsp; ",
+                                          "<BR>&nbsp",
+                                          "BR>&nbsp; ",
+                                          "<BR>\r\n&nbsp; ",
+                                          "<BR>&nb",
+                                          "00:05:00 GMT 1.2345 (bid)",
+                                          "00:10:00 GMT 1.2350 (",
+                                          "1:00:00 GMT 2.0 (",
+                                          "12:3 GMT 7 (",
+                                          "00:05:00 1.1",
+                                          "00:05:00 GMT 1.1",
+                                          "00:05:00 1.1 (a)",
+                                          " GMT ",
+                                          "GMT",
+                                          " (",
+                                          "(",
+                                          " ",
+                                          "0123456789",
+                                          "12:34:56",
+                                          ":",
+                                          "x",
+                                          "\r",
+                                          "\n",
+                                          "\r\n",
+                                          "\r\n",
+                                          "\n\r",
+                                          std::string(1, '\0'),
+                                          "There is no intraday dat",
+                                          "There is no intraday data"};
 
 const std::vector<std::string> kSeparators = {
-    " - ", "", " ", ",", ";", "\r\n", "\n", "\r", ":", "GMT", " (", "<BR>&nbsp; ", "&nb",
-    std::string("\0x", 2), " - :"};
+    " - ", "",  " ",   ",",  ";",           "\r\n", "\n",
+    "\r",  ":", "GMT", " (", "<BR>&nbsp; ", "&nb",  std::string("\0x", 2),
+    " - :"};
 
 class PageMaker {
 public:
@@ -105,8 +132,7 @@ void TestParserDifferential::parserMatchesStepByStepWalk() {
             QFAIL(QByteArray("page " + QByteArray::number(i) + ": " + Escaped(page) +
                              "\nseparator " + Escaped(separator) + ", " +
                              (order == LineOrder::PriceFirst ? "price first" : "time first") +
-                             "\nexpected " + Escaped(expected) + "\nactual   " +
-                             Escaped(actual))
+                             "\nexpected " + Escaped(expected) + "\nactual   " + Escaped(actual))
                       .constData());
         }
         multiRecordPages += expected.size() > 1;

@@ -2,12 +2,13 @@
 # Minimises a window that has the tray icon on a virtual X server with a window manager
 # (openbox) and a notification area (trayer), then double-clicks the icon and checks that
 # the window comes back. Exits 77 (skipped) when the X tools are missing.
-# Usage: tray_xvfb_check.sh PROGRAM [SCREENSHOT.png]
-#   PROGRAM opens one window titled "Pellmark tray demo" that carries a TTrayIcon;
-#   SCREENSHOT, when given, receives the notification area while the icon is shown.
+# Usage: tray_xvfb_check.sh PROGRAM [TITLE [SCREENSHOT.png]]
+#   PROGRAM opens one window titled TITLE (default "Pellmark tray demo") that carries a
+#   TTrayIcon; SCREENSHOT, when given, receives the notification area while the icon is shown.
 set -u
 program=$1
-screenshot=${2:-}
+title=${2:-Pellmark tray demo}
+screenshot=${3:-}
 
 for tool in Xvfb openbox trayer xdotool xwininfo xprop; do
     if ! command -v "$tool" >/dev/null 2>&1; then
@@ -26,7 +27,9 @@ cleanup() {
     for pid in $pids; do kill "$pid" 2>/dev/null; done
     rm -rf "$work"
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+# Make a signal run the cleanup too: leave no X server behind.
+trap 'exit 1' HUP INT PIPE TERM
 
 fail() {
     echo "FAIL: $*"
@@ -70,7 +73,7 @@ trayer --edge bottom --align right --widthtype request --height 28 --SetDockType
 pids="$! $pids"
 wait_for "the notification area" tray_running
 
-window_up() { xdotool search --onlyvisible --name '^Pellmark tray demo$'; }
+window_up() { xdotool search --onlyvisible --name "^$title\$"; }
 QT_QPA_PLATFORM=xcb "$program" >"$work/program.log" 2>&1 &
 pids="$! $pids"
 wait_for "the window" window_up

@@ -9,7 +9,6 @@
 #include <memory>
 #include <random>
 #include <sys/socket.h>
-#include <thread>
 
 namespace pellmark {
 namespace {
@@ -41,7 +40,7 @@ bool HasSessionCookie(const httplib::Request& request) {
 }
 
 std::string EncodedPage(const std::string& page, const std::string& charset) {
-    // The charset was checked at start-up and the pages hold only Latin-1 characters.
+    // main() made sure that the charset can encode the pages.
     return RecodeFromUtf8(page, charset).value_or(page);
 }
 

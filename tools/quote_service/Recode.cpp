@@ -26,10 +26,6 @@ private:
 
 } // namespace
 
-bool IsKnownCharset(const std::string& charset) {
-    return Converter(charset).valid();
-}
-
 std::optional<std::string> RecodeFromUtf8(std::string_view text, const std::string& charset) {
     Converter converter(charset);
     if (!converter.valid())

@@ -7,8 +7,6 @@
 
 namespace pellmark {
 
-bool IsKnownCharset(const std::string& charset);
-
 // Empty when iconv does not know the charset or cannot represent the text.
 std::optional<std::string> RecodeFromUtf8(std::string_view text, const std::string& charset);
 

@@ -20,9 +20,4 @@ void StopSignal::stop() {
     changed_.notify_all();
 }
 
-bool StopSignal::stopped() const {
-    const std::lock_guard lock(mutex_);
-    return stopped_;
-}
-
 } // namespace pellmark

@@ -14,10 +14,9 @@ public:
     bool sleepFor(std::chrono::milliseconds duration);
     void waitForStop();
     void stop();
-    bool stopped() const;
 
 private:
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable changed_;
     bool stopped_ = false;
 };

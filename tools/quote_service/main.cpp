@@ -1,6 +1,7 @@
 // pellmark-quote-service: a local stand-in for the quote service, for tests, benchmarks and
 // trying the program without the network. Prints the port it listens on, then serves until
 // SIGTERM or SIGINT.
+#include "QuotePage.h"
 #include "QuoteServer.h"
 #include "Recode.h"
 #include "ServiceOptions.h"
@@ -25,8 +26,8 @@ int main(int argc, char** argv) {
                      ServiceUsage().c_str());
         return 2;
     }
-    if (!IsKnownCharset(parsed.options->charset)) {
-        std::fprintf(stderr, "pellmark-quote-service: unknown charset %s\n",
+    if (!RecodeFromUtf8(NoDataPageHtml("", ""), parsed.options->charset)) {
+        std::fprintf(stderr, "pellmark-quote-service: charset %s cannot encode the pages\n",
                      parsed.options->charset.c_str());
         return 2;
     }
