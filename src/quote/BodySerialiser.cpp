@@ -13,15 +13,14 @@ namespace pellmark {
 
 namespace {
 
-// Gumbo allocates every node, string and vector separately. Handing it memory from a
-// bump arena makes parsing cheaper and lets the tree go in one step: gumbo's own
+// Gumbo's memory comes from a bump arena so that the tree goes in one step: gumbo's own
 // gumbo_destroy_output recurses once per nesting level and overflows the stack on deeply
-// nested pages.
+// nested pages. It also spares the many small frees of a tree allocated node by node.
 class Arena {
 public:
+    Arena() = default;
     Arena(const Arena&) = delete;
     Arena& operator=(const Arena&) = delete;
-    Arena() = default;
 
     static void* Allocate(void* arena, std::size_t size) {
         return static_cast<Arena*>(arena)->allocate(size);

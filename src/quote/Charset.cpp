@@ -18,71 +18,37 @@ constexpr std::string_view kUtf16Be = "UTF-16BE";
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 constexpr std::size_t kPrescanLength = 1024;
 
-struct Alias {
-    std::string_view label;
+struct AliasGroup {
     std::string_view encoding;
+    std::string_view labels; // separated by spaces
 };
 
 // Labels browsers decode differently from what their name says (the Latin-1 family is
 // Windows-1252, a bare "utf-16" is little-endian), plus spellings iconv does not know.
-constexpr std::array kAliases{
-    Alias{"ansi_x3.4-1968", kWindows1252},
-    Alias{"ascii", kWindows1252},
-    Alias{"cp1252", kWindows1252},
-    Alias{"cp819", kWindows1252},
-    Alias{"csisolatin1", kWindows1252},
-    Alias{"ibm819", kWindows1252},
-    Alias{"iso-8859-1", kWindows1252},
-    Alias{"iso-ir-100", kWindows1252},
-    Alias{"iso8859-1", kWindows1252},
-    Alias{"iso88591", kWindows1252},
-    Alias{"iso_8859-1", kWindows1252},
-    Alias{"iso_8859-1:1987", kWindows1252},
-    Alias{"l1", kWindows1252},
-    Alias{"latin1", kWindows1252},
-    Alias{"us-ascii", kWindows1252},
-    Alias{"windows-1252", kWindows1252},
-    Alias{"x-cp1252", kWindows1252},
-    Alias{"x-user-defined", kWindows1252},
-    Alias{"unicode-1-1-utf-8", kUtf8},
-    Alias{"utf-8", kUtf8},
-    Alias{"utf8", kUtf8},
-    Alias{"csunicode", kUtf16Le},
-    Alias{"iso-10646-ucs-2", kUtf16Le},
-    Alias{"ucs-2", kUtf16Le},
-    Alias{"unicode", kUtf16Le},
-    Alias{"unicodefeff", kUtf16Le},
-    Alias{"utf-16", kUtf16Le},
-    Alias{"utf-16le", kUtf16Le},
-    Alias{"unicodefffe", kUtf16Be},
-    Alias{"utf-16be", kUtf16Be},
-    Alias{"iso-8859-9", "CP1254"},
-    Alias{"iso8859-9", "CP1254"},
-    Alias{"iso88599", "CP1254"},
-    Alias{"iso_8859-9", "CP1254"},
-    Alias{"l5", "CP1254"},
-    Alias{"latin5", "CP1254"},
-    Alias{"iso-8859-11", "CP874"},
-    Alias{"iso8859-11", "CP874"},
-    Alias{"tis-620", "CP874"},
-    Alias{"dos-874", "CP874"},
-    Alias{"gb2312", "GBK"},
-    Alias{"chinese", "GBK"},
-    Alias{"x-gbk", "GBK"},
-    Alias{"csgb2312", "GBK"},
-    Alias{"shift_jis", "CP932"},
-    Alias{"shift-jis", "CP932"},
-    Alias{"sjis", "CP932"},
-    Alias{"ms_kanji", "CP932"},
-    Alias{"x-sjis", "CP932"},
-    Alias{"windows-31j", "CP932"},
-    Alias{"euc-kr", "CP949"},
-    Alias{"ks_c_5601-1987", "CP949"},
-    Alias{"windows-949", "CP949"},
-    Alias{"korean", "CP949"},
-    Alias{"big5", "BIG5-HKSCS"},
-    Alias{"x-x-big5", "BIG5-HKSCS"},
+constexpr std::array kAliasGroups{
+    AliasGroup{kWindows1252, "ansi_x3.4-1968 ascii cp1252 cp819 csisolatin1 ibm819 iso-8859-1 "
+                             "iso-ir-100 iso8859-1 iso88591 iso_8859-1 iso_8859-1:1987 l1 "
+                             "latin1 us-ascii windows-1252 x-cp1252 x-user-defined"},
+    AliasGroup{kUtf8, "unicode-1-1-utf-8 utf-8 utf8"},
+    AliasGroup{kUtf16Le, "csunicode iso-10646-ucs-2 ucs-2 unicode unicodefeff utf-16 utf-16le"},
+    AliasGroup{kUtf16Be, "unicodefffe utf-16be"},
+    AliasGroup{"CP1254", "iso-8859-9 iso8859-9 iso88599 iso_8859-9 l5 latin5"},
+    AliasGroup{"CP874", "dos-874 iso-8859-11 iso8859-11 tis-620"},
+    AliasGroup{"GBK", "chinese csgb2312 gb2312 x-gbk"},
+    AliasGroup{"CP932", "ms_kanji shift-jis shift_jis sjis windows-31j x-sjis"},
+    AliasGroup{"CP949", "euc-kr korean ks_c_5601-1987 windows-949"},
+    AliasGroup{"BIG5-HKSCS", "big5 x-x-big5"},
 };
+
+bool ListsLabel(std::string_view labels, std::string_view label) {
+    while (!labels.empty()) {
+        const std::size_t space = labels.find(' ');
+        if (labels.substr(0, space) == label)
+            return true;
+        labels = space == std::string_view::npos ? std::string_view{} : labels.substr(space + 1);
+    }
+    return false;
+}
 
 // UTF-7 lets markup hide from anything that scans the bytes, so browsers refuse it.
 constexpr std::array kRefusedLabels{std::string_view{"utf-7"}, std::string_view{"csunicode11utf7"}};
@@ -200,6 +166,29 @@ private:
     std::size_t written_ = 0;
 };
 
+// Browsers replace the longest start of a valid UTF-8 sequence with one U+FFFD, not each of
+// its bytes.
+std::size_t InvalidUtf8Length(std::string_view bytes) {
+    const auto lead = static_cast<std::uint8_t>(bytes[0]);
+    const std::size_t expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    if (lead < 0xC2 || lead > 0xF4)
+        return 1;
+    std::size_t length = 1;
+    while (length < expected && length < bytes.size()) {
+        const auto next = static_cast<std::uint8_t>(bytes[length]);
+        std::uint8_t low = 0x80;
+        std::uint8_t high = 0xBF;
+        if (length == 1) {
+            low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        }
+        if (next < low || next > high)
+            break;
+        ++length;
+    }
+    return length;
+}
+
 class IconvDecoder {
 public:
     explicit IconvDecoder(const std::string& encoding)
@@ -213,9 +202,10 @@ public:
 
     bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
-    // An invalid sequence costs one code unit and gives U+FFFD; a sequence cut off by the
-    // end of the input gives one U+FFFD.
-    std::string decode(std::string_view bytes, std::size_t codeUnit) {
+    // Each invalid sequence, and a sequence cut off by the end of the input, gives one U+FFFD;
+    // skipInvalid says how many bytes an invalid sequence spans.
+    template <typename SkipInvalid>
+    std::string decode(std::string_view bytes, SkipInvalid skipInvalid) {
         OutputBuffer out(bytes.size() * 2 + 16);
         char* in = const_cast<char*>(bytes.data());
         std::size_t inLeft = bytes.size();
@@ -228,7 +218,8 @@ public:
                 continue;
             }
             out.append(kReplacementCharacter);
-            const std::size_t skip = error == EILSEQ ? std::min(codeUnit, inLeft) : inLeft;
+            const std::size_t skip =
+                error == EILSEQ ? std::min(skipInvalid({in, inLeft}), inLeft) : inLeft;
             in += skip;
             inLeft -= skip;
         }
@@ -256,8 +247,10 @@ std::string DecodeWith(std::string_view encoding, std::string_view bytes) {
     IconvDecoder decoder{std::string(encoding)};
     if (!decoder.valid())
         return DecodeWindows1252(bytes);
-    const bool utf16 = encoding == kUtf16Le || encoding == kUtf16Be;
-    return decoder.decode(bytes, utf16 ? 2 : 1);
+    if (encoding == kUtf8)
+        return decoder.decode(bytes, InvalidUtf8Length);
+    const std::size_t codeUnit = encoding == kUtf16Le || encoding == kUtf16Be ? 2 : 1;
+    return decoder.decode(bytes, [codeUnit](std::string_view) { return codeUnit; });
 }
 
 std::optional<std::string> CharsetFromContentType(std::string_view contentType) {
@@ -479,10 +472,11 @@ std::optional<ByteOrderMark> FindByteOrderMark(std::string_view bytes) {
 
 std::optional<std::string> EncodingForLabel(std::string_view label) {
     const std::string name = ToAsciiLower(TrimAsciiWhitespace(label));
-    const auto alias = std::find_if(kAliases.begin(), kAliases.end(),
-                                    [&](const Alias& a) { return a.label == name; });
-    if (alias != kAliases.end())
-        return std::string(alias->encoding);
+    const auto group =
+        std::find_if(kAliasGroups.begin(), kAliasGroups.end(),
+                     [&](const AliasGroup& g) { return ListsLabel(g.labels, name); });
+    if (group != kAliasGroups.end())
+        return std::string(group->encoding);
     if (!IsPlainEncodingName(name) ||
         std::find(kRefusedLabels.begin(), kRefusedLabels.end(), name) != kRefusedLabels.end() ||
         !IconvKnows(name))

@@ -61,6 +61,8 @@ QuoteFetch::QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form,
                        std::chrono::milliseconds pause, QObject* parent)
     : QObject(parent), browser_(browser), form_(form) {
     pause_.setSingleShot(true);
+    // A coarse timer may run 5% late, which over a long run adds up to minutes.
+    pause_.setTimerType(Qt::PreciseTimer);
     pause_.setInterval(pause);
     connect(&pause_, &QTimer::timeout, this, &QuoteFetch::FetchPage);
     connect(&browser_, &HiddenBrowser::documentComplete, this, &QuoteFetch::JudgePage);

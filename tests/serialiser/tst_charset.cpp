@@ -122,6 +122,14 @@ void TestCharset::decode_data() {
         << Bytes("a\xFF"
                  "b\xC3\xA9")
         << QByteArray("text/html; charset=utf-8") << "a" + kReplacement + "b\xC3\xA9";
+    QTest::newRow("broken UTF-8 sequence is one replacement")
+        << Bytes("a\xE2\x82"
+                 "b\xF0\x9F\x98"
+                 "c")
+        << QByteArray("text/html; charset=utf-8") << "a" + kReplacement + "b" + kReplacement + "c";
+    QTest::newRow("UTF-8 surrogate bytes replaced one by one")
+        << Bytes("\xED\xA0\x80") << QByteArray("text/html; charset=utf-8")
+        << kReplacement + kReplacement + kReplacement;
     QTest::newRow("UTF-8 cut off at the end")
         << Bytes("ab\xE2\x82") << QByteArray("text/html; charset=utf-8") << "ab" + kReplacement;
     QTest::newRow("NUL bytes kept") << Bytes("a\0b") << QByteArray() << Bytes("a\0b");
