@@ -1,9 +1,13 @@
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
+#include "core/DateList.h"
+#include "core/DayFile.h"
+#include "core/FailedItems.h"
 #include "gui/SaveFolder.h"
 #include "quote/QuoteService.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
@@ -12,12 +16,33 @@
 #include <QLocale>
 #include <QScreen>
 
+#include <algorithm>
+#include <climits>
 #include <stdexcept>
 
 namespace {
 
 const QString kCreateFolderQuestion =
     QStringLiteral("The specified directory does not exist. Create it?");
+const QString kNoSymbolsWarning =
+    QStringLiteral("At least one pair/symbol must be entered to start the download.");
+const QString kReversedRangeWarning =
+    QStringLiteral("The Start Date appears to be after the End Range Date.");
+const QString kNoErrorsWarning = QStringLiteral("There are no \"errors\" to download.");
+const QString kDoneMessage = QStringLiteral("Historical Data Download Done!");
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A memo holds its line breaks as LF; the errors list and its warning are built on CR LF.
+std::string MemoText(const QPlainTextEdit* memo) {
+    return memo->toPlainText().replace(u'\n', QStringLiteral("\r\n")).toStdString();
+}
+
+int GaugeValue(std::size_t value) {
+    return static_cast<int>(std::min<std::size_t>(value, INT_MAX));
+}
 
 } // namespace
 
@@ -30,7 +55,7 @@ TForm1::TForm1(Seams seams, QWidget* parent)
       ownChooser_(seams.chooser ? nullptr : std::make_unique<pellmark::FolderDialogChooser>(this)),
       boxes_(seams.boxes ? seams.boxes : ownBoxes_.get()),
       chooser_(seams.chooser ? seams.chooser : ownChooser_.get()), Web1(nullptr, seams.proxy),
-      quoteFetch_(Web1, *this, seams.fetchPause) {
+      quoteFetch_(Web1, *this, seams.fetchPause), queue_(quoteFetch_), TrayIcon1(this) {
     ui->setupUi(this);
     setFixedSize(size());
     // Labels size themselves to their captions, so none is cut at this font.
@@ -66,6 +91,20 @@ void TForm1::Wire() {
     wire(ui->sBitBtn1, &QPushButton::clicked, &TForm1::sBitBtn1Click);
     wire(ui->sBitBtn2, &QPushButton::clicked, &TForm1::sBitBtn2Click);
     wire(ui->sButton1, &QPushButton::clicked, &TForm1::sButton1Click);
+
+    connect(&queue_, &pellmark::DayQueue::itemStarting, this,
+            [this](std::size_t index, const pellmark::DayItem& item) {
+                Guarded([&] { ItemStarting(index, item); });
+            });
+    connect(&queue_, &pellmark::DayQueue::itemDone, this,
+            [this](std::size_t index, const pellmark::DayItem& item, const pellmark::Lines& result) {
+                Guarded([&] { ItemDone(index, item, result); });
+            });
+    connect(&queue_, &pellmark::DayQueue::finished, this, [this] { Guarded([&] { RunFinished(); }); });
+    connect(&queue_, &pellmark::DayQueue::stopped, this,
+            [this](const std::vector<pellmark::DayItem>& notDone) {
+                Guarded([&] { RunStopped(notDone); });
+            });
 }
 
 void TForm1::FormCreate() {
@@ -77,6 +116,8 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // Closing ends a run the way Stop does, so no file is written after the window is gone.
+    StopRun();
     QWidget::closeEvent(event);
     if (event->isAccepted())
         emit closed();
@@ -186,6 +227,173 @@ void TForm1::sBitBtn2Click() {
     aboutBox_->show();
 }
 
-void TForm1::sBitBtn1Click() {}
+pellmark::Lines TForm1::SymbolList() const {
+    const QPlainTextEdit* memo = nullptr;
+    switch (category()) {
+    case pellmark::Category::Forex:
+        memo = ui->Memo1;
+        break;
+    case pellmark::Category::Stocks:
+        memo = ui->Memo2;
+        break;
+    case pellmark::Category::Indices:
+        memo = ui->Memo4;
+        break;
+    case pellmark::Category::None:
+        return {};
+    }
+    return pellmark::SplitLines(MemoText(memo));
+}
 
-void TForm1::sButton1Click() {}
+std::string TForm1::BadyText() const {
+    return MemoText(ui->Bady);
+}
+
+// &Download, or &Stop while a run is going on.
+void TForm1::sBitBtn1Click() {
+    if (Running()) {
+        StopRun();
+        return;
+    }
+    const pellmark::Lines symbols = SymbolList();
+    if (symbols.empty()) {
+        boxes_->Warning(kNoSymbolsWarning);
+        return;
+    }
+    if (ui->DatPick->date() > ui->DatPick2->date()) {
+        boxes_->Warning(kReversedRangeWarning);
+        return;
+    }
+    const auto dates = pellmark::WeekdayLabelsNewestFirst(ui->DatPick->date(), ui->DatPick2->date());
+    ui->PB->setMaximum(GaugeValue(dates.size()));
+
+    std::vector<pellmark::DayItem> items;
+    items.reserve(symbols.size() * dates.size());
+    for (const std::string& symbol : symbols)
+        for (const std::string& date : dates)
+            items.push_back({symbol, date});
+    dateCount_ = dates.size();
+    StartRun(RunKind::Batch, std::move(items));
+}
+
+// Download &Errors: fetches again the items listed when it starts; the list cannot be edited
+// meanwhile, so nothing typed during the retry is lost when the list is replaced.
+void TForm1::sButton1Click() {
+    if (Running())
+        return;
+    const pellmark::Lines lines = pellmark::SplitLines(BadyText());
+    if (lines.empty()) {
+        boxes_->Warning(kNoErrorsWarning);
+        return;
+    }
+    ui->PB->setMaximum(GaugeValue(lines.size()));
+    std::vector<pellmark::DayItem> items;
+    items.reserve(lines.size());
+    for (const std::string& line : lines) {
+        const pellmark::FailedItem failed = pellmark::ParseFailedItem(line);
+        items.push_back({failed.symbol, failed.dateLabel});
+    }
+    stillFailing_.clear();
+    StartRun(RunKind::Retry, std::move(items));
+}
+
+void TForm1::StartRun(RunKind kind, std::vector<pellmark::DayItem> items) {
+    runKind_ = kind;
+    ShowRunning(true);
+    queue_.Start(std::move(items));
+}
+
+void TForm1::StopRun() {
+    queue_.Stop();
+}
+
+void TForm1::ShowRunning(bool running) {
+    ui->sBitBtn1->setText(running ? tr("&Stop") : tr("&Download"));
+    ui->sButton1->setEnabled(!running);
+    ui->Bady->setReadOnly(running && runKind_ == RunKind::Retry);
+}
+
+void TForm1::ItemStarting(std::size_t index, const pellmark::DayItem& item) {
+    if (runKind_ == RunKind::Retry)
+        ui->PB->setProgress(GaugeValue(index));
+    SetStatus(QStringLiteral("Downloading Historical for ") + FromUtf8(item.symbol) +
+              QStringLiteral(" on ") + FromUtf8(item.dateLabel));
+}
+
+void TForm1::ItemDone(std::size_t index, const pellmark::DayItem& item,
+                      const pellmark::Lines& result) {
+    if (runKind_ == RunKind::Batch) {
+        // (symbol + 1) x (date + 1), not a running count: the gauge clamps it.
+        const std::size_t i = index / dateCount_;
+        const std::size_t j = index % dateCount_;
+        ui->PB->setProgress(GaugeValue((i + 1) * (j + 1)));
+    }
+    if (!pellmark::ResultMeansNoData(pellmark::JoinLines(result))) {
+        SaveDay(item, result);
+    } else if (runKind_ == RunKind::Batch) {
+        AddFailedItem(item);
+    } else {
+        stillFailing_.push_back(item);
+    }
+}
+
+void TForm1::SaveDay(const pellmark::DayItem& item, const pellmark::Lines& result) {
+    try {
+        pellmark::SaveDayFile(ui->SaveLoad->text().toStdString(), item.symbol, item.dateLabel,
+                              result);
+    } catch (...) {
+        // The run ends here; the status line and the gauge keep their last values.
+        queue_.Abandon();
+        ShowRunning(false);
+        throw;
+    }
+}
+
+void TForm1::AddFailedItem(const pellmark::DayItem& item) {
+    ui->Bady->setPlainText(
+        FromUtf8(pellmark::AppendFailedItem(BadyText(), {item.symbol, item.dateLabel})));
+}
+
+void TForm1::ReplaceFailedItems(const std::vector<pellmark::DayItem>& items) {
+    std::string text;
+    for (const pellmark::DayItem& item : items)
+        text += pellmark::FailedItemText({item.symbol, item.dateLabel}) + "\r\n";
+    ui->Bady->setPlainText(FromUtf8(text));
+}
+
+void TForm1::RunFinished() {
+    ShowRunning(false);
+    QApplication::beep();
+    if (runKind_ == RunKind::Retry)
+        ReplaceFailedItems(stillFailing_);
+    ShowFinalMessages();
+}
+
+void TForm1::ShowFinalMessages() {
+    const auto done = [this] {
+        boxes_->Information(kDoneMessage, [this] {
+            ui->PB->setProgress(0);
+            SetStatus(QStringLiteral("Download done."));
+        });
+    };
+    const std::string failed = BadyText();
+    if (pellmark::SplitLines(failed).empty())
+        done();
+    else
+        boxes_->Warning(FromUtf8(pellmark::FailedItemsWarning(failed)), done);
+}
+
+// Every symbol-day not downloaded goes to the errors list, so a retry resumes from here.
+void TForm1::RunStopped(const std::vector<pellmark::DayItem>& notDone) {
+    ShowRunning(false);
+    if (runKind_ == RunKind::Retry) {
+        std::vector<pellmark::DayItem> left = stillFailing_;
+        left.insert(left.end(), notDone.begin(), notDone.end());
+        ReplaceFailedItems(left);
+    } else {
+        for (const pellmark::DayItem& item : notDone)
+            AddFailedItem(item);
+    }
+    ui->PB->setProgress(0);
+    SetStatus(QStringLiteral("Download stopped."));
+}

@@ -2,10 +2,12 @@
 // the errors list, the status line and the gauge, and the handlers behind them.
 #pragma once
 
+#include "core/DayQueue.h"
 #include "gui/FolderChooser.h"
 #include "gui/MessageBoxes.h"
 #include "quote/HiddenBrowser.h"
 #include "quote/QuoteFetch.h"
+#include "tray/TrayIcon.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -15,6 +17,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Ui {
 class TForm1;
@@ -44,6 +47,8 @@ public:
     void setAboutBox(QDialog* aboutBox) { aboutBox_ = aboutBox; }
 
     void SetStatus(const QString& text);
+    // True while a download or a retry is going on.
+    bool Running() const { return queue_.Running(); }
 
     pellmark::Category category() const override;
     std::string hostLabel() const override;
@@ -73,6 +78,22 @@ private:
     void SaveFolderChosen(const QString& folder);
     void CreateSaveFolder(const QString& folder);
 
+    // The batch run and the retry share one queue of symbol-days.
+    enum class RunKind { Batch, Retry };
+    void StartRun(RunKind kind, std::vector<pellmark::DayItem> items);
+    void StopRun();
+    void ShowRunning(bool running);
+    void ItemStarting(std::size_t index, const pellmark::DayItem& item);
+    void ItemDone(std::size_t index, const pellmark::DayItem& item, const pellmark::Lines& result);
+    void RunFinished();
+    void RunStopped(const std::vector<pellmark::DayItem>& notDone);
+    void SaveDay(const pellmark::DayItem& item, const pellmark::Lines& result);
+    void AddFailedItem(const pellmark::DayItem& item);
+    void ReplaceFailedItems(const std::vector<pellmark::DayItem>& items);
+    void ShowFinalMessages();
+    std::string BadyText() const;
+    pellmark::Lines SymbolList() const;
+
     // Runs body; a failure that escapes it is shown as the error report, never passed to Qt.
     template <typename Body> void Guarded(Body&& body) noexcept {
         try {
@@ -91,4 +112,9 @@ private:
     QPointer<QDialog> aboutBox_;
     pellmark::HiddenBrowser Web1;
     pellmark::QuoteFetch quoteFetch_;
+    pellmark::DayQueue queue_;
+    RunKind runKind_ = RunKind::Batch;
+    std::size_t dateCount_ = 0;
+    std::vector<pellmark::DayItem> stillFailing_;
+    TTrayIcon TrayIcon1;
 };

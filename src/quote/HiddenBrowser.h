@@ -26,7 +26,7 @@ std::vector<std::string> ParseHeaderText(std::string_view headerText);
 class HiddenBrowser : public QObject {
     Q_OBJECT
 public:
-    // The values a browser control reports; only Loading and Complete occur here.
+    // The values a browser control reports; Loaded and Interactive never occur here.
     enum class LoadState {
         Uninitialized = 0,
         Loading = 1,

@@ -76,7 +76,7 @@ void TestQuotePage::recordsHaveTheServiceLayout() {
     QVERIFY(!quotes.empty());
     QVERIFY(page.starts_with("<html>"));
     QCOMPARE(CountOf(page, "<br>&nbsp; "), int(quotes.size()) + 1);
-    QCOMPARE(CountOf(page, kNoDataText), 0);
+    QCOMPARE(CountOf(page, kNoDataPageText), 0);
 
     const QString number = QStringLiteral("(\\d+\\.\\d{%1})").arg(decimals);
     const QRegularExpression record(QStringLiteral("^<br>&nbsp; (\\d\\d):(\\d\\d):(\\d\\d) GMT %1 "
@@ -149,7 +149,7 @@ void TestQuotePage::daysWithoutQuotesGiveTheNoDataPage() {
     QVERIFY(DayQuotes(stk.toStdString(), date.toStdString(), kToday).empty());
     const std::string page = QuotePageHtml(stk.toStdString(), date.toStdString(), kToday);
     QCOMPARE(page, NoDataPageHtml(stk.toStdString(), date.toStdString()));
-    QCOMPARE(CountOf(page, kNoDataText), 1);
+    QCOMPARE(CountOf(page, kNoDataPageText), 1);
     QCOMPARE(CountOf(page, "<br>&nbsp; "), 0);
     QVERIFY(page.ends_with("</html>\n"));
 }
@@ -167,7 +167,7 @@ void TestQuotePage::paddedPageRepeatsTheRecords() {
 void TestQuotePage::shortPageIsShortAndNotNoData() {
     const std::string page = ShortPageHtml();
     QVERIFY(CountOf(page, "\n") <= 5);
-    QCOMPARE(CountOf(page, kNoDataText), 0);
+    QCOMPARE(CountOf(page, kNoDataPageText), 0);
     QCOMPARE(CountOf(page, "<br>"), 0);
 }
 

@@ -32,7 +32,7 @@ std::string ExpectedPage(std::string_view stk, std::string_view date) {
 }
 
 bool HasNoData(const RawReply& reply) {
-    return reply.body().find(kNoDataText) != std::string::npos;
+    return reply.body().find(kNoDataPageText) != std::string::npos;
 }
 
 } // namespace

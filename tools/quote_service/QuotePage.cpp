@@ -184,6 +184,10 @@ std::string PageWithRecords(std::string_view stk, std::string_view dateLabel,
 
 } // namespace
 
+bool IsKnownSymbol(std::string_view stk) {
+    return FindInstrument(stk) != nullptr;
+}
+
 std::vector<QuoteRecord> DayQuotes(std::string_view stk, std::string_view dateLabel,
                                    CalendarDay today) {
     const Instrument* instrument = FindInstrument(stk);
@@ -230,7 +234,7 @@ std::string PaddedQuotePageHtml(std::string_view stk, std::string_view dateLabel
 }
 
 std::string NoDataPageHtml(std::string_view stk, std::string_view dateLabel) {
-    return PageHead(stk, dateLabel) + "<p>" + std::string(kNoDataText) +
+    return PageHead(stk, dateLabel) + "<p>" + std::string(kNoDataPageText) +
            " for this symbol and date.</p>\n" + std::string(kPageFoot);
 }
 

@@ -12,7 +12,7 @@
 
 namespace pellmark {
 
-inline constexpr std::string_view kNoDataText = "There is no intraday data";
+inline constexpr std::string_view kNoDataPageText = "There is no intraday data";
 
 // One quote as the page shows it; prices are already formatted with the instrument's decimals
 // (four for currency pairs, two for yen pairs, stocks and indices).
@@ -28,6 +28,9 @@ struct QuoteRecord {
 // weekends, days before 1 August 2004 or after today, and labels that are not d-mmm-yy.
 std::vector<QuoteRecord> DayQuotes(std::string_view stk, std::string_view dateLabel,
                                    CalendarDay today = TodayUtc());
+
+// True for the codes the service has quotes for.
+bool IsKnownSymbol(std::string_view stk);
 
 // The page for stk and dateLabel: the quotes, or the no-data page when there are none.
 // Returned as UTF-8 text; the service encodes it for the wire.

@@ -104,7 +104,7 @@ void QuoteServer::answer(const httplib::Request& request, httplib::Response& res
         answerWithFaults(request, response, day);
         return;
     }
-    response.set_content(EncodedPage(QuotePageHtml(day.stk, day.date), kDefaultCharset),
+    response.set_content(EncodedPage(QuotePageHtml(quotedSymbol(day), day.date), kDefaultCharset),
                          "text/html; charset=" + kDefaultCharset);
 }
 
@@ -139,6 +139,12 @@ void QuoteServer::answerWithFaults(const httplib::Request& request, httplib::Res
             "text/html; charset=" + options_.charset);
 }
 
+// With --any-symbol an unknown symbol is answered with a known stock's quotes, so tests can
+// see what the program does with odd symbols that do bring data.
+std::string QuoteServer::quotedSymbol(const DayRequest& day) const {
+    return options_.anySymbol && !IsKnownSymbol(day.stk) ? std::string("USAMSFT") : day.stk;
+}
+
 std::string QuoteServer::pageWithFaults(const DayRequest& day) {
     if (takeNoDataAnswer(day))
         return NoDataPageHtml(day.stk, day.date);
@@ -147,9 +153,9 @@ std::string QuoteServer::pageWithFaults(const DayRequest& day) {
     if (options_.shortPage)
         return ShortPageHtml();
     if (options_.hugeMb > 0)
-        return PaddedQuotePageHtml(day.stk, day.date,
+        return PaddedQuotePageHtml(quotedSymbol(day), day.date,
                                    static_cast<std::size_t>(options_.hugeMb) << 20);
-    return QuotePageHtml(day.stk, day.date);
+    return QuotePageHtml(quotedSymbol(day), day.date);
 }
 
 void QuoteServer::deliver(const httplib::Request& request, httplib::Response& response,

@@ -36,6 +36,7 @@ private:
         bool isPost = false;
     };
 
+    std::string quotedSymbol(const DayRequest& day) const;
     void answer(const httplib::Request& request, httplib::Response& response,
                 const DayRequest& day);
     void answerWithFaults(const httplib::Request& request, httplib::Response& response,

@@ -62,6 +62,7 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
         {"--empty-body", Flag(&ServiceOptions::emptyBody)},
         {"--redirect", Flag(&ServiceOptions::redirect)},
         {"--set-cookie", Flag(&ServiceOptions::setCookie)},
+        {"--any-symbol", Flag(&ServiceOptions::anySymbol)},
     };
 
     ServiceOptions options;
@@ -98,7 +99,8 @@ std::string ServiceUsage() {
            "  --charset NAME      the page encoded in NAME (default ISO-8859-1)\n"
            "  --empty-body        200 with an empty body\n"
            "  --redirect          302 to a GET page, setting a session cookie\n"
-           "  --set-cookie        set a session cookie on answers to requests without one\n";
+           "  --set-cookie        set a session cookie on answers to requests without one\n"
+           "  --any-symbol        answer unknown symbols with a known stock's quotes\n";
 }
 
 } // namespace pellmark

@@ -27,6 +27,7 @@ struct ServiceOptions {
     bool emptyBody = false;
     bool redirect = false;
     bool setCookie = false;
+    bool anySymbol = false; // unknown symbols get the quotes of a known stock
 };
 
 struct ParsedOptions {
