@@ -16,6 +16,7 @@
 #include <chrono>
 #include <numeric>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 using namespace pellmark;
@@ -109,8 +110,9 @@ double Median(std::vector<double> values) {
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-// Each day is asked once by the plain client and once through the fetch, back to back, so
-// that both see the same load on the machine; the overhead is the difference less the pause.
+// Each day is asked once by the plain client and once through the fetch, back to back and
+// each after the same idle time, so that both meet the service (and the machine) in the
+// same state; the overhead is the difference less the pause.
 void FetchDays(benchmark::State& state, std::chrono::milliseconds pause) {
     LocalService service;
     StartOrThrow(service);
@@ -125,6 +127,7 @@ void FetchDays(benchmark::State& state, std::chrono::milliseconds pause) {
     double cpu = 0;
     for (auto _ : state) {
         for (const std::string& day : days) {
+            std::this_thread::sleep_for(pause);
             serviceTimes.push_back(plain.AnswerSeconds(day));
             const double cpuBefore = CpuSeconds();
             const auto start = Clock::now();
