@@ -48,15 +48,15 @@ fetches=$(grep -c '^POST' "$work/requests.log" || true)
 day_files=$(find "$work/out" -name '*.txt' | wc -l)
 read -r wall user system <"$work/time"
 grep '^symbol-days' "$work/driver.log"
-awk -v wall="$wall" -v user="$user" -v system="$system" -v fetches="$fetches" \
+awk -v wall="$wall" -v user="$user" -v sys="$system" -v fetches="$fetches" \
     -v days="$symbol_days" -v files="$day_files" -v pause="$pause_s" 'BEGIN {
     floor = fetches * pause
     ratio = wall / floor
-    cpu = user + system
+    cpu = user + sys
     share = 100 * cpu / wall
     printf "symbol-days %d, fetches logged by the service %d, day files %d\n", days, fetches, files
     printf "wall %.2f s, fetches x %.2f s = %.2f s, ratio %.4f (goal <= 1.02: %s)\n",
            wall, pause, floor, ratio, ratio <= 1.02 ? "met" : "NOT met"
     printf "driver CPU %.2f s (user %.2f, system %.2f) = %.3f%% of a core (goal < 1%%: %s)\n",
-           cpu, user, system, share, share < 1 ? "met" : "NOT met"
+           cpu, user, sys, share, share < 1 ? "met" : "NOT met"
     exit !(ratio <= 1.02 && share < 1 && fetches == days && files == days) }'
