@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Peak heap of a batch download in the real window against the local quote service, with no
 # pause before the fetches, for a short and a ten times longer run: the peak must not grow
-# with the number of symbol-days. Measured with heaptrack; prints both peaks and their ratio.
+# with the number of symbol-days beyond the run's list of symbol-days (two short strings each).
+# Measured with heaptrack; prints both peaks, their ratio and the growth per symbol-day.
 #
 #   bench/memory_flat.sh [BUILD_DIR] [SHORT_DAYS]    (defaults: build, 200; the long run is x10)
 set -euo pipefail
@@ -76,4 +77,5 @@ long_peak=$(peak_for "$long_days")
 awk -v s="$short_peak" -v l="$long_peak" -v sd="$short_days" -v ld="$long_days" 'BEGIN {
     printf "peak heap, %d symbol-days:  %.2f MB\n", sd, s / 1e6
     printf "peak heap, %d symbol-days: %.2f MB\n", ld, l / 1e6
-    printf "ratio (long / short): %.3f\n", l / s }'
+    printf "ratio (long / short): %.3f\n", l / s
+    printf "growth: %.0f bytes per added symbol-day\n", (l - s) / (ld - sd) }'

@@ -1,26 +1,58 @@
 #!/bin/sh
 # Installs what is missing (needs root or sudo), builds, starts the bundled local quote
 # service on a free port and starts Pellmark with http_proxy pointing at it. The service
-# is stopped when the program ends.
+# is stopped when the program ends. Arguments are passed on to the program.
+# PELLMARK_BUILD_DIR chooses the build folder (default: build).
 set -eu
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)" --target pellmark pellmark-quote-service pellmark-parse-page
-
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display: run it under Xvfb with: xvfb-run -a -s '-screen 0 1024x768x24' scripts/run.sh" >&2
+    echo "No display to show the window on; run it under Xvfb: xvfb-run -a $0 (scripts/install-deps.sh installs xvfb)" >&2
     exit 1
 fi
+build=${PELLMARK_BUILD_DIR:-build}
 
-portfile=$(mktemp)
-build/tools/quote_service/pellmark-quote-service --port 0 >"$portfile" &
+scripts/install-deps.sh
+# The build type is chosen once, when the folder is first configured.
+if [ -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" >/dev/null
+else
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" -j "$(nproc)" --target pellmark pellmark-quote-service
+
+work=$(mktemp -d)
+service=""
+app=""
+cleanup() {
+    set +e
+    for pid in $app $service; do
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
+
+"$build/tools/quote_service/pellmark-quote-service" --port 0 >"$work/port" &
 service=$!
-trap 'kill "$service" 2>/dev/null; rm -f "$portfile"' EXIT INT TERM
-for _ in $(seq 50); do
-    [ -s "$portfile" ] && break
+tries=50
+until [ -s "$work/port" ]; do
+    tries=$((tries - 1))
+    if [ "$tries" -le 0 ] || ! kill -0 "$service" 2>/dev/null; then
+        echo "The local quote service did not start." >&2
+        exit 1
+    fi
     sleep 0.1
 done
-port=$(head -n 1 "$portfile")
+port=$(head -n 1 "$work/port")
 echo "Local quote service on 127.0.0.1:$port (stands in for the real one)."
-http_proxy="http://127.0.0.1:$port" no_proxy="" build/src/pellmark "$@"
+
+# In the background, so that a signal to this script ends the program and the service at once.
+http_proxy="http://127.0.0.1:$port" no_proxy="" "$build/src/pellmark" "$@" &
+app=$!
+status=0
+wait "$app" || status=$?
+app=""
+exit "$status"

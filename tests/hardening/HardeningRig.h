@@ -4,18 +4,20 @@
 #pragma once
 
 #include "FakeMessageBoxes.h"
-#include "Unit1.h"
 #include "quote/IntradayParser.h"
+#include "Unit1.h"
 
 #include <QDate>
+#include <QMetaType>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <chrono>
 #include <memory>
 #include <string>
+
+Q_DECLARE_METATYPE(pellmark::LineOrder)
 
 // Monday 6 June 2005, a day the local service has quotes for.
 inline const QDate kMonday(2005, 6, 6);
@@ -32,8 +34,8 @@ QRegularExpression QuoteLinePattern(pellmark::LineOrder order, const QString& se
 
 class Rig {
 public:
-    // The hidden browser reaches the service through proxyUrl; the pause before fetches is 0.
-    explicit Rig(const QString& proxyUrl, std::chrono::milliseconds pause = {});
+    // The hidden browser reaches the service through proxyUrl; there is no pause before fetches.
+    explicit Rig(const QString& proxyUrl);
     ~Rig();
     Rig(const Rig&) = delete;
     Rig& operator=(const Rig&) = delete;
@@ -46,7 +48,8 @@ public:
 
     // Category box "Forex", "Stocks" or "Indices" and the text of its memo.
     void setSymbols(const char* category, const QString& text);
-    void setSeparator(const QString& separator);
+    // Line order (the P1 selector) and separator (the Sep field).
+    void setLayout(pellmark::LineOrder order, const QString& separator);
     void setSaveFolderText(const QString& text);
     void download();
     void retry();

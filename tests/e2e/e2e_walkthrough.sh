@@ -1,0 +1,327 @@
+#!/bin/sh
+# Walks through Pellmark as a user would: the real program against the real local quote
+# service, on a virtual X server with a window manager (openbox) and a notification area
+# (trayer), driven with xdotool. Checks what lands on disk, the errors retry, Stop, the
+# notification-area icon and the about box. Exits 77 (skipped) when the X tools are missing
+# or no X server can be started.
+# Usage: e2e_walkthrough.sh PELLMARK QUOTE_SERVICE [SCREENSHOT_DIR]
+#   SCREENSHOT_DIR, when given, receives pictures of the screen at the main steps, and of
+#   the screen at the moment of a failure.
+set -u
+if [ $# -lt 2 ]; then
+    echo "usage: $0 PELLMARK QUOTE_SERVICE [SCREENSHOT_DIR]" >&2
+    exit 2
+fi
+program=$(realpath "$1")
+service=$(realpath "$2")
+shots=${3:-}
+
+for tool in Xvfb openbox trayer xdotool xwininfo xprop; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool is not installed (see scripts/install-deps.sh)"
+        exit 77
+    fi
+done
+if [ -n "$shots" ] && ! command -v import >/dev/null 2>&1; then
+    echo "SKIP: import (ImageMagick) is not installed"
+    exit 77
+fi
+
+work=$(mktemp -d)
+out=$work/out
+mkdir -p "$out" "$work/runtime"
+chmod 700 "$work/runtime"
+[ -n "$shots" ] && mkdir -p "$shots"
+pids=""
+service_pid=""
+app_pid=""
+cleanup() {
+    for pid in $app_pid $service_pid $pids; do kill "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+# Make a signal run the cleanup too: leave no X server or service behind.
+trap 'exit 1' HUP INT PIPE TERM
+
+shot() {
+    [ -n "$shots" ] && import -window root "$shots/$1.png" 2>/dev/null
+    return 0
+}
+
+fail() {
+    echo "FAIL: $*"
+    shot failure
+    echo "--- windows:"
+    xdotool search --onlyvisible --name . 2>/dev/null | while read -r id; do
+        echo "$id $(xdotool getwindowname "$id" 2>/dev/null)"
+    done
+    echo "--- files in the save folder:"
+    ls -l "$out"
+    for log in "$work"/*.log; do
+        echo "--- $log:"
+        tail -n 40 "$log"
+    done
+    exit 1
+}
+
+# wait_for SECONDS DESCRIPTION COMMAND...: retries COMMAND ten times a second.
+wait_for() {
+    tries=$(($1 * 10))
+    what=$2
+    shift 2
+    until "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        [ "$tries" -le 0 ] && fail "timed out waiting for $what"
+        sleep 0.1
+    done
+}
+
+# --- the virtual desktop: X server, window manager, notification area
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+pids="$!"
+tries=100
+until [ -s "$work/display" ]; do
+    tries=$((tries - 1))
+    if [ "$tries" -le 0 ] || ! kill -0 "$pids" 2>/dev/null; then
+        echo "SKIP: Xvfb could not be started:"
+        cat "$work/xvfb.log"
+        exit 77
+    fi
+    sleep 0.1
+done
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
+# Without a session bus Qt talks to the notification area through XEmbed, as trayer expects.
+unset DBUS_SESSION_BUS_ADDRESS
+
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
+openbox >"$work/openbox.log" 2>&1 &
+pids="$! $pids"
+wait_for 10 "the window manager" wm_running
+
+tray_running() { xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")'; }
+trayer --edge bottom --align right --widthtype request --height 28 --SetDockType true \
+    --transparent false --tint 0xd4d0c8 >"$work/trayer.log" 2>&1 &
+pids="$! $pids"
+wait_for 10 "the notification area" tray_running
+
+# --- the local quote service; restarted on the same port to change its faults
+port=0
+start_service() {
+    : >"$work/port"
+    "$service" --port "$port" --log "$work/requests.log" "$@" >"$work/port" 2>>"$work/service.log" &
+    service_pid=$!
+    wait_for 10 "the quote service" test -s "$work/port"
+    port=$(head -n 1 "$work/port")
+}
+stop_service() {
+    kill "$service_pid"
+    wait "$service_pid"
+    service_pid=""
+}
+# requests SYMBOL-DAY: how often the service was asked for that symbol-day.
+requests() {
+    grep -c "&stk=$1&date=$2\$" "$work/requests.log"
+}
+
+# --- the program, started the way scripts/run.sh starts it
+# Fails the first days of this one symbol-day until the service is restarted.
+start_service --only USAMSFT-6-Jun-05 --no-data-first 1000
+(cd "$work" && exec env LC_ALL=C.UTF-8 XDG_RUNTIME_DIR="$work/runtime" \
+    http_proxy="http://127.0.0.1:$port" no_proxy="" "$program" >"$work/program.log" 2>&1) &
+app_pid=$!
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarnwick - Pellmark v1\.0' |
+    head -n 1)
+[ -n "$window" ] || fail "the main window did not appear"
+hex=$(printf '0x%x' "$window")
+size=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+[ "$size" = "690x300" ] || fail "the main window is $size, not 690x300"
+timeout 5 xdotool windowactivate --sync "$window" || fail "the main window cannot be activated"
+shot 1-start
+
+# Positions below are inside the window's client area (see src/Unit1.ui).
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+# key_to WINDOW KEY...: types the keys into that window, as the user would after
+# bringing it to the front.
+key_to() {
+    target=$1
+    shift
+    timeout 5 xdotool windowactivate --sync "$target" >/dev/null 2>&1
+    xdotool key "$@"
+}
+keys() { key_to "$window" "$@"; }
+# type_over X Y TEXT: replaces the text of a one-line edit field.
+type_over() {
+    click "$1" "$2"
+    xdotool key ctrl+a type "$3"
+}
+# memo_lines X Y LINE...: replaces the text of a multi-line edit field.
+memo_lines() {
+    click "$1" "$2"
+    xdotool key ctrl+a BackSpace
+    shift 2
+    first=1
+    for line; do
+        [ "$first" ] || xdotool key Return
+        xdotool type "$line"
+        first=""
+    done
+}
+# set_date Y DMMMYYYY: selects the day of the picker at height Y and types over the date,
+# for example 03Jun2005; each part moves on to the next once complete.
+set_date() {
+    xdotool mousemove --window "$window" 376 "$1" click --repeat 2 --delay 80 1
+    xdotool type "$2"
+}
+# pick_in_list X Y KEY: opens the drop-down list and moves to the next (Down) or the
+# previous (Up) item.
+pick_in_list() {
+    click "$1" "$2"
+    sleep 0.3
+    xdotool key "$3" Return
+}
+box_up() { xdotool search --onlyvisible --name "^$1" | head -n 1 | grep .; }
+# close_box TITLE: waits for a message box with that title and presses its OK button.
+close_box() {
+    wait_for 30 "a message box \"$1\"" box_up "$1"
+    box=$(box_up "$1")
+    key_to "$box" Return
+    wait_for 5 "the box \"$1\" to close" box_gone "$box"
+}
+box_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+no_box() { ! box_up "$1" >/dev/null; }
+
+cr=$(printf '\r')
+# check_lines FILE REGEX: every line matches REGEX and ends with CR LF.
+check_lines() {
+    [ -s "$1" ] || fail "$1 is empty"
+    bad=$(LC_ALL=C grep -c -v -E "^$2$cr\$" "$1")
+    [ "$bad" -eq 0 ] || fail "$1 has $bad lines unlike '$2' + CR LF: $(head -n 3 "$1" | od -c | head -n 4)"
+    [ "$(tail -c 2 "$1" | od -An -c | tr -d ' ')" = '\r\n' ] || fail "$1 does not end with CR LF"
+}
+time_first_semicolon='[0-9][0-9]:[0-9][0-9];[0-9]+\.[0-9]+'
+price_first_default='[0-9]+\.[0-9]+ - [0-9][0-9]:[0-9][0-9]'
+
+# --- 1. Stocks, two symbols, Friday to Monday, time first with ";", a typed save folder
+click 112 24
+memo_lines 140 60 USAMSFT UK_BT
+set_date 39 03Jun2005
+set_date 63 06Jun2005
+pick_in_list 400 94 Up
+type_over 450 94 ";"
+type_over 430 158 "$out/"
+shot 2-settings
+keys alt+d
+close_box Warning
+close_box Information
+shot 3-first-run-done
+for name in USAMSFT-3-Jun-05 UK_BT-6-Jun-05 UK_BT-3-Jun-05; do
+    check_lines "$out/$name.txt" "$time_first_semicolon"
+done
+[ -e "$out/USAMSFT-6-Jun-05.txt" ] && fail "a file was written for a symbol-day without data"
+[ "$(ls "$out" | wc -l)" -eq 3 ] || fail "unexpected files: $(ls "$out")"
+grep -q 'stk=frx' "$work/requests.log" && fail "stocks were requested as currency pairs"
+grep -q 'date=[45]-Jun-05' "$work/requests.log" && fail "the weekend was requested"
+[ "$(requests USAMSFT 6-Jun-05)" -gt 1 ] || fail "the day without data was not asked again"
+echo "download: 3 files time first with ';', USAMSFT-6-Jun-05 listed as failed"
+
+# --- 2. the service answers again; Download Errors fetches the failed day
+stop_service
+start_service
+keys alt+e
+close_box Information
+no_box Warning || fail "the retry warned although every item succeeded"
+check_lines "$out/USAMSFT-6-Jun-05.txt" "$time_first_semicolon"
+# The errors list is empty now: a second retry only says so.
+before=$(wc -l <"$work/requests.log")
+keys alt+e
+close_box Warning
+[ "$(wc -l <"$work/requests.log")" -eq "$before" ] || fail "an empty errors list fetched something"
+echo "retry: USAMSFT-6-Jun-05 fetched, errors list empty"
+
+# --- 3. Forex, three pairs, default format; Stop, then the errors list resumes the run
+click 32 24
+memo_lines 60 60 AUDUSD USDJPY USDCAD
+pick_in_list 500 94 Up
+type_over 450 94 " - "
+keys alt+d
+wait_for 15 "the first currency file" test -e "$out/AUDUSD-6-Jun-05.txt"
+keys alt+s
+shot 4-stopped
+stopped_with=$(ls "$out" | grep -c -E '^(AUDUSD|USDJPY|USDCAD)-')
+# Longer than the pause before each fetch: a run still going would write another file.
+sleep 2
+[ "$(ls "$out" | grep -c -E '^(AUDUSD|USDJPY|USDCAD)-')" -eq "$stopped_with" ] ||
+    fail "files were still written after Stop"
+[ "$stopped_with" -lt 6 ] || fail "Stop came after the end of the run"
+no_box Information || fail "a stopped run said it was done"
+done_before_stop=$(ls "$out" | grep -E '^(AUDUSD|USDJPY|USDCAD)-' | sed 's/\.txt$//')
+echo "stop: $stopped_with of 6 currency files written"
+
+# --- 4. the retry goes on while the window is hidden in the notification area
+name=$(basename "$program")
+icon_window() {
+    xwininfo -root -tree | awk -v name="\"$name\"" '
+        function indent(line) { match(line, /^ */); return RLENGTH }
+        /"panel": \("panel" "trayer"\)/ { panel = indent($0); next }
+        panel && indent($0) <= panel { panel = 0 }
+        panel && index($0, "(" name) { print $1; exit }'
+}
+icon_shown() { [ -n "$(icon_window)" ]; }
+map_state() { xwininfo -id "$window" | sed -n 's/.*Map State: //p'; }
+is_viewable() { [ "$(map_state)" = "IsViewable" ]; }
+is_unmapped() { [ "$(map_state)" = "IsUnMapped" ]; }
+on_task_bar() { xprop -root _NET_CLIENT_LIST | grep -qi "$hex"; }
+off_task_bar() { ! on_task_bar; }
+
+keys alt+e
+xdotool windowminimize "$window"
+wait_for 10 "the notification-area icon" icon_shown
+wait_for 5 "the window to hide" is_unmapped
+wait_for 5 "the task-bar entry to go" off_task_bar
+shot 5-in-tray
+close_box Information
+is_unmapped || fail "the end of the run brought the window back"
+for symbol in AUDUSD USDJPY USDCAD; do
+    for day in 6-Jun-05 3-Jun-05; do
+        check_lines "$out/$symbol-$day.txt" "$price_first_default"
+    done
+done
+for item in $done_before_stop; do
+    [ "$(requests "frx${item%%-*}" "${item#*-}")" -eq 1 ] ||
+        fail "$item was fetched again although it was saved before Stop"
+done
+echo "retry after stop: all 6 currency files, price first with ' - ', written while hidden"
+
+icon=$(icon_window)
+geometry=$(xwininfo -id "$icon")
+x=$(echo "$geometry" | sed -n 's/.*Absolute upper-left X: *//p')
+y=$(echo "$geometry" | sed -n 's/.*Absolute upper-left Y: *//p')
+xdotool mousemove $((x + 11)) $((y + 13)) click --repeat 2 --delay 80 1
+wait_for 5 "the window to come back" is_viewable
+wait_for 5 "the task-bar entry" on_task_bar
+icon_gone() { ! xwininfo -id "$icon"; }
+wait_for 5 "the icon to go" icon_gone
+echo "tray: hidden on minimise, back on a double-click"
+
+# --- 5. the about box: Escape leaves it open, Enter closes it
+keys alt+a
+wait_for 10 "the about box" box_up About
+about=$(box_up About)
+shot 6-about
+key_to "$about" Escape
+sleep 0.5
+box_up About >/dev/null || fail "Escape closed the about box"
+key_to "$about" Return
+wait_for 5 "the about box to close" box_gone "$about"
+echo "about box: shown, stays on Escape, closes on Enter"
+
+# --- 6. closing the window ends the program
+keys alt+F4
+ended() { ! ps -o stat= -p "$app_pid" | grep -q -v Z; }
+wait_for 10 "the program to end" ended
+wait "$app_pid"
+status=$?
+app_pid=""
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+echo "closed: the program ended with status 0"
