@@ -54,8 +54,9 @@ TForm1::TForm1(Seams seams, QWidget* parent)
       ownBoxes_(seams.boxes ? nullptr : std::make_unique<pellmark::ScreenMessageBoxes>(this)),
       ownChooser_(seams.chooser ? nullptr : std::make_unique<pellmark::FolderDialogChooser>(this)),
       boxes_(seams.boxes ? seams.boxes : ownBoxes_.get()),
-      chooser_(seams.chooser ? seams.chooser : ownChooser_.get()), Web1(nullptr, seams.proxy),
-      quoteFetch_(Web1, *this, seams.fetchPause), queue_(quoteFetch_), TrayIcon1(this) {
+      chooser_(seams.chooser ? seams.chooser : ownChooser_.get()),
+      Web1(nullptr, seams.proxy, seams.pageTimeLimit), quoteFetch_(Web1, *this, seams.fetchPause),
+      queue_(quoteFetch_), TrayIcon1(this) {
     ui->setupUi(this);
     setFixedSize(size());
     // Labels size themselves to their captions, so none is cut at this font.

@@ -31,6 +31,7 @@ struct FormSeams {
     FolderChooser* chooser = nullptr; // null: the folder dialog
     std::chrono::milliseconds fetchPause = kFetchPause;
     std::string proxy; // for the hidden browser; empty: the environment's
+    std::chrono::milliseconds pageTimeLimit = kPageTimeLimit; // for the hidden browser
 };
 
 } // namespace pellmark

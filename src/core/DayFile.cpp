@@ -57,18 +57,28 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
+// The folder field can be typed over: a folder named without its trailing separator is still
+// that folder.
+std::string FolderPrefix(const std::string& folderText)
+{
+    return folderText.empty() || folderText.back() == '/' ? folderText : folderText + '/';
+}
+
 } // namespace
 
 std::string DayFilePath(const std::string& folderText, const std::string& symbol,
                         const std::string& dateLabel)
 {
-    return folderText + symbol + "-" + dateLabel + ".txt";
+    return FolderPrefix(folderText) + symbol + "-" + dateLabel + ".txt";
 }
 
 void SaveDayFile(const std::string& folderText, const std::string& symbol,
                  const std::string& dateLabel, const Lines& lines)
 {
     const std::string path = DayFilePath(folderText, symbol, dateLabel);
+    // An empty field names no folder, not the current directory.
+    if (folderText.empty())
+        Fail(path, "No save folder is given.");
     if (!IsPlainName(symbol + "-" + dateLabel))
         Fail(path, "The symbol or date cannot name a file in the save folder.");
 

@@ -19,7 +19,7 @@ public:
 // looks like a day file.
 inline constexpr std::string_view kTempFilePrefix = ".pellmark-";
 
-// folderText + symbol + "-" + dateLabel + ".txt"
+// folderText, with the separator added when it lacks one, + symbol + "-" + dateLabel + ".txt"
 std::string DayFilePath(const std::string& folderText, const std::string& symbol,
                         const std::string& dateLabel);
 

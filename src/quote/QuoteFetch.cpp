@@ -30,8 +30,17 @@ std::string FormEncode(std::string_view text) {
     return encoded;
 }
 
+// The record after the first marker is never a quote, so a page with fewer than two markers
+// (a proxy's error page, bytes that are not HTML) holds no quotes however many lines it has.
+bool HoldsQuoteRecords(std::string_view page) {
+    const std::size_t first = page.find(kRecordMarker);
+    return first != std::string_view::npos &&
+           page.find(kRecordMarker, first + kRecordMarker.size()) != std::string_view::npos;
+}
+
 bool IsBadPage(std::string_view page) {
-    return page.find(kNoDataText) != std::string_view::npos || CountPageLines(page) <= 5;
+    return page.find(kNoDataText) != std::string_view::npos || CountPageLines(page) <= 5 ||
+           !HoldsQuoteRecords(page);
 }
 
 } // namespace
@@ -104,6 +113,10 @@ void QuoteFetch::JudgePage() {
     if (IsBadPage(page) && fetches_ < kMostFetchesPerDay) {
         step_ = Step::Pausing;
         pause_.start();
+        return;
+    }
+    if (!HoldsQuoteRecords(page)) {
+        Finish({std::string(kNoneLine)});
         return;
     }
     Finish(ParseIntradayPage(page, form_.lineOrder(), form_.separator()));

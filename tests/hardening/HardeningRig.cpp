@@ -44,7 +44,8 @@ QRegularExpression QuoteLinePattern(pellmark::LineOrder order, const QString& se
                                   : "^" + time + sep + price + "$");
 }
 
-Rig::Rig(const QString& proxyUrl) : previousCurrent_(QDir::currentPath()) {
+Rig::Rig(const QString& proxyUrl, std::chrono::milliseconds pageTimeLimit)
+    : previousCurrent_(QDir::currentPath()) {
     QDir(scratch_.path()).mkpath(kParent + "/" + kSave);
     QDir(scratch_.path()).mkpath(kCurrent);
     QDir::setCurrent(scratch_.filePath(kCurrent));
@@ -52,6 +53,7 @@ Rig::Rig(const QString& proxyUrl) : previousCurrent_(QDir::currentPath()) {
     TForm1::Seams seams;
     seams.boxes = &boxes;
     seams.fetchPause = std::chrono::milliseconds(0);
+    seams.pageTimeLimit = pageTimeLimit;
     seams.proxy = proxyUrl.toStdString();
     form = std::make_unique<TForm1>(seams);
     setSaveFolderText(saveFolder());

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -34,8 +35,10 @@ QRegularExpression QuoteLinePattern(pellmark::LineOrder order, const QString& se
 
 class Rig {
 public:
-    // The hidden browser reaches the service through proxyUrl; there is no pause before fetches.
-    explicit Rig(const QString& proxyUrl);
+    // The hidden browser reaches the service through proxyUrl and gives up on a page after
+    // pageTimeLimit; there is no pause before fetches.
+    explicit Rig(const QString& proxyUrl,
+                 std::chrono::milliseconds pageTimeLimit = pellmark::kPageTimeLimit);
     ~Rig();
     Rig(const Rig&) = delete;
     Rig& operator=(const Rig&) = delete;

@@ -279,9 +279,6 @@ private slots:
         rig.download();
         QVERIFY(rig.waitUntilIdle(kRunLimitMs));
 
-        QEXPECT_FAIL("without the trailing separator",
-                     "the day is written next to the folder, named after it", Abort);
-        QEXPECT_FAIL("empty", "the day is written into the current directory", Abort);
         QCOMPARE(rig.strays(), QStringList());
         // A folder typed without its separator is still that folder; no folder is an error.
         QCOMPARE(rig.files(),

@@ -6,7 +6,8 @@
 //                       [--symbols A,B,C] [--count N] [--start YYYY-MM-DD] [--end YYYY-MM-DD]
 //
 // Every message box is printed to standard error and closed at once. The last line on
-// standard output counts the day files this run wrote and the failed items it listed.
+// standard output counts the run's symbol-days, the day files it wrote (each file once, so
+// repeated symbols count once) and the failed items it listed.
 // Exit code 0 after "Historical Data Download Done!", 1 after an error report or when the
 // download did not start, 2 for a wrong command line.
 #include "core/DateList.h"
@@ -32,8 +33,8 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
