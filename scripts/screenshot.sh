@@ -1,25 +1,65 @@
 #!/bin/sh
-# Starts a built pellmark binary on a virtual X display, waits for its main window,
-# saves a picture of the screen and stops the program. Builds nothing.
+# Starts a built pellmark binary on a virtual X display with a window manager (openbox, for
+# the title bar), waits for its main window, saves a picture of the window with its frame
+# and stops everything it started. Builds nothing.
 # Usage: scripts/screenshot.sh BINARY [PNG]   (PNG defaults to docs/main-window.png)
 set -eu
 if [ $# -lt 1 ]; then
     echo "usage: $0 BINARY [PNG]" >&2
     exit 2
 fi
+for tool in Xvfb openbox xdotool xprop import; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "$tool is missing; scripts/install-deps.sh installs it" >&2
+        exit 1
+    fi
+done
 binary=$(realpath "$1")
 png=$(realpath -m "${2:-$(dirname "$0")/../docs/main-window.png}")
 mkdir -p "$(dirname "$png")"
 
-if [ -z "${PELLMARK_ON_DISPLAY:-}" ]; then
-    PELLMARK_ON_DISPLAY=1 exec xvfb-run -a -s "-screen 0 800x400x24" "$0" "$binary" "$png"
-fi
+work=$(mktemp -d)
+pids=""
+cleanup() {
+    set +e
+    for pid in $pids; do kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' HUP INT TERM
 
-"$binary" &
-pid=$!
-trap 'kill "$pid" 2>/dev/null || true' EXIT
-window=$(timeout 20 xdotool search --sync --onlyvisible --name "Pellmark" | head -n 1)
-# Give the window time to paint itself once mapped.
+# wait_for DESCRIPTION COMMAND...: retries COMMAND for up to ten seconds.
+wait_for() {
+    what=$1
+    shift
+    tries=100
+    until "$@" >/dev/null 2>&1; do
+        tries=$((tries - 1))
+        if [ "$tries" -le 0 ]; then
+            echo "timed out waiting for $what" >&2
+            exit 1
+        fi
+        sleep 0.1
+    done
+}
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids="$!"
+wait_for "the X server" test -s "$work/display"
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
+
+openbox >/dev/null 2>&1 &
+pids="$! $pids"
+wait_for "the window manager" sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+
+# Run from a neutral folder so that the save folder shown is the binary's own, as on a
+# user's machine.
+(cd "$work" && exec env LC_ALL=C.UTF-8 XDG_RUNTIME_DIR="$work" "$binary" >/dev/null 2>&1) &
+pids="$! $pids"
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarnwick - Pellmark' | head -n 1)
+timeout 5 xdotool windowactivate --sync "$window"
+# The window paints itself once it is mapped and active; give it that moment.
 sleep 1
-import -window "$window" "$png"
+import -frame -window "$window" "$png"
 echo "$png"

@@ -299,6 +299,7 @@ void TForm1::sButton1Click() {
 }
 
 void TForm1::StartRun(RunKind kind, std::vector<pellmark::DayItem> items) {
+    pellmark::RemoveStaleTempFiles(ui->SaveLoad->text().toStdString());
     runKind_ = kind;
     ShowRunning(true);
     queue_.Start(std::move(items));

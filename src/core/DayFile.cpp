@@ -1,6 +1,8 @@
 #include "core/DayFile.h"
 
 #include <cerrno>
+#include <ctime>
+#include <dirent.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +67,28 @@ std::string FolderPrefix(const std::string& folderText)
 }
 
 } // namespace
+
+void RemoveStaleTempFiles(const std::string& folderText)
+{
+    if (folderText.empty())
+        return;
+    const std::string folder = FolderPrefix(folderText);
+    DIR* listing = ::opendir(folder.c_str());
+    if (!listing)
+        return;
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name.rfind(kTempFilePrefix, 0) != 0)
+            continue;
+        const std::string path = folder + name;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            now - info.st_mtime > kStaleTempFileSeconds)
+            ::unlink(path.c_str());
+    }
+    ::closedir(listing);
+}
 
 std::string DayFilePath(const std::string& folderText, const std::string& symbol,
                         const std::string& dateLabel)

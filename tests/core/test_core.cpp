@@ -3,6 +3,7 @@
 #include "core/DayFile.h"
 #include "core/FailedItems.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -127,6 +128,23 @@ private slots:
         } catch (const FileError& error) {
             QVERIFY2(QString(error.what()).endsWith("Not a directory"), error.what());
         }
+    }
+
+    void staleTempFilesAreRemoved()
+    {
+        QTemporaryDir dir;
+        const auto make = [&](const QString& name, int ageSeconds) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                                     QFileDevice::FileModificationTime));
+        };
+        make(".pellmark-old123", kStaleTempFileSeconds + 60);
+        make(".pellmark-new456", 5);
+        make("AUDUSD-6-Jun-05.txt", kStaleTempFileSeconds + 60);
+        RemoveStaleTempFiles(dir.path().toStdString());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 QStringList({".pellmark-new456", "AUDUSD-6-Jun-05.txt"}));
     }
 
     void failedItemParsing_data()
