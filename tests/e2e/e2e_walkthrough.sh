@@ -119,13 +119,13 @@ stop_service() {
     wait "$service_pid"
     service_pid=""
 }
-# requests SYMBOL-DAY: how often the service was asked for that symbol-day.
+# requests STK DATE: how often the service was asked for that stk field and date label.
 requests() {
     grep -c "&stk=$1&date=$2\$" "$work/requests.log"
 }
 
 # --- the program, started the way scripts/run.sh starts it
-# Fails the first days of this one symbol-day until the service is restarted.
+# The service has no data for this one symbol-day until it is restarted without faults.
 start_service --only USAMSFT-6-Jun-05 --no-data-first 1000
 (cd "$work" && exec env LC_ALL=C.UTF-8 XDG_RUNTIME_DIR="$work/runtime" \
     http_proxy="http://127.0.0.1:$port" no_proxy="" "$program" >"$work/program.log" 2>&1) &
@@ -177,19 +177,35 @@ set_date() {
 # previous (Up) item.
 pick_in_list() {
     click "$1" "$2"
+    # The list opens on the next paint.
     sleep 0.3
     xdotool key "$3" Return
 }
 box_up() { xdotool search --onlyvisible --name "^$1" | head -n 1 | grep .; }
-# close_box TITLE: waits for a message box with that title and presses its OK button.
+# The end-of-run boxes, and the error report, which is titled with the application title.
+any_box_up() { box_up '(Warning|Information|Tarnwick Pellmark)'; }
+# close_box TITLE: waits for the next message box, which must have that title, and presses
+# its OK button.
 close_box() {
-    wait_for 30 "a message box \"$1\"" box_up "$1"
-    box=$(box_up "$1")
+    wait_for 30 "a message box \"$1\"" any_box_up
+    box=$(any_box_up)
+    title=$(xdotool getwindowname "$box")
+    case "$title" in
+    "$1"*) ;;
+    *) fail "expected a box \"$1\", got \"$title\"" ;;
+    esac
     key_to "$box" Return
     wait_for 5 "the box \"$1\" to close" box_gone "$box"
 }
 box_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 no_box() { ! box_up "$1" >/dev/null; }
+
+# count FILE...: how many of the files exist (an unmatched pattern stays as it is).
+count() {
+    n=0
+    for file; do [ -e "$file" ] && n=$((n + 1)); done
+    echo "$n"
+}
 
 cr=$(printf '\r')
 # check_lines FILE REGEX: every line matches REGEX and ends with CR LF.
@@ -219,7 +235,7 @@ for name in USAMSFT-3-Jun-05 UK_BT-6-Jun-05 UK_BT-3-Jun-05; do
     check_lines "$out/$name.txt" "$time_first_semicolon"
 done
 [ -e "$out/USAMSFT-6-Jun-05.txt" ] && fail "a file was written for a symbol-day without data"
-[ "$(ls "$out" | wc -l)" -eq 3 ] || fail "unexpected files: $(ls "$out")"
+[ "$(count "$out"/*)" -eq 3 ] || fail "unexpected files: $(ls "$out")"
 grep -q 'stk=frx' "$work/requests.log" && fail "stocks were requested as currency pairs"
 grep -q 'date=[45]-Jun-05' "$work/requests.log" && fail "the weekend was requested"
 [ "$(requests USAMSFT 6-Jun-05)" -gt 1 ] || fail "the day without data was not asked again"
@@ -229,8 +245,8 @@ echo "download: 3 files time first with ';', USAMSFT-6-Jun-05 listed as failed"
 stop_service
 start_service
 keys alt+e
+# Only the information box: nothing failed again.
 close_box Information
-no_box Warning || fail "the retry warned although every item succeeded"
 check_lines "$out/USAMSFT-6-Jun-05.txt" "$time_first_semicolon"
 # The errors list is empty now: a second retry only says so.
 before=$(wc -l <"$work/requests.log")
@@ -239,23 +255,29 @@ close_box Warning
 [ "$(wc -l <"$work/requests.log")" -eq "$before" ] || fail "an empty errors list fetched something"
 echo "retry: USAMSFT-6-Jun-05 fetched, errors list empty"
 
-# --- 3. Forex, three pairs, default format; Stop, then the errors list resumes the run
+# --- 3. Forex, three pairs, default format, the save folder typed without its separator;
+# Stop, then the errors list resumes the run
 click 32 24
 memo_lines 60 60 AUDUSD USDJPY USDCAD
 pick_in_list 500 94 Up
 type_over 450 94 " - "
+type_over 430 158 "$out"
 keys alt+d
 wait_for 15 "the first currency file" test -e "$out/AUDUSD-6-Jun-05.txt"
 keys alt+s
 shot 4-stopped
-stopped_with=$(ls "$out" | grep -c -E '^(AUDUSD|USDJPY|USDCAD)-')
+currency_files() { count "$out"/AUDUSD-* "$out"/USDJPY-* "$out"/USDCAD-*; }
+stopped_with=$(currency_files)
 # Longer than the pause before each fetch: a run still going would write another file.
 sleep 2
-[ "$(ls "$out" | grep -c -E '^(AUDUSD|USDJPY|USDCAD)-')" -eq "$stopped_with" ] ||
+[ "$(currency_files)" -eq "$stopped_with" ] ||
     fail "files were still written after Stop"
 [ "$stopped_with" -lt 6 ] || fail "Stop came after the end of the run"
-no_box Information || fail "a stopped run said it was done"
-done_before_stop=$(ls "$out" | grep -E '^(AUDUSD|USDJPY|USDCAD)-' | sed 's/\.txt$//')
+no_box '(Warning|Information)' || fail "a stopped run showed its end-of-run messages"
+done_before_stop=""
+for file in "$out"/AUDUSD-* "$out"/USDJPY-* "$out"/USDCAD-*; do
+    [ -e "$file" ] && done_before_stop="$done_before_stop $(basename "$file" .txt)"
+done
 echo "stop: $stopped_with of 6 currency files written"
 
 # --- 4. the retry goes on while the window is hidden in the notification area
