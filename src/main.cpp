@@ -9,7 +9,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QString::fromUtf8(pellmark::kApplicationTitle));
+    // The name, not the display name: Qt would append a display name to every window title.
+    QApplication::setApplicationName(QString::fromUtf8(pellmark::kApplicationTitle));
     QApplication::setWindowIcon(pellmark::PellmarkIcon());
     // Hidden in the notification area the program has no window shown, yet goes on.
     QApplication::setQuitOnLastWindowClosed(false);
