@@ -97,11 +97,13 @@ void TForm1::Wire() {
             [this](std::size_t index, const pellmark::DayItem& item) {
                 Guarded([&] { ItemStarting(index, item); });
             });
-    connect(&queue_, &pellmark::DayQueue::itemDone, this,
-            [this](std::size_t index, const pellmark::DayItem& item, const pellmark::Lines& result) {
-                Guarded([&] { ItemDone(index, item, result); });
-            });
-    connect(&queue_, &pellmark::DayQueue::finished, this, [this] { Guarded([&] { RunFinished(); }); });
+    connect(
+        &queue_, &pellmark::DayQueue::itemDone, this,
+        [this](std::size_t index, const pellmark::DayItem& item, const pellmark::Lines& result) {
+            Guarded([&] { ItemDone(index, item, result); });
+        });
+    connect(&queue_, &pellmark::DayQueue::finished, this,
+            [this] { Guarded([&] { RunFinished(); }); });
     connect(&queue_, &pellmark::DayQueue::stopped, this,
             [this](const std::vector<pellmark::DayItem>& notDone) {
                 Guarded([&] { RunStopped(notDone); });
@@ -265,7 +267,8 @@ void TForm1::sBitBtn1Click() {
         boxes_->Warning(kReversedRangeWarning);
         return;
     }
-    const auto dates = pellmark::WeekdayLabelsNewestFirst(ui->DatPick->date(), ui->DatPick2->date());
+    const auto dates =
+        pellmark::WeekdayLabelsNewestFirst(ui->DatPick->date(), ui->DatPick2->date());
     ui->PB->setMaximum(GaugeValue(dates.size()));
 
     std::vector<pellmark::DayItem> items;

@@ -4,8 +4,7 @@
 
 namespace pellmark {
 
-std::string DateLabel(QDate day)
-{
+std::string DateLabel(QDate day) {
     static constexpr std::array<const char*, 12> kMonths = {
         "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const int twoDigitYear = ((day.year() % 100) + 100) % 100;
@@ -15,8 +14,7 @@ std::string DateLabel(QDate day)
     return label + std::to_string(twoDigitYear);
 }
 
-std::vector<std::string> WeekdayLabelsNewestFirst(QDate start, QDate end)
-{
+std::vector<std::string> WeekdayLabelsNewestFirst(QDate start, QDate end) {
     std::vector<std::string> labels;
     if (!start.isValid() || !end.isValid())
         return labels;

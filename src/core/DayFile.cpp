@@ -1,11 +1,11 @@
 #include "core/DayFile.h"
 
 #include <cerrno>
-#include <ctime>
-#include <dirent.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,13 +14,11 @@ namespace pellmark {
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& path, const std::string& reason)
-{
+[[noreturn]] void Fail(const std::string& path, const std::string& reason) {
     throw FileError("Cannot create file \"" + path + "\". " + reason);
 }
 
-std::string FolderOf(const std::string& folderText)
-{
+std::string FolderOf(const std::string& folderText) {
     if (folderText.empty())
         return ".";
     const auto slash = folderText.rfind('/');
@@ -31,21 +29,18 @@ std::string FolderOf(const std::string& folderText)
 
 // The part of the name that comes from the symbol and the date label must stay a plain
 // name inside the folder.
-bool IsPlainName(const std::string& name)
-{
+bool IsPlainName(const std::string& name) {
     return name.find('/') == std::string::npos && name.find('\0') == std::string::npos &&
            name.find("..") == std::string::npos;
 }
 
-mode_t CurrentUmask()
-{
+mode_t CurrentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
 }
 
-bool WriteAll(int fd, const std::string& bytes)
-{
+bool WriteAll(int fd, const std::string& bytes) {
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
@@ -61,15 +56,13 @@ bool WriteAll(int fd, const std::string& bytes)
 
 // The folder field can be typed over: a folder named without its trailing separator is still
 // that folder.
-std::string FolderPrefix(const std::string& folderText)
-{
+std::string FolderPrefix(const std::string& folderText) {
     return folderText.empty() || folderText.back() == '/' ? folderText : folderText + '/';
 }
 
 } // namespace
 
-void RemoveStaleTempFiles(const std::string& folderText)
-{
+void RemoveStaleTempFiles(const std::string& folderText) {
     if (folderText.empty())
         return;
     const std::string folder = FolderPrefix(folderText);
@@ -91,14 +84,12 @@ void RemoveStaleTempFiles(const std::string& folderText)
 }
 
 std::string DayFilePath(const std::string& folderText, const std::string& symbol,
-                        const std::string& dateLabel)
-{
+                        const std::string& dateLabel) {
     return FolderPrefix(folderText) + symbol + "-" + dateLabel + ".txt";
 }
 
 void SaveDayFile(const std::string& folderText, const std::string& symbol,
-                 const std::string& dateLabel, const Lines& lines)
-{
+                 const std::string& dateLabel, const Lines& lines) {
     const std::string path = DayFilePath(folderText, symbol, dateLabel);
     // An empty field names no folder, not the current directory.
     if (folderText.empty())

@@ -2,8 +2,7 @@
 
 namespace pellmark {
 
-DayQueue::DayQueue(QuoteFetch& fetch, QObject* parent) : QObject(parent), fetch_(fetch)
-{
+DayQueue::DayQueue(QuoteFetch& fetch, QObject* parent) : QObject(parent), fetch_(fetch) {
     // The next item starts from the event loop, so the window repaints and reacts between
     // items and a fetch that ends at once does not recurse into the next one.
     advance_.setSingleShot(true);
@@ -12,8 +11,7 @@ DayQueue::DayQueue(QuoteFetch& fetch, QObject* parent) : QObject(parent), fetch_
     connect(&fetch_, &QuoteFetch::finished, this, &DayQueue::OnFetched);
 }
 
-void DayQueue::Start(std::vector<DayItem> items)
-{
+void DayQueue::Start(std::vector<DayItem> items) {
     advance_.stop();
     items_ = std::move(items);
     done_ = 0;
@@ -21,8 +19,7 @@ void DayQueue::Start(std::vector<DayItem> items)
     StartNext();
 }
 
-void DayQueue::Stop()
-{
+void DayQueue::Stop() {
     if (!running_)
         return;
     Abandon();
@@ -31,15 +28,13 @@ void DayQueue::Stop()
     emit stopped(notDone);
 }
 
-void DayQueue::Abandon()
-{
+void DayQueue::Abandon() {
     running_ = false;
     advance_.stop();
     fetch_.Abort();
 }
 
-void DayQueue::StartNext()
-{
+void DayQueue::StartNext() {
     if (!running_)
         return;
     if (done_ >= items_.size()) {
@@ -52,8 +47,7 @@ void DayQueue::StartNext()
         fetch_.FetchDayQuotes(items_[done_].symbol, items_[done_].dateLabel);
 }
 
-void DayQueue::OnFetched(const Lines& result)
-{
+void DayQueue::OnFetched(const Lines& result) {
     if (!running_)
         return;
     const std::size_t index = done_++;

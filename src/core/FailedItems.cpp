@@ -5,21 +5,18 @@
 
 namespace pellmark {
 
-std::string FailedItemText(const FailedItem& item)
-{
+std::string FailedItemText(const FailedItem& item) {
     return item.symbol + "-" + item.dateLabel;
 }
 
-FailedItem ParseFailedItem(std::string_view line)
-{
+FailedItem ParseFailedItem(std::string_view line) {
     const auto hyphen = line.find('-');
     if (hyphen == std::string_view::npos)
         return {"", std::string(line)};
     return {std::string(line.substr(0, hyphen)), std::string(line.substr(hyphen + 1))};
 }
 
-std::string AppendFailedItem(std::string memoText, const FailedItem& item)
-{
+std::string AppendFailedItem(std::string memoText, const FailedItem& item) {
     const bool endsInOpenLine =
         !memoText.empty() && memoText.back() != '\n' && memoText.back() != '\r';
     if (endsInOpenLine)
@@ -27,16 +24,14 @@ std::string AppendFailedItem(std::string memoText, const FailedItem& item)
     return memoText + FailedItemText(item) + "\r\n";
 }
 
-std::string FailedItemsWarning(std::string_view memoText)
-{
+std::string FailedItemsWarning(std::string_view memoText) {
     return "The Following Currency Pair/Date were not downloaded because of VORN server either "
            "not answering or returning an empty file:\r\n\r\n" +
            std::string(memoText) +
            "\r\n\r\nPlease make note of it and redownload the missing Dates later.";
 }
 
-bool ResultMeansNoData(const std::string& joinedResult)
-{
+bool ResultMeansNoData(const std::string& joinedResult) {
     std::string lower(joinedResult.size(), '\0');
     std::transform(joinedResult.begin(), joinedResult.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

@@ -3,9 +3,9 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QScrollArea>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
 
 namespace pellmark {
 

@@ -18,8 +18,7 @@ class TestCore : public QObject {
     Q_OBJECT
 
 private slots:
-    void dateLabel_data()
-    {
+    void dateLabel_data() {
         QTest::addColumn<QDate>("day");
         QTest::addColumn<QString>("label");
         QTest::newRow("single-digit day") << QDate(2005, 6, 5) << "5-Jun-05";
@@ -27,15 +26,13 @@ private slots:
         QTest::newRow("year 2000") << QDate(2000, 1, 31) << "31-Jan-00";
         QTest::newRow("year 2026") << QDate(2026, 9, 1) << "1-Sep-26";
     }
-    void dateLabel()
-    {
+    void dateLabel() {
         QFETCH(QDate, day);
         QFETCH(QString, label);
         QCOMPARE(QString::fromStdString(DateLabel(day)), label);
     }
 
-    void monthNamesIgnoreTheLocale()
-    {
+    void monthNamesIgnoreTheLocale() {
         const QLocale saved;
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         const std::string label = DateLabel(QDate(2005, 6, 5));
@@ -43,8 +40,7 @@ private slots:
         QCOMPARE(label, std::string("5-Jun-05"));
     }
 
-    void weekdayList_data()
-    {
+    void weekdayList_data() {
         QTest::addColumn<QDate>("start");
         QTest::addColumn<QDate>("end");
         QTest::addColumn<QStringList>("labels");
@@ -54,12 +50,10 @@ private slots:
         QTest::newRow("friday to monday")
             << QDate(2005, 6, 3) << QDate(2005, 6, 6) << QStringList{"6-Jun-05", "3-Jun-05"};
         QTest::newRow("reversed") << QDate(2005, 6, 6) << QDate(2005, 6, 3) << QStringList{};
-        QTest::newRow("across a year")
-            << QDate(2004, 12, 30) << QDate(2005, 1, 3)
-            << QStringList{"3-Jan-05", "31-Dec-04", "30-Dec-04"};
+        QTest::newRow("across a year") << QDate(2004, 12, 30) << QDate(2005, 1, 3)
+                                       << QStringList{"3-Jan-05", "31-Dec-04", "30-Dec-04"};
     }
-    void weekdayList()
-    {
+    void weekdayList() {
         QFETCH(QDate, start);
         QFETCH(QDate, end);
         QFETCH(QStringList, labels);
@@ -69,8 +63,7 @@ private slots:
         QCOMPARE(got, labels);
     }
 
-    void dayFileIsWrittenWithCrLfAndReplaced()
-    {
+    void dayFileIsWrittenWithCrLfAndReplaced() {
         QTemporaryDir dir;
         const std::string folder = dir.path().toStdString() + "/";
         SaveDayFile(folder, "AUDUSD", "5-Jun-05", {"old"});
@@ -84,40 +77,47 @@ private slots:
         QVERIFY(info.st_mode & S_IRGRP);
     }
 
-    void dayFileRefusals_data()
-    {
+    void dayFileRefusals_data() {
         QTest::addColumn<QString>("folderSuffix");
         QTest::addColumn<QString>("symbol");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing folder") << "missing/" << "AUDUSD" << "No such file or directory";
-        QTest::newRow("slash in symbol") << "" << "../AUDUSD" << "cannot name a file";
-        QTest::newRow("dots in symbol") << "" << ".." << "cannot name a file";
-        QTest::newRow("nested slash") << "" << "a/b" << "cannot name a file";
+        QTest::newRow("missing folder") << "missing/"
+                                        << "AUDUSD"
+                                        << "No such file or directory";
+        QTest::newRow("slash in symbol") << ""
+                                         << "../AUDUSD"
+                                         << "cannot name a file";
+        QTest::newRow("dots in symbol") << ""
+                                        << ".."
+                                        << "cannot name a file";
+        QTest::newRow("nested slash") << ""
+                                      << "a/b"
+                                      << "cannot name a file";
     }
-    void dayFileRefusals()
-    {
+    void dayFileRefusals() {
         QFETCH(QString, folderSuffix);
         QFETCH(QString, symbol);
         QFETCH(QString, reason);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir("inside"));
-        const std::string folder = dir.path().toStdString() + "/inside/" + folderSuffix.toStdString();
+        const std::string folder =
+            dir.path().toStdString() + "/inside/" + folderSuffix.toStdString();
         const std::string path = folder + symbol.toStdString() + "-5-Jun-05.txt";
         try {
             SaveDayFile(folder, symbol.toStdString(), "5-Jun-05", {"x"});
             QFAIL("the file was written");
         } catch (const FileError& error) {
             const QString message = QString::fromStdString(error.what());
-            QVERIFY2(message.startsWith(QString::fromStdString("Cannot create file \"" + path + "\". ")),
-                     qPrintable(message));
+            QVERIFY2(
+                message.startsWith(QString::fromStdString("Cannot create file \"" + path + "\". ")),
+                qPrintable(message));
             QVERIFY2(message.contains(reason), qPrintable(message));
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
         QCOMPARE(QDir(dir.filePath("inside")).entryList(QDir::Files | QDir::Hidden).size(), 0);
     }
 
-    void folderThatIsAFileFails()
-    {
+    void folderThatIsAFileFails() {
         QTemporaryDir dir;
         QFile plain(dir.filePath("plain"));
         QVERIFY(plain.open(QIODevice::WriteOnly));
@@ -130,8 +130,7 @@ private slots:
         }
     }
 
-    void staleTempFilesAreRemoved()
-    {
+    void staleTempFilesAreRemoved() {
         QTemporaryDir dir;
         const auto make = [&](const QString& name, int ageSeconds) {
             QFile file(dir.filePath(name));
@@ -147,18 +146,24 @@ private slots:
                  QStringList({".pellmark-new456", "AUDUSD-6-Jun-05.txt"}));
     }
 
-    void failedItemParsing_data()
-    {
+    void failedItemParsing_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("symbol");
         QTest::addColumn<QString>("dateLabel");
-        QTest::newRow("pair") << "AUDUSD-5-Jun-05" << "AUDUSD" << "5-Jun-05";
-        QTest::newRow("empty symbol") << "-5-Jun-05" << "" << "5-Jun-05";
-        QTest::newRow("no hyphen") << "garbage" << "" << "garbage";
-        QTest::newRow("empty line") << "" << "" << "";
+        QTest::newRow("pair") << "AUDUSD-5-Jun-05"
+                              << "AUDUSD"
+                              << "5-Jun-05";
+        QTest::newRow("empty symbol") << "-5-Jun-05"
+                                      << ""
+                                      << "5-Jun-05";
+        QTest::newRow("no hyphen") << "garbage"
+                                   << ""
+                                   << "garbage";
+        QTest::newRow("empty line") << ""
+                                    << ""
+                                    << "";
     }
-    void failedItemParsing()
-    {
+    void failedItemParsing() {
         QFETCH(QString, line);
         QFETCH(QString, symbol);
         QFETCH(QString, dateLabel);
@@ -167,32 +172,33 @@ private slots:
         QCOMPARE(QString::fromStdString(item.dateLabel), dateLabel);
     }
 
-    void appendingFailedItems_data()
-    {
+    void appendingFailedItems_data() {
         QTest::addColumn<QString>("memo");
         QTest::addColumn<QString>("after");
-        QTest::newRow("empty memo") << "" << "A-5-Jun-05\r\n";
-        QTest::newRow("ends with a break") << "X-1-Jun-05\r\n" << "X-1-Jun-05\r\nA-5-Jun-05\r\n";
-        QTest::newRow("typed line without break") << "typed" << "typed\r\nA-5-Jun-05\r\n";
+        QTest::newRow("empty memo") << ""
+                                    << "A-5-Jun-05\r\n";
+        QTest::newRow("ends with a break") << "X-1-Jun-05\r\n"
+                                           << "X-1-Jun-05\r\nA-5-Jun-05\r\n";
+        QTest::newRow("typed line without break") << "typed"
+                                                  << "typed\r\nA-5-Jun-05\r\n";
     }
-    void appendingFailedItems()
-    {
+    void appendingFailedItems() {
         QFETCH(QString, memo);
         QFETCH(QString, after);
-        QCOMPARE(QString::fromStdString(AppendFailedItem(memo.toStdString(), {"A", "5-Jun-05"})), after);
+        QCOMPARE(QString::fromStdString(AppendFailedItem(memo.toStdString(), {"A", "5-Jun-05"})),
+                 after);
     }
 
-    void warningKeepsTheMemoAsItStands()
-    {
-        const std::string head = "The Following Currency Pair/Date were not downloaded because of VORN "
-                                 "server either not answering or returning an empty file:\r\n\r\n";
+    void warningKeepsTheMemoAsItStands() {
+        const std::string head =
+            "The Following Currency Pair/Date were not downloaded because of VORN "
+            "server either not answering or returning an empty file:\r\n\r\n";
         const std::string tail = "Please make note of it and redownload the missing Dates later.";
         QCOMPARE(FailedItemsWarning("A-5-Jun-05\r\n"), head + "A-5-Jun-05\r\n\r\n\r\n" + tail);
         QCOMPARE(FailedItemsWarning("typed"), head + "typed\r\n\r\n" + tail);
     }
 
-    void noneTestIgnoresCase()
-    {
+    void noneTestIgnoresCase() {
         QVERIFY(ResultMeansNoData("none\r\n"));
         QVERIFY(ResultMeansNoData("1.2 - 00:05\r\nNoNe\r\n"));
         QVERIFY(!ResultMeansNoData("1.2345 - 00:05\r\n"));

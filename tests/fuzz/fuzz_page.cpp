@@ -9,8 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)
         return 0;
     static constexpr std::array<std::string_view, 4> kContentTypes = {
@@ -18,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static constexpr std::array<std::string_view, 4> kSeparators = {" - ", "", ";", "\r\n"};
     const std::uint8_t options = data[0];
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
-    const auto order = (options & 1) ? pellmark::LineOrder::PriceFirst : pellmark::LineOrder::TimeFirst;
+    const auto order =
+        (options & 1) ? pellmark::LineOrder::PriceFirst : pellmark::LineOrder::TimeFirst;
 
     const std::string body = pellmark::SerialiseBody(bytes, kContentTypes[(options >> 1) & 3]);
     const auto lines = pellmark::ParseIntradayPage(body, order, kSeparators[(options >> 3) & 3]);

@@ -1,12 +1,12 @@
 // The batch run and the retry in the real window against the local quote service, with the
 // pause before each fetch shortened: files on disk, the errors list, the messages, Stop.
 #include "FakeMessageBoxes.h"
-#include "LocalService.h"
-#include "QuotePage.h"
-#include "Unit1.h"
 #include "gui/Gauge.h"
+#include "LocalService.h"
 #include "quote/BodySerialiser.h"
 #include "quote/IntradayParser.h"
+#include "QuotePage.h"
+#include "Unit1.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -35,18 +35,16 @@ const QString kWarningHead = "The Following Currency Pair/Date were not download
 const QString kWarningTail = "Please make note of it and redownload the missing Dates later.";
 
 // The bytes the day file must hold: the service's page as the program reads and parses it.
-QByteArray ExpectedDayFile(const std::string& stk, const std::string& dateLabel)
-{
-    const std::string body =
-        pellmark::SerialiseBody(pellmark::QuotePageHtml(stk, dateLabel), "text/html; charset=utf-8");
+QByteArray ExpectedDayFile(const std::string& stk, const std::string& dateLabel) {
+    const std::string body = pellmark::SerialiseBody(pellmark::QuotePageHtml(stk, dateLabel),
+                                                     "text/html; charset=utf-8");
     const auto lines = pellmark::ParseIntradayPage(body, pellmark::LineOrder::PriceFirst, " - ");
     return QByteArray::fromStdString(pellmark::JoinLines(lines));
 }
 
 class Window {
 public:
-    Window(const LocalService& service, std::chrono::milliseconds pause = 0ms)
-    {
+    Window(const LocalService& service, std::chrono::milliseconds pause = 0ms) {
         TForm1::Seams seams;
         seams.boxes = &boxes;
         seams.fetchPause = pause;
@@ -56,15 +54,15 @@ public:
         setRange(kMonday, kTuesday);
     }
 
-    template <typename Widget> Widget* child(const char* name) const
-    {
+    template <typename Widget> Widget* child(const char* name) const {
         auto* widget = form->findChild<Widget*>(name);
         Q_ASSERT(widget);
         return widget;
     }
-    void setSymbols(const char* memo, const QString& text) { child<QPlainTextEdit>(memo)->setPlainText(text); }
-    void setRange(QDate start, QDate end)
-    {
+    void setSymbols(const char* memo, const QString& text) {
+        child<QPlainTextEdit>(memo)->setPlainText(text);
+    }
+    void setRange(QDate start, QDate end) {
         child<QDateEdit>("DatPick")->setDate(start);
         child<QDateEdit>("DatPick2")->setDate(end);
     }
@@ -73,9 +71,10 @@ public:
     QString status() const { return child<QLabel>("StatB")->text(); }
     QString errors() const { return child<QPlainTextEdit>("Bady")->toPlainText(); }
     void setErrors(const QString& text) { child<QPlainTextEdit>("Bady")->setPlainText(text); }
-    QStringList files() const { return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
-    QByteArray file(const QString& name) const
-    {
+    QStringList files() const {
+        return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    QByteArray file(const QString& name) const {
         QFile in(folder.filePath(name));
         return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
     }
@@ -91,8 +90,7 @@ class TestDownload : public QObject {
     Q_OBJECT
 
 private slots:
-    void defaultRunWritesOneFilePerSymbolDay()
-    {
+    void defaultRunWritesOneFilePerSymbolDay() {
         LocalService service;
         QVERIFY2(service.start(), qPrintable(service.errorString()));
         Window window(service);
@@ -122,8 +120,7 @@ private slots:
         QCOMPARE(window.errors(), QString());
     }
 
-    void settingsChangedDuringRunApplyToFollowingItems()
-    {
+    void settingsChangedDuringRunApplyToFollowingItems() {
         LocalService service;
         QVERIFY(service.start());
         Window window(service, 100ms);
@@ -136,19 +133,18 @@ private slots:
         QVERIFY(window.file("AUDUSD-6-Jun-05.txt").contains(";00:05\r\n"));
     }
 
-    void refusedBeforeAnythingIsFetched_data()
-    {
+    void refusedBeforeAnythingIsFetched_data() {
         QTest::addColumn<QString>("symbols");
         QTest::addColumn<QDate>("start");
         QTest::addColumn<QDate>("end");
         QTest::addColumn<QString>("warning");
-        QTest::newRow("empty memo") << "" << kMonday << kTuesday
-                                    << "At least one pair/symbol must be entered to start the download.";
+        QTest::newRow("empty memo")
+            << "" << kMonday << kTuesday
+            << "At least one pair/symbol must be entered to start the download.";
         QTest::newRow("reversed range") << "AUDUSD" << kTuesday << kMonday
                                         << "The Start Date appears to be after the End Range Date.";
     }
-    void refusedBeforeAnythingIsFetched()
-    {
+    void refusedBeforeAnythingIsFetched() {
         QFETCH(QString, symbols);
         QFETCH(QDate, start);
         QFETCH(QDate, end);
@@ -165,8 +161,7 @@ private slots:
         QVERIFY(service.requestLog().isEmpty());
     }
 
-    void weekendRangeGoesStraightToTheEnd()
-    {
+    void weekendRangeGoesStraightToTheEnd() {
         LocalService service;
         QVERIFY(service.start());
         Window window(service);
@@ -181,8 +176,7 @@ private slots:
         QVERIFY(service.requestLog().isEmpty());
     }
 
-    void failedItemsAreAppendedAndListed()
-    {
+    void failedItemsAreAppendedAndListed() {
         LocalService service({"--only", "EURUSD", "--no-data-first", "1000"});
         QVERIFY(service.start());
         Window window(service);
@@ -193,15 +187,15 @@ private slots:
 
         QCOMPARE(window.errors(), QString("typed\nEURUSD-7-Jun-05\nEURUSD-6-Jun-05\n"));
         QCOMPARE(window.boxes.texts(Kind::Warning),
-                 QStringList{kWarningHead + "typed\r\nEURUSD-7-Jun-05\r\nEURUSD-6-Jun-05\r\n\r\n\r\n" +
+                 QStringList{kWarningHead +
+                             "typed\r\nEURUSD-7-Jun-05\r\nEURUSD-6-Jun-05\r\n\r\n\r\n" +
                              kWarningTail});
         QCOMPARE(window.files(), QStringList({"AUDUSD-6-Jun-05.txt", "AUDUSD-7-Jun-05.txt"}));
         // A day that never has data is asked for seven times.
         QCOMPARE(service.requestLog().filter("frxEURUSD&date=7-Jun-05").size(), 7);
     }
 
-    void retryKeepsOnlyWhatStillFails()
-    {
+    void retryKeepsOnlyWhatStillFails() {
         LocalService service({"--only", "EURUSD", "--no-data-first", "1000"});
         QVERIFY(service.start());
         Window window(service);
@@ -213,23 +207,23 @@ private slots:
         QCOMPARE(window.files(), QStringList{"AUDUSD-6-Jun-05.txt"});
         QCOMPARE(window.file("AUDUSD-6-Jun-05.txt"), ExpectedDayFile("frxAUDUSD", "6-Jun-05"));
         QCOMPARE(window.boxes.texts(Kind::Warning),
-                 QStringList{kWarningHead + "EURUSD-7-Jun-05\r\nno-hyphen-here\r\n-garbage\r\n\r\n\r\n" +
+                 QStringList{kWarningHead +
+                             "EURUSD-7-Jun-05\r\nno-hyphen-here\r\n-garbage\r\n\r\n\r\n" +
                              kWarningTail});
         QVERIFY(service.requestLog().filter("stk=frx&date=garbage").size() == 7);
     }
 
-    void retryWithNothingListedWarns()
-    {
+    void retryWithNothingListedWarns() {
         LocalService service;
         QVERIFY(service.start());
         Window window(service);
         window.setErrors("");
         window.retry();
-        QCOMPARE(window.boxes.texts(Kind::Warning), QStringList{"There are no \"errors\" to download."});
+        QCOMPARE(window.boxes.texts(Kind::Warning),
+                 QStringList{"There are no \"errors\" to download."});
     }
 
-    void unwritableFolderStopsTheRun()
-    {
+    void unwritableFolderStopsTheRun() {
         LocalService service({"--only", "7-Jun-05", "--no-data-first", "1000"});
         QVERIFY(service.start());
         Window window(service);
@@ -240,7 +234,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(window.boxes.texts(Kind::ErrorReport).size(), 1, 20000);
 
         QCOMPARE(window.boxes.texts(Kind::ErrorReport).first(),
-                 "Cannot create file \"" + missing + "AUDUSD-6-Jun-05.txt\". No such file or directory.");
+                 "Cannot create file \"" + missing +
+                     "AUDUSD-6-Jun-05.txt\". No such file or directory.");
         QVERIFY(!window.form->Running());
         QCOMPARE(window.errors(), QString("AUDUSD-7-Jun-05\n"));
         QCOMPARE(window.status(), QString("Downloading Historical for AUDUSD on 6-Jun-05"));
@@ -249,8 +244,7 @@ private slots:
         QVERIFY(window.boxes.texts(Kind::Information).isEmpty());
     }
 
-    void symbolThatWouldLeaveTheFolderIsRefused()
-    {
+    void symbolThatWouldLeaveTheFolderIsRefused() {
         LocalService service({"--any-symbol"});
         QVERIFY(service.start());
         Window window(service);
@@ -263,11 +257,11 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(window.boxes.texts(Kind::ErrorReport).size(), 1, 20000);
         QVERIFY(window.boxes.texts(Kind::ErrorReport).first().contains("cannot name a file"));
         QCOMPARE(window.files(), QStringList());
-        QCOMPARE(QDir(window.folder.filePath("inside")).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(window.folder.filePath("inside")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList());
     }
 
-    void stopListsWhatIsLeftAndRetryResumes()
-    {
+    void stopListsWhatIsLeftAndRetryResumes() {
         LocalService service;
         QVERIFY(service.start());
         Window window(service, 150ms);
@@ -275,7 +269,8 @@ private slots:
         window.download();
         QTRY_COMPARE(window.child<QPushButton>("sBitBtn1")->text(), QString("&Stop"));
         QVERIFY(!window.child<QPushButton>("sButton1")->isEnabled());
-        QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Downloading Historical for AUDUSD on 6-Jun-05"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(window.status(),
+                                  QString("Downloading Historical for AUDUSD on 6-Jun-05"), 10000);
         window.download(); // the same button is Stop now
 
         QCOMPARE(window.status(), QString("Download stopped."));
@@ -294,21 +289,20 @@ private slots:
         QVERIFY(!window.child<QPlainTextEdit>("Bady")->isReadOnly());
     }
 
-    void stoppingARetryKeepsUntriedItems()
-    {
+    void stoppingARetryKeepsUntriedItems() {
         LocalService service({"--only", "EURUSD", "--no-data-first", "1000"});
         QVERIFY(service.start());
         Window window(service, 150ms);
         window.setErrors("EURUSD-7-Jun-05\nAUDUSD-7-Jun-05\nAUDUSD-6-Jun-05\n");
         window.retry();
-        QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Downloading Historical for AUDUSD on 7-Jun-05"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(window.status(),
+                                  QString("Downloading Historical for AUDUSD on 7-Jun-05"), 20000);
         window.download();
         QCOMPARE(window.errors(), QString("EURUSD-7-Jun-05\nAUDUSD-7-Jun-05\nAUDUSD-6-Jun-05\n"));
         QCOMPARE(window.status(), QString("Download stopped."));
     }
 
-    void closingDuringARunStopsIt()
-    {
+    void closingDuringARunStopsIt() {
         LocalService service;
         QVERIFY(service.start());
         Window window(service, 200ms);
