@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Peak heap of a batch download in the real window against the local quote service, with no
 # pause before the fetches, for a short and a ten times longer run: the peak must not grow
-# with the number of symbol-days beyond the run's list of symbol-days (two short strings each).
+# with the number of symbol-days beyond the symbol list the user typed (the long run has ten
+# times the symbols).
 # Measured with heaptrack; prints both peaks, their ratio and the growth per symbol-day.
 #
 #   bench/memory_flat.sh [BUILD_DIR] [SHORT_DAYS]    (defaults: build, 200; the long run is x10)

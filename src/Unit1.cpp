@@ -271,13 +271,8 @@ void TForm1::sBitBtn1Click() {
         pellmark::WeekdayLabelsNewestFirst(ui->DatPick->date(), ui->DatPick2->date());
     ui->PB->setMaximum(GaugeValue(dates.size()));
 
-    std::vector<pellmark::DayItem> items;
-    items.reserve(symbols.size() * dates.size());
-    for (const std::string& symbol : symbols)
-        for (const std::string& date : dates)
-            items.push_back({symbol, date});
     dateCount_ = dates.size();
-    StartRun(RunKind::Batch, std::move(items));
+    StartRun(RunKind::Batch, pellmark::DayItems::EveryDateOfEachSymbol(symbols, dates));
 }
 
 // Download &Errors: fetches again the items listed when it starts; the list cannot be edited
@@ -298,10 +293,10 @@ void TForm1::sButton1Click() {
         items.push_back({failed.symbol, failed.dateLabel});
     }
     stillFailing_.clear();
-    StartRun(RunKind::Retry, std::move(items));
+    StartRun(RunKind::Retry, pellmark::DayItems::AsListed(std::move(items)));
 }
 
-void TForm1::StartRun(RunKind kind, std::vector<pellmark::DayItem> items) {
+void TForm1::StartRun(RunKind kind, pellmark::DayItems items) {
     pellmark::RemoveStaleTempFiles(ui->SaveLoad->text().toStdString());
     runKind_ = kind;
     ShowRunning(true);

@@ -81,7 +81,7 @@ private:
 
     // The batch run and the retry share one queue of symbol-days.
     enum class RunKind { Batch, Retry };
-    void StartRun(RunKind kind, std::vector<pellmark::DayItem> items);
+    void StartRun(RunKind kind, pellmark::DayItems items);
     void StopRun();
     void ShowRunning(bool running);
     void ItemStarting(std::size_t index, const pellmark::DayItem& item);

@@ -2,6 +2,31 @@
 
 namespace pellmark {
 
+DayItems DayItems::EveryDateOfEachSymbol(std::vector<std::string> symbols,
+                                         std::vector<std::string> dates) {
+    DayItems items;
+    items.symbols_ = std::move(symbols);
+    items.dates_ = std::move(dates);
+    items.isListed_ = false;
+    return items;
+}
+
+DayItems DayItems::AsListed(std::vector<DayItem> items) {
+    DayItems listed;
+    listed.listed_ = std::move(items);
+    return listed;
+}
+
+std::size_t DayItems::Size() const {
+    return isListed_ ? listed_.size() : symbols_.size() * dates_.size();
+}
+
+DayItem DayItems::At(std::size_t index) const {
+    if (isListed_)
+        return listed_[index];
+    return {symbols_[index / dates_.size()], dates_[index % dates_.size()]};
+}
+
 DayQueue::DayQueue(QuoteFetch& fetch, QObject* parent) : QObject(parent), fetch_(fetch) {
     // The next item starts from the event loop, so the window repaints and reacts between
     // items and a fetch that ends at once does not recurse into the next one.
@@ -11,7 +36,7 @@ DayQueue::DayQueue(QuoteFetch& fetch, QObject* parent) : QObject(parent), fetch_
     connect(&fetch_, &QuoteFetch::finished, this, &DayQueue::OnFetched);
 }
 
-void DayQueue::Start(std::vector<DayItem> items) {
+void DayQueue::Start(DayItems items) {
     advance_.stop();
     items_ = std::move(items);
     done_ = 0;
@@ -23,8 +48,9 @@ void DayQueue::Stop() {
     if (!running_)
         return;
     Abandon();
-    const std::vector<DayItem> notDone(items_.begin() + static_cast<std::ptrdiff_t>(done_),
-                                       items_.end());
+    std::vector<DayItem> notDone;
+    for (std::size_t index = done_; index < items_.Size(); ++index)
+        notDone.push_back(items_.At(index));
     emit stopped(notDone);
 }
 
@@ -37,21 +63,22 @@ void DayQueue::Abandon() {
 void DayQueue::StartNext() {
     if (!running_)
         return;
-    if (done_ >= items_.size()) {
+    if (done_ >= items_.Size()) {
         running_ = false;
         emit finished();
         return;
     }
-    emit itemStarting(done_, items_[done_]);
+    current_ = items_.At(done_);
+    emit itemStarting(done_, current_);
     if (running_)
-        fetch_.FetchDayQuotes(items_[done_].symbol, items_[done_].dateLabel);
+        fetch_.FetchDayQuotes(current_.symbol, current_.dateLabel);
 }
 
 void DayQueue::OnFetched(const Lines& result) {
     if (!running_)
         return;
     const std::size_t index = done_++;
-    emit itemDone(index, items_[index], result);
+    emit itemDone(index, current_, result);
     if (running_)
         advance_.start();
 }

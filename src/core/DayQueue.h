@@ -18,19 +18,38 @@ struct DayItem {
     std::string dateLabel;
 };
 
+// The symbol-days of a run in the order they are fetched: every date of one symbol, then of
+// the next; or a list as given. A long run keeps its symbols and dates, not every pair of them.
+class DayItems {
+public:
+    DayItems() = default;
+    static DayItems EveryDateOfEachSymbol(std::vector<std::string> symbols,
+                                          std::vector<std::string> dates);
+    static DayItems AsListed(std::vector<DayItem> items);
+
+    std::size_t Size() const;
+    DayItem At(std::size_t index) const;
+
+private:
+    std::vector<std::string> symbols_;
+    std::vector<std::string> dates_;
+    std::vector<DayItem> listed_;
+    bool isListed_ = true;
+};
+
 class DayQueue : public QObject {
     Q_OBJECT
 public:
     explicit DayQueue(QuoteFetch& fetch, QObject* parent = nullptr);
 
     // Starts with the first item; finished() follows the last one (at once for no items).
-    void Start(std::vector<DayItem> items);
+    void Start(DayItems items);
     // Abandons the current fetch; stopped() reports the items not done, the current one first.
     void Stop();
     // Ends the run where it is, with no further signal: the caller reports why.
     void Abandon();
     bool Running() const { return running_; }
-    std::size_t Size() const { return items_.size(); }
+    std::size_t Size() const { return items_.Size(); }
 
 signals:
     void itemStarting(std::size_t index, const pellmark::DayItem& item);
@@ -45,7 +64,8 @@ private:
 
     QuoteFetch& fetch_;
     QTimer advance_;
-    std::vector<DayItem> items_;
+    DayItems items_;
+    DayItem current_;
     std::size_t done_ = 0;
     bool running_ = false;
 };
