@@ -21,26 +21,9 @@ days_per_symbol=10
 for tool in heaptrack heaptrack_print; do
     command -v "$tool" >/dev/null || { echo "memory_flat: $tool is not installed" >&2; exit 2; }
 done
-for binary in "$driver" "$service"; do
-    [[ -x $binary ]] || { echo "memory_flat: build $binary first" >&2; exit 2; }
-done
-
-work=$(mktemp -d)
-service_pid=
-cleanup() {
-    [[ -n $service_pid ]] && kill "$service_pid" 2>/dev/null && wait "$service_pid" || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$service" --port 0 --log "$work/requests.log" >"$work/port" &
-service_pid=$!
-for _ in $(seq 100); do
-    [[ -s $work/port ]] && break
-    sleep 0.05
-done
-port=$(head -n1 "$work/port")
-[[ -n $port ]] || { echo "memory_flat: the quote service did not start" >&2; exit 1; }
+name=memory_flat
+# shellcheck source=bench/local_service.sh
+source "$(dirname "$0")/local_service.sh"
 
 # Bytes from heaptrack_print's "12.34M" style (powers of 1000).
 to_bytes() {

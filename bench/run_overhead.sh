@@ -17,26 +17,9 @@ last_day=2005-06-17
 days_per_symbol=10
 pause_s=1.51
 
-for binary in "$driver" "$service"; do
-    [[ -x $binary ]] || { echo "run_overhead: build $binary first" >&2; exit 2; }
-done
-
-work=$(mktemp -d)
-service_pid=
-cleanup() {
-    [[ -n $service_pid ]] && kill "$service_pid" 2>/dev/null && wait "$service_pid" || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$service" --port 0 --log "$work/requests.log" >"$work/port" &
-service_pid=$!
-for _ in $(seq 100); do
-    [[ -s $work/port ]] && break
-    sleep 0.05
-done
-port=$(head -n1 "$work/port")
-[[ -n $port ]] || { echo "run_overhead: the quote service did not start" >&2; exit 1; }
+name=run_overhead
+# shellcheck source=bench/local_service.sh
+source "$(dirname "$0")/local_service.sh"
 
 mkdir "$work/out"
 /usr/bin/time -f "%e %U %S" -o "$work/time" "$driver" --proxy "http://127.0.0.1:$port" \

@@ -288,10 +288,8 @@ void TForm1::sButton1Click() {
     ui->PB->setMaximum(GaugeValue(lines.size()));
     std::vector<pellmark::DayItem> items;
     items.reserve(lines.size());
-    for (const std::string& line : lines) {
-        const pellmark::FailedItem failed = pellmark::ParseFailedItem(line);
-        items.push_back({failed.symbol, failed.dateLabel});
-    }
+    for (const std::string& line : lines)
+        items.push_back(pellmark::ParseFailedItem(line));
     stillFailing_.clear();
     StartRun(RunKind::Retry, pellmark::DayItems::AsListed(std::move(items)));
 }
@@ -331,7 +329,7 @@ void TForm1::ItemDone(std::size_t index, const pellmark::DayItem& item,
     if (!pellmark::ResultMeansNoData(pellmark::JoinLines(result))) {
         SaveDay(item, result);
     } else if (runKind_ == RunKind::Batch) {
-        AddFailedItem(item);
+        AddFailedItems({item});
     } else {
         stillFailing_.push_back(item);
     }
@@ -349,15 +347,17 @@ void TForm1::SaveDay(const pellmark::DayItem& item, const pellmark::Lines& resul
     }
 }
 
-void TForm1::AddFailedItem(const pellmark::DayItem& item) {
-    ui->Bady->setPlainText(
-        FromUtf8(pellmark::AppendFailedItem(BadyText(), {item.symbol, item.dateLabel})));
+void TForm1::AddFailedItems(const std::vector<pellmark::DayItem>& items) {
+    std::string text = BadyText();
+    for (const pellmark::DayItem& item : items)
+        text = pellmark::AppendFailedItem(std::move(text), item);
+    ui->Bady->setPlainText(FromUtf8(text));
 }
 
 void TForm1::ReplaceFailedItems(const std::vector<pellmark::DayItem>& items) {
     std::string text;
     for (const pellmark::DayItem& item : items)
-        text += pellmark::FailedItemText({item.symbol, item.dateLabel}) + "\r\n";
+        text += pellmark::FailedItemText(item) + "\r\n";
     ui->Bady->setPlainText(FromUtf8(text));
 }
 
@@ -391,8 +391,7 @@ void TForm1::RunStopped(const std::vector<pellmark::DayItem>& notDone) {
         left.insert(left.end(), notDone.begin(), notDone.end());
         ReplaceFailedItems(left);
     } else {
-        for (const pellmark::DayItem& item : notDone)
-            AddFailedItem(item);
+        AddFailedItems(notDone);
     }
     ui->PB->setProgress(0);
     SetStatus(QStringLiteral("Download stopped."));

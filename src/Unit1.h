@@ -89,7 +89,7 @@ private:
     void RunFinished();
     void RunStopped(const std::vector<pellmark::DayItem>& notDone);
     void SaveDay(const pellmark::DayItem& item, const pellmark::Lines& result);
-    void AddFailedItem(const pellmark::DayItem& item);
+    void AddFailedItems(const std::vector<pellmark::DayItem>& items);
     void ReplaceFailedItems(const std::vector<pellmark::DayItem>& items);
     void ShowFinalMessages();
     std::string BadyText() const;

@@ -18,15 +18,6 @@ namespace {
     throw FileError("Cannot create file \"" + path + "\". " + reason);
 }
 
-std::string FolderOf(const std::string& folderText) {
-    if (folderText.empty())
-        return ".";
-    const auto slash = folderText.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : folderText.substr(0, slash);
-}
-
 // The part of the name that comes from the symbol and the date label must stay a plain
 // name inside the folder.
 bool IsPlainName(const std::string& name) {
@@ -97,7 +88,7 @@ void SaveDayFile(const std::string& folderText, const std::string& symbol,
     if (!IsPlainName(symbol + "-" + dateLabel))
         Fail(path, "The symbol or date cannot name a file in the save folder.");
 
-    std::string temp = FolderOf(path) + "/" + std::string(kTempFilePrefix) + "XXXXXX";
+    std::string temp = FolderPrefix(folderText) + std::string(kTempFilePrefix) + "XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         Fail(path, std::strerror(errno));

@@ -2,6 +2,7 @@
 // previous one reports its result, never waits in a loop, and can be stopped at any time.
 #pragma once
 
+#include "core/DayItem.h"
 #include "quote/QuoteFetch.h"
 
 #include <QObject>
@@ -12,11 +13,6 @@
 #include <vector>
 
 namespace pellmark {
-
-struct DayItem {
-    std::string symbol;
-    std::string dateLabel;
-};
 
 // The symbol-days of a run in the order they are fetched: every date of one symbol, then of
 // the next; or a list as given. A long run keeps its symbols and dates, not every pair of them.

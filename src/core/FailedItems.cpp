@@ -5,23 +5,25 @@
 
 namespace pellmark {
 
-std::string FailedItemText(const FailedItem& item) {
+std::string FailedItemText(const DayItem& item) {
     return item.symbol + "-" + item.dateLabel;
 }
 
-FailedItem ParseFailedItem(std::string_view line) {
+DayItem ParseFailedItem(std::string_view line) {
     const auto hyphen = line.find('-');
     if (hyphen == std::string_view::npos)
         return {"", std::string(line)};
     return {std::string(line.substr(0, hyphen)), std::string(line.substr(hyphen + 1))};
 }
 
-std::string AppendFailedItem(std::string memoText, const FailedItem& item) {
+std::string AppendFailedItem(std::string memoText, const DayItem& item) {
     const bool endsInOpenLine =
         !memoText.empty() && memoText.back() != '\n' && memoText.back() != '\r';
     if (endsInOpenLine)
         memoText += "\r\n";
-    return memoText + FailedItemText(item) + "\r\n";
+    memoText += FailedItemText(item);
+    memoText += "\r\n";
+    return memoText;
 }
 
 std::string FailedItemsWarning(std::string_view memoText) {

@@ -38,9 +38,9 @@ bool HoldsQuoteRecords(std::string_view page) {
            page.find(kRecordMarker, first + kRecordMarker.size()) != std::string_view::npos;
 }
 
-bool IsBadPage(std::string_view page) {
-    return page.find(kNoDataText) != std::string_view::npos || CountPageLines(page) <= 5 ||
-           !HoldsQuoteRecords(page);
+bool IsBadPage(std::string_view page, bool holdsQuoteRecords) {
+    return !holdsQuoteRecords || page.find(kNoDataText) != std::string_view::npos ||
+           CountPageLines(page) <= 5;
 }
 
 } // namespace
@@ -110,12 +110,13 @@ void QuoteFetch::JudgePage() {
     // Judged and parsed in the joined-lines form, as the parser counts positions in it.
     const std::string page = NormaliseLines(browser_.BodyHtml());
     ++fetches_;
-    if (IsBadPage(page) && fetches_ < kMostFetchesPerDay) {
+    const bool holdsQuoteRecords = HoldsQuoteRecords(page);
+    if (IsBadPage(page, holdsQuoteRecords) && fetches_ < kMostFetchesPerDay) {
         step_ = Step::Pausing;
         pause_.start();
         return;
     }
-    if (!HoldsQuoteRecords(page)) {
+    if (!holdsQuoteRecords) {
         Finish({std::string(kNoneLine)});
         return;
     }

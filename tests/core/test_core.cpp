@@ -167,7 +167,7 @@ private slots:
         QFETCH(QString, line);
         QFETCH(QString, symbol);
         QFETCH(QString, dateLabel);
-        const FailedItem item = ParseFailedItem(line.toStdString());
+        const DayItem item = ParseFailedItem(line.toStdString());
         QCOMPARE(QString::fromStdString(item.symbol), symbol);
         QCOMPARE(QString::fromStdString(item.dateLabel), dateLabel);
     }

@@ -4,10 +4,8 @@
 // they make the n-th call of write, fsync or rename, since a kill from outside almost never
 // lands inside a write. Set PELLMARK_CRASH_SEED to replay a sequence of kills.
 #include "core/DayFile.h"
+#include "ExpectedDayFile.h"
 #include "LocalService.h"
-#include "quote/BodySerialiser.h"
-#include "quote/IntradayParser.h"
-#include "QuotePage.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,19 +36,6 @@ quint32 Seed() {
     bool ok = false;
     const quint32 seed = qEnvironmentVariable("PELLMARK_CRASH_SEED").toUInt(&ok);
     return ok ? seed : kDefaultSeed;
-}
-
-// The bytes a day file must hold: the page the service answers, as the program reads and
-// parses it with the default line layout.
-QByteArray ExpectedDayFile(const QString& symbol, const QString& dateLabel, int hugeMb) {
-    const std::string stk = "frx" + symbol.toStdString();
-    const std::string label = dateLabel.toStdString();
-    const std::string html =
-        hugeMb > 0 ? pellmark::PaddedQuotePageHtml(stk, label, std::size_t(hugeMb) << 20)
-                   : pellmark::QuotePageHtml(stk, label);
-    const std::string body = pellmark::SerialiseBody(html, "text/html; charset=utf-8");
-    const auto lines = pellmark::ParseIntradayPage(body, pellmark::LineOrder::PriceFirst, " - ");
-    return QByteArray::fromStdString(pellmark::JoinLines(lines));
 }
 
 // The pairs in a random rotation, so that the kills fall on different files.
@@ -116,7 +101,9 @@ FolderCheck CheckFolder(const QDir& folder, int hugeMb) {
         const QString dateLabel = name.mid(hyphen + 1).chopped(4);
         QFile file(entry.filePath());
         if (!file.open(QIODevice::ReadOnly) ||
-            file.readAll() != ExpectedDayFile(symbol, dateLabel, hugeMb))
+            file.readAll() != ExpectedDayFile("frx" + symbol.toStdString(), dateLabel,
+                                              pellmark::LineOrder::PriceFirst, " - ",
+                                              std::size_t(hugeMb) << 20))
             check.faults.append(name +
                                 QString(": %1 bytes, not the day's quotes").arg(entry.size()));
         ++check.dayFiles;

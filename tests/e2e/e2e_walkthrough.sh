@@ -16,12 +16,8 @@ program=$(realpath "$1")
 service=$(realpath "$2")
 shots=${3:-}
 
-for tool in Xvfb openbox trayer xdotool xwininfo xprop; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed (see scripts/install-deps.sh)"
-        exit 77
-    fi
-done
+. "$(dirname "$0")/../support/xdesktop.sh"
+require_x_tools
 if [ -n "$shots" ] && ! command -v import >/dev/null 2>&1; then
     echo "SKIP: import (ImageMagick) is not installed"
     exit 77
@@ -77,33 +73,7 @@ wait_for() {
 }
 
 # --- the virtual desktop: X server, window manager, notification area
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids="$!"
-tries=100
-until [ -s "$work/display" ]; do
-    tries=$((tries - 1))
-    if [ "$tries" -le 0 ] || ! kill -0 "$pids" 2>/dev/null; then
-        echo "SKIP: Xvfb could not be started:"
-        cat "$work/xvfb.log"
-        exit 77
-    fi
-    sleep 0.1
-done
-DISPLAY=:$(cat "$work/display")
-export DISPLAY
-# Without a session bus Qt talks to the notification area through XEmbed, as trayer expects.
-unset DBUS_SESSION_BUS_ADDRESS
-
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
-openbox >"$work/openbox.log" 2>&1 &
-pids="$! $pids"
-wait_for 10 "the window manager" wm_running
-
-tray_running() { xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")'; }
-trayer --edge bottom --align right --widthtype request --height 28 --SetDockType true \
-    --transparent false --tint 0xd4d0c8 >"$work/trayer.log" 2>&1 &
-pids="$! $pids"
-wait_for 10 "the notification area" tray_running
+start_x_desktop 1024x768
 
 # --- the local quote service; restarted on the same port to change its faults
 port=0

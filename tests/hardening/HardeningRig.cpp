@@ -1,7 +1,5 @@
 #include "HardeningRig.h"
 
-#include "quote/BodySerialiser.h"
-#include "QuotePage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,14 +24,6 @@ QStringList Entries(const QString& path) {
 }
 
 } // namespace
-
-QByteArray ExpectedDayFile(const std::string& stk, const QString& dateLabel,
-                           pellmark::LineOrder order, const QString& separator) {
-    const std::string body = pellmark::SerialiseBody(
-        pellmark::QuotePageHtml(stk, dateLabel.toStdString()), "text/html; charset=utf-8");
-    return QByteArray::fromStdString(
-        pellmark::JoinLines(pellmark::ParseIntradayPage(body, order, separator.toStdString())));
-}
 
 QRegularExpression QuoteLinePattern(pellmark::LineOrder order, const QString& separator) {
     const QString price = QStringLiteral(R"(\d+\.\d+)");

@@ -25,10 +25,7 @@ inline const QDate kMonday(2005, 6, 6);
 inline const QString kMondayLabel = QStringLiteral("6-Jun-05");
 inline const QString kDoneMessage = QStringLiteral("Historical Data Download Done!");
 
-// The bytes a day file must hold: the service's page for stk as the program reads and parses it.
-QByteArray ExpectedDayFile(const std::string& stk, const QString& dateLabel,
-                           pellmark::LineOrder order = pellmark::LineOrder::PriceFirst,
-                           const QString& separator = QStringLiteral(" - "));
+#include "ExpectedDayFile.h"
 
 // A whole line of a day file: a price and an hh:mm time in the chosen order and separator.
 QRegularExpression QuoteLinePattern(pellmark::LineOrder order, const QString& separator);

@@ -1,11 +1,9 @@
 // The batch run and the retry in the real window against the local quote service, with the
 // pause before each fetch shortened: files on disk, the errors list, the messages, Stop.
+#include "ExpectedDayFile.h"
 #include "FakeMessageBoxes.h"
 #include "gui/Gauge.h"
 #include "LocalService.h"
-#include "quote/BodySerialiser.h"
-#include "quote/IntradayParser.h"
-#include "QuotePage.h"
 #include "Unit1.h"
 
 #include <QCheckBox>
@@ -33,14 +31,6 @@ const QString kDone = "Historical Data Download Done!";
 const QString kWarningHead = "The Following Currency Pair/Date were not downloaded because of VORN "
                              "server either not answering or returning an empty file:\r\n\r\n";
 const QString kWarningTail = "Please make note of it and redownload the missing Dates later.";
-
-// The bytes the day file must hold: the service's page as the program reads and parses it.
-QByteArray ExpectedDayFile(const std::string& stk, const std::string& dateLabel) {
-    const std::string body = pellmark::SerialiseBody(pellmark::QuotePageHtml(stk, dateLabel),
-                                                     "text/html; charset=utf-8");
-    const auto lines = pellmark::ParseIntradayPage(body, pellmark::LineOrder::PriceFirst, " - ");
-    return QByteArray::fromStdString(pellmark::JoinLines(lines));
-}
 
 class Window {
 public:

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Minimises a window that has the tray icon on a virtual X server with a window manager
 # (openbox) and a notification area (trayer), then double-clicks the icon and checks that
-# the window comes back. Exits 77 (skipped) when the X tools are missing.
+# the window comes back. Exits 77 (skipped) when the X tools are missing or no X server
+# can be started.
 # Usage: tray_xvfb_check.sh PROGRAM [TITLE [SCREENSHOT.png]]
 #   PROGRAM opens one window titled TITLE (default "Pellmark tray demo") that carries a
 #   TTrayIcon; SCREENSHOT, when given, receives the notification area while the icon is shown.
@@ -10,12 +11,8 @@ program=$1
 title=${2:-Pellmark tray demo}
 screenshot=${3:-}
 
-for tool in Xvfb openbox trayer xdotool xwininfo xprop; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "SKIP: $tool is not installed (see scripts/install-deps.sh)"
-        exit 77
-    fi
-done
+. "$(dirname "$0")/../support/xdesktop.sh"
+require_x_tools
 if [ -n "$screenshot" ] && ! command -v import >/dev/null 2>&1; then
     echo "SKIP: import (ImageMagick) is not installed"
     exit 77
@@ -42,41 +39,12 @@ fail() {
     exit 1
 }
 
-# wait_for DESCRIPTION COMMAND...: retries COMMAND for up to ten seconds.
-wait_for() {
-    what=$1
-    shift
-    tries=0
-    until "$@" >/dev/null 2>&1; do
-        tries=$((tries + 1))
-        [ "$tries" -ge 100 ] && fail "timed out waiting for $what"
-        sleep 0.1
-    done
-}
-
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids="$!"
-wait_for "the X server" test -s "$work/display"
-DISPLAY=:$(cat "$work/display")
-export DISPLAY
-# Without a session bus Qt talks to the notification area through XEmbed, as trayer expects.
-unset DBUS_SESSION_BUS_ADDRESS
-
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
-openbox >"$work/openbox.log" 2>&1 &
-pids="$! $pids"
-wait_for "the window manager" wm_running
-
-tray_running() { xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")'; }
-trayer --edge bottom --align right --widthtype request --height 28 --SetDockType true \
-    --transparent false --tint 0xd4d0c8 >"$work/trayer.log" 2>&1 &
-pids="$! $pids"
-wait_for "the notification area" tray_running
+start_x_desktop 800x600
 
 window_up() { xdotool search --onlyvisible --name "^$title\$"; }
 QT_QPA_PLATFORM=xcb "$program" >"$work/program.log" 2>&1 &
 pids="$! $pids"
-wait_for "the window" window_up
+x_wait "the window" window_up
 window=$(window_up | head -n 1)
 hex=$(printf '0x%x' "$window")
 name=$(basename "$program")
@@ -99,10 +67,10 @@ on_task_bar || fail "the window is not on the task bar at start"
 icon_shown && fail "an icon is shown before the first minimise"
 
 xdotool windowminimize "$window"
-wait_for "the icon" icon_shown
+x_wait "the icon" icon_shown
 icon=$(icon_window)
 icon_gone() { ! xwininfo -id "$icon"; }
-wait_for "the task-bar entry to go" off_task_bar
+x_wait "the task-bar entry to go" off_task_bar
 [ "$(map_state)" = "IsUnMapped" ] || fail "the window is still mapped: $(map_state)"
 echo "minimised: window $hex unmapped and off the task bar, icon $icon in the notification area"
 
@@ -124,7 +92,7 @@ sleep 0.5
 icon_shown || fail "a single click removed the icon"
 xdotool click --repeat 2 --delay 80 1
 
-wait_for "the window to come back" is_viewable
-wait_for "the task-bar entry" on_task_bar
-wait_for "the icon to go" icon_gone
+x_wait "the window to come back" is_viewable
+x_wait "the task-bar entry" on_task_bar
+x_wait "the icon to go" icon_gone
 echo "restored: window $hex viewable and on the task bar, icon removed"
