@@ -95,8 +95,8 @@ Lines FetchAndWait(QuoteFetch& fetch, const std::string& day) {
     Lines result;
     QEventLoop loop;
     const auto connection =
-        QObject::connect(&fetch, &QuoteFetch::finished, &loop, [&](const Lines& lines) {
-            result = lines;
+        QObject::connect(&fetch, &QuoteFetch::finished, &loop, [&](const FetchResult& fetched) {
+            result = fetched.lines;
             loop.quit();
         });
     fetch.FetchDayQuotes("AUDUSD", day);

@@ -74,11 +74,11 @@ void DayQueue::StartNext() {
         fetch_.FetchDayQuotes(current_.symbol, current_.dateLabel);
 }
 
-void DayQueue::OnFetched(const Lines& result) {
+void DayQueue::OnFetched(const FetchResult& result) {
     if (!running_)
         return;
     const std::size_t index = done_++;
-    emit itemDone(index, current_, result);
+    emit itemDone(index, current_, result.lines);
     if (running_)
         advance_.start();
 }

@@ -56,7 +56,7 @@ signals:
 
 private:
     void StartNext();
-    void OnFetched(const Lines& result);
+    void OnFetched(const FetchResult& result);
 
     QuoteFetch& fetch_;
     QTimer advance_;

@@ -1,5 +1,6 @@
 #include "quote/QuoteFetch.h"
 
+#include "quote/DayPage.h"
 #include "quote/QuoteService.h"
 
 namespace pellmark {
@@ -30,19 +31,6 @@ std::string FormEncode(std::string_view text) {
     return encoded;
 }
 
-// The record after the first marker is never a quote, so a page with fewer than two markers
-// (a proxy's error page, bytes that are not HTML) holds no quotes however many lines it has.
-bool HoldsQuoteRecords(std::string_view page) {
-    const std::size_t first = page.find(kRecordMarker);
-    return first != std::string_view::npos &&
-           page.find(kRecordMarker, first + kRecordMarker.size()) != std::string_view::npos;
-}
-
-bool IsBadPage(std::string_view page, bool holdsQuoteRecords) {
-    return !holdsQuoteRecords || page.find(kNoDataText) != std::string_view::npos ||
-           CountPageLines(page) <= 5;
-}
-
 } // namespace
 
 std::string BuildFormBody(Category category, std::string_view symbol, std::string_view dateLabel) {
@@ -68,7 +56,7 @@ std::string BuildServiceUrl(std::string_view hostLabel) {
 
 QuoteFetch::QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form,
                        std::chrono::milliseconds pause, QObject* parent)
-    : QObject(parent), browser_(browser), form_(form) {
+    : DayFetcher(parent), browser_(browser), form_(form) {
     pause_.setSingleShot(true);
     // A coarse timer may run 5% late, which over a long run adds up to minutes.
     pause_.setTimerType(Qt::PreciseTimer);
@@ -99,7 +87,9 @@ bool QuoteFetch::Busy() const {
 void QuoteFetch::FetchPage() {
     step_ = Step::Loading;
     if (!browser_.Navigate(BuildServiceUrl(form_.hostLabel()), body_, kFormHeaders))
-        Finish({std::string(kNoneLine)});
+        Finish({.lines = {std::string(kNoneLine)},
+                .fetches = fetches_,
+                .failure = FetchFailure::CannotStart});
 }
 
 void QuoteFetch::JudgePage() {
@@ -110,20 +100,20 @@ void QuoteFetch::JudgePage() {
     // Judged and parsed in the joined-lines form, as the parser counts positions in it.
     const std::string page = NormaliseLines(browser_.BodyHtml());
     ++fetches_;
-    const bool holdsQuoteRecords = HoldsQuoteRecords(page);
-    if (IsBadPage(page, holdsQuoteRecords) && fetches_ < kMostFetchesPerDay) {
+    if (IsBadPage(page) && fetches_ < kMostFetchesPerDay) {
         step_ = Step::Pausing;
         pause_.start();
         return;
     }
-    if (!holdsQuoteRecords) {
-        Finish({std::string(kNoneLine)});
-        return;
-    }
-    Finish(ParseIntradayPage(page, form_.lineOrder(), form_.separator()));
+    FetchResult result;
+    result.lines = DayLinesFromPage(page, form_.lineOrder(), form_.separator());
+    result.fetches = fetches_;
+    if (!HoldsQuoteRecords(page))
+        result.failure = FetchFailure::BadPage;
+    Finish(std::move(result));
 }
 
-void QuoteFetch::Finish(const Lines& result) {
+void QuoteFetch::Finish(FetchResult result) {
     step_ = Step::Idle;
     emit finished(result);
 }

@@ -2,6 +2,7 @@
 // browser, fetching again while the page is bad, and reports the parsed result list.
 #pragma once
 
+#include "quote/DayFetcher.h"
 #include "quote/HiddenBrowser.h"
 #include "quote/IntradayParser.h"
 
@@ -32,27 +33,23 @@ inline constexpr int kMostFetchesPerDay = 7;
 std::string BuildFormBody(Category category, std::string_view symbol, std::string_view dateLabel);
 std::string BuildServiceUrl(std::string_view hostLabel);
 
-class QuoteFetch : public QObject {
+class QuoteFetch : public DayFetcher {
     Q_OBJECT
 public:
     QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form,
                std::chrono::milliseconds pause = kFetchPause, QObject* parent = nullptr);
 
-    // Starts one symbol-day; finished() reports its result list. One fetch at a time.
-    void FetchDayQuotes(const std::string& symbol, const std::string& dateLabel);
-    // Abandons the fetch in progress at once; no finished() follows for it.
-    void Abort();
+    // One fetch at a time: starting another abandons the one in progress.
+    void FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) override;
+    void Abort() override;
     bool Busy() const;
-
-signals:
-    void finished(const pellmark::Lines& result);
 
 private:
     enum class Step { Idle, Pausing, Loading };
 
     void FetchPage();
     void JudgePage();
-    void Finish(const Lines& result);
+    void Finish(FetchResult result);
 
     HiddenBrowser& browser_;
     const QuoteFormSource& form_;

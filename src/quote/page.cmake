@@ -1,3 +1,4 @@
 target_sources(pellmark_page PRIVATE
     PageText.h PageText.cpp
-    IntradayParser.h IntradayParser.cpp)
+    IntradayParser.h IntradayParser.cpp
+    DayPage.h DayPage.cpp)

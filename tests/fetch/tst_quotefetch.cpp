@@ -60,7 +60,7 @@ public:
             nullptr, proxy.empty() ? service.proxyUrl().toStdString() : proxy, timeLimit_);
         fetch = std::make_unique<QuoteFetch>(*browser, form, pause_);
         QObject::connect(fetch.get(), &QuoteFetch::finished,
-                         [this](const Lines& result) { results << ToQt(result); });
+                         [this](const FetchResult& result) { results << ToQt(result.lines); });
         return true;
     }
 

@@ -1,0 +1,35 @@
+// What one symbol-day's fetch reports: the day's lines, how many times the page was
+// fetched, and, when no usable page came, why.
+#pragma once
+
+#include "quote/PageText.h"
+
+#include <string>
+
+namespace pellmark {
+
+enum class FetchFailure {
+    None,           // a page came; its lines say whether it holds data ("none" when not)
+    CannotStart,    // the request could not be sent (a malformed address)
+    HttpStatus,     // the service answered with an error status
+    Timeout,        // no complete answer within the page time limit
+    Refused,        // the connection was refused
+    Transport,      // any other network failure (name lookup, reset, ...)
+    TooLarge,       // the answer exceeded the largest page accepted
+    PageTooComplex, // the page took too long to read
+    BadPage,        // every fetch gave a page without quote records
+};
+
+struct FetchResult {
+    Lines lines;     // the day's output lines; the single line "none" when there are none
+    int fetches = 0; // requests sent for the day
+    FetchFailure failure = FetchFailure::None;
+    long httpStatus = 0; // with HttpStatus
+    std::string detail;  // the network library's own words, when it gave any
+};
+
+// A few words for the log and the terminal: "HTTP 500", "timeout", "connection refused",
+// "too large", "page too complex", "bad page after 7 fetches", ...
+std::string DescribeFailure(const FetchResult& result);
+
+} // namespace pellmark
