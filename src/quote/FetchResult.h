@@ -24,8 +24,8 @@ struct FetchResult {
     Lines lines;     // the day's output lines; the single line "none" when there are none
     int fetches = 0; // requests sent for the day
     FetchFailure failure = FetchFailure::None;
-    long httpStatus = 0; // with HttpStatus
-    std::string detail;  // the network library's own words, when it gave any
+    long httpStatus = 0;  // with HttpStatus
+    std::string detail{}; // the network library's own words, when it gave any
 };
 
 // A few words for the log and the terminal: "HTTP 500", "timeout", "connection refused",
