@@ -26,20 +26,23 @@ std::size_t PastMarker(std::size_t markerAt, std::size_t workStart) {
                             : markerAt + kRecordMarker.size();
 }
 
-// The first occurrence of a needle in the working text. The working text only ever moves
-// forward, so an earlier answer that still lies ahead of it stays right, and every needle
-// scans the page once in all.
+// The first occurrence of a needle in the current record: the working text up to the next
+// marker, or to the end of the page for the last record. A needle found beyond that belongs
+// to a later record and counts as absent here; it stays the answer until the working text
+// reaches it. The working text only ever moves forward, so every needle scans the page once.
 class ForwardFinder {
 public:
     ForwardFinder(std::string_view page, std::string_view needle) : page_(page), needle_(needle) {}
 
-    // Position in the working text starting at workStart, counted from 1; 0 when absent.
-    long long In(std::size_t workStart) {
-        if (!searched_ || (found_ != npos && found_ < workStart)) {
-            found_ = page_.find(needle_, workStart);
+    // Position in the record [recordStart, recordEnd), counted from 1; 0 when absent.
+    long long In(std::size_t recordStart, std::size_t recordEnd) {
+        if (!searched_ || (found_ != npos && found_ < recordStart)) {
+            found_ = page_.find(needle_, recordStart);
             searched_ = true;
         }
-        return found_ == npos ? 0 : static_cast<long long>(found_ - workStart + 1);
+        if (found_ == npos || found_ + needle_.size() > recordEnd)
+            return 0;
+        return static_cast<long long>(found_ - recordStart + 1);
     }
 
 private:
@@ -96,13 +99,15 @@ Lines ParseIntradayPage(std::string_view pageText, LineOrder lineOrder,
     Lines lines;
     do {
         work = WholeLinesFrom(page, PastMarker(markerAt, work));
-        const std::string_view rest = page.substr(work);
-        const std::string time = TimeOf(rest, space.In(work));
-        const std::string_view price = PriceOf(rest, gmt.In(work), paren.In(work));
+        markerAt = page.find(kRecordMarker, work);
+        const std::size_t recordEnd = markerAt == npos ? page.size() : markerAt;
+        const std::string_view record = page.substr(work, recordEnd - work);
+        const std::string time = TimeOf(record, space.In(work, recordEnd));
+        const std::string_view price =
+            PriceOf(record, gmt.In(work, recordEnd), paren.In(work, recordEnd));
         if (lines.empty())
             firstRecordEmpty = price.empty() && time == ":";
         lines.push_back(OutputLine(time, price, lineOrder, separator));
-        markerAt = page.find(kRecordMarker, work);
     } while (markerAt != npos);
 
     // A first record with neither time digits nor a price means the page had no quotes.

@@ -29,6 +29,8 @@ private slots:
     void parse();
     void noData_data();
     void noData();
+    void outputWithinPage_data();
+    void outputWithinPage();
     void countPageLines_data();
     void countPageLines();
 };
@@ -66,17 +68,19 @@ void TestIntradayParser::parse_data() {
     QTest::newRow("data after a NUL ignored")
         << "h" + M + "x" + M + "00:05:00 GMT 1.1 (a)" + Bytes("\0") + M + "00:10:00 GMT 2 (b)"
         << price << Bytes(" - ") << QByteArrayList{"1.1 - 00:05"};
-    QTest::newRow("record without ' (' runs into the next one")
+    QTest::newRow("record without ' (' gets no price")
         << "h" + M + "x" + M + "00:05:00 GMT 1.1\n" + M + "00:10:00 GMT 2.2 (y)" << price
-        << Bytes(" - ")
-        << QByteArrayList{"1.1\r\n<BR>&nbsp; 00:10:00 GMT 2.2 - 00:05", "2.2 - 00:10"};
-    QTest::newRow("record without 'GMT ' or ' (' takes the next price")
+        << Bytes(" - ") << QByteArrayList{" - 00:05", "2.2 - 00:10"};
+    QTest::newRow("record without 'GMT ' or ' (' gets no price")
         << "h" + M + "x" + M + "00:05:00 1.1" + M + "00:10:00 GMT 2.2 (b)" << price << Bytes(" - ")
-        << QByteArrayList{"2.2 - 00:05", "2.2 - 00:10"};
-    QTest::newRow("record without 'GMT ' before a later one gets no price")
+        << QByteArrayList{" - 00:05", "2.2 - 00:10"};
+    QTest::newRow("record without 'GMT ': price from its fourth character")
         << "h" + M + "x" + M + "00:05:00 1.1 (a)" + M + "00:10:00 GMT 2.2 (b)" << time
-        << Bytes(" - ") << QByteArrayList{"00:05 - ", "00:10 - 2.2"};
-    QTest::newRow("no 'GMT ' left: price from the fourth character")
+        << Bytes(" - ") << QByteArrayList{"00:05 - 05:00 1.1", "00:10 - 2.2"};
+    QTest::newRow("record without a space gets no time")
+        << "h" + M + "x" + M + "00:05:00 GMT 1.1 (a)" + M + "12:00:00" + M + "00:10:00 GMT 2.2 (b)"
+        << price << Bytes(" - ") << QByteArrayList{"1.1 - 00:05", " - :", "2.2 - 00:10"};
+    QTest::newRow("last record without 'GMT ': price from the fourth character")
         << "h" + M + "x" + M + "12:00:00 7.5 (a)" << price << Bytes(" - ")
         << QByteArrayList{"00:00 7.5 - 12:00"};
     QTest::newRow("first record with a price but no time kept")
@@ -124,6 +128,34 @@ void TestIntradayParser::noData() {
     QFETCH(QByteArray, separator);
 
     QCOMPARE(ToList(ParseIntradayPage(View(page), order, View(separator))), QByteArrayList{"none"});
+}
+
+void TestIntradayParser::outputWithinPage_data() {
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<qsizetype>("lineCount");
+
+    // 5,000 records of 31 bytes: about 155 KB. A search that ran on into later records
+    // would give every line the rest of the page, hundreds of megabytes in all.
+    const QByteArray noParen = (M + "00:05:00 GMT 1.2345\r\n").repeated(5000);
+    const QByteArray noGmtNoParen = (M + "00:05:00 1.2345 bid\r\n").repeated(5000);
+    QTest::newRow("records without ' (', footer with one")
+        << "<B>AUDUSD</B>" + noParen + "Quotes (c) 2005\r\n"
+        << qsizetype(4999);
+    QTest::newRow("records without 'GMT ' or ' (', footer with both")
+        << "<B>AUDUSD</B>" + noGmtNoParen + "GMT 1 (c) 2005\r\n"
+        << qsizetype(4999);
+}
+
+void TestIntradayParser::outputWithinPage() {
+    QFETCH(QByteArray, page);
+    QFETCH(qsizetype, lineCount);
+
+    const QByteArrayList lines =
+        ToList(ParseIntradayPage(View(page), LineOrder::PriceFirst, " - "));
+    QCOMPARE(lines.size(), lineCount);
+    QCOMPARE(lines.first(), QByteArray(" - 00:05"));
+    QVERIFY2(lines.join("\r\n").size() < page.size(),
+             QByteArray::number(lines.join("\r\n").size()).constData());
 }
 
 void TestIntradayParser::countPageLines_data() {

@@ -20,6 +20,12 @@ long long Length(std::string_view text) {
 
 const long long kMarkerLength = Length(kRecordMarker);
 
+// The current record: the working text up to the next marker, or all of it when none is left.
+std::string RecordOf(std::string_view work) {
+    const long long next = Pos(kRecordMarker, work);
+    return next > 0 ? Sub(work, 1, next - 1) : std::string(work);
+}
+
 } // namespace
 
 Lines ParseIntradayPage(std::string_view pageText, LineOrder lineOrder,
@@ -33,12 +39,13 @@ Lines ParseIntradayPage(std::string_view pageText, LineOrder lineOrder,
     bool firstRecordEmpty = false;
     do {
         work = Rejoin(Sub(work, Pos(kRecordMarker, work) + kMarkerLength, Length(work)));
-        const long long s = Pos(" ", work);
-        const std::string t = Sub(work, 1, s - 4);
+        const std::string record = RecordOf(work);
+        const long long s = Pos(" ", record);
+        const std::string t = Sub(record, 1, s - 4);
         const std::string time = Sub(t, 1, 2) + ":" + Sub(t, 4, 2);
-        const long long g = Pos("GMT ", work);
-        const long long p = Pos(" (", work);
-        const std::string price = Sub(work, g + 4, p - g - 4);
+        const long long g = Pos("GMT ", record);
+        const long long p = Pos(" (", record);
+        const std::string price = Sub(record, g + 4, p - g - 4);
         if (lines.empty())
             firstRecordEmpty = price.empty() && time == ":";
         const std::string sep(separator);
