@@ -1,0 +1,67 @@
+#include "export/QuoteLine.h"
+
+namespace pellmark {
+namespace {
+
+constexpr std::size_t kTimeLength = 5;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int TwoDigits(std::string_view text) {
+    return (text[0] - '0') * 10 + (text[1] - '0');
+}
+
+bool IsTime(std::string_view text) {
+    return IsDigit(text[0]) && IsDigit(text[1]) && text[2] == ':' && IsDigit(text[3]) &&
+           IsDigit(text[4]) && TwoDigits(text) < 24 && TwoDigits(text.substr(3)) < 60;
+}
+
+// Whole digits, then optionally a point and at least one more digit.
+bool IsPrice(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsDigit(text[i]))
+        ++i;
+    if (i == 0)
+        return false;
+    if (i == text.size())
+        return true;
+    if (text[i] != '.' || i + 1 == text.size())
+        return false;
+    for (++i; i < text.size(); ++i) {
+        if (!IsDigit(text[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<Quote> SplitQuoteLine(std::string_view line, LineOrder order,
+                                    std::string_view separator) {
+    if (line.size() <= kTimeLength + separator.size())
+        return std::nullopt;
+    const std::size_t priceLength = line.size() - kTimeLength - separator.size();
+    Quote quote;
+    std::string_view between;
+    if (order == LineOrder::TimeFirst) {
+        quote.time = line.substr(0, kTimeLength);
+        between = line.substr(kTimeLength, separator.size());
+        quote.price = line.substr(kTimeLength + separator.size());
+    } else {
+        quote.price = line.substr(0, priceLength);
+        between = line.substr(priceLength, separator.size());
+        quote.time = line.substr(priceLength + separator.size());
+    }
+    if (between != separator || !IsTime(quote.time) || !IsPrice(quote.price))
+        return std::nullopt;
+    return quote;
+}
+
+std::string LayoutText(LineOrder order, std::string_view separator) {
+    const std::string sep(separator);
+    return order == LineOrder::TimeFirst ? "HH:MM" + sep + "PRICE" : "PRICE" + sep + "HH:MM";
+}
+
+} // namespace pellmark

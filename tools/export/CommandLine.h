@@ -1,0 +1,24 @@
+// The command line of pellmark-export: its options, read into export options, and the
+// usage text that --help prints (and the manual page is made from).
+#pragma once
+
+#include "export/DayFileExport.h"
+
+#include <QString>
+
+namespace pellmark {
+
+extern const char kExportUsage[];
+
+struct CommandLine {
+    enum class Action { Export, Help, Version, UsageError };
+    Action action = Action::Export;
+    ExportOptions options;
+    QString error; // for UsageError: what was wrong, in one line
+};
+
+// Accepts "--opt VALUE" and "--opt=VALUE"; "--" ends the options. The separator is taken
+// byte for byte, as the day files hold it.
+CommandLine ParseCommandLine(int argc, char** argv);
+
+} // namespace pellmark
