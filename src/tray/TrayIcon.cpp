@@ -72,8 +72,12 @@ void TTrayIcon::minimiseIfStillMinimised() {
 }
 
 void TTrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason) {
-    // A single click or a right click does nothing: the icon has no menu.
-    if (reason == QSystemTrayIcon::DoubleClick)
+    // Where the notification area tells clicks apart, a single click or a right click does
+    // nothing (the icon has no menu). A StatusNotifier host reports any click that activates
+    // the icon as a single click, so there that click is the only way back.
+    const auto restoring =
+        tray_->reportsDoubleClicks() ? QSystemTrayIcon::DoubleClick : QSystemTrayIcon::Trigger;
+    if (reason == restoring)
         restore();
 }
 

@@ -1,5 +1,6 @@
 // The notification-area icon of the main window: minimising the window hides it
-// (and its task-bar entry) behind an icon; double-clicking the icon brings it back.
+// (and its task-bar entry) behind an icon; double-clicking the icon brings it back, or
+// activating it where the notification area reports no double-clicks.
 #pragma once
 
 #include "tray/SystemTray.h"

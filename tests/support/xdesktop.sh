@@ -1,5 +1,6 @@
 # Sourced by the tests that need a real X display (sh): a virtual desktop with a window
-# manager (openbox, which minimising needs) and a notification area (trayer). The caller
+# manager (openbox, which minimising needs) and, for start_x_desktop, a notification
+# area (trayer). The caller
 # defines fail MESSAGE, sets $work (a scratch folder) and kills the processes listed in $pids.
 
 # require_x_tools [TOOL...]: exits 77 (skipped) when an X tool, or one of TOOLs, is missing.
@@ -27,9 +28,9 @@ x_wait() {
 x_window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
 x_tray_running() { xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")'; }
 
-# start_x_desktop WIDTHxHEIGHT: starts the desktop and exports its DISPLAY; exits 77
-# (skipped) when no X server can be started.
-start_x_desktop() {
+# start_x_server WIDTHxHEIGHT: starts the X server and the window manager and exports
+# DISPLAY; exits 77 (skipped) when no X server can be started.
+start_x_server() {
     Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb=$!
     pids="$xvfb $pids"
@@ -45,12 +46,17 @@ start_x_desktop() {
     done
     DISPLAY=:$(cat "$work/display")
     export DISPLAY
-    # Without a session bus Qt talks to the notification area through XEmbed, as trayer expects.
-    unset DBUS_SESSION_BUS_ADDRESS
 
     openbox >"$work/openbox.log" 2>&1 &
     pids="$! $pids"
     x_wait "the window manager" x_window_manager_running
+}
+
+# start_x_desktop WIDTHxHEIGHT: start_x_server, then trayer as the notification area.
+start_x_desktop() {
+    start_x_server "$1"
+    # Without a session bus Qt talks to the notification area through XEmbed, as trayer expects.
+    unset DBUS_SESSION_BUS_ADDRESS
 
     trayer --edge bottom --align right --widthtype request --height 28 --SetDockType true \
         --transparent false --tint 0xd4d0c8 >"$work/trayer.log" 2>&1 &

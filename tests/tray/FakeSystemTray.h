@@ -5,6 +5,7 @@
 
 struct FakeTrayState {
     bool available = true;
+    bool doubleClicks = true;
     bool shown = false;
     int showCount = 0;
     QString toolTip;
@@ -18,6 +19,7 @@ public:
     explicit FakeSystemTray(FakeTrayState& state) : state_(state) {}
 
     bool isSystemTrayAvailable() const override { return state_.available; }
+    bool reportsDoubleClicks() const override { return state_.doubleClicks; }
     void show() override {
         state_.shown = true;
         ++state_.showCount;

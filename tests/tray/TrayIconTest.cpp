@@ -60,11 +60,20 @@ private slots:
         QVERIFY(!state_.icon.isNull());
     }
 
-    void doubleClickBringsTheWindowBack() {
+    void restoringClickBringsTheWindowBack_data() {
+        QTest::addColumn<bool>("doubleClicks");
+        QTest::addColumn<QSystemTrayIcon::ActivationReason>("reason");
+        QTest::newRow("XEmbed: double-click") << true << QSystemTrayIcon::DoubleClick;
+        QTest::newRow("StatusNotifier: activation") << false << QSystemTrayIcon::Trigger;
+    }
+    void restoringClickBringsTheWindowBack() {
+        QFETCH(bool, doubleClicks);
+        QFETCH(QSystemTrayIcon::ActivationReason, reason);
+        state_.doubleClicks = doubleClicks;
         TTrayIcon tray(&window_, fake());
         minimiseAndSettle(window_);
         QVERIFY(tray.isActive());
-        click(QSystemTrayIcon::DoubleClick);
+        click(reason);
         QVERIFY(!tray.isActive());
         QVERIFY(window_.isVisible());
         QVERIFY(!window_.isMinimized());
@@ -72,13 +81,18 @@ private slots:
     }
 
     void otherClicksDoNothing_data() {
+        QTest::addColumn<bool>("doubleClicks");
         QTest::addColumn<QSystemTrayIcon::ActivationReason>("reason");
-        QTest::newRow("single click") << QSystemTrayIcon::Trigger;
-        QTest::newRow("right click") << QSystemTrayIcon::Context;
-        QTest::newRow("middle click") << QSystemTrayIcon::MiddleClick;
+        QTest::newRow("XEmbed: single click") << true << QSystemTrayIcon::Trigger;
+        QTest::newRow("XEmbed: right click") << true << QSystemTrayIcon::Context;
+        QTest::newRow("XEmbed: middle click") << true << QSystemTrayIcon::MiddleClick;
+        QTest::newRow("StatusNotifier: right click") << false << QSystemTrayIcon::Context;
+        QTest::newRow("StatusNotifier: middle click") << false << QSystemTrayIcon::MiddleClick;
     }
     void otherClicksDoNothing() {
+        QFETCH(bool, doubleClicks);
         QFETCH(QSystemTrayIcon::ActivationReason, reason);
+        state_.doubleClicks = doubleClicks;
         TTrayIcon tray(&window_, fake());
         minimiseAndSettle(window_);
         click(reason);
