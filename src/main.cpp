@@ -1,6 +1,7 @@
 // The program entry: the main window and the about box, then the event loop until the
 // main window is closed.
 #include "Branding.h"
+#include "CommandLine.h"
 #include "tray/AppIcon.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -8,6 +9,9 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // Before QApplication, which would need a display.
+    if (const auto exitCode = pellmark::AnswerCommandLine(argc, argv))
+        return *exitCode;
     QApplication app(argc, argv);
     // The name, not the display name: Qt would append a display name to every window title.
     QApplication::setApplicationName(QString::fromUtf8(pellmark::kApplicationTitle));
