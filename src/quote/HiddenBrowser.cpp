@@ -3,6 +3,7 @@
 #include "quote/BodySerialiser.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 
 namespace pellmark {
@@ -78,11 +79,16 @@ std::vector<std::string> ParseHeaderText(std::string_view headerText) {
 }
 
 HiddenBrowser::HiddenBrowser(QObject* parent, std::string proxy,
-                             std::chrono::milliseconds pageTimeLimit)
+                             std::chrono::milliseconds pageTimeLimit,
+                             std::chrono::milliseconds pageReadLimit)
     : QObject(parent), multi_([this](CURL*, CURLcode result) { Finish(result); }),
-      easy_(curl_easy_init()) {
+      reader_(pageReadLimit), easy_(curl_easy_init()) {
+    connect(&reader_, &PageBodyReader::done, this, &HiddenBrowser::BodyRead);
     if (!easy_)
         return;
+    curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, curlError_);
+    // Refused at once when the answer announces its size; OnBodyBytes counts the rest.
+    curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kLargestPage));
     curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
     // One easy handle for the browser's whole life keeps its in-memory cookie store.
     curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, "");
@@ -124,6 +130,8 @@ bool HiddenBrowser::Navigate(const std::string& url, std::string_view postData,
     // The handle keeps the previous size otherwise, and an empty body would be sent with it.
     curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(postData_.size()));
 
+    curlError_[0] = '\0';
+    tooLarge_ = false;
     if (!multi_.Add(easy_))
         return false;
     loading_ = true;
@@ -136,7 +144,9 @@ void HiddenBrowser::Stop() {
         multi_.Remove(easy_);
         loading_ = false;
     }
-    response_.clear();
+    reader_.Stop();
+    failure_ = {};
+    std::string().swap(response_);
     bodyHtml_.clear();
     readyState_ = LoadState::Uninitialized;
 }
@@ -144,8 +154,10 @@ void HiddenBrowser::Stop() {
 size_t HiddenBrowser::OnBodyBytes(char* data, size_t size, size_t count, void* self) {
     auto* browser = static_cast<HiddenBrowser*>(self);
     const size_t length = size * count;
-    if (length > kLargestPage - browser->response_.size())
+    if (length > kLargestPage - browser->response_.size()) {
+        browser->tooLarge_ = true;
         return 0; // curl ends the transfer with a write error
+    }
     browser->response_.append(data, length);
     return length;
 }
@@ -154,14 +166,52 @@ void HiddenBrowser::Finish(CURLcode result) {
     loading_ = false;
     long status = 0;
     curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+    cookies_.Trim(easy_);
+    if (result != CURLE_OK || status >= 400) {
+        std::string().swap(response_);
+        Complete(DescribeTransferFailure(result, status));
+        return;
+    }
     const char* contentType = nullptr;
     curl_easy_getinfo(easy_, CURLINFO_CONTENT_TYPE, &contentType);
-
-    if (result == CURLE_OK && status < 400)
-        bodyHtml_ = SerialiseBody(response_, contentType ? contentType : "");
-    else
-        bodyHtml_.clear();
+    reader_.Start(response_, contentType ? contentType : "");
     std::string().swap(response_);
+}
+
+NavigationFailure HiddenBrowser::DescribeTransferFailure(CURLcode result, long status) const {
+    if (result == CURLE_OK)
+        return {FetchFailure::HttpStatus, status};
+    if (tooLarge_ || result == CURLE_FILESIZE_EXCEEDED)
+        return {FetchFailure::TooLarge};
+    if (result == CURLE_OPERATION_TIMEDOUT)
+        return {FetchFailure::Timeout};
+    long osError = 0;
+    curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &osError);
+    if (result == CURLE_COULDNT_CONNECT && osError == ECONNREFUSED)
+        return {FetchFailure::Refused};
+    return {FetchFailure::Transport, 0,
+            curlError_[0] != '\0' ? std::string(curlError_) : curl_easy_strerror(result)};
+}
+
+void HiddenBrowser::BodyRead(PageBodyReader::Outcome outcome, const QString& detail) {
+    switch (outcome) {
+    case PageBodyReader::Outcome::Read:
+        bodyHtml_ = reader_.Body();
+        Complete({});
+        return;
+    case PageBodyReader::Outcome::TooComplex:
+        Complete({FetchFailure::PageTooComplex});
+        return;
+    case PageBodyReader::Outcome::Failed:
+        Complete({FetchFailure::Transport, 0, detail.toStdString()});
+        return;
+    }
+}
+
+void HiddenBrowser::Complete(NavigationFailure failure) {
+    if (failure.reason != FetchFailure::None)
+        bodyHtml_.clear();
+    failure_ = std::move(failure);
     readyState_ = LoadState::Complete;
     emit documentComplete();
 }

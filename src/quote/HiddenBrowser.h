@@ -1,8 +1,12 @@
 // The window's invisible browser: posts a form to a URL, keeps cookies like a browser
-// and gives the body HTML of the page that came back. Never blocks the event loop.
+// and gives the body HTML of the page that came back, or why none came. Never blocks the
+// event loop: the body is read from the answer in a helper process.
 #pragma once
 
+#include "quote/CookieLimit.h"
 #include "quote/CurlMulti.h"
+#include "quote/FetchResult.h"
+#include "quote/PageBodyReader.h"
 
 #include <QObject>
 
@@ -16,8 +20,16 @@ namespace pellmark {
 
 // A page that takes longer than this in all is a failed page.
 inline constexpr std::chrono::milliseconds kPageTimeLimit{60'000};
-// A bigger answer is a failed page rather than a reason to run out of memory.
-inline constexpr std::size_t kLargestPage = 64u << 20;
+// A bigger answer is a failed page rather than a reason to run out of memory; real quote
+// pages are tens of kilobytes.
+inline constexpr std::size_t kLargestPage = 16u << 20;
+
+// Why a navigation gave no page: reason None when a page came.
+struct NavigationFailure {
+    FetchFailure reason = FetchFailure::None;
+    long httpStatus = 0;  // with HttpStatus
+    std::string detail{}; // the network library's own words, when it gave any
+};
 
 // Extra header text as a browser takes it: lines split at CR or LF, blank lines and lines
 // without a colon dropped, each kept as "Name: value".
@@ -36,8 +48,10 @@ public:
     };
 
     // An empty proxy leaves the choice to the environment (http_proxy, no_proxy).
+    // pageReadLimit bounds the reading of the body from an answer that came.
     explicit HiddenBrowser(QObject* parent = nullptr, std::string proxy = {},
-                           std::chrono::milliseconds pageTimeLimit = kPageTimeLimit);
+                           std::chrono::milliseconds pageTimeLimit = kPageTimeLimit,
+                           std::chrono::milliseconds pageReadLimit = kPageReadLimit);
     ~HiddenBrowser() override;
     HiddenBrowser(const HiddenBrowser&) = delete;
     HiddenBrowser& operator=(const HiddenBrowser&) = delete;
@@ -51,6 +65,8 @@ public:
     LoadState ReadyState() const { return readyState_; }
     // Empty after a transport failure or an HTTP error status.
     const std::string& BodyHtml() const { return bodyHtml_; }
+    // Why the last completed navigation gave no page.
+    const NavigationFailure& Failure() const { return failure_; }
 
 signals:
     void documentComplete();
@@ -58,15 +74,23 @@ signals:
 private:
     static size_t OnBodyBytes(char* data, size_t size, size_t count, void* self);
     void Finish(CURLcode result);
+    NavigationFailure DescribeTransferFailure(CURLcode result, long status) const;
+    void BodyRead(PageBodyReader::Outcome outcome, const QString& detail);
+    void Complete(NavigationFailure failure);
 
     CurlMulti multi_;
+    PageBodyReader reader_;
+    CookieLimit cookies_;
     CURL* easy_;
+    char curlError_[CURL_ERROR_SIZE] = {};
     curl_slist* headers_ = nullptr;
     std::string postData_;
     std::string response_;
     std::string bodyHtml_;
+    NavigationFailure failure_;
     LoadState readyState_ = LoadState::Uninitialized;
     bool loading_ = false;
+    bool tooLarge_ = false;
 };
 
 } // namespace pellmark

@@ -56,11 +56,14 @@ std::string BuildServiceUrl(std::string_view hostLabel) {
 
 QuoteFetch::QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form,
                        std::chrono::milliseconds pause, QObject* parent)
-    : DayFetcher(parent), browser_(browser), form_(form) {
+    : QuoteFetch(browser, form, pause, &RequestPacer::Clock::now, parent) {}
+
+QuoteFetch::QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form,
+                       std::chrono::milliseconds pause, Now now, QObject* parent)
+    : DayFetcher(parent), browser_(browser), form_(form), now_(std::move(now)), pacer_(pause) {
     pause_.setSingleShot(true);
     // A coarse timer may run 5% late, which over a long run adds up to minutes.
     pause_.setTimerType(Qt::PreciseTimer);
-    pause_.setInterval(pause);
     connect(&pause_, &QTimer::timeout, this, &QuoteFetch::FetchPage);
     connect(&browser_, &HiddenBrowser::documentComplete, this, &QuoteFetch::JudgePage);
 }
@@ -69,12 +72,14 @@ void QuoteFetch::FetchDayQuotes(const std::string& symbol, const std::string& da
     Abort();
     body_ = BuildFormBody(form_.category(), symbol, dateLabel);
     fetches_ = 0;
-    step_ = Step::Pausing;
-    pause_.start();
+    PauseThenFetch();
 }
 
 void QuoteFetch::Abort() {
     pause_.stop();
+    if (step_ != Step::Idle)
+        // An abandoned answer may still keep the service busy.
+        pacer_.Restart();
     if (step_ == Step::Loading)
         browser_.Stop();
     step_ = Step::Idle;
@@ -84,12 +89,20 @@ bool QuoteFetch::Busy() const {
     return step_ != Step::Idle;
 }
 
+void QuoteFetch::PauseThenFetch() {
+    step_ = Step::Pausing;
+    pause_.start(pacer_.DelayBeforeNext(now_()));
+}
+
 void QuoteFetch::FetchPage() {
     step_ = Step::Loading;
-    if (!browser_.Navigate(BuildServiceUrl(form_.hostLabel()), body_, kFormHeaders))
+    if (!browser_.Navigate(BuildServiceUrl(form_.hostLabel()), body_, kFormHeaders)) {
         Finish({.lines = {std::string(kNoneLine)},
                 .fetches = fetches_,
                 .failure = FetchFailure::CannotStart});
+        return;
+    }
+    pacer_.RequestStarted(now_());
 }
 
 void QuoteFetch::JudgePage() {
@@ -97,19 +110,28 @@ void QuoteFetch::JudgePage() {
     // our own navigation counts, and Navigate abandons any earlier one.
     if (step_ != Step::Loading)
         return;
+    pacer_.AnswerEnded(now_());
+    const NavigationFailure& failure = browser_.Failure();
     // Judged and parsed in the joined-lines form, as the parser counts positions in it.
     const std::string page = NormaliseLines(browser_.BodyHtml());
     ++fetches_;
-    if (IsBadPage(page) && fetches_ < kMostFetchesPerDay) {
-        step_ = Step::Pausing;
-        pause_.start();
+    // Asking again for a page that was too much the first time would only cost as much again.
+    const bool worthAgain =
+        failure.reason != FetchFailure::TooLarge && failure.reason != FetchFailure::PageTooComplex;
+    if (worthAgain && IsBadPage(page) && fetches_ < kMostFetchesPerDay) {
+        PauseThenFetch();
         return;
     }
     FetchResult result;
     result.lines = DayLinesFromPage(page, form_.lineOrder(), form_.separator());
     result.fetches = fetches_;
-    if (!HoldsQuoteRecords(page))
+    if (failure.reason != FetchFailure::None) {
+        result.failure = failure.reason;
+        result.httpStatus = failure.httpStatus;
+        result.detail = failure.detail;
+    } else if (!HoldsQuoteRecords(page) && page.find(kNoDataText) == std::string::npos) {
         result.failure = FetchFailure::BadPage;
+    }
     Finish(std::move(result));
 }
 

@@ -5,11 +5,13 @@
 #include "quote/DayFetcher.h"
 #include "quote/HiddenBrowser.h"
 #include "quote/IntradayParser.h"
+#include "quote/RequestPacer.h"
 
 #include <QObject>
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 namespace pellmark {
@@ -26,7 +28,8 @@ public:
     virtual std::string separator() const = 0;
 };
 
-// The pause before every fetch keeps requests to the service more than 1.5 s apart.
+// The pause before every fetch keeps requests to the service more than 1.5 s apart; it is
+// counted from the start of the previous request (see RequestPacer).
 inline constexpr std::chrono::milliseconds kFetchPause{1510};
 inline constexpr int kMostFetchesPerDay = 7;
 
@@ -36,8 +39,13 @@ std::string BuildServiceUrl(std::string_view hostLabel);
 class QuoteFetch : public DayFetcher {
     Q_OBJECT
 public:
+    using Now = std::function<RequestPacer::Clock::time_point()>;
+
     QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form,
                std::chrono::milliseconds pause = kFetchPause, QObject* parent = nullptr);
+    // now tells the time the pause is counted in.
+    QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form, std::chrono::milliseconds pause,
+               Now now, QObject* parent = nullptr);
 
     // One fetch at a time: starting another abandons the one in progress.
     void FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) override;
@@ -47,12 +55,15 @@ public:
 private:
     enum class Step { Idle, Pausing, Loading };
 
+    void PauseThenFetch();
     void FetchPage();
     void JudgePage();
     void Finish(FetchResult result);
 
     HiddenBrowser& browser_;
     const QuoteFormSource& form_;
+    Now now_;
+    RequestPacer pacer_;
     QTimer pause_;
     Step step_ = Step::Idle;
     std::string body_;

@@ -83,9 +83,27 @@ QString LocalService::logPath() const {
     return logDir_.filePath(QStringLiteral("requests.log"));
 }
 
-QStringList LocalService::requestLog() const {
-    QFile file(logPath());
+namespace {
+
+QStringList LogLines(const QString& path) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
     return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+QStringList LocalService::requestLog() const {
+    QStringList lines = LogLines(logPath());
+    for (QString& line : lines)
+        line = line.section(u'\t', 1);
+    return lines;
+}
+
+QList<double> LocalService::requestTimes() const {
+    QList<double> times;
+    for (const QString& line : LogLines(logPath()))
+        times << line.section(u'\t', 0, 0).toDouble();
+    return times;
 }

@@ -34,10 +34,13 @@ public:
     // The hourly-view page reached directly: "http://127.0.0.1:PORT//e/c_viewhourly/o_cgi_.htm".
     QString pageUrl() const;
 
-    // The service logs every request here: method, request-target, Host, Content-Type, Cookie
-    // and body, tab separated, one line each.
+    // The service logs every request here: arrival time, method, request-target, Host,
+    // Content-Type, Cookie and body, tab separated, one line each.
     QString logPath() const;
+    // The log's lines without their arrival times.
     QStringList requestLog() const;
+    // Each request's arrival time, in seconds since the epoch.
+    QList<double> requestTimes() const;
 
     // Sends SIGTERM and waits; true when the service then exited with status 0 in time.
     bool stop();

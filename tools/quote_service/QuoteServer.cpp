@@ -223,9 +223,9 @@ std::string QuoteServer::newSession() {
 }
 
 void QuoteServer::logRequest(const httplib::Request& request) {
-    log_.write({request.method, request.target, request.get_header_value("Host"),
-                request.get_header_value("Content-Type"), request.get_header_value("Cookie"),
-                request.body});
+    log_.write({std::chrono::system_clock::now(), request.method, request.target,
+                request.get_header_value("Host"), request.get_header_value("Content-Type"),
+                request.get_header_value("Cookie"), request.body});
 }
 
 } // namespace pellmark

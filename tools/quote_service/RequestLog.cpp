@@ -1,5 +1,7 @@
 #include "RequestLog.h"
 
+#include <cinttypes>
+
 namespace pellmark {
 
 std::string EscapeLogField(std::string_view field) {
@@ -42,13 +44,28 @@ RequestLog::~RequestLog() {
         std::fclose(file_);
 }
 
+namespace {
+
+std::string ArrivalField(std::chrono::system_clock::time_point arrival) {
+    const auto micros =
+        std::chrono::duration_cast<std::chrono::microseconds>(arrival.time_since_epoch()).count();
+    char text[32];
+    std::snprintf(text, sizeof text, "%" PRId64 ".%06" PRId64,
+                  static_cast<std::int64_t>(micros / 1000000),
+                  static_cast<std::int64_t>(micros % 1000000));
+    return text;
+}
+
+} // namespace
+
 void RequestLog::write(const LoggedRequest& request) {
     if (!file_)
         return;
     const std::string line =
-        EscapeLogField(request.method) + '\t' + EscapeLogField(request.target) + '\t' +
-        EscapeLogField(request.host) + '\t' + EscapeLogField(request.contentType) + '\t' +
-        EscapeLogField(request.cookie) + '\t' + EscapeLogField(request.body) + '\n';
+        ArrivalField(request.arrival) + '\t' + EscapeLogField(request.method) + '\t' +
+        EscapeLogField(request.target) + '\t' + EscapeLogField(request.host) + '\t' +
+        EscapeLogField(request.contentType) + '\t' + EscapeLogField(request.cookie) + '\t' +
+        EscapeLogField(request.body) + '\n';
     const std::lock_guard lock(mutex_);
     std::fputs(line.c_str(), file_);
     std::fflush(file_);

@@ -1,7 +1,9 @@
 // Appends one line per request to a file, flushed at once so that tests can read it while the
-// service runs: method, request-target, Host, Content-Type, Cookie and body, tab separated.
+// service runs: arrival time (seconds since the epoch, to the microsecond), method,
+// request-target, Host, Content-Type, Cookie and body, tab separated.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -13,6 +15,7 @@ namespace pellmark {
 std::string EscapeLogField(std::string_view field);
 
 struct LoggedRequest {
+    std::chrono::system_clock::time_point arrival;
     std::string_view method;
     std::string_view target;
     std::string_view host;

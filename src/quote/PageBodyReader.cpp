@@ -1,0 +1,95 @@
+#include "quote/PageBodyReader.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPointer>
+
+#include <utility>
+
+namespace pellmark {
+
+namespace {
+
+constexpr const char* kHelperName = "pellmark-page-body";
+
+} // namespace
+
+QString PageBodyReader::HelperPath() {
+    if (QCoreApplication::instance()) {
+        const QFileInfo beside(QCoreApplication::applicationDirPath() + "/" + kHelperName);
+        if (beside.isExecutable())
+            return beside.filePath();
+    }
+    return QStringLiteral(PELLMARK_PAGE_BODY_PATH);
+}
+
+PageBodyReader::PageBodyReader(std::chrono::milliseconds timeLimit, QObject* parent)
+    : QObject(parent) {
+    limit_.setSingleShot(true);
+    limit_.setInterval(timeLimit);
+    connect(&limit_, &QTimer::timeout, this, [this] { Finish(Outcome::TooComplex); });
+}
+
+PageBodyReader::~PageBodyReader() {
+    Stop();
+}
+
+void PageBodyReader::Start(const std::string& response, const std::string& contentType) {
+    Stop();
+    helper_ = new QProcess(this);
+    helper_->setStandardErrorFile(QProcess::nullDevice());
+    connect(helper_, &QProcess::readyReadStandardOutput, this, [this] {
+        const QByteArray bytes = helper_->readAllStandardOutput();
+        body_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    });
+    connect(helper_, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
+        const QByteArray bytes = helper_->readAllStandardOutput();
+        body_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (status == QProcess::NormalExit && exitCode == 0)
+            Finish(Outcome::Read);
+        else
+            // The HTML parser gave up on the page (out of memory, or worse).
+            Finish(Outcome::TooComplex);
+    });
+    connect(helper_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        // This may come from inside start(), and so from inside Start().
+        const QString detail = helper_->program() + ": " + helper_->errorString();
+        QTimer::singleShot(0, this, [this, failed = QPointer<QProcess>(helper_), detail] {
+            if (failed && failed == helper_)
+                Finish(Outcome::Failed, detail);
+        });
+    });
+    helper_->start(HelperPath(), {QString::fromStdString(contentType)});
+    if (helper_->state() != QProcess::NotRunning) {
+        helper_->write(response.data(), static_cast<qint64>(response.size()));
+        helper_->closeWriteChannel();
+    }
+    limit_.start();
+}
+
+void PageBodyReader::Stop() {
+    limit_.stop();
+    body_.clear();
+    if (!helper_)
+        return;
+    QProcess* helper = std::exchange(helper_, nullptr);
+    helper->disconnect(this);
+    if (helper->state() == QProcess::NotRunning) {
+        helper->deleteLater();
+        return;
+    }
+    // Reaped when it is gone, a moment after the kill, without waiting here.
+    connect(helper, &QProcess::finished, helper, &QObject::deleteLater);
+    helper->kill();
+}
+
+void PageBodyReader::Finish(Outcome outcome, const QString& detail) {
+    std::string body = outcome == Outcome::Read ? std::move(body_) : std::string();
+    Stop();
+    body_ = std::move(body);
+    emit done(outcome, detail);
+}
+
+} // namespace pellmark

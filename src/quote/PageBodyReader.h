@@ -1,0 +1,51 @@
+// Turns an answer into its body HTML in the helper process pellmark-page-body, so that a page
+// the HTML parser struggles with never holds up the event loop: the helper is killed at once
+// when the reading is abandoned, and when it takes longer than its time limit.
+#pragma once
+
+#include <QObject>
+#include <QProcess>
+#include <QTimer>
+
+#include <chrono>
+#include <string>
+
+namespace pellmark {
+
+// A page whose reading takes longer than this is too complex to read.
+inline constexpr std::chrono::milliseconds kPageReadLimit{10'000};
+
+class PageBodyReader : public QObject {
+    Q_OBJECT
+public:
+    // TooComplex: the reading took too long or the helper gave up on the page.
+    enum class Outcome { Read, TooComplex, Failed };
+
+    explicit PageBodyReader(std::chrono::milliseconds timeLimit = kPageReadLimit,
+                            QObject* parent = nullptr);
+    ~PageBodyReader() override;
+
+    // Abandons any reading in progress; done() follows, never from inside this call.
+    void Start(const std::string& response, const std::string& contentType);
+    // Abandons the reading in progress; no done() follows for it.
+    void Stop();
+
+    // The body HTML after Outcome::Read.
+    const std::string& Body() const { return body_; }
+
+    // Next to the running program, else where the build put it.
+    static QString HelperPath();
+
+signals:
+    // detail says what went wrong with Outcome::Failed.
+    void done(pellmark::PageBodyReader::Outcome outcome, const QString& detail);
+
+private:
+    void Finish(Outcome outcome, const QString& detail = {});
+
+    QTimer limit_;
+    QProcess* helper_ = nullptr;
+    std::string body_;
+};
+
+} // namespace pellmark

@@ -1,0 +1,31 @@
+// pellmark-page-body: the hidden browser's helper. Reads an answer of the quote service on
+// standard input and writes the HTML of its body on standard output, in a process of its own
+// so that a page too hard to read can be killed.
+//
+//     pellmark-page-body CONTENT-TYPE < answer > body
+#include "quote/BodySerialiser.h"
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    // A program killed outright cannot kill its helper; the helper then goes with it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() == 1)
+        return 1;
+    if (argc != 2) {
+        std::fputs("usage: pellmark-page-body CONTENT-TYPE < answer > body\n", stderr);
+        return 2;
+    }
+    std::string answer;
+    char buffer[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
+        answer.append(buffer, got);
+    const std::string body = pellmark::SerialiseBody(answer, argv[1]);
+    std::fwrite(body.data(), 1, body.size(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
