@@ -122,6 +122,8 @@ void QuoteServer::answerWithFaults(const httplib::Request& request, httplib::Res
     }
     if (options_.setCookie && !HasSessionCookie(request))
         response.set_header("Set-Cookie", "session=" + newSession() + "; path=/");
+    for (int i = 0; i < options_.cookieFlood; ++i)
+        response.set_header("Set-Cookie", "flood" + newSession() + "=1; path=/");
     if (options_.status != 0) {
         response.status = options_.status;
         response.set_content(ErrorPage(options_.status), "text/html");

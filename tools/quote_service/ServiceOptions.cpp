@@ -52,6 +52,7 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
         {"--drip-ms", Number(&ServiceOptions::dripMs, 0, 60000)},
         {"--huge-mb", Number(&ServiceOptions::hugeMb, 1, 4096)},
         {"--charset", Text(&ServiceOptions::charset)},
+        {"--cookie-flood", Number(&ServiceOptions::cookieFlood, 1, 1000)},
     };
     const std::map<std::string, FlagSetter> flagOptions = {
         {"--short", Flag(&ServiceOptions::shortPage)},
@@ -100,6 +101,7 @@ std::string ServiceUsage() {
            "  --empty-body        200 with an empty body\n"
            "  --redirect          302 to a GET page, setting a session cookie\n"
            "  --set-cookie        set a session cookie on answers to requests without one\n"
+           "  --cookie-flood N    set N new cookies on every answer\n"
            "  --any-symbol        answer unknown symbols with a known stock's quotes\n";
 }
 

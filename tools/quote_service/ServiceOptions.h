@@ -27,6 +27,7 @@ struct ServiceOptions {
     bool emptyBody = false;
     bool redirect = false;
     bool setCookie = false;
+    int cookieFlood = 0;    // new cookies set by every answer
     bool anySymbol = false; // unknown symbols get the quotes of a known stock
 };
 
