@@ -4,8 +4,8 @@
 // they make the n-th call of write, fsync or rename, since a kill from outside almost never
 // lands inside a write. Set PELLMARK_CRASH_SEED to replay a sequence of kills.
 #include "core/DayFile.h"
-#include "ExpectedDayFile.h"
 #include "LocalService.h"
+#include "ServiceDay.h"
 
 #include <QDir>
 #include <QFile>
@@ -101,9 +101,9 @@ FolderCheck CheckFolder(const QDir& folder, int hugeMb) {
         const QString dateLabel = name.mid(hyphen + 1).chopped(4);
         QFile file(entry.filePath());
         if (!file.open(QIODevice::ReadOnly) ||
-            file.readAll() != ExpectedDayFile("frx" + symbol.toStdString(), dateLabel,
-                                              pellmark::LineOrder::PriceFirst, " - ",
-                                              std::size_t(hugeMb) << 20))
+            file.readAll() != ExpectedDayBytes("frx" + symbol.toStdString(), dateLabel,
+                                               pellmark::LineOrder::PriceFirst, " - ",
+                                               std::size_t(hugeMb) << 20))
             check.faults.append(name +
                                 QString(": %1 bytes, not the day's quotes").arg(entry.size()));
         ++check.dayFiles;

@@ -1,6 +1,5 @@
 #include "HardeningRig.h"
 
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -151,5 +150,5 @@ bool Rig::normalDownloadWorks() {
     download();
     return waitUntilIdle(10000) &&
            boxes.texts(FakeMessageBoxes::Kind::Information).size() == doneBefore + 1 &&
-           file(name) == ExpectedDayFile("frxAUDUSD", kMondayLabel);
+           file(name) == ExpectedDayBytes("frxAUDUSD", kMondayLabel);
 }

@@ -25,7 +25,7 @@ inline const QDate kMonday(2005, 6, 6);
 inline const QString kMondayLabel = QStringLiteral("6-Jun-05");
 inline const QString kDoneMessage = QStringLiteral("Historical Data Download Done!");
 
-#include "ExpectedDayFile.h"
+#include "ServiceDay.h"
 
 // A whole line of a day file: a price and an hh:mm time in the chosen order and separator.
 QRegularExpression QuoteLinePattern(pellmark::LineOrder order, const QString& separator);

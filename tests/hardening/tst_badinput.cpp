@@ -206,7 +206,7 @@ private slots:
 
         const QString dayFile = "AUDUSD-" + kMondayLabel + ".txt";
         QCOMPARE(rig.files(), QStringList{dayFile});
-        QCOMPARE(rig.file(dayFile), ExpectedDayFile("frxAUDUSD", kMondayLabel, order, separator));
+        QCOMPARE(rig.file(dayFile), ExpectedDayBytes("frxAUDUSD", kMondayLabel, order, separator));
         QCOMPARE(rig.junkLines(order, separator), QStringList());
         QVERIFY(rig.normalDownloadWorks());
     }
@@ -297,7 +297,7 @@ private:
         switch (outcome) {
         case Outcome::Written:
             QCOMPARE(rig.files(), QStringList{dayFile});
-            QCOMPARE(rig.file(dayFile), ExpectedDayFile("USAMSFT", kMondayLabel));
+            QCOMPARE(rig.file(dayFile), ExpectedDayBytes("USAMSFT", kMondayLabel));
             QCOMPARE(rig.boxes.texts(Kind::Information).size(), runs);
             QVERIFY(rig.boxes.texts(Kind::ErrorReport).isEmpty());
             break;

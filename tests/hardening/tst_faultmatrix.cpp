@@ -136,7 +136,7 @@ private slots:
         case Outcome::Written:
             QVERIFY2(wasWritten, qPrintable(rig.files().join(' ') + " / " + rig.errors()));
             QCOMPARE(rig.file(kAudusdDay + ".txt"),
-                     ExpectedDayFile("frxAUDUSD", kMondayLabel, order, separator));
+                     ExpectedDayBytes("frxAUDUSD", kMondayLabel, order, separator));
             QCOMPARE(rig.errors(), QString());
             break;
         case Outcome::Recorded:

@@ -1,9 +1,9 @@
 // The batch run and the retry in the real window against the local quote service, with the
 // pause before each fetch shortened: files on disk, the errors list, the messages, Stop.
-#include "ExpectedDayFile.h"
 #include "FakeMessageBoxes.h"
 #include "gui/Gauge.h"
 #include "LocalService.h"
+#include "ServiceDay.h"
 #include "Unit1.h"
 
 #include <QCheckBox>
@@ -93,7 +93,7 @@ private slots:
         for (const char* symbol : {"AUDUSD", "EURUSD"}) {
             for (const char* date : {"6-Jun-05", "7-Jun-05"}) {
                 const QByteArray bytes = window.file(QString("%1-%2.txt").arg(symbol, date));
-                QCOMPARE(bytes, ExpectedDayFile(std::string("frx") + symbol, date));
+                QCOMPARE(bytes, ExpectedDayBytes(std::string("frx") + symbol, date));
                 QVERIFY(bytes.startsWith("0.") || bytes.startsWith("1."));
                 QVERIFY(bytes.contains(" - 00:05\r\n"));
             }
@@ -195,7 +195,7 @@ private slots:
 
         QCOMPARE(window.errors(), QString("EURUSD-7-Jun-05\nno-hyphen-here\n-garbage\n"));
         QCOMPARE(window.files(), QStringList{"AUDUSD-6-Jun-05.txt"});
-        QCOMPARE(window.file("AUDUSD-6-Jun-05.txt"), ExpectedDayFile("frxAUDUSD", "6-Jun-05"));
+        QCOMPARE(window.file("AUDUSD-6-Jun-05.txt"), ExpectedDayBytes("frxAUDUSD", "6-Jun-05"));
         QCOMPARE(window.boxes.texts(Kind::Warning),
                  QStringList{kWarningHead +
                              "EURUSD-7-Jun-05\r\nno-hyphen-here\r\n-garbage\r\n\r\n\r\n" +

@@ -221,16 +221,22 @@ std::string QuotePageHtml(std::string_view stk, std::string_view dateLabel, Cale
     return PaddedQuotePageHtml(stk, dateLabel, 0, today);
 }
 
+std::vector<QuoteRecord> PaddedDayQuotes(std::string_view stk, std::string_view dateLabel,
+                                         std::size_t minimumBytes, CalendarDay today) {
+    const auto day = DayQuotes(stk, dateLabel, today);
+    const std::size_t dayBytes = RecordLines(day).size();
+    std::vector<QuoteRecord> quotes = day;
+    for (std::size_t bytes = dayBytes; dayBytes > 0 && bytes < minimumBytes; bytes += dayBytes)
+        quotes.insert(quotes.end(), day.begin(), day.end());
+    return quotes;
+}
+
 std::string PaddedQuotePageHtml(std::string_view stk, std::string_view dateLabel,
                                 std::size_t minimumBytes, CalendarDay today) {
-    const auto quotes = DayQuotes(stk, dateLabel, today);
+    const auto quotes = PaddedDayQuotes(stk, dateLabel, minimumBytes, today);
     if (quotes.empty())
         return NoDataPageHtml(stk, dateLabel);
-    const std::string dayRecords = RecordLines(quotes);
-    std::string records = dayRecords;
-    while (records.size() < minimumBytes)
-        records += dayRecords;
-    return PageWithRecords(stk, dateLabel, records);
+    return PageWithRecords(stk, dateLabel, RecordLines(quotes));
 }
 
 std::string NoDataPageHtml(std::string_view stk, std::string_view dateLabel) {

@@ -29,6 +29,11 @@ struct QuoteRecord {
 std::vector<QuoteRecord> DayQuotes(std::string_view stk, std::string_view dateLabel,
                                    CalendarDay today = TodayUtc());
 
+// The quotes of the padded page: the day's quotes repeated until their records take at least
+// minimumBytes, and at least once.
+std::vector<QuoteRecord> PaddedDayQuotes(std::string_view stk, std::string_view dateLabel,
+                                         std::size_t minimumBytes, CalendarDay today = TodayUtc());
+
 // True for the codes the service has quotes for.
 bool IsKnownSymbol(std::string_view stk);
 
