@@ -80,6 +80,17 @@ void TestParsePageTool::writesTheDayFile_data() {
         << QStringList{"--body"}
         << QByteArray("<BR>&nbsp; Time\n<BR>&nbsp; 00:05:00 GMT 1.5\xC1 (x)")
         << QByteArray("1.5\xC1 - 00:05\r\n");
+    QTest::newRow("one marker holds no quotes")
+        << QStringList{} << QByteArray("<p>h<br>&nbsp; 012345678900:05:00 GMT 1.5 (q)</p>")
+        << QByteArray("none\r\n");
+    QTest::newRow("second marker after a NUL not counted")
+        << QStringList{"--body"}
+        << QByteArray("h<BR>&nbsp; 012345678900:05:00 GMT 1.5 (q)\0<BR>&nbsp; ", 54)
+        << QByteArray("none\r\n");
+    QTest::newRow("--print-body writes the body HTML")
+        << QStringList{"--print-body", "--time-first"}
+        << QByteArray("<html><body bgcolor=white><p>x<br>&nbsp; 1\xA0(c)</body></html>")
+        << QByteArray("<P>x<BR>&nbsp; 1&nbsp;(c)</P>");
 }
 
 void TestParsePageTool::writesTheDayFile() {

@@ -1,7 +1,9 @@
 // pellmark-parse-page: reads a quote service response on standard input and writes the
-// bytes the program would save for that day: one line per quote, each ended by CR LF.
+// bytes the program would save for that day: one line per quote, each ended by CR LF, or
+// "none" for a page the fetch would count as holding no quotes. --print-body writes the
+// body HTML the day is read from instead, to show why a page reads as it does.
 #include "quote/BodySerialiser.h"
-#include "quote/IntradayParser.h"
+#include "quote/DayPage.h"
 #include "quote/PageText.h"
 
 #include <cstdio>
@@ -12,10 +14,12 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: pellmark-parse-page [--body] [--time-first] [--sep TEXT] [--charset NAME] < page\n";
+    "usage: pellmark-parse-page [--body] [--print-body] [--time-first] [--sep TEXT] "
+    "[--charset NAME] < page\n";
 
 struct Options {
     bool inputIsBody = false;
+    bool printBody = false;
     pellmark::LineOrder lineOrder = pellmark::LineOrder::PriceFirst;
     std::string separator = " - ";
     std::string contentType;
@@ -30,6 +34,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             return std::nullopt;
         if (arg == "--body")
             options.inputIsBody = true;
+        else if (arg == "--print-body")
+            options.printBody = true;
         else if (arg == "--time-first")
             options.lineOrder = pellmark::LineOrder::TimeFirst;
         else if (arg == "--sep")
@@ -62,8 +68,11 @@ int main(int argc, char** argv) {
     const std::string input = ReadAll(stdin);
     const std::string body =
         options->inputIsBody ? input : pellmark::SerialiseBody(input, options->contentType);
-    const std::string day = pellmark::JoinLines(
-        pellmark::ParseIntradayPage(body, options->lineOrder, options->separator));
-    std::fwrite(day.data(), 1, day.size(), stdout);
+    const std::string out =
+        options->printBody
+            ? body
+            : pellmark::JoinLines(pellmark::DayLinesFromPage(
+                  pellmark::NormaliseLines(body), options->lineOrder, options->separator));
+    std::fwrite(out.data(), 1, out.size(), stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
