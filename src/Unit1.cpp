@@ -194,33 +194,38 @@ void TForm1::P2Change() {
 }
 
 void TForm1::sButton2Click() {
-    chooser_->Choose(QDir::currentPath(), [this](const std::optional<QString>& folder) {
-        Guarded([&] {
-            if (folder)
-                SaveFolderChosen(*folder);
+    chooser_->Choose(
+        QDir::currentPath(),
+        // Asked while the chooser is still open, so that No returns the user to it.
+        [this](const QString& folder, const pellmark::FolderChooser::Verdict& close) {
+            boxes_->Confirm(kCreateFolderQuestion, [this, folder, close](bool yes) {
+                bool made = false;
+                if (yes)
+                    Guarded([&] {
+                        CreateSaveFolder(folder);
+                        made = true;
+                    });
+                // A folder that cannot be made is reported, and the chooser stays open.
+                close(made);
+            });
+        },
+        [this](const std::optional<QString>& folder) {
+            Guarded([&] {
+                if (folder)
+                    SaveFolderChosen(*folder);
+            });
         });
-    });
 }
 
 void TForm1::SaveFolderChosen(const QString& folder) {
-    if (QFileInfo::exists(folder)) {
-        ui->SaveLoad->setText(pellmark::WithTrailingSeparator(folder));
-        return;
-    }
-    // Saving into a folder that is not there would fail for every file of the next run.
-    boxes_->Confirm(kCreateFolderQuestion, [this, folder](bool yes) {
-        Guarded([&] {
-            if (yes)
-                CreateSaveFolder(folder);
-        });
-    });
+    ui->SaveLoad->setText(pellmark::WithTrailingSeparator(folder));
 }
 
+// Saving into a folder that is not there would fail for every file of the next run.
 void TForm1::CreateSaveFolder(const QString& folder) {
     if (!QDir().mkpath(folder))
         throw std::runtime_error(
             tr("Cannot create folder \"%1\"").arg(QDir::toNativeSeparators(folder)).toStdString());
-    ui->SaveLoad->setText(pellmark::WithTrailingSeparator(folder));
 }
 
 void TForm1::sBitBtn2Click() {

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPointer>
 
 namespace pellmark {
 
@@ -9,34 +10,47 @@ namespace {
 
 class FolderDialog : public QFileDialog {
 public:
-    FolderDialog(QWidget* parent, const QString& startFolder)
-        : QFileDialog(parent, tr("Select Directory"), startFolder) {
+    FolderDialog(QWidget* parent, const QString& startFolder, FolderChooser::Missing missing)
+        : QFileDialog(parent, tr("Select Directory"), startFolder), missing_(std::move(missing)) {
         setFileMode(QFileDialog::Directory);
         setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     }
 
-    // The stock dialog refuses a folder that does not exist; hand it on instead.
+    QString chosen() const { return chosen_; }
+
+    // The stock dialog refuses a folder that does not exist; the caller decides instead,
+    // and the dialog stays open until it has.
     void accept() override {
-        const QStringList chosen = selectedFiles();
-        if (!chosen.isEmpty() && !QFileInfo::exists(chosen.first())) {
-            QDialog::accept();
+        const QStringList files = selectedFiles();
+        if (files.isEmpty() || QFileInfo::exists(files.first())) {
+            chosen_ = files.value(0);
+            QFileDialog::accept();
             return;
         }
-        QFileDialog::accept();
+        missing_(files.first(),
+                 [dialog = QPointer<FolderDialog>(this), folder = files.first()](bool close) {
+                     if (!dialog || !close)
+                         return;
+                     dialog->chosen_ = folder;
+                     dialog->QDialog::accept();
+                 });
     }
+
+private:
+    FolderChooser::Missing missing_;
+    QString chosen_;
 };
 
 } // namespace
 
-void FolderDialogChooser::Choose(const QString& startFolder, Chosen chosen) {
-    auto* dialog = new FolderDialog(parent_, startFolder);
+void FolderDialogChooser::Choose(const QString& startFolder, Missing missing, Chosen chosen) {
+    auto* dialog = new FolderDialog(parent_, startFolder, std::move(missing));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     QObject::connect(dialog, &QDialog::finished, dialog,
                      [dialog, chosen = std::move(chosen)](int result) {
-                         const QStringList files = dialog->selectedFiles();
-                         if (result == QDialog::Accepted && !files.isEmpty())
-                             chosen(files.first());
+                         if (result == QDialog::Accepted && !dialog->chosen().isEmpty())
+                             chosen(dialog->chosen());
                          else
                              chosen(std::nullopt);
                      });

@@ -119,18 +119,40 @@ private slots:
         QTRY_VERIFY(!shownWindow<QMessageBox>());
     }
 
-    void folderDialogHandsOnAMissingFolder() {
+    void folderDialogAsksAboutAMissingFolderWhileOpen_data() {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("closes with it") << true;
+        QTest::newRow("stays open") << false;
+    }
+    void folderDialogAsksAboutAMissingFolderWhileOpen() {
+        QFETCH(bool, close);
         QTemporaryDir scratch;
         pellmark::FolderDialogChooser chooser(nullptr);
-        std::optional<QString> chosen;
-        chooser.Choose(scratch.path(),
-                       [&](const std::optional<QString>& folder) { chosen = folder; });
+        QStringList asked;
+        pellmark::FolderChooser::Verdict verdict;
+        std::optional<std::optional<QString>> chosen;
+        chooser.Choose(
+            scratch.path(),
+            [&](const QString& folder, pellmark::FolderChooser::Verdict v) {
+                asked << folder;
+                verdict = std::move(v);
+            },
+            [&](const std::optional<QString>& folder) { chosen = folder; });
         QFileDialog* dialog = shownWindow<QFileDialog>();
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), "Select Directory");
         dialog->findChild<QLineEdit*>("fileNameEdit")->setText("not-yet");
         QMetaObject::invokeMethod(dialog, "accept");
-        QCOMPARE(chosen, std::optional<QString>(scratch.filePath("not-yet")));
+        QCOMPARE(asked, QStringList{scratch.filePath("not-yet")});
+        QVERIFY(dialog->isVisible()); // open until answered
+        QVERIFY(!chosen);
+
+        verdict(close);
+        QCOMPARE(dialog->isVisible(), !close);
+        QCOMPARE(chosen, close ? std::optional(std::optional<QString>(scratch.filePath("not-yet")))
+                               : std::nullopt);
+        if (!close)
+            dialog->reject();
     }
 };
 

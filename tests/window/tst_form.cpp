@@ -24,15 +24,29 @@ using pellmark::LineOrder;
 
 namespace {
 
+// Answers as the folder dialog would with the user's choice: a folder that does not exist
+// is put to the window first, and the chooser closes only when the window says so.
 class FakeFolderChooser : public pellmark::FolderChooser {
 public:
     std::optional<QString> answer;
     QString startedAt;
-    void Choose(const QString& startFolder, Chosen chosen) override {
+    bool stillOpen = false;
+    void Choose(const QString& startFolder, Missing missing, Chosen chosen) override {
         startedAt = startFolder;
-        chosen(answer);
+        if (!answer || QFileInfo::exists(*answer)) {
+            chosen(answer);
+            return;
+        }
+        stillOpen = true;
+        missing(*answer, [this, chosen](bool close) {
+            stillOpen = !close;
+            if (close)
+                chosen(answer);
+        });
     }
 };
+
+const QString kCreateIt = QStringLiteral("The specified directory does not exist. Create it?");
 
 } // namespace
 
@@ -212,20 +226,24 @@ private slots:
         QTest::addColumn<bool>("createIt");
         QTest::addColumn<QString>("saveFolder");
         QTest::addColumn<int>("questions");
-        QTest::newRow("separator added") << std::optional<QString>("@") << true << "@/" << 0;
-        QTest::newRow("ends with separator") << std::optional<QString>("@/") << true << "@/" << 0;
-        QTest::newRow("root unchanged") << std::optional<QString>("/") << true << "/" << 0;
-        QTest::newRow("cancel keeps") << std::optional<QString>() << true << "old/" << 0;
-        QTest::newRow("missing, yes creates")
-            << std::optional<QString>("@/new/sub") << true << "@/new/sub/" << 1;
-        QTest::newRow("missing, no keeps")
-            << std::optional<QString>("@/not") << false << "old/" << 1;
+        QTest::addColumn<bool>("stillOpen");
+        QTest::newRow("separator added")
+            << std::optional<QString>("@") << true << "@/" << 0 << false;
+        QTest::newRow("ends with separator")
+            << std::optional<QString>("@/") << true << "@/" << 0 << false;
+        QTest::newRow("root unchanged") << std::optional<QString>("/") << true << "/" << 0 << false;
+        QTest::newRow("cancel keeps") << std::optional<QString>() << true << "old/" << 0 << false;
+        QTest::newRow("missing, yes creates and closes")
+            << std::optional<QString>("@/new/sub") << true << "@/new/sub/" << 1 << false;
+        QTest::newRow("missing, no returns to the chooser")
+            << std::optional<QString>("@/not") << false << "old/" << 1 << true;
     }
     void chosenFolder() {
         QFETCH(std::optional<QString>, choice);
         QFETCH(bool, createIt);
         QFETCH(QString, saveFolder);
         QFETCH(int, questions);
+        QFETCH(bool, stillOpen);
         if (choice)
             chooser.answer = inScratch(*choice);
         boxes.answer = createIt;
@@ -235,7 +253,8 @@ private slots:
 
         QCOMPARE(chooser.startedAt, QDir::currentPath());
         QCOMPARE(control<QLineEdit>("SaveLoad")->text(), inScratch(saveFolder));
-        QCOMPARE(boxes.texts(FakeMessageBoxes::Kind::Confirm).size(), questions);
+        QCOMPARE(boxes.texts(FakeMessageBoxes::Kind::Confirm), QStringList(questions, kCreateIt));
+        QCOMPARE(chooser.stillOpen, stillOpen);
         if (choice)
             QCOMPARE(QFileInfo(inScratch(*choice)).isDir(), createIt);
     }
@@ -247,6 +266,7 @@ private slots:
         QCOMPARE(boxes.texts(FakeMessageBoxes::Kind::ErrorReport),
                  QStringList{"Cannot create folder \"/proc/pellmark-window-test\""});
         QCOMPARE(control<QLineEdit>("SaveLoad")->text(), "old/");
+        QVERIFY(chooser.stillOpen);
     }
 
     void aboutButtonShowsTheAboutBoxModally() {
