@@ -33,8 +33,10 @@ LoggedRequest Request(const LocalService& service, int index) {
 }
 
 std::unique_ptr<HiddenBrowser> BrowserVia(const LocalService& service,
-                                          std::chrono::milliseconds limit = kPageTimeLimit) {
-    return std::make_unique<HiddenBrowser>(nullptr, service.proxyUrl().toStdString(), limit);
+                                          std::chrono::milliseconds limit = kPageTimeLimit,
+                                          std::chrono::milliseconds readLimit = kPageReadLimit) {
+    return std::make_unique<HiddenBrowser>(nullptr, service.proxyUrl().toStdString(), limit,
+                                           readLimit);
 }
 
 bool Load(HiddenBrowser& browser, const std::string& url, const std::string& body) {
@@ -45,7 +47,25 @@ bool Load(HiddenBrowser& browser, const std::string& url, const std::string& bod
            browser.ReadyState() == HiddenBrowser::LoadState::Complete;
 }
 
+// Whether this process has a page-reading helper running.
+bool HelperRunning() {
+    const QString me = QString::number(QCoreApplication::applicationPid());
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile stat("/proc/" + pid + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold spaces, so count from its end.
+        const QString line = QString::fromUtf8(stat.readAll());
+        const QStringList after = line.mid(line.lastIndexOf(')') + 2).split(u' ');
+        if (line.contains("(pellmark-page-b") && after.value(1) == me)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(pellmark::FetchFailure)
 
 class HiddenBrowserTest : public QObject {
     Q_OBJECT
@@ -59,6 +79,7 @@ private slots:
     void followsRedirectKeepingItsCookie();
     void sendsCookieBackWithNextRequest();
     void stopAbandonsNavigation();
+    void stopKillsThePageReading();
     void newNavigationReplacesUnfinishedOne();
     void refusesMalformedUrl();
     void usesProxyFromEnvironment();
@@ -119,30 +140,52 @@ void HiddenBrowserTest::failedTransferGivesEmptyPage_data() {
     QTest::addColumn<QStringList>("faults");
     QTest::addColumn<bool>("refused");
     QTest::addColumn<int>("timeLimitMs");
-    QTest::newRow("server error") << QStringList{"--status", "500"} << false << 60000;
-    QTest::newRow("not found") << QStringList{"--status", "404"} << false << 60000;
-    QTest::newRow("closed without answer") << QStringList{"--close"} << false << 60000;
-    QTest::newRow("reset mid-body") << QStringList{"--reset-mid-body"} << false << 60000;
-    QTest::newRow("never answers") << QStringList{"--hang"} << false << 1500;
-    QTest::newRow("connection refused") << QStringList{} << true << 60000;
-    QTest::newRow("page over the size cap") << QStringList{"--huge-mb", "65"} << false << 60000;
+    QTest::addColumn<int>("readLimitMs");
+    QTest::addColumn<FetchFailure>("reason");
+    QTest::addColumn<long>("status");
+    const int slow = 60000;
+    QTest::newRow("server error") << QStringList{"--status", "500"} << false << slow << slow
+                                  << FetchFailure::HttpStatus << 500L;
+    QTest::newRow("not found") << QStringList{"--status", "404"} << false << slow << slow
+                               << FetchFailure::HttpStatus << 404L;
+    QTest::newRow("closed without answer")
+        << QStringList{"--close"} << false << slow << slow << FetchFailure::Transport << 0L;
+    QTest::newRow("reset mid-body") << QStringList{"--reset-mid-body"} << false << slow << slow
+                                    << FetchFailure::Transport << 0L;
+    QTest::newRow("never answers")
+        << QStringList{"--hang"} << false << 1500 << slow << FetchFailure::Timeout << 0L;
+    QTest::newRow("connection refused")
+        << QStringList{} << true << slow << slow << FetchFailure::Refused << 0L;
+    // The padding makes the page a little over the size asked for.
+    QTest::newRow("page over the size cap")
+        << QStringList{"--huge-mb", "16"} << false << slow << slow << FetchFailure::TooLarge << 0L;
+    QTest::newRow("page read over its time limit")
+        << QStringList{"--huge-mb", "15"} << false << slow << 200 << FetchFailure::PageTooComplex
+        << 0L;
 }
 
 void HiddenBrowserTest::failedTransferGivesEmptyPage() {
     QFETCH(QStringList, faults);
     QFETCH(bool, refused);
     QFETCH(int, timeLimitMs);
+    QFETCH(int, readLimitMs);
+    QFETCH(FetchFailure, reason);
+    QFETCH(long, status);
     LocalService service(faults);
     QVERIFY2(service.start(), qPrintable(service.errorString()));
     if (refused)
         QVERIFY(service.stop());
-    auto browser = BrowserVia(service, std::chrono::milliseconds(timeLimitMs));
+    auto browser = BrowserVia(service, std::chrono::milliseconds(timeLimitMs),
+                              std::chrono::milliseconds(readLimitMs));
     // An earlier good page must not survive a failed one.
     if (!refused)
         QVERIFY(Load(*browser, service.pageUrl().toStdString(), ""));
 
     QVERIFY(Load(*browser, kProgramUrl, kFormBody));
     QCOMPARE(browser->BodyHtml(), std::string());
+    QCOMPARE(browser->Failure().reason, reason);
+    QCOMPARE(browser->Failure().httpStatus, status);
+    QCOMPARE(browser->Failure().detail.empty(), reason != FetchFailure::Transport);
 }
 
 void HiddenBrowserTest::followsRedirectKeepingItsCookie() {
@@ -180,6 +223,20 @@ void HiddenBrowserTest::stopAbandonsNavigation() {
     QVERIFY(browser->ReadyState() != HiddenBrowser::LoadState::Loading);
     // Longer than the time limit: an abandoned transfer would have failed by now.
     QTest::qWait(600);
+    QCOMPARE(complete.size(), 0);
+}
+
+void HiddenBrowserTest::stopKillsThePageReading() {
+    // Its body takes seconds to read.
+    LocalService service({"--huge-mb", "15"});
+    QVERIFY2(service.start(), qPrintable(service.errorString()));
+    auto browser = BrowserVia(service);
+    QSignalSpy complete(browser.get(), &HiddenBrowser::documentComplete);
+    QVERIFY(browser->Navigate(kProgramUrl, kFormBody, kFormHeaders));
+    QTRY_VERIFY_WITH_TIMEOUT(HelperRunning(), 10000);
+    browser->Stop();
+    QVERIFY(browser->ReadyState() != HiddenBrowser::LoadState::Loading);
+    QTRY_VERIFY_WITH_TIMEOUT(!HelperRunning(), 500);
     QCOMPARE(complete.size(), 0);
 }
 

@@ -13,6 +13,7 @@ using namespace pellmark;
 using namespace std::chrono_literals;
 
 Q_DECLARE_METATYPE(pellmark::Category)
+Q_DECLARE_METATYPE(pellmark::FetchFailure)
 
 namespace {
 
@@ -50,17 +51,28 @@ QStringList LogField(const LocalService& service, int field) {
 class Rig {
 public:
     explicit Rig(QStringList faults = {}, std::chrono::milliseconds timeLimit = kPageTimeLimit,
-                 std::chrono::milliseconds pause = 0ms)
-        : service(std::move(faults)), timeLimit_(timeLimit), pause_(pause) {}
+                 std::chrono::milliseconds pause = 0ms,
+                 std::chrono::milliseconds readLimit = kPageReadLimit)
+        : service(std::move(faults)), timeLimit_(timeLimit), pause_(pause), readLimit_(readLimit) {}
 
-    bool start(const std::string& proxy = {}) {
+    // answerTime: how long each answer seems to take, as the fetch's clock tells it.
+    bool start(std::optional<std::chrono::milliseconds> answerTime = std::nullopt) {
         if (!service.start())
             return false;
-        browser = std::make_unique<HiddenBrowser>(
-            nullptr, proxy.empty() ? service.proxyUrl().toStdString() : proxy, timeLimit_);
-        fetch = std::make_unique<QuoteFetch>(*browser, form, pause_);
-        QObject::connect(fetch.get(), &QuoteFetch::finished,
-                         [this](const FetchResult& result) { results << ToQt(result.lines); });
+        browser = std::make_unique<HiddenBrowser>(nullptr, service.proxyUrl().toStdString(),
+                                                  timeLimit_, readLimit_);
+        if (answerTime) {
+            // Connected before the fetch is, so the clock moves before the fetch reads it.
+            QObject::connect(browser.get(), &HiddenBrowser::documentComplete,
+                             [this, answerTime] { now_ += *answerTime; });
+            fetch = std::make_unique<QuoteFetch>(*browser, form, pause_, [this] { return now_; });
+        } else {
+            fetch = std::make_unique<QuoteFetch>(*browser, form, pause_);
+        }
+        QObject::connect(fetch.get(), &QuoteFetch::finished, [this](const FetchResult& result) {
+            results << ToQt(result.lines);
+            fetched << result;
+        });
         return true;
     }
 
@@ -69,10 +81,13 @@ public:
     std::unique_ptr<HiddenBrowser> browser;
     std::unique_ptr<QuoteFetch> fetch;
     QList<QStringList> results;
+    QList<FetchResult> fetched;
 
 private:
     std::chrono::milliseconds timeLimit_;
     std::chrono::milliseconds pause_;
+    std::chrono::milliseconds readLimit_;
+    RequestPacer::Clock::time_point now_{};
 };
 
 const QStringList kNone{"none"};
@@ -89,8 +104,10 @@ private slots:
     void shortPagesAreFetchedAgain();
     void goodThirdPageEndsTheFetching();
     void goodSeventhPageIsParsed();
-    void unreachableServiceGivesNone_data();
-    void unreachableServiceGivesNone();
+    void failedFetchGivesNoneAndItsReason_data();
+    void failedFetchGivesNoneAndItsReason();
+    void startsAreSpacedFromThePreviousStart_data();
+    void startsAreSpacedFromThePreviousStart();
     void navigationThatCannotStartGivesNoneAtOnce();
     void readsTheFormEachAtItsMoment();
     void abortDuringPauseSendsNothing();
@@ -149,6 +166,7 @@ void QuoteFetchTest::emptyDayIsFetchedSevenTimes() {
     rig.fetch->FetchDayQuotes("AUDUSD", kSaturday);
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.results.at(0), kNone);
+    QCOMPARE(rig.fetched.at(0).failure, FetchFailure::None);
     QCOMPARE(LogField(rig.service, 5),
              QStringList(kMostFetchesPerDay, "w=CR&l=GB&stk=frxAUDUSD&date=4-Jun-05"));
 
@@ -192,19 +210,35 @@ void QuoteFetchTest::goodSeventhPageIsParsed() {
     QCOMPARE(rig.results.size(), 1);
 }
 
-void QuoteFetchTest::unreachableServiceGivesNone_data() {
+void QuoteFetchTest::failedFetchGivesNoneAndItsReason_data() {
     QTest::addColumn<QStringList>("faults");
     QTest::addColumn<bool>("refused");
     QTest::addColumn<int>("attemptsSeen");
-    QTest::newRow("connection refused") << QStringList{} << true << 0;
-    QTest::newRow("never answers") << QStringList{"--hang"} << false << kMostFetchesPerDay;
+    QTest::addColumn<FetchFailure>("reason");
+    QTest::addColumn<long>("status");
+    // The page time limit is 0.7 s with --hang, else a minute.
+    QTest::newRow("connection refused")
+        << QStringList{} << true << 0 << FetchFailure::Refused << 0L;
+    QTest::newRow("never answers")
+        << QStringList{"--hang"} << false << kMostFetchesPerDay << FetchFailure::Timeout << 0L;
+    QTest::newRow("server error") << QStringList{"--status", "500"} << false << kMostFetchesPerDay
+                                  << FetchFailure::HttpStatus << 500L;
+    QTest::newRow("bad page") << QStringList{"--short"} << false << kMostFetchesPerDay
+                              << FetchFailure::BadPage << 0L;
+    // Neither is asked for again.
+    QTest::newRow("too large") << QStringList{"--huge-mb", "16"} << false << 1
+                               << FetchFailure::TooLarge << 0L;
+    QTest::newRow("page too complex")
+        << QStringList{"--huge-mb", "15"} << false << 1 << FetchFailure::PageTooComplex << 0L;
 }
 
-void QuoteFetchTest::unreachableServiceGivesNone() {
+void QuoteFetchTest::failedFetchGivesNoneAndItsReason() {
     QFETCH(QStringList, faults);
     QFETCH(bool, refused);
     QFETCH(int, attemptsSeen);
-    Rig rig(faults, 700ms);
+    QFETCH(FetchFailure, reason);
+    QFETCH(long, status);
+    Rig rig(faults, faults.contains("--hang") ? 700ms : kPageTimeLimit, 0ms, 200ms);
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     if (refused)
         QVERIFY(rig.service.stop());
@@ -212,6 +246,32 @@ void QuoteFetchTest::unreachableServiceGivesNone() {
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.results.at(0), kNone);
     QCOMPARE(rig.service.requestLog().size(), attemptsSeen);
+    QCOMPARE(rig.fetched.at(0).fetches, refused ? kMostFetchesPerDay : attemptsSeen);
+    QCOMPARE(rig.fetched.at(0).failure, reason);
+    QCOMPARE(rig.fetched.at(0).httpStatus, status);
+}
+
+void QuoteFetchTest::startsAreSpacedFromThePreviousStart_data() {
+    QTest::addColumn<int>("answerMs");
+    QTest::addColumn<double>("leastGap");
+    QTest::addColumn<double>("mostGap");
+    // The pause is 1 s; the real answer takes a few milliseconds.
+    QTest::newRow("answer within the pause") << 900 << 0.099 << 0.6;
+    QTest::newRow("answer slower than the pause") << 1100 << 0.999 << 10.0;
+}
+
+void QuoteFetchTest::startsAreSpacedFromThePreviousStart() {
+    QFETCH(int, answerMs);
+    QFETCH(double, leastGap);
+    QFETCH(double, mostGap);
+    Rig rig({"--no-data-first", "1"}, kPageTimeLimit, 1000ms);
+    QVERIFY2(rig.start(std::chrono::milliseconds(answerMs)), qPrintable(rig.service.errorString()));
+    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
+    const QList<double> starts = rig.service.requestTimes();
+    QCOMPARE(starts.size(), 2);
+    const double gap = starts[1] - starts[0];
+    QVERIFY2(gap >= leastGap && gap <= mostGap, qPrintable(QString::number(gap)));
 }
 
 void QuoteFetchTest::navigationThatCannotStartGivesNoneAtOnce() {
