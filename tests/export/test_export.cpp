@@ -35,6 +35,11 @@ void WriteFolder(const QString& path, const QString& prefix = {}) {
     }
 }
 
+// A row of a table whose columns are all text.
+template <typename... Texts> void TextRow(const char* name, const Texts&... texts) {
+    (QTest::newRow(name) << ... << QString(texts));
+}
+
 QByteArray ReadFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(absent)");
@@ -48,89 +53,57 @@ class TestExport : public QObject {
 private slots:
     void dayFileName_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("symbol");
-        QTest::addColumn<QDate>("day"); // invalid: not a day file
-        QTest::newRow("plain") << "AUDUSD-5-Jun-05.txt"
-                               << "AUDUSD" << QDate(2005, 6, 5);
-        QTest::newRow("hyphens in symbol") << "EUR-USD-12-Dec-69.txt"
-                                           << "EUR-USD" << QDate(2069, 12, 12);
-        QTest::newRow("year 70") << "DJI-1-Jan-70.txt"
-                                 << "DJI" << QDate(1970, 1, 1);
-        QTest::newRow("leap day") << "X-29-Feb-00.txt"
-                                  << "X" << QDate(2000, 2, 29);
-        QTest::newRow("no such day") << "X-29-Feb-01.txt"
-                                     << "" << QDate();
-        QTest::newRow("leading zero") << "X-05-Jun-05.txt"
-                                      << "" << QDate();
-        QTest::newRow("month case") << "X-5-JUN-05.txt"
-                                    << "" << QDate();
-        QTest::newRow("four-digit year") << "X-5-Jun-2005.txt"
-                                         << "" << QDate();
-        QTest::newRow("empty symbol") << "-5-Jun-05.txt"
-                                      << "" << QDate();
-        QTest::newRow("no symbol field") << "5-Jun-05.txt"
-                                         << "" << QDate();
-        QTest::newRow("other suffix") << "X-5-Jun-05.csv"
-                                      << "" << QDate();
+        QTest::addColumn<QString>("read"); // "symbol yyyy-mm-dd"; empty: not a day file
+        TextRow("plain", "AUDUSD-5-Jun-05.txt", "AUDUSD 2005-06-05");
+        TextRow("hyphens in symbol", "EUR-USD-12-Dec-69.txt", "EUR-USD 2069-12-12");
+        TextRow("year 70", "DJI-1-Jan-70.txt", "DJI 1970-01-01");
+        TextRow("leap day", "X-29-Feb-00.txt", "X 2000-02-29");
+        TextRow("no such day", "X-29-Feb-01.txt", "");
+        TextRow("leading zero", "X-05-Jun-05.txt", "");
+        TextRow("month case", "X-5-JUN-05.txt", "");
+        TextRow("four-digit year", "X-5-Jun-2005.txt", "");
+        TextRow("empty symbol", "-5-Jun-05.txt", "");
+        TextRow("no symbol field", "5-Jun-05.txt", "");
+        TextRow("other suffix", "X-5-Jun-05.csv", "");
     }
     void dayFileName() {
         QFETCH(QString, name);
-        QFETCH(QString, symbol);
-        QFETCH(QDate, day);
-        const std::optional<DayFileName> parsed = ParseDayFileName(name);
-        QCOMPARE(parsed.has_value(), day.isValid());
-        if (parsed) {
-            QCOMPARE(parsed->symbol, symbol);
-            QCOMPARE(parsed->day, day);
-        }
+        QFETCH(QString, read);
+        const std::optional<DayFileName> got = ParseDayFileName(name);
+        QCOMPARE(got ? got->symbol + ' ' + got->day.toString(Qt::ISODate) : QString(), read);
     }
 
     void quoteLine_data() {
-        QTest::addColumn<bool>("timeFirst");
-        QTest::addColumn<QByteArray>("separator");
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QByteArray>("time"); // empty: not a quote line
-        QTest::addColumn<QByteArray>("price");
-        QTest::newRow("default") << false << QByteArray(" - ") << QByteArray("1.2345 - 14:05")
-                                 << QByteArray("14:05") << QByteArray("1.2345");
-        QTest::newRow("time first") << true << QByteArray(" - ") << QByteArray("14:05 - 108.4")
-                                    << QByteArray("14:05") << QByteArray("108.4");
-        QTest::newRow("hyphen") << false << QByteArray("-") << QByteArray("25-09:30")
-                                << QByteArray("09:30") << QByteArray("25");
-        QTest::newRow("colon, price first") << false << QByteArray(":") << QByteArray("1.5:00:00")
-                                            << QByteArray("00:00") << QByteArray("1.5");
-        QTest::newRow("colon, time first") << true << QByteArray(":") << QByteArray("23:59:1.5")
-                                           << QByteArray("23:59") << QByteArray("1.5");
-        QTest::newRow("no separator") << true << QByteArray() << QByteArray("00:051.2345")
-                                      << QByteArray("00:05") << QByteArray("1.2345");
-        QTest::newRow("wrong order") << false << QByteArray(" - ") << QByteArray("14:05 - 1.2345")
-                                     << QByteArray() << QByteArray();
-        QTest::newRow("wrong separator") << false << QByteArray(" - ") << QByteArray("1.2345,14:05")
-                                         << QByteArray() << QByteArray();
-        QTest::newRow("hour 24") << false << QByteArray(" - ") << QByteArray("1.2 - 24:00")
-                                 << QByteArray() << QByteArray();
-        QTest::newRow("bad price") << false << QByteArray(" - ") << QByteArray("1.2. - 14:05")
-                                   << QByteArray() << QByteArray();
-        QTest::newRow("no price") << false << QByteArray(" - ") << QByteArray(" - 14:05")
-                                  << QByteArray() << QByteArray();
-        QTest::newRow("service's empty record")
-            << false << QByteArray(" - ") << QByteArray(" - :") << QByteArray() << QByteArray();
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("quote"); // "time,price"; empty: not a quote line
+        TextRow("default", "price first", " - ", "1.2345 - 14:05", "14:05,1.2345");
+        TextRow("time first", "time first", " - ", "14:05 - 108.4", "14:05,108.4");
+        TextRow("hyphen", "price first", "-", "25-09:30", "09:30,25");
+        TextRow("colon, price first", "price first", ":", "1.5:00:00", "00:00,1.5");
+        TextRow("colon, time first", "time first", ":", "23:59:1.5", "23:59,1.5");
+        TextRow("no separator", "time first", "", "00:051.2345", "00:05,1.2345");
+        TextRow("wrong order", "price first", " - ", "14:05 - 1.2345", "");
+        TextRow("wrong separator", "price first", " - ", "1.2345,14:05", "");
+        TextRow("hour 24", "price first", " - ", "1.2 - 24:00", "");
+        TextRow("bad price", "price first", " - ", "1.2. - 14:05", "");
+        TextRow("no price", "price first", " - ", " - 14:05", "");
+        TextRow("service's empty record", "price first", " - ", " - :", "");
     }
     void quoteLine() {
-        QFETCH(bool, timeFirst);
-        QFETCH(QByteArray, separator);
-        QFETCH(QByteArray, line);
-        QFETCH(QByteArray, time);
-        QFETCH(QByteArray, price);
+        QFETCH(QString, order);
+        QFETCH(QString, separator);
+        QFETCH(QString, line);
+        QFETCH(QString, quote);
         const std::string text = line.toStdString(); // the quote views into it
-        const std::optional<Quote> quote =
-            SplitQuoteLine(text, timeFirst ? LineOrder::TimeFirst : LineOrder::PriceFirst,
-                           separator.toStdString());
-        QCOMPARE(quote.has_value(), !time.isEmpty());
-        if (quote) {
-            QCOMPARE(QByteArray::fromStdString(std::string(quote->time)), time);
-            QCOMPARE(QByteArray::fromStdString(std::string(quote->price)), price);
-        }
+        const std::optional<Quote> got = SplitQuoteLine(
+            text, order == "time first" ? LineOrder::TimeFirst : LineOrder::PriceFirst,
+            separator.toStdString());
+        QCOMPARE(
+            got ? QString::fromStdString(std::string(got->time) + ',' + std::string(got->price))
+                : QString(),
+            quote);
     }
 
     void exportFolder_data() {
@@ -186,6 +159,8 @@ private slots:
         QTest::newRow("bad line") << "EUR" << QStringList{"--symbols=GBPUSD,EUR-USD", "@IN", "@OUT"}
                                   << 1;
         QTest::newRow("bad name") << "" << QStringList{"--symbols", "GBPUSD", "@IN", "@OUT"} << 1;
+        QTest::newRow("time first") << "GBPUSD" << QStringList{"--time-first", "@IN", "@OUT"} << 1;
+        QTest::newRow("other separator") << "GBPUSD" << QStringList{"--sep=,", "@IN", "@OUT"} << 1;
         QTest::newRow("no operands") << "" << QStringList{} << 2;
         QTest::newRow("no such day")
             << "" << QStringList{"--from", "2005-02-30", "@IN", "@OUT"} << 2;
