@@ -48,6 +48,12 @@ void TestCharset::encodingForLabel_data() {
     QTest::newRow("unknown name") << QByteArray("no-such-charset") << QByteArray();
     QTest::newRow("empty") << QByteArray() << QByteArray();
     QTest::newRow("utf-7 refused") << QByteArray("utf-7") << QByteArray();
+    QTest::newRow("iso-2022-kr is replacement")
+        << QByteArray("ISO-2022-KR") << QByteArray("replacement");
+    QTest::newRow("hz-gb-2312 is replacement")
+        << QByteArray("hz-gb-2312") << QByteArray("replacement");
+    QTest::newRow("iconv's iso2022cn refused") << QByteArray("iso2022cn") << QByteArray();
+    QTest::newRow("iconv's utf7 refused") << QByteArray("utf7") << QByteArray();
     QTest::newRow("iconv flags refused") << QByteArray("utf-8//ignore") << QByteArray();
 }
 
@@ -132,6 +138,16 @@ void TestCharset::decode_data() {
         << kReplacement + kReplacement + kReplacement;
     QTest::newRow("UTF-8 cut off at the end")
         << Bytes("ab\xE2\x82") << QByteArray("text/html; charset=utf-8") << "ab" + kReplacement;
+    QTest::newRow("iso-2022-kr header: one replacement for all")
+        << Bytes("\x1B$)Ca\x0E!!\x0F<b>") << QByteArray("text/html; charset=iso-2022-kr")
+        << kReplacement;
+    QTest::newRow("iso-2022-cn meta: one replacement for all")
+        << Bytes("<meta charset=iso-2022-cn><p>x</p>") << QByteArray() << kReplacement;
+    QTest::newRow("replacement on nothing is nothing")
+        << QByteArray() << QByteArray("text/html; charset=csiso2022kr") << QByteArray();
+    QTest::newRow("iconv's iso2022kr read as windows-1252")
+        << Bytes("a\x0E!!\x0F\xC1") << QByteArray("text/html; charset=iso2022kr")
+        << "a\x0E!!\x0F" + kLatinCapitalAAcute;
     QTest::newRow("NUL bytes kept") << Bytes("a\0b") << QByteArray() << Bytes("a\0b");
     QTest::newRow("empty") << QByteArray() << QByteArray("text/html; charset=utf-8")
                            << QByteArray();
