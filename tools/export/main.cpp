@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     for (const QString& symbol : report.symbolsWithoutDayFiles)
         std::fprintf(stderr, "pellmark-export: no day files for %s\n", qPrintable(symbol));
     if (!report.problems.empty())
-        std::fprintf(stderr, "pellmark-export: %d lines and %d files skipped\n",
+        std::fprintf(stderr, "pellmark-export: skipped %d line(s) and %d file(s)\n",
                      report.linesSkipped, report.filesSkipped);
     return report.problems.empty() ? 0 : 1;
 }
