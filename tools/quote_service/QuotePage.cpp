@@ -163,23 +163,20 @@ std::string PageHead(std::string_view stk, std::string_view dateLabel) {
     return html;
 }
 
-const std::string_view kPageFoot = "<p><font size=\"1\">Prices are indicative only. \u00a9 Vorn "
-                                   "Markets</font></p>\n</body>\n</html>\n";
+std::string PageFoot(std::string_view footNote) {
+    return "<p><font size=\"1\">" + std::string(footNote) + "</font></p>\n</body>\n</html>\n";
+}
 
-std::string RecordLines(const std::vector<QuoteRecord>& quotes) {
+std::string RecordLines(const std::vector<QuoteRecord>& quotes, bool bidAsk = true) {
     std::string lines;
     for (const QuoteRecord& quote : quotes) {
         lines.append("<br>&nbsp; ").append(FormatTime(quote.secondOfDay)).append(" GMT ");
-        lines.append(quote.price).append(" (").append(quote.bid).append(" / ");
-        lines.append(quote.ask).append(")\n");
+        lines.append(quote.price);
+        if (bidAsk)
+            lines.append(" (").append(quote.bid).append(" / ").append(quote.ask).append(")");
+        lines.append("\n");
     }
     return lines;
-}
-
-std::string PageWithRecords(std::string_view stk, std::string_view dateLabel,
-                            const std::string& records) {
-    return PageHead(stk, dateLabel) + "<p>\n<br>&nbsp; Time Price (Bid / Ask)\n" + records +
-           "</p>\n" + std::string(kPageFoot);
 }
 
 } // namespace
@@ -233,15 +230,22 @@ std::vector<QuoteRecord> PaddedDayQuotes(std::string_view stk, std::string_view 
 
 std::string PaddedQuotePageHtml(std::string_view stk, std::string_view dateLabel,
                                 std::size_t minimumBytes, CalendarDay today) {
-    const auto quotes = PaddedDayQuotes(stk, dateLabel, minimumBytes, today);
+    return LaidOutPageHtml(stk, dateLabel, PaddedDayQuotes(stk, dateLabel, minimumBytes, today),
+                           PageLayout{});
+}
+
+std::string LaidOutPageHtml(std::string_view stk, std::string_view dateLabel,
+                            const std::vector<QuoteRecord>& quotes, const PageLayout& layout) {
     if (quotes.empty())
         return NoDataPageHtml(stk, dateLabel);
-    return PageWithRecords(stk, dateLabel, RecordLines(quotes));
+    return PageHead(stk, dateLabel) + "<p>\n" + layout.beforeRecords +
+           "<br>&nbsp; Time Price (Bid / Ask)\n" + RecordLines(quotes, layout.bidAsk) +
+           layout.afterRecords + "</p>\n" + PageFoot(layout.footNote);
 }
 
 std::string NoDataPageHtml(std::string_view stk, std::string_view dateLabel) {
     return PageHead(stk, dateLabel) + "<p>" + std::string(kNoDataPageText) +
-           " for this symbol and date.</p>\n" + std::string(kPageFoot);
+           " for this symbol and date.</p>\n" + PageFoot(PageLayout{}.footNote);
 }
 
 std::string ShortPageHtml() {

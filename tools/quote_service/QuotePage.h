@@ -46,6 +46,19 @@ std::string QuotePageHtml(std::string_view stk, std::string_view dateLabel,
 std::string PaddedQuotePageHtml(std::string_view stk, std::string_view dateLabel,
                                 std::size_t minimumBytes, CalendarDay today = TodayUtc());
 
+// How a page wraps the day's records. The service's own pages keep the defaults; the hostile
+// pages of its fault options bend them.
+struct PageLayout {
+    std::string beforeRecords; // markup between the heading and the records
+    std::string afterRecords;  // markup after the records
+    bool bidAsk = true;        // each record ends with its bid and ask in parentheses
+    std::string footNote = "Prices are indicative only. \u00a9 Vorn Markets";
+};
+
+// The page of the given quotes in that layout, or the no-data page when there are none.
+std::string LaidOutPageHtml(std::string_view stk, std::string_view dateLabel,
+                            const std::vector<QuoteRecord>& quotes, const PageLayout& layout);
+
 // A normal page whose body says there is no intraday data.
 std::string NoDataPageHtml(std::string_view stk, std::string_view dateLabel);
 

@@ -2,6 +2,7 @@
 
 #include "ConnectionSockets.h"
 #include "FormFields.h"
+#include "HostilePage.h"
 #include "QuotePage.h"
 #include "Recode.h"
 
@@ -157,6 +158,14 @@ std::string QuoteServer::pageWithFaults(const DayRequest& day) {
     if (options_.hugeMb > 0)
         return PaddedQuotePageHtml(quotedSymbol(day), day.date,
                                    static_cast<std::size_t>(options_.hugeMb) << 20);
+    for (const auto& [layout, count] :
+         {std::pair{HostileLayout::NoParenRecords, options_.noParenRecords},
+          std::pair{HostileLayout::NestedDivs, options_.nestedDivs},
+          std::pair{HostileLayout::ManyAttributes, options_.manyAttributes},
+          std::pair{HostileLayout::UnclosedFonts, options_.unclosedFonts}}) {
+        if (count > 0)
+            return HostilePageHtml(layout, count, quotedSymbol(day), day.date);
+    }
     return QuotePageHtml(quotedSymbol(day), day.date);
 }
 

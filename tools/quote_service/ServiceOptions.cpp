@@ -51,6 +51,10 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
         {"--delay-ms", Number(&ServiceOptions::delayMs, 0, 3600000)},
         {"--drip-ms", Number(&ServiceOptions::dripMs, 0, 60000)},
         {"--huge-mb", Number(&ServiceOptions::hugeMb, 1, 4096)},
+        {"--no-paren-records", Number(&ServiceOptions::noParenRecords, 1, 10000000)},
+        {"--nested-divs", Number(&ServiceOptions::nestedDivs, 1, 10000000)},
+        {"--many-attributes", Number(&ServiceOptions::manyAttributes, 1, 10000000)},
+        {"--unclosed-fonts", Number(&ServiceOptions::unclosedFonts, 1, 10000000)},
         {"--charset", Text(&ServiceOptions::charset)},
         {"--cookie-flood", Number(&ServiceOptions::cookieFlood, 1, 1000)},
     };
@@ -96,6 +100,10 @@ std::string ServiceUsage() {
            "  --reset-mid-body    reset the connection halfway through the body\n"
            "  --drip-ms N         send the body a few bytes at a time, N ms apart\n"
            "  --huge-mb N         the page padded with repeated records to N MB\n"
+           "  --no-paren-records N  N records without \" (\", and \" (\" in the foot\n"
+           "  --nested-divs N     the records inside N nested <div> tags\n"
+           "  --many-attributes N the records inside one tag with N attributes\n"
+           "  --unclosed-fonts N  N <font> tags never closed before the records\n"
            "  --binary            random bytes declared as text/html\n"
            "  --charset NAME      the page encoded in NAME (default ISO-8859-1)\n"
            "  --empty-body        200 with an empty body\n"

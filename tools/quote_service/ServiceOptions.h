@@ -22,6 +22,10 @@ struct ServiceOptions {
     bool resetMidBody = false;
     int dripMs = 0;
     int hugeMb = 0;
+    int noParenRecords = 0; // hostile pages: see HostilePage.h
+    int nestedDivs = 0;
+    int manyAttributes = 0;
+    int unclosedFonts = 0;
     bool binary = false;
     std::string charset = "ISO-8859-1";
     bool emptyBody = false;
