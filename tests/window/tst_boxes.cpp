@@ -6,9 +6,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -117,6 +123,41 @@ private slots:
         box->button(QMessageBox::StandardButton(button))->click();
         QCOMPARE(answer, std::optional<bool>(yes));
         QTRY_VERIFY(!shownWindow<QMessageBox>());
+    }
+
+    // A long list of failed items scrolls in a box that fits the screen and opens at once.
+    void longTextScrolls_data() {
+        QTest::addColumn<int>("items");
+        QTest::newRow("52 items") << 52;
+        QTest::newRow("74,600 items") << 74600;
+    }
+    void longTextScrolls() {
+        QFETCH(int, items);
+        QString text = "The Following Currency Pair/Date were not downloaded:\r\n\r\n";
+        for (int i = 0; i < items; ++i)
+            text += QStringLiteral("AUDUSD-%1-Jun-05\r\n").arg(i % 28 + 1);
+        text += "\r\n\r\nPlease make note of it and redownload the missing Dates later.";
+        ScreenMessageBoxes boxes(nullptr);
+        bool closed = false;
+        QElapsedTimer opening;
+        opening.start();
+        boxes.Warning(text, [&] { closed = true; });
+        QVERIFY2(opening.elapsed() < 5000, qPrintable(QString::number(opening.elapsed())));
+
+        QDialog* box = shownWindow<QDialog>();
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), "Warning");
+        QVERIFY(box->screen()->availableGeometry().contains(box->frameGeometry()));
+        auto* list = box->findChild<QPlainTextEdit*>();
+        QVERIFY(list);
+        QVERIFY(list->isReadOnly());
+        QCOMPARE(list->document()->blockCount(), items + 5);
+        QVERIFY(list->toPlainText().endsWith("redownload the missing Dates later."));
+        QVERIFY(list->verticalScrollBar()->maximum() > 0);
+
+        box->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        QVERIFY(closed);
+        QTRY_VERIFY(!shownWindow<QDialog>());
     }
 
     void folderDialogAsksAboutAMissingFolderWhileOpen_data() {
