@@ -2,7 +2,6 @@
 #include "ui_Unit1.h"
 
 #include "core/DateList.h"
-#include "core/DayFile.h"
 #include "core/FailedItems.h"
 #include "gui/SaveFolder.h"
 #include "quote/QuoteService.h"
@@ -14,7 +13,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpressionValidator>
 #include <QScreen>
+#include <QTextCursor>
 
 #include <algorithm>
 #include <climits>
@@ -56,7 +57,8 @@ TForm1::TForm1(Seams seams, QWidget* parent)
       boxes_(seams.boxes ? seams.boxes : ownBoxes_.get()),
       chooser_(seams.chooser ? seams.chooser : ownChooser_.get()),
       Web1(nullptr, seams.proxy, seams.pageTimeLimit), quoteFetch_(Web1, *this, seams.fetchPause),
-      queue_(quoteFetch_), TrayIcon1(this) {
+      engine_(quoteFetch_, [this] { return ui->SaveLoad->text().toStdString(); }), TrayIcon1(this),
+      idleTrayTip_(TrayIcon1.toolTip()) {
     ui->setupUi(this);
     setFixedSize(size());
     // Labels size themselves to their captions, so none is cut at this font.
@@ -66,6 +68,9 @@ TForm1::TForm1(Seams seams, QWidget* parent)
     const QString shortDate = QLocale().dateFormat(QLocale::ShortFormat);
     ui->DatPick->setDisplayFormat(shortDate);
     ui->DatPick2->setDisplayFormat(shortDate);
+    // A pasted line break or other control character would split every quote in two.
+    ui->Sep->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[^\\x00-\\x1f\\x7f]{0,3}")), ui->Sep));
     // Seventy blanks hold the status line's place until the first message.
     SetStatus(QString(70, u' '));
     ui->Subdomain->setText(
@@ -93,21 +98,37 @@ void TForm1::Wire() {
     wire(ui->sBitBtn2, &QPushButton::clicked, &TForm1::sBitBtn2Click);
     wire(ui->sButton1, &QPushButton::clicked, &TForm1::sButton1Click);
 
-    connect(&queue_, &pellmark::DayQueue::itemStarting, this,
-            [this](std::size_t index, const pellmark::DayItem& item) {
-                Guarded([&] { ItemStarting(index, item); });
+    // Alt+D and Alt+S both press the button in either state: users stop with the key they
+    // started with. The caption's own key must not be doubled, or neither would work.
+    downloadKey_ = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_D), this);
+    stopKey_ = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_S), this);
+    for (QShortcut* key : {downloadKey_, stopKey_})
+        connect(key, &QShortcut::activated, ui->sBitBtn1, &QPushButton::click);
+
+    // A failure while the window records a day stops the run, so no day is lost unlisted.
+    const auto duringRun = [this](auto&& body) {
+        try {
+            body();
+        } catch (const std::exception& failure) {
+            engine_.Abandon(failure.what());
+        } catch (...) {
+            engine_.Abandon("Unknown failure");
+        }
+    };
+    connect(&engine_, &pellmark::RunEngine::itemStarting, this,
+            [this, duringRun](std::size_t index, const pellmark::DayItem& item) {
+                duringRun([&] { ItemStarting(index, item); });
             });
-    connect(
-        &queue_, &pellmark::DayQueue::itemDone, this,
-        [this](std::size_t index, const pellmark::DayItem& item, const pellmark::Lines& result) {
-            Guarded([&] { ItemDone(index, item, result); });
-        });
-    connect(&queue_, &pellmark::DayQueue::finished, this,
-            [this] { Guarded([&] { RunFinished(); }); });
-    connect(&queue_, &pellmark::DayQueue::stopped, this,
-            [this](const std::vector<pellmark::DayItem>& notDone) {
-                Guarded([&] { RunStopped(notDone); });
+    connect(&engine_, &pellmark::RunEngine::itemDone, this,
+            [this, duringRun](std::size_t, const pellmark::DayResult& result) {
+                duringRun([&] { ItemDone(result); });
             });
+    connect(&engine_, &pellmark::RunEngine::progress, this,
+            [this, duringRun](const pellmark::RunProgress& progress) {
+                duringRun([&] { ShowProgress(progress); });
+            });
+    connect(&engine_, &pellmark::RunEngine::ended, this,
+            [this](const pellmark::RunEnd& end) { Guarded([&] { RunEnded(end); }); });
 }
 
 void TForm1::FormCreate() {
@@ -116,6 +137,7 @@ void TForm1::FormCreate() {
     ui->P2->setCurrentIndex(0);
     ui->DatPick->setDate(QDate::currentDate());
     ui->DatPick2->setDate(QDate::currentDate());
+    LimitDatesToToday();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -260,7 +282,9 @@ std::string TForm1::BadyText() const {
 // &Download, or &Stop while a run is going on.
 void TForm1::sBitBtn1Click() {
     if (Running()) {
-        StopRun();
+        // The second click of a double-click would stop the run it just started.
+        if (sinceRunStart_.elapsed() >= QApplication::doubleClickInterval())
+            StopRun();
         return;
     }
     const pellmark::Lines symbols = SymbolList();
@@ -272,12 +296,10 @@ void TForm1::sBitBtn1Click() {
         boxes_->Warning(kReversedRangeWarning);
         return;
     }
-    const auto dates =
-        pellmark::WeekdayLabelsNewestFirst(ui->DatPick->date(), ui->DatPick2->date());
-    ui->PB->setMaximum(GaugeValue(dates.size()));
-
-    dateCount_ = dates.size();
-    StartRun(RunKind::Batch, pellmark::DayItems::EveryDateOfEachSymbol(symbols, dates));
+    auto dates = pellmark::WeekdayLabelsNewestFirst(ui->DatPick->date(), ui->DatPick2->date());
+    ui->PB->setMaximum(GaugeValue(symbols.size() * dates.size()));
+    StartRun(RunKind::Batch,
+             pellmark::DayItems::EveryDateOfEachSymbol(std::move(symbols), std::move(dates)));
 }
 
 // Download &Errors: fetches again the items listed when it starts; the list cannot be edited
@@ -295,25 +317,37 @@ void TForm1::sButton1Click() {
     items.reserve(lines.size());
     for (const std::string& line : lines)
         items.push_back(pellmark::ParseFailedItem(line));
-    stillFailing_.clear();
     StartRun(RunKind::Retry, pellmark::DayItems::AsListed(std::move(items)));
 }
 
 void TForm1::StartRun(RunKind kind, pellmark::DayItems items) {
-    pellmark::RemoveStaleTempFiles(ui->SaveLoad->text().toStdString());
     runKind_ = kind;
+    sinceRunStart_.start();
     ShowRunning(true);
-    queue_.Start(std::move(items));
+    engine_.Start(std::move(items));
 }
 
 void TForm1::StopRun() {
-    queue_.Stop();
+    engine_.Stop();
 }
 
 void TForm1::ShowRunning(bool running) {
     ui->sBitBtn1->setText(running ? tr("&Stop") : tr("&Download"));
+    downloadKey_->setEnabled(running);
+    stopKey_->setEnabled(!running);
     ui->sButton1->setEnabled(!running);
     ui->Bady->setReadOnly(running && runKind_ == RunKind::Retry);
+    LimitDatesToToday();
+    if (!running) {
+        ui->PB->setToolTip({});
+        TrayIcon1.setToolTip(idleTrayTip_);
+    }
+}
+
+// Days after today have no quotes; the limit follows the calendar from run to run.
+void TForm1::LimitDatesToToday() {
+    ui->DatPick->setMaximumDate(QDate::currentDate());
+    ui->DatPick2->setMaximumDate(QDate::currentDate());
 }
 
 void TForm1::ItemStarting(std::size_t index, const pellmark::DayItem& item) {
@@ -323,40 +357,32 @@ void TForm1::ItemStarting(std::size_t index, const pellmark::DayItem& item) {
               QStringLiteral(" on ") + FromUtf8(item.dateLabel));
 }
 
-void TForm1::ItemDone(std::size_t index, const pellmark::DayItem& item,
-                      const pellmark::Lines& result) {
-    if (runKind_ == RunKind::Batch) {
-        // (symbol + 1) x (date + 1), not a running count: the gauge clamps it.
-        const std::size_t i = index / dateCount_;
-        const std::size_t j = index % dateCount_;
-        ui->PB->setProgress(GaugeValue((i + 1) * (j + 1)));
-    }
-    if (!pellmark::ResultMeansNoData(pellmark::JoinLines(result))) {
-        SaveDay(item, result);
-    } else if (runKind_ == RunKind::Batch) {
-        AddFailedItems({item});
-    } else {
-        stillFailing_.push_back(item);
-    }
+void TForm1::ItemDone(const pellmark::DayResult& result) {
+    // A retry's list is replaced as a whole when it ends.
+    if (runKind_ == RunKind::Batch && pellmark::IsFailedItem(result.outcome))
+        AddFailedItems({result.item});
 }
 
-void TForm1::SaveDay(const pellmark::DayItem& item, const pellmark::Lines& result) {
-    try {
-        pellmark::SaveDayFile(ui->SaveLoad->text().toStdString(), item.symbol, item.dateLabel,
-                              result);
-    } catch (...) {
-        // The run ends here; the status line and the gauge keep their last values.
-        queue_.Abandon();
-        ShowRunning(false);
-        throw;
-    }
+void TForm1::ShowProgress(const pellmark::RunProgress& progress) {
+    if (runKind_ == RunKind::Batch)
+        ui->PB->setProgress(GaugeValue(progress.done));
+    const QString text = FromUtf8(pellmark::DescribeProgress(progress));
+    ui->PB->setToolTip(text);
+    TrayIcon1.setToolTip(text);
 }
 
+// Appended where the list ends, leaving the cursor and selection of someone typing in it.
 void TForm1::AddFailedItems(const std::vector<pellmark::DayItem>& items) {
-    std::string text = BadyText();
+    QTextCursor typing = ui->Bady->textCursor();
+    typing.setKeepPositionOnInsert(true);
+    const std::string memo = BadyText();
+    std::string added;
     for (const pellmark::DayItem& item : items)
-        text = pellmark::AppendFailedItem(std::move(text), item);
-    ui->Bady->setPlainText(FromUtf8(text));
+        added += pellmark::FailedItemAddition(added.empty() ? memo : added, item);
+    QTextCursor end(ui->Bady->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(FromUtf8(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    ui->Bady->setTextCursor(typing);
 }
 
 void TForm1::ReplaceFailedItems(const std::vector<pellmark::DayItem>& items) {
@@ -366,12 +392,32 @@ void TForm1::ReplaceFailedItems(const std::vector<pellmark::DayItem>& items) {
     ui->Bady->setPlainText(FromUtf8(text));
 }
 
-void TForm1::RunFinished() {
+void TForm1::RunEnded(const pellmark::RunEnd& end) {
+    using How = pellmark::RunEnd::How;
     ShowRunning(false);
-    QApplication::beep();
-    if (runKind_ == RunKind::Retry)
-        ReplaceFailedItems(stillFailing_);
-    ShowFinalMessages();
+    // A retry's list becomes what still fails; a stopped or failed run adds every day it did
+    // not do, so Download Errors resumes from there.
+    if (runKind_ == RunKind::Retry) {
+        std::vector<pellmark::DayItem> left = end.failed;
+        left.insert(left.end(), end.notDone.begin(), end.notDone.end());
+        ReplaceFailedItems(left);
+    } else {
+        AddFailedItems(end.notDone);
+    }
+    switch (end.how) {
+    case How::Finished:
+        QApplication::beep();
+        ShowFinalMessages();
+        break;
+    case How::Stopped:
+        ui->PB->setProgress(0);
+        SetStatus(QStringLiteral("Download stopped."));
+        break;
+    case How::Abandoned:
+        // The status line and the gauge keep their last values.
+        boxes_->ErrorReport(FromUtf8(end.error));
+        break;
+    }
 }
 
 void TForm1::ShowFinalMessages() {
@@ -386,18 +432,4 @@ void TForm1::ShowFinalMessages() {
         done();
     else
         boxes_->Warning(FromUtf8(pellmark::FailedItemsWarning(failed)), done);
-}
-
-// Every symbol-day not downloaded goes to the errors list, so a retry resumes from here.
-void TForm1::RunStopped(const std::vector<pellmark::DayItem>& notDone) {
-    ShowRunning(false);
-    if (runKind_ == RunKind::Retry) {
-        std::vector<pellmark::DayItem> left = stillFailing_;
-        left.insert(left.end(), notDone.begin(), notDone.end());
-        ReplaceFailedItems(left);
-    } else {
-        AddFailedItems(notDone);
-    }
-    ui->PB->setProgress(0);
-    SetStatus(QStringLiteral("Download stopped."));
 }

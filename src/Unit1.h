@@ -2,15 +2,17 @@
 // the errors list, the status line and the gauge, and the handlers behind them.
 #pragma once
 
-#include "core/DayQueue.h"
 #include "gui/FolderChooser.h"
 #include "gui/MessageBoxes.h"
 #include "quote/HiddenBrowser.h"
 #include "quote/QuoteFetch.h"
+#include "run/RunEngine.h"
 #include "tray/TrayIcon.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QShortcut>
 #include <QWidget>
 
 #include <chrono>
@@ -49,7 +51,7 @@ public:
 
     void SetStatus(const QString& text);
     // True while a download or a retry is going on.
-    bool Running() const { return queue_.Running(); }
+    bool Running() const { return engine_.Running(); }
 
     pellmark::Category category() const override;
     std::string hostLabel() const override;
@@ -84,11 +86,11 @@ private:
     void StartRun(RunKind kind, pellmark::DayItems items);
     void StopRun();
     void ShowRunning(bool running);
+    void LimitDatesToToday();
     void ItemStarting(std::size_t index, const pellmark::DayItem& item);
-    void ItemDone(std::size_t index, const pellmark::DayItem& item, const pellmark::Lines& result);
-    void RunFinished();
-    void RunStopped(const std::vector<pellmark::DayItem>& notDone);
-    void SaveDay(const pellmark::DayItem& item, const pellmark::Lines& result);
+    void ItemDone(const pellmark::DayResult& result);
+    void ShowProgress(const pellmark::RunProgress& progress);
+    void RunEnded(const pellmark::RunEnd& end);
     void AddFailedItems(const std::vector<pellmark::DayItem>& items);
     void ReplaceFailedItems(const std::vector<pellmark::DayItem>& items);
     void ShowFinalMessages();
@@ -113,9 +115,12 @@ private:
     QPointer<QDialog> aboutBox_;
     pellmark::HiddenBrowser Web1;
     pellmark::QuoteFetch quoteFetch_;
-    pellmark::DayQueue queue_;
+    pellmark::RunEngine engine_;
     RunKind runKind_ = RunKind::Batch;
-    std::size_t dateCount_ = 0;
-    std::vector<pellmark::DayItem> stillFailing_;
+    QElapsedTimer sinceRunStart_;
+    // The button's caption carries one key; these give it the other in each state.
+    QShortcut* downloadKey_ = nullptr;
+    QShortcut* stopKey_ = nullptr;
     TTrayIcon TrayIcon1;
+    const QString idleTrayTip_;
 };

@@ -1,14 +1,6 @@
 #include "core/DayFile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QSaveFile>
 
 namespace pellmark {
 
@@ -18,31 +10,10 @@ namespace {
     throw FileError("Cannot create file \"" + path + "\". " + reason);
 }
 
-// The part of the name that comes from the symbol and the date label must stay a plain
-// name inside the folder.
+// The name made of the symbol and the date label must stay a plain name inside the folder;
+// dots alone cannot take it out, as the name always ends in ".txt".
 bool IsPlainName(const std::string& name) {
-    return name.find('/') == std::string::npos && name.find('\0') == std::string::npos &&
-           name.find("..") == std::string::npos;
-}
-
-mode_t CurrentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
+    return name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
 }
 
 // The folder field can be typed over: a folder named without its trailing separator is still
@@ -52,27 +23,6 @@ std::string FolderPrefix(const std::string& folderText) {
 }
 
 } // namespace
-
-void RemoveStaleTempFiles(const std::string& folderText) {
-    if (folderText.empty())
-        return;
-    const std::string folder = FolderPrefix(folderText);
-    DIR* listing = ::opendir(folder.c_str());
-    if (!listing)
-        return;
-    const std::time_t now = std::time(nullptr);
-    while (const dirent* entry = ::readdir(listing)) {
-        const std::string name = entry->d_name;
-        if (name.rfind(kTempFilePrefix, 0) != 0)
-            continue;
-        const std::string path = folder + name;
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            now - info.st_mtime > kStaleTempFileSeconds)
-            ::unlink(path.c_str());
-    }
-    ::closedir(listing);
-}
 
 std::string DayFilePath(const std::string& folderText, const std::string& symbol,
                         const std::string& dateLabel) {
@@ -88,26 +38,15 @@ void SaveDayFile(const std::string& folderText, const std::string& symbol,
     if (!IsPlainName(symbol + "-" + dateLabel))
         Fail(path, "The symbol or date cannot name a file in the save folder.");
 
-    std::string temp = FolderPrefix(folderText) + std::string(kTempFilePrefix) + "XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        Fail(path, std::strerror(errno));
-    // mkstemp makes the file private; a day file gets the usual permissions.
-    ::fchmod(fd, 0666 & ~CurrentUmask());
-
+    // QSaveFile writes an unnamed temporary file where the system has them and renames it
+    // into place on commit, so a killed run leaves neither a half file nor a stray one.
+    QSaveFile file(QString::fromStdString(path));
     const std::string bytes = JoinLines(lines);
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
-        Fail(path, std::strerror(error));
-    }
-    ::close(fd);
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        Fail(path, std::strerror(error));
-    }
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()) ||
+        !file.commit())
+        Fail(path, file.errorString().toStdString());
 }
 
 } // namespace pellmark

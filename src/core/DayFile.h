@@ -15,18 +15,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Temporary files are hidden and carry this prefix, so a killed run leaves nothing that
-// looks like a day file.
-inline constexpr std::string_view kTempFilePrefix = ".pellmark-";
-
-// A temporary file this old was left by a run that was killed while saving: the write and
-// rename of a day file take far less.
-inline constexpr int kStaleTempFileSeconds = 600;
-
-// Removes the temporary files of killed runs from the save folder; quietly does nothing
-// when the folder cannot be read.
-void RemoveStaleTempFiles(const std::string& folderText);
-
 // folderText, with the separator added when it lacks one, + symbol + "-" + dateLabel + ".txt"
 std::string DayFilePath(const std::string& folderText, const std::string& symbol,
                         const std::string& dateLabel);

@@ -16,14 +16,10 @@ DayItem ParseFailedItem(std::string_view line) {
     return {std::string(line.substr(0, hyphen)), std::string(line.substr(hyphen + 1))};
 }
 
-std::string AppendFailedItem(std::string memoText, const DayItem& item) {
+std::string FailedItemAddition(std::string_view memoText, const DayItem& item) {
     const bool endsInOpenLine =
         !memoText.empty() && memoText.back() != '\n' && memoText.back() != '\r';
-    if (endsInOpenLine)
-        memoText += "\r\n";
-    memoText += FailedItemText(item);
-    memoText += "\r\n";
-    return memoText;
+    return endsInOpenLine ? "\r\n" + FailedItemText(item) : FailedItemText(item) + "\r\n";
 }
 
 std::string FailedItemsWarning(std::string_view memoText) {

@@ -15,9 +15,9 @@ std::string FailedItemText(const DayItem& item);
 // Split at the first hyphen; a line without one is an empty symbol and a whole-line label.
 DayItem ParseFailedItem(std::string_view line);
 
-// The memo text with the item added as a new last line, ended by CR LF; a memo whose
-// text ends in a line without a break first gets one.
-std::string AppendFailedItem(std::string memoText, const DayItem& item);
+// What adds the item to a memo as a new last line: the item and CR LF, or, after a line typed
+// without a break, CR LF and the item (the memo then still ends without one).
+std::string FailedItemAddition(std::string_view memoText, const DayItem& item);
 
 // The warning shown when the memo holds failed items; memoText is shown as it stands.
 std::string FailedItemsWarning(std::string_view memoText);

@@ -6,6 +6,7 @@
 #include "ServiceDay.h"
 #include "Unit1.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDir>
@@ -107,6 +108,7 @@ private slots:
         QCOMPARE(window.boxes.texts(Kind::Information), QStringList{kDone});
         QVERIFY(window.boxes.texts(Kind::Warning).isEmpty());
         QCOMPARE(window.child<pellmark::Gauge>("PB")->progress(), 0);
+        QCOMPARE(window.child<pellmark::Gauge>("PB")->maximum(), 4);
         QCOMPARE(window.errors(), QString());
     }
 
@@ -175,10 +177,10 @@ private slots:
         window.download();
         QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Download done."), 20000);
 
-        QCOMPARE(window.errors(), QString("typed\nEURUSD-7-Jun-05\nEURUSD-6-Jun-05\n"));
+        // After a line typed without a break, each item comes on a new line with none after it.
+        QCOMPARE(window.errors(), QString("typed\nEURUSD-7-Jun-05\nEURUSD-6-Jun-05"));
         QCOMPARE(window.boxes.texts(Kind::Warning),
-                 QStringList{kWarningHead +
-                             "typed\r\nEURUSD-7-Jun-05\r\nEURUSD-6-Jun-05\r\n\r\n\r\n" +
+                 QStringList{kWarningHead + "typed\r\nEURUSD-7-Jun-05\r\nEURUSD-6-Jun-05\r\n\r\n" +
                              kWarningTail});
         QCOMPARE(window.files(), QStringList({"AUDUSD-6-Jun-05.txt", "AUDUSD-7-Jun-05.txt"}));
         // A day that never has data is asked for seven times.
@@ -227,7 +229,9 @@ private slots:
                  "Cannot create file \"" + missing +
                      "AUDUSD-6-Jun-05.txt\". No such file or directory.");
         QVERIFY(!window.form->Running());
-        QCOMPARE(window.errors(), QString("AUDUSD-7-Jun-05\n"));
+        // The failing day and every later one are listed, so Download Errors resumes the run.
+        QCOMPARE(window.errors(),
+                 QString("AUDUSD-7-Jun-05\nAUDUSD-6-Jun-05\nEURUSD-7-Jun-05\nEURUSD-6-Jun-05\n"));
         QCOMPARE(window.status(), QString("Downloading Historical for AUDUSD on 6-Jun-05"));
         QTest::qWait(100);
         QCOMPARE(service.requestLog().size(), 8);
@@ -254,14 +258,19 @@ private slots:
     void stopListsWhatIsLeftAndRetryResumes() {
         LocalService service;
         QVERIFY(service.start());
-        Window window(service, 150ms);
+        Window window(service, 600ms);
         window.setSymbols("Memo1", "AUDUSD\nEURUSD");
+        window.form->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.form.get()));
         window.download();
-        QTRY_COMPARE(window.child<QPushButton>("sBitBtn1")->text(), QString("&Stop"));
+        window.download(); // the second click of a double-click does not stop the run
+        QCOMPARE(window.child<QPushButton>("sBitBtn1")->text(), QString("&Stop"));
         QVERIFY(!window.child<QPushButton>("sButton1")->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(window.status(),
                                   QString("Downloading Historical for AUDUSD on 6-Jun-05"), 10000);
-        window.download(); // the same button is Stop now
+        QVERIFY(QApplication::doubleClickInterval() < 600); // the second day starts later
+        // Alt+D started the run and stops it too, though the button now reads "&Stop".
+        QTest::keyClick(window.form.get(), Qt::Key_D, Qt::AltModifier);
 
         QCOMPARE(window.status(), QString("Download stopped."));
         QCOMPARE(window.errors(), QString("AUDUSD-6-Jun-05\nEURUSD-7-Jun-05\nEURUSD-6-Jun-05\n"));

@@ -102,6 +102,8 @@ private slots:
         QCOMPARE(control<QDateEdit>("DatPick")->date(), QDate::currentDate());
         QCOMPARE(control<QDateEdit>("DatPick2")->date(), QDate::currentDate());
         QCOMPARE(control<QDateEdit>("DatPick")->minimumDate(), QDate(2004, 8, 1));
+        QCOMPARE(control<QDateEdit>("DatPick")->maximumDate(), QDate::currentDate());
+        QCOMPARE(control<QDateEdit>("DatPick2")->maximumDate(), QDate::currentDate());
         QCOMPARE(control<QLineEdit>("SaveLoad")->text(),
                  QCoreApplication::applicationDirPath() + "/");
         QCOMPARE(control<QLabel>("StatB")->text(), QString(70, u' '));
@@ -201,6 +203,13 @@ private slots:
         QTest::keyClicks(sep, "ab;;");
         QCOMPARE(sep->text(), "ab;");
         QCOMPARE(form->separator(), std::string("ab;"));
+        // A pasted line break would split every quote over two lines.
+        sep->clear();
+        sep->insert(";\r\n");
+        sep->insert("\t");
+        QCOMPARE(sep->text(), QString());
+        sep->insert("%");
+        QCOMPARE(sep->text(), QString("%"));
     }
 
     void tabVisitsTheControlsInOrder() {

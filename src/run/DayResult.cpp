@@ -1,0 +1,32 @@
+#include "run/DayResult.h"
+
+#include "core/FailedItems.h"
+
+namespace pellmark {
+
+DayOutcome JudgeFetchedDay(const FetchResult& fetch) {
+    if (!ResultMeansNoData(JoinLines(fetch.lines)))
+        return DayOutcome::Saved;
+    return fetch.failure == FetchFailure::None ? DayOutcome::NoData : DayOutcome::Failed;
+}
+
+std::string DescribeDay(const DayResult& result) {
+    const auto fetches = [&] {
+        return std::to_string(result.fetch.fetches) +
+               (result.fetch.fetches == 1 ? " fetch" : " fetches");
+    };
+    switch (result.outcome) {
+    case DayOutcome::Saved:
+        return "saved " + std::to_string(result.fetch.lines.size()) +
+               (result.fetch.lines.size() == 1 ? " quote" : " quotes");
+    case DayOutcome::Skipped:
+        return "skipped, already saved";
+    case DayOutcome::NoData:
+        return "no data after " + fetches();
+    case DayOutcome::Failed:
+        return "failed: " + DescribeFailure(result.fetch);
+    }
+    return {};
+}
+
+} // namespace pellmark

@@ -1,0 +1,31 @@
+// What became of one symbol-day in a run: saved, skipped, no data, or failed with a reason.
+// The one place that decides whether a fetched day is data.
+#pragma once
+
+#include "core/DayItem.h"
+#include "quote/FetchResult.h"
+
+#include <string>
+
+namespace pellmark {
+
+enum class DayOutcome { Saved, Skipped, NoData, Failed };
+
+struct DayResult {
+    DayItem item;
+    DayOutcome outcome = DayOutcome::Failed;
+    FetchResult fetch;
+};
+
+// A day is data unless its joined lines, lower-cased, hold "none" anywhere; a day without
+// data is a failure when no usable page came, else the service had none.
+DayOutcome JudgeFetchedDay(const FetchResult& fetch);
+
+// "saved 288 quotes", "skipped", "no data after 7 fetches", "failed: connection refused"
+std::string DescribeDay(const DayResult& result);
+
+inline bool IsFailedItem(DayOutcome outcome) {
+    return outcome == DayOutcome::NoData || outcome == DayOutcome::Failed;
+}
+
+} // namespace pellmark

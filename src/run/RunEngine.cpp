@@ -1,0 +1,114 @@
+#include "run/RunEngine.h"
+
+#include "core/DayFile.h"
+
+#include <QFileInfo>
+
+#include <exception>
+
+namespace pellmark {
+
+RunEngine::RunEngine(DayFetcher& fetcher, std::function<std::string()> saveFolder, Clock clock,
+                     QObject* parent)
+    : QObject(parent), fetcher_(fetcher), saveFolder_(std::move(saveFolder)),
+      clock_(std::move(clock)) {
+    // The next item starts from the event loop, so the window repaints and reacts between
+    // items and a day that ends at once does not recurse into the next one.
+    advance_.setSingleShot(true);
+    advance_.setInterval(0);
+    connect(&advance_, &QTimer::timeout, this, &RunEngine::StartNext);
+    connect(&fetcher_, &DayFetcher::finished, this, &RunEngine::OnFetched);
+}
+
+RunPace::Clock::time_point RunEngine::Now() const {
+    return clock_ ? clock_() : RunPace::Clock::now();
+}
+
+void RunEngine::Start(DayItems items, RunOptions options) {
+    fetcher_.Abort();
+    items_ = std::move(items);
+    options_ = options;
+    done_ = 0;
+    failed_.clear();
+    pace_.Start(Now());
+    running_ = true;
+    advance_.start();
+}
+
+void RunEngine::Stop() {
+    if (running_)
+        End(RunEnd::How::Stopped);
+}
+
+void RunEngine::Abandon(const std::string& error) {
+    if (running_)
+        End(RunEnd::How::Abandoned, error);
+}
+
+void RunEngine::StartNext() {
+    if (!running_)
+        return;
+    if (done_ >= items_.Size()) {
+        End(RunEnd::How::Finished);
+        return;
+    }
+    current_ = items_.At(done_);
+    emit itemStarting(done_, current_);
+    if (!running_)
+        return;
+    if (options_.skipSaved && AlreadySaved(current_))
+        Handle({current_, DayOutcome::Skipped, {}});
+    else
+        fetcher_.FetchDayQuotes(current_.symbol, current_.dateLabel);
+}
+
+bool RunEngine::AlreadySaved(const DayItem& item) const {
+    return QFileInfo::exists(
+        QString::fromStdString(DayFilePath(saveFolder_(), item.symbol, item.dateLabel)));
+}
+
+void RunEngine::OnFetched(const FetchResult& fetch) {
+    if (!running_)
+        return;
+    pace_.DayFetched();
+    Handle({current_, JudgeFetchedDay(fetch), fetch});
+}
+
+void RunEngine::Handle(DayResult result) {
+    try {
+        if (result.outcome == DayOutcome::Saved)
+            SaveDayFile(saveFolder_(), result.item.symbol, result.item.dateLabel,
+                        result.fetch.lines);
+        if (IsFailedItem(result.outcome))
+            failed_.push_back(result.item);
+    } catch (const std::exception& failure) {
+        End(RunEnd::How::Abandoned, failure.what());
+        return;
+    }
+    const std::size_t index = done_++;
+    reporting_ = true;
+    emit itemDone(index, result);
+    reporting_ = false;
+    if (!running_)
+        return;
+    const std::size_t total = items_.Size();
+    emit progress({done_, total, pace_.TimeLeft(total - done_, Now())});
+    if (running_)
+        advance_.start();
+}
+
+void RunEngine::End(RunEnd::How how, std::string error) {
+    running_ = false;
+    advance_.stop();
+    fetcher_.Abort();
+    RunEnd end{how, std::move(failed_), {}, std::move(error)};
+    failed_.clear();
+    if (how != RunEnd::How::Finished) {
+        const std::size_t first = reporting_ ? done_ - 1 : done_;
+        for (std::size_t index = first; index < items_.Size(); ++index)
+            end.notDone.push_back(items_.At(index));
+    }
+    emit ended(end);
+}
+
+} // namespace pellmark

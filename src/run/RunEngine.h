@@ -1,0 +1,86 @@
+// A download run without widgets: fetches symbol-days one after the other, saves what holds
+// data, collects what failed, reports progress, and can be stopped at any time. The window
+// and pellmark-batch only show what it reports.
+#pragma once
+
+#include "quote/DayFetcher.h"
+#include "run/DayItems.h"
+#include "run/DayResult.h"
+#include "run/RunProgress.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pellmark {
+
+struct RunEnd {
+    enum class How {
+        Finished,  // every item was handled
+        Stopped,   // Stop() was called
+        Abandoned, // an item could not be handled (a day file could not be written)
+    };
+    How how = How::Finished;
+    std::vector<DayItem> failed;  // items that gave no data or failed, in run order
+    std::vector<DayItem> notDone; // items not handled, the one in hand first
+    std::string error;            // why the run was abandoned
+};
+
+struct RunOptions {
+    // A day whose file is already in the save folder is not fetched again; it counts as done.
+    bool skipSaved = false;
+};
+
+class RunEngine : public QObject {
+    Q_OBJECT
+public:
+    using Clock = std::function<RunPace::Clock::time_point()>;
+
+    // saveFolder is asked at each day saved, so a folder changed during a run applies from
+    // then on. clock is for tests; empty means the steady clock.
+    RunEngine(DayFetcher& fetcher, std::function<std::string()> saveFolder, Clock clock = {},
+              QObject* parent = nullptr);
+
+    // The first item starts from the event loop; ended() always follows, never from here.
+    void Start(DayItems items, RunOptions options = {});
+    // Abandons the day in hand; ended() reports it and every later item as not done.
+    void Stop();
+    // Stops because the front could not record a day it was told of (it ran out of memory,
+    // say): that day counts as not done too, so nothing is lost.
+    void Abandon(const std::string& error);
+    bool Running() const { return running_; }
+
+signals:
+    void itemStarting(std::size_t index, const pellmark::DayItem& item);
+    // Handlers may Stop() the run; the next item follows otherwise.
+    void itemDone(std::size_t index, const pellmark::DayResult& result);
+    void progress(const pellmark::RunProgress& progress);
+    void ended(const pellmark::RunEnd& end);
+
+private:
+    void StartNext();
+    void OnFetched(const FetchResult& fetch);
+    void Handle(DayResult result);
+    bool AlreadySaved(const DayItem& item) const;
+    void End(RunEnd::How how, std::string error = {});
+    RunPace::Clock::time_point Now() const;
+
+    DayFetcher& fetcher_;
+    std::function<std::string()> saveFolder_;
+    Clock clock_;
+    QTimer advance_;
+    DayItems items_;
+    RunOptions options_;
+    DayItem current_;
+    std::size_t done_ = 0;
+    bool reporting_ = false; // itemDone() of the latest day is being handled
+    std::vector<DayItem> failed_;
+    RunPace pace_;
+    bool running_ = false;
+};
+
+} // namespace pellmark
