@@ -2,6 +2,7 @@
 #include "ui_Unit1.h"
 
 #include "core/DateList.h"
+#include "core/DefaultSymbols.h"
 #include "core/FailedItems.h"
 #include "gui/SaveFolder.h"
 #include "quote/QuoteService.h"
@@ -133,6 +134,15 @@ void TForm1::Wire() {
 
 void TForm1::FormCreate() {
     ui->SaveLoad->setText(pellmark::DefaultSaveFolder(QCoreApplication::applicationDirPath()));
+    const auto fill = [](QPlainTextEdit* memo, pellmark::Category category) {
+        QStringList lines;
+        for (const std::string& symbol : pellmark::DefaultSymbols(category))
+            lines << FromUtf8(symbol);
+        memo->setPlainText(lines.join(u'\n'));
+    };
+    fill(ui->Memo1, pellmark::Category::Forex);
+    fill(ui->Memo2, pellmark::Category::Stocks);
+    fill(ui->Memo4, pellmark::Category::Indices);
     ui->P1->setCurrentIndex(1);
     ui->P2->setCurrentIndex(0);
     ui->DatPick->setDate(QDate::currentDate());

@@ -2,6 +2,7 @@
 // browser, fetching again while the page is bad, and reports the parsed result list.
 #pragma once
 
+#include "quote/Category.h"
 #include "quote/DayFetcher.h"
 #include "quote/HiddenBrowser.h"
 #include "quote/IntradayParser.h"
@@ -15,8 +16,6 @@
 #include <string>
 
 namespace pellmark {
-
-enum class Category { None, Forex, Stocks, Indices };
 
 // What the fetch reads from the main window, each value at the moment it is needed.
 class QuoteFormSource {

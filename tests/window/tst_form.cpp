@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -97,6 +98,15 @@ private slots:
         QVERIFY(form->windowFlags() & Qt::WindowMinimizeButtonHint);
 
         QCOMPARE(checkedCategories(), QStringList{"Forex"});
+        const auto memoLines = [this](const char* memo) {
+            return control<QPlainTextEdit>(memo)->toPlainText().split(u'\n');
+        };
+        QCOMPARE(memoLines("Memo1").size(), 13);
+        QCOMPARE(memoLines("Memo2").size(), 30);
+        QCOMPARE(memoLines("Memo4"), QStringList({"DJI", "FCHI", "FTSE", "GDAXI", "IXIC", "SPC",
+                                                  "SSMI", "R_100", "R_75", "R_50", "R_25"}));
+        QCOMPARE(memoLines("Memo1").first() + memoLines("Memo1").last(), "AUDUSDEURCHF");
+        QCOMPARE(memoLines("Memo2").first() + memoLines("Memo2").last(), "USASUNWUK_SMIN");
         QCOMPARE(control<QComboBox>("P1")->currentText(), "PRICE");
         QCOMPARE(control<QComboBox>("P2")->currentText(), "TIME");
         QCOMPARE(control<QDateEdit>("DatPick")->date(), QDate::currentDate());
