@@ -9,3 +9,6 @@ endforeach()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/pellmark-icon.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME pellmark.svg)
+# The software-centre listing (AppStream).
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/example.tarnwick.pellmark.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
