@@ -22,7 +22,8 @@ using pellmark::LineOrder;
 
 namespace {
 
-enum class Outcome { Written, Recorded, WrittenOrRecorded };
+// WrittenAsIs: written with whatever the page's records give, never more than the page holds.
+enum class Outcome { Written, Recorded, WrittenOrRecorded, WrittenAsIs };
 
 // Every case ends well inside this, far below the browser's own page time limit.
 constexpr int kCaseLimitMs = 20000;
@@ -99,6 +100,13 @@ private slots:
         row("no data, twice", {"--no-data-first", "2"}, written, 3);
         row("short page", {"--short"}, recorded, 7);
         row("short page, time first, odd separator", {"--short"}, recorded, 7, timeFirst, "\t|%");
+        // 155 KB: records that ran on to the foot's " (" made a 400 MB day file.
+        row("records without ' (', one in the foot", {"--no-paren-records", "5000"},
+            Outcome::WrittenAsIs, 1);
+        // Sizes that parse in well under a second; larger ones freeze the window today.
+        row("2,000 nested divs", {"--nested-divs", "2000"}, written, 1);
+        row("one tag with 2,000 attributes", {"--many-attributes", "2000"}, written, 1);
+        row("2,000 unclosed font tags", {"--unclosed-fonts", "2000"}, written, 1);
     }
 
     void dayIsWrittenOrRecorded() {
@@ -127,7 +135,8 @@ private slots:
         QCOMPARE(rig.boxes.texts(Kind::Information), QStringList{kDoneMessage});
         QCOMPARE(rig.status(), QString("Download done."));
         const QStringList junk = rig.junkLines(order, separator);
-        QVERIFY2(junk.isEmpty(), qPrintable(junk.mid(0, 5).join('\n')));
+        QVERIFY2(junk.isEmpty() || outcome == Outcome::WrittenAsIs,
+                 qPrintable(junk.mid(0, 5).join('\n')));
         QCOMPARE(rig.strays(), QStringList());
 
         const bool wasWritten = rig.files() == QStringList{kAudusdDay + ".txt"};
@@ -142,6 +151,10 @@ private slots:
         case Outcome::Recorded:
             QVERIFY2(wasRecorded, qPrintable(rig.files().join(' ') + " / " + rig.errors()));
             QCOMPARE(rig.boxes.texts(Kind::Warning).size(), 1);
+            break;
+        case Outcome::WrittenAsIs:
+            QVERIFY2(wasWritten, qPrintable(rig.files().join(' ') + " / " + rig.errors()));
+            QVERIFY(rig.file(kAudusdDay + ".txt").size() < 155 * 1024);
             break;
         case Outcome::WrittenOrRecorded:
             QVERIFY(wasWritten != wasRecorded);
