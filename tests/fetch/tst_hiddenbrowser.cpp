@@ -78,6 +78,7 @@ private slots:
     void failedTransferGivesEmptyPage();
     void followsRedirectKeepingItsCookie();
     void sendsCookieBackWithNextRequest();
+    void cookieStoreDropsTheOldest();
     void stopAbandonsNavigation();
     void stopKillsThePageReading();
     void newNavigationReplacesUnfinishedOne();
@@ -210,6 +211,32 @@ void HiddenBrowserTest::sendsCookieBackWithNextRequest() {
     QVERIFY(Load(*browser, kProgramUrl, kFormBody));
     QCOMPARE(Request(service, 0).cookie, "");
     QCOMPARE(Request(service, 1).cookie, "session=s1");
+}
+
+void HiddenBrowserTest::cookieStoreDropsTheOldest() {
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> easy(curl_easy_init(), &curl_easy_cleanup);
+    curl_easy_setopt(easy.get(), CURLOPT_COOKIEFILE, "");
+    const auto set = [&](const char* cookie) {
+        curl_easy_setopt(easy.get(), CURLOPT_COOKIELIST,
+                         (std::string("Set-Cookie: ") + cookie + "; domain=vorn.example").c_str());
+    };
+    CookieLimit limit(4);
+    for (const char* cookie : {"a=1", "b=1", "c=1"})
+        set(cookie);
+    limit.Trim(easy.get());
+    // Setting a again does not make it younger.
+    for (const char* cookie : {"d=1", "a=2", "e=1"})
+        set(cookie);
+    limit.Trim(easy.get());
+
+    curl_slist* list = nullptr;
+    curl_easy_getinfo(easy.get(), CURLINFO_COOKIELIST, &list);
+    QStringList names;
+    for (const curl_slist* item = list; item; item = item->next)
+        names << QString(item->data).section(u'\t', 5, 5);
+    curl_slist_free_all(list);
+    names.sort();
+    QCOMPARE(names, (QStringList{"b", "c", "d", "e"}));
 }
 
 void HiddenBrowserTest::stopAbandonsNavigation() {
