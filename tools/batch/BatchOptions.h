@@ -1,0 +1,50 @@
+// pellmark-batch's command line: what to download, where to, in which layout, and how to
+// report it. Parsing never touches the network or the disk beyond reading named files.
+#pragma once
+
+#include "core/DayItem.h"
+#include "quote/Category.h"
+#include "quote/IntradayParser.h"
+
+#include <QDate>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace pellmark {
+
+struct BatchOptions {
+    Category category = Category::Forex;
+    std::vector<std::string> symbols; // the category's default list unless given
+    QDate from;
+    QDate to;
+    QString outDir = QStringLiteral(".");
+    LineOrder lineOrder = LineOrder::PriceFirst;
+    std::string separator = " - ";
+    std::string hostLabel;
+    bool skipSaved = false;
+    QString errorsFile;              // failed items are appended here; empty: printed at the end
+    QString retryFile;               // fetch the items listed here instead of a range
+    std::vector<DayItem> retryItems; // read from retryFile
+    QString csvDir;                  // export the run's symbols there once it has ended
+};
+
+// What the command line asks for: a run, a text to print and exit 0 (--help, --version),
+// or a usage error with its one-line reason.
+struct PrintAndExit {
+    std::string text;
+};
+struct UsageError {
+    std::string reason;
+};
+using ParsedCommandLine = std::variant<BatchOptions, PrintAndExit, UsageError>;
+
+// today bounds the range: quotes for days that have not happened cannot exist.
+ParsedCommandLine ParseBatchCommandLine(const std::vector<std::string>& arguments, QDate today);
+
+extern const char* const kBatchUsage;
+
+} // namespace pellmark

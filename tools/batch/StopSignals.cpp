@@ -1,0 +1,49 @@
+#include "StopSignals.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace pellmark {
+
+namespace {
+
+int wakePipe[2] = {-1, -1};
+
+extern "C" void OnStopSignal(int signalNumber) {
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    // Nothing to be done in a signal handler when the pipe is full: a stop is already pending.
+    [[maybe_unused]] const ssize_t written = ::write(wakePipe[1], &byte, 1);
+}
+
+} // namespace
+
+StopSignals::StopSignals(QObject* parent) : QObject(parent) {
+    if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    notifier_ = std::make_unique<QSocketNotifier>(wakePipe[0], QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+        unsigned char byte = 0;
+        while (::read(wakePipe[0], &byte, 1) == 1)
+            emit received(byte);
+    });
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+StopSignals::~StopSignals() {
+    ::signal(SIGINT, SIG_DFL);
+    ::signal(SIGTERM, SIG_DFL);
+    notifier_.reset();
+    for (int& end : wakePipe) {
+        if (end >= 0)
+            ::close(end);
+        end = -1;
+    }
+}
+
+} // namespace pellmark
