@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 
 #include <memory>
 
@@ -174,11 +175,19 @@ private slots:
         Window window(service);
         window.setSymbols("Memo1", "AUDUSD\nEURUSD");
         window.setErrors("typed");
+        // Someone selecting in the list meanwhile keeps the selection.
+        auto* bady = window.child<QPlainTextEdit>("Bady");
+        QTextCursor selection = bady->textCursor();
+        selection.setPosition(1);
+        selection.setPosition(3, QTextCursor::KeepAnchor);
+        bady->setTextCursor(selection);
         window.download();
         QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Download done."), 20000);
 
         // After a line typed without a break, each item comes on a new line with none after it.
         QCOMPARE(window.errors(), QString("typed\nEURUSD-7-Jun-05\nEURUSD-6-Jun-05"));
+        QCOMPARE(bady->textCursor().anchor(), 1);
+        QCOMPARE(bady->textCursor().position(), 3);
         QCOMPARE(window.boxes.texts(Kind::Warning),
                  QStringList{kWarningHead + "typed\r\nEURUSD-7-Jun-05\r\nEURUSD-6-Jun-05\r\n\r\n" +
                              kWarningTail});
