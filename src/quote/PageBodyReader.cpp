@@ -32,6 +32,10 @@ PageBodyReader::PageBodyReader(std::chrono::milliseconds timeLimit, QObject* par
 
 PageBodyReader::~PageBodyReader() {
     Stop();
+    // Killed helpers not reaped yet: close() takes the moment their end needs now, where
+    // QProcess's destructor would take it with a warning.
+    for (QProcess* helper : findChildren<QProcess*>())
+        helper->close();
 }
 
 void PageBodyReader::Start(const std::string& response, const std::string& contentType) {
