@@ -5,6 +5,7 @@
 #include "LocalService.h"
 #include "QuotePage.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QSet>
 #include <QTest>
@@ -175,7 +176,8 @@ private slots:
         rig.setSymbols("Forex", "AUDUSD");
         rig.download();
         QTRY_COMPARE(service.requestLog().size(), 1);
-        QTest::qWait(200);
+        // Past a double-click's interval, when a second click means Stop.
+        QTest::qWait(QApplication::doubleClickInterval());
         QVERIFY(rig.form->Running());
         rig.download(); // the same button is Stop now
 
