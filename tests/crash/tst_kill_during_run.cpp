@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,8 +75,17 @@ std::pair<QString, QStringList> KilledRun(const QString& syscalls, int n, QStrin
 
 struct FolderCheck {
     int dayFiles = 0;
+    int tempFiles = 0;
     QStringList faults;
 };
+
+// A day file replacing another is linked under a temporary name next to it and renamed over
+// it; a kill between those two calls leaves that name, holding the complete day.
+QString DayFileOfTempName(const QString& name) {
+    static const QRegularExpression tempName(QStringLiteral("^(.+\\.txt)\\.[A-Za-z0-9]{6}$"));
+    const QRegularExpressionMatch match = tempName.match(name);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
 
 FolderCheck CheckFolder(const QDir& folder, int hugeMb) {
     FolderCheck check;
@@ -83,7 +93,9 @@ FolderCheck CheckFolder(const QDir& folder, int hugeMb) {
         folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     // Day files are written through unnamed temporary files: a killed run leaves nothing else.
     for (const QFileInfo& entry : entries) {
-        const QString name = entry.fileName();
+        const QString tempOf = DayFileOfTempName(entry.fileName());
+        const QString name = tempOf.isEmpty() ? entry.fileName() : tempOf;
+        check.tempFiles += !tempOf.isEmpty();
         const qsizetype hyphen = name.indexOf(u'-');
         const QString symbol = name.left(hyphen);
         if (!entry.isFile() || hyphen < 0 || !name.endsWith(".txt") || !kPairs.contains(symbol)) {
@@ -96,9 +108,9 @@ FolderCheck CheckFolder(const QDir& folder, int hugeMb) {
             file.readAll() != ExpectedDayBytes("frx" + symbol.toStdString(), dateLabel,
                                                pellmark::LineOrder::PriceFirst, " - ",
                                                std::size_t(hugeMb) << 20))
-            check.faults.append(name +
+            check.faults.append(entry.fileName() +
                                 QString(": %1 bytes, not the day's quotes").arg(entry.size()));
-        ++check.dayFiles;
+        check.dayFiles += tempOf.isEmpty();
     }
     return check;
 }
@@ -117,11 +129,17 @@ private slots:
         QTest::addColumn<int>("runs");
         QTest::addColumn<int>("earliest"); // time in ms, or number of the call
         QTest::addColumn<int>("latest");
-        QTest::newRow("random moments") << 0 << QString() << 10 << 100 << 1000;
-        QTest::newRow("at a write") << 0 << QString("write,pwrite64,writev") << 10 << 80 << 240;
-        QTest::newRow("at an fsync") << 0 << QString("fsync,fdatasync") << 4 << 1 << 12;
-        QTest::newRow("at a rename") << 0 << QString("rename,renameat,renameat2") << 4 << 1 << 12;
-        QTest::newRow("random moments, 1 MB pages") << 1 << QString() << 5 << 500 << 3000;
+        QTest::addColumn<bool>("replacing"); // every day file is there before the kills
+        QTest::newRow("random moments") << 0 << QString() << 10 << 100 << 1000 << false;
+        QTest::newRow("at a write")
+            << 0 << QString("write,pwrite64,writev") << 10 << 80 << 240 << false;
+        QTest::newRow("at an fsync") << 0 << QString("fsync,fdatasync") << 4 << 1 << 12 << false;
+        QTest::newRow("at a link") << 0 << QString("link,linkat") << 4 << 1 << 12 << false;
+        QTest::newRow("at a link, replacing")
+            << 0 << QString("link,linkat") << 4 << 1 << 24 << true;
+        QTest::newRow("at a rename, replacing")
+            << 0 << QString("rename,renameat,renameat2") << 4 << 1 << 12 << true;
+        QTest::newRow("random moments, 1 MB pages") << 1 << QString() << 5 << 500 << 3000 << false;
     }
 
     void killedRunsLeaveOnlyCompleteDayFiles() {
@@ -130,6 +148,7 @@ private slots:
         QFETCH(int, runs);
         QFETCH(int, earliest);
         QFETCH(int, latest);
+        QFETCH(bool, replacing);
         if (!syscalls.isEmpty() && !StraceWorks())
             QSKIP("strace is not installed or cannot trace here");
         const quint32 seed =
@@ -143,14 +162,25 @@ private slots:
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
 
+        const auto runArguments = [&] {
+            return QStringList{"--proxy",    service.proxyUrl(),
+                               "--folder",   folder.path(),
+                               "--pause-ms", QString::number(random.bounded(21)),
+                               "--symbols",  RotatedPairs(random),
+                               "--start",    "2005-06-01",
+                               "--end",      "2005-06-30"};
+        };
+        if (replacing) {
+            QProcess fill;
+            fill.setStandardOutputFile(QProcess::nullDevice());
+            fill.start(DriverPath(), runArguments());
+            QVERIFY(fill.waitForFinished(60000) && fill.exitCode() == 0);
+        }
+
         Kills kills;
         for (int run = 0; run < runs; ++run) {
             const int killAt = static_cast<int>(random.bounded(earliest, latest + 1));
-            const auto [program, arguments] =
-                KilledRun(syscalls, killAt,
-                          {"--proxy", service.proxyUrl(), "--folder", folder.path(), "--pause-ms",
-                           QString::number(random.bounded(21)), "--symbols", RotatedPairs(random),
-                           "--start", "2005-06-01", "--end", "2005-06-30"});
+            const auto [program, arguments] = KilledRun(syscalls, killAt, runArguments());
             QProcess driver;
             driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
             driver.setStandardOutputFile(QProcess::nullDevice());
@@ -170,8 +200,9 @@ private slots:
         }
 
         const FolderCheck check = CheckFolder(QDir(folder.path()), hugeMb);
-        qInfo("%d runs killed, %d over before the kill; %d day files checked", kills.killed,
-              kills.endedOnTheirOwn, check.dayFiles);
+        qInfo("%d runs killed, %d over before the kill; %d day files checked, %d complete "
+              "temporary files left by a kill between link and rename",
+              kills.killed, kills.endedOnTheirOwn, check.dayFiles, check.tempFiles);
         QVERIFY2(check.faults.isEmpty(), qPrintable(check.faults.join(u'\n')));
         QVERIFY2(kills.killed >= runs / 2, "too few runs were still going when killed");
         QVERIFY2(check.dayFiles > 0, "no run got as far as writing a day file");
