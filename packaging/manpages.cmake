@@ -1,0 +1,35 @@
+# Manual pages generated from each program's --help and --version, so they follow the
+# programs. Only programs built in this tree get one; the package holds whichever exist.
+find_program(HELP2MAN_EXECUTABLE help2man REQUIRED)
+find_program(GZIP_EXECUTABLE gzip REQUIRED)
+
+# pellmark_add_manpage(TARGET NAME_LINE [VERSION_STRING])
+# NAME_LINE is the one-line description in the page's NAME section. VERSION_STRING stands in
+# for programs that have no --version.
+function(pellmark_add_manpage target name_line)
+    if(NOT TARGET ${target})
+        return()
+    endif()
+    set(page ${CMAKE_BINARY_DIR}/man/${target}.1)
+    set(version_option)
+    if(ARGC GREATER 2)
+        set(version_option --version-string=${ARGV2})
+    endif()
+    # Debian wants pages compressed, reproducibly (-n: no name or time stamp).
+    add_custom_command(OUTPUT ${page}.gz
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+        COMMAND ${HELP2MAN_EXECUTABLE} --no-info --section=1 "--name=${name_line}"
+                ${version_option} --output=${page} $<TARGET_FILE:${target}>
+        COMMAND ${GZIP_EXECUTABLE} -9nf ${page}
+        DEPENDS ${target}
+        COMMENT "Manual page for ${target}"
+        VERBATIM)
+    add_custom_target(${target}-manpage ALL DEPENDS ${page}.gz)
+    install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endfunction()
+
+pellmark_add_manpage(pellmark "download historical intraday prices for back-testing")
+pellmark_add_manpage(pellmark-batch "download historical intraday prices from a terminal")
+pellmark_add_manpage(pellmark-export "write one CSV series per symbol from the day files")
+pellmark_add_manpage(pellmark-quote-service "local stand-in for the quote service"
+                     ${PROJECT_VERSION})
