@@ -196,7 +196,7 @@ NavigationFailure HiddenBrowser::DescribeTransferFailure(CURLcode result, long s
 void HiddenBrowser::BodyRead(PageBodyReader::Outcome outcome, const QString& detail) {
     switch (outcome) {
     case PageBodyReader::Outcome::Read:
-        bodyHtml_ = reader_.Body();
+        bodyHtml_ = reader_.TakeBody();
         Complete({});
         return;
     case PageBodyReader::Outcome::TooComplex:

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 
 namespace pellmark {
 
@@ -30,8 +31,8 @@ public:
     // Abandons the reading in progress; no done() follows for it.
     void Stop();
 
-    // The body HTML after Outcome::Read.
-    const std::string& Body() const { return body_; }
+    // The body HTML after Outcome::Read, handed over once.
+    std::string TakeBody() { return std::move(body_); }
 
     // Next to the running program, else where the build put it.
     static QString HelperPath();
