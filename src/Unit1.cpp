@@ -12,7 +12,6 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
-#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpressionValidator>
 #include <QScreen>
@@ -105,6 +104,7 @@ void TForm1::Wire() {
     stopKey_ = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_S), this);
     for (QShortcut* key : {downloadKey_, stopKey_})
         connect(key, &QShortcut::activated, ui->sBitBtn1, &QPushButton::click);
+    downloadKey_->setEnabled(false);
 
     // A failure while the window records a day stops the run, so no day is lost unlisted.
     const auto duringRun = [this](auto&& body) {

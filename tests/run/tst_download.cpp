@@ -271,7 +271,8 @@ private slots:
         window.setSymbols("Memo1", "AUDUSD\nEURUSD");
         window.form->show();
         QVERIFY(QTest::qWaitForWindowActive(window.form.get()));
-        window.download();
+        QTest::keyClick(window.form.get(), Qt::Key_D, Qt::AltModifier);
+        QVERIFY(window.form->Running());
         window.download(); // the second click of a double-click does not stop the run
         QCOMPARE(window.child<QPushButton>("sBitBtn1")->text(), QString("&Stop"));
         QVERIFY(!window.child<QPushButton>("sButton1")->isEnabled());
