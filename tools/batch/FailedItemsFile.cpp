@@ -17,6 +17,11 @@ std::string LastCharacter(const QString& path) {
     return file.read(1).toStdString();
 }
 
+bool Write(QFileDevice& file, const std::string& text) {
+    return file.write(text.data(), static_cast<qint64>(text.size())) ==
+           static_cast<qint64>(text.size());
+}
+
 } // namespace
 
 bool AppendFailedItems(const QString& path, const std::vector<DayItem>& items, QString& error) {
@@ -27,9 +32,7 @@ bool AppendFailedItems(const QString& path, const std::vector<DayItem>& items, Q
     for (const DayItem& item : items)
         added += FailedItemAddition(added.empty() ? last : added, item);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) ||
-        file.write(added.data(), static_cast<qint64>(added.size())) !=
-            static_cast<qint64>(added.size()) ||
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || !Write(file, added) ||
         !file.flush()) {
         error = file.errorString();
         return false;
@@ -42,10 +45,7 @@ bool RewriteFailedItems(const QString& path, const std::vector<DayItem>& items, 
     for (const DayItem& item : items)
         text += FailedItemText(item) + "\r\n";
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || !Write(file, text) || !file.commit()) {
         error = file.errorString();
         return false;
     }
