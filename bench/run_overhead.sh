@@ -27,7 +27,8 @@ mkdir "$work/out"
     >"$work/driver.log" 2>&1 || { cat "$work/driver.log" >&2; exit 1; }
 
 symbol_days=$((symbols * days_per_symbol))
-fetches=$(grep -c '^POST' "$work/requests.log" || true)
+# Each line of the service's log starts with the request's arrival time.
+fetches=$(grep -c $'^[0-9.]*\tPOST\t' "$work/requests.log" || true)
 day_files=$(find "$work/out" -name '*.txt' | wc -l)
 read -r wall user system <"$work/time"
 grep '^symbol-days' "$work/driver.log"
