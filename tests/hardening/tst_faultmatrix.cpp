@@ -104,7 +104,7 @@ private slots:
         // 155 KB: records that ran on to the foot's " (" made a 400 MB day file.
         row("records without ' (', one in the foot", {"--no-paren-records", "5000"},
             Outcome::WrittenAsIs, 1);
-        // Sizes that parse in well under a second; larger ones freeze the window today.
+        // Sizes that read in well under a second; far larger ones end as "page too complex".
         row("2,000 nested divs", {"--nested-divs", "2000"}, written, 1);
         row("one tag with 2,000 attributes", {"--many-attributes", "2000"}, written, 1);
         row("2,000 unclosed font tags", {"--unclosed-fonts", "2000"}, written, 1);
