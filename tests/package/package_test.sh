@@ -17,7 +17,7 @@ done
 # One package test at a time on this machine, also from other build folders (RESOURCE_LOCK
 # only orders the tests of one ctest run).
 mkdir -p /run/lock && exec 9>/run/lock/pellmark-package-test
-flock -w 300 9 || skip "another package test has held the lock for five minutes"
+flock -w 120 9 || skip "another package test has held the lock for two minutes"
 # A pellmark installed by someone else is theirs: this test would remove it.
 dpkg-query -W -f='${Status}' pellmark 2>/dev/null | grep -q 'ok installed' &&
     skip "a pellmark package is already installed on this machine"
