@@ -16,9 +16,12 @@ constexpr const char* kHelperName = "pellmark-page-body";
 
 QString PageBodyReader::HelperPath() {
     if (QCoreApplication::instance()) {
-        const QFileInfo beside(QCoreApplication::applicationDirPath() + "/" + kHelperName);
-        if (beside.isExecutable())
-            return beside.filePath();
+        const QString programs = QCoreApplication::applicationDirPath() + "/";
+        for (const QString& folder : {programs, programs + PELLMARK_PAGE_BODY_FROM_BINDIR "/"}) {
+            const QFileInfo helper(folder + kHelperName);
+            if (helper.isExecutable())
+                return helper.filePath();
+        }
     }
     return QStringLiteral(PELLMARK_PAGE_BODY_PATH);
 }

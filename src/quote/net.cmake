@@ -10,11 +10,15 @@ target_sources(pellmark_net PRIVATE
     RequestPacer.h RequestPacer.cpp
     QuoteFetch.h QuoteFetch.cpp)
 
-# The hidden browser reads page bodies in this helper, found next to the running program,
-# else where the build put it; it is installed beside the programs.
+# The hidden browser reads page bodies in this helper, found next to the running program (the
+# build tree), in the installed programs' libexec folder, else where the build put it.
 add_executable(pellmark-page-body ${CMAKE_CURRENT_LIST_DIR}/PageBodyTool.cpp)
 target_link_libraries(pellmark-page-body PRIVATE pellmark_page)
-install(TARGETS pellmark-page-body RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+set(PELLMARK_HELPER_DIR ${CMAKE_INSTALL_LIBEXECDIR}/pellmark)
+install(TARGETS pellmark-page-body RUNTIME DESTINATION ${PELLMARK_HELPER_DIR})
+file(RELATIVE_PATH helper_from_bindir ${CMAKE_INSTALL_FULL_BINDIR}
+    ${CMAKE_INSTALL_PREFIX}/${PELLMARK_HELPER_DIR})
 add_dependencies(pellmark_net pellmark-page-body)
 target_compile_definitions(pellmark_net PRIVATE
-    PELLMARK_PAGE_BODY_PATH="$<TARGET_FILE:pellmark-page-body>")
+    PELLMARK_PAGE_BODY_PATH="$<TARGET_FILE:pellmark-page-body>"
+    PELLMARK_PAGE_BODY_FROM_BINDIR="${helper_from_bindir}")

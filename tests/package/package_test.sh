@@ -25,6 +25,7 @@ dpkg-query -W -f='${Status}' pellmark 2>/dev/null | grep -q 'ok installed' &&
 work=$(mktemp -d)
 apt_get() { apt-get -y -q -o DPkg::Lock::Timeout=120 "$@"; }
 cleanup() {
+    [ -z "${service:-}" ] || kill "$service" 2>/dev/null || true
     [ -z "${installed:-}" ] || apt_get purge pellmark >/dev/null || echo "could not purge pellmark"
     rm -rf "$work"
 }
@@ -74,6 +75,13 @@ for program in pellmark pellmark-batch pellmark-export; do
     echo "$program --version: $version"
     echo "$version" | head -n 1 | grep -q ' 1\.0$' || die "$program reports no version 1.0"
 done
+# A day fetched by the installed programs: the page-body helper is found where it is installed.
+/usr/bin/pellmark-quote-service --port 0 >port.txt & service=$!
+sleep 1
+http_proxy="http://127.0.0.1:$(head -n 1 port.txt)" /usr/bin/pellmark-batch --symbols AUDUSD \
+    --from 2005-06-08 --to 2005-06-08 --out days 2>batch.log || { cat batch.log; die "installed pellmark-batch"; }
+kill "$service" && service=
+[ "$(grep -c . days/AUDUSD-8-Jun-05.txt)" = 288 ] || die "the installed programs saved no day"
 desktop-file-validate /usr/share/applications/pellmark.desktop || die "installed desktop entry"
 appstreamcli validate --no-net /usr/share/metainfo/example.tarnwick.pellmark.metainfo.xml ||
     die "installed metainfo"
