@@ -1,7 +1,7 @@
 # Sourced by the benchmark scripts (bash): checks that the run driver and the local quote
-# service are built, starts the service on a free port with a request log in a scratch folder,
-# and stops it when the script ends. Needs $name (for messages), $driver and $service;
-# sets $work and $port.
+# service are built, makes a scratch folder ($work) removed when the script ends, and gives
+# start_service [SERVICE OPTION]... (starts the service on a free port with a request log in
+# $work, sets $port) and stop_service. Needs $name (for messages), $driver and $service.
 
 for binary in "$driver" "$service"; do
     [[ -x $binary ]] || { echo "$name: build $binary first" >&2; exit 2; }
@@ -9,17 +9,24 @@ done
 
 work=$(mktemp -d)
 service_pid=
-cleanup() {
+stop_service() {
     [[ -n $service_pid ]] && kill "$service_pid" 2>/dev/null && wait "$service_pid" || true
+    service_pid=
+}
+cleanup() {
+    stop_service
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-"$service" --port 0 --log "$work/requests.log" >"$work/port" &
-service_pid=$!
-for _ in $(seq 100); do
-    [[ -s $work/port ]] && break
-    sleep 0.05
-done
-port=$(head -n1 "$work/port")
-[[ -n $port ]] || { echo "$name: the quote service did not start" >&2; exit 1; }
+start_service() {
+    rm -f "$work/port" "$work/requests.log"
+    "$service" --port 0 --log "$work/requests.log" "$@" >"$work/port" &
+    service_pid=$!
+    for _ in $(seq 100); do
+        [[ -s $work/port ]] && break
+        sleep 0.05
+    done
+    port=$(head -n1 "$work/port")
+    [[ -n $port ]] || { echo "$name: the quote service did not start" >&2; exit 1; }
+}

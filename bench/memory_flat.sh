@@ -24,6 +24,7 @@ done
 name=memory_flat
 # shellcheck source=bench/local_service.sh
 source "$(dirname "$0")/local_service.sh"
+start_service
 
 # Bytes from heaptrack_print's "12.34M" style (powers of 1000).
 to_bytes() {

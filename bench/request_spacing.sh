@@ -14,37 +14,21 @@ build=$(realpath "${1:-$(dirname "$0")/../build}")
 symbols=${2:-2}
 driver=${3:-$build/tests/crash/pellmark_run_driver}
 service=$build/tools/quote_service/pellmark-quote-service
-for binary in "$driver" "$service"; do
-    [[ -x $binary ]] || { echo "request_spacing: build $binary first" >&2; exit 2; }
-done
-
-work=$(mktemp -d)
-service_pid=
-cleanup() {
-    [[ -n $service_pid ]] && kill "$service_pid" 2>/dev/null && wait "$service_pid" || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+name=request_spacing
+# shellcheck source=bench/local_service.sh
+source "$(dirname "$0")/local_service.sh"
 
 met=0
 for delay_ms in 0 400; do
-    rm -rf "$work/out" "$work/port" "$work/requests.log"
+    rm -rf "$work/out"
     mkdir "$work/out"
-    "$service" --port 0 --log "$work/requests.log" --delay-ms "$delay_ms" >"$work/port" &
-    service_pid=$!
-    for _ in $(seq 100); do
-        [[ -s $work/port ]] && break
-        sleep 0.05
-    done
-    port=$(head -n1 "$work/port")
-    [[ -n $port ]] || { echo "request_spacing: the quote service did not start" >&2; exit 1; }
+    start_service --delay-ms "$delay_ms"
 
     # Two weeks: ten week-days per symbol.
     /usr/bin/time -f "%e %U %S" -o "$work/time" "$driver" --proxy "http://127.0.0.1:$port" \
         --count "$symbols" --folder "$work/out" --start 2005-06-06 --end 2005-06-17 \
         >"$work/driver.log" 2>&1 || { cat "$work/driver.log" >&2; exit 1; }
-    kill "$service_pid" && wait "$service_pid" || true
-    service_pid=
+    stop_service
 
     read -r wall user system <"$work/time"
     awk -F'\t' '$2 == "POST" { print $1 }' "$work/requests.log" >"$work/starts"

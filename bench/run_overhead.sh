@@ -20,6 +20,7 @@ pause_s=1.51
 name=run_overhead
 # shellcheck source=bench/local_service.sh
 source "$(dirname "$0")/local_service.sh"
+start_service
 
 mkdir "$work/out"
 /usr/bin/time -f "%e %U %S" -o "$work/time" "$driver" --proxy "http://127.0.0.1:$port" \
