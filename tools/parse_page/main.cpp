@@ -17,6 +17,19 @@ constexpr std::string_view kUsage =
     "usage: pellmark-parse-page [--body] [--print-body] [--time-first] [--sep TEXT] "
     "[--charset NAME] < page\n";
 
+constexpr std::string_view kHelp =
+    "Usage: pellmark-parse-page [OPTION]... < PAGE\n"
+    "Read a quote service answer on standard input and write the day file Pellmark would save\n"
+    "for it: one line per quote, each ended by CR LF, or \"none\" for a page without quotes.\n"
+    "\n"
+    "      --body           the input is already the page's body HTML\n"
+    "      --print-body     write the body HTML the day is read from instead of the day\n"
+    "      --time-first     write time then price (default: price then time)\n"
+    "      --sep TEXT       the separator between them (default: \" - \")\n"
+    "      --charset NAME   the answer's charset, as a Content-Type header would name it\n"
+    "      --help           show this help and exit\n"
+    "      --version        show the version and exit\n";
+
 struct Options {
     bool inputIsBody = false;
     bool printBody = false;
@@ -60,6 +73,13 @@ std::string ReadAll(std::FILE* in) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 &&
+        (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "--version")) {
+        std::fputs(std::string_view(argv[1]) == "--help" ? kHelp.data()
+                                                         : "pellmark-parse-page 1.0\n",
+                   stdout);
+        return 0;
+    }
     const std::optional<Options> options = ParseOptions(argc, argv);
     if (!options) {
         std::fputs(kUsage.data(), stderr);
