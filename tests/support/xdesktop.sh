@@ -3,6 +3,15 @@
 # area (trayer). The caller
 # defines fail MESSAGE, sets $work (a scratch folder) and kills the processes listed in $pids.
 
+# x_scratch: sets $work to a new scratch folder; when the script ends, also on a signal, kills
+# the processes listed in $pids and removes $work, so no X server is left behind.
+x_scratch() {
+    work=$(mktemp -d)
+    pids=""
+    trap 'for pid in $pids; do kill "$pid" 2>/dev/null; done; rm -rf "$work"' EXIT
+    trap 'exit 1' HUP INT PIPE TERM
+}
+
 # require_x_tools [TOOL...]: exits 77 (skipped) when an X tool, or one of TOOLs, is missing.
 require_x_tools() {
     for tool in Xvfb openbox trayer xdotool xwininfo xprop "$@"; do

@@ -32,14 +32,7 @@ if [ -z "${PELLMARK_PRIVATE_BUS:-}" ]; then
     exit $status
 fi
 
-work=$(mktemp -d)
-pids=""
-cleanup() {
-    for pid in $pids; do kill "$pid" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' HUP INT PIPE TERM
+x_scratch
 
 fail() {
     echo "FAIL: $*"

@@ -18,15 +18,7 @@ if [ -n "$screenshot" ] && ! command -v import >/dev/null 2>&1; then
     exit 77
 fi
 
-work=$(mktemp -d)
-pids=""
-cleanup() {
-    for pid in $pids; do kill "$pid" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-# Make a signal run the cleanup too: leave no X server behind.
-trap 'exit 1' HUP INT PIPE TERM
+x_scratch
 
 fail() {
     echo "FAIL: $*"
