@@ -162,6 +162,9 @@ void TestQuotePage::paddedPageRepeatsTheRecords() {
     const int records = CountOf(padded, "<br>&nbsp; ") - 1;
     QVERIFY(records > int(quotes.size()));
     QCOMPARE(records % int(quotes.size()), 0);
+    QVERIFY(padded == LaidOutPageHtml("frxUSDCHF", "3-Aug-04",
+                                      PaddedDayQuotes("frxUSDCHF", "3-Aug-04", 1 << 20, kToday),
+                                      PageLayout{}));
 }
 
 void TestQuotePage::shortPageIsShortAndNotNoData() {
