@@ -179,6 +179,13 @@ std::string RecordLines(const std::vector<QuoteRecord>& quotes, bool bidAsk = tr
     return lines;
 }
 
+std::string PageAroundRecords(std::string_view stk, std::string_view dateLabel,
+                              const std::string& recordLines, const PageLayout& layout) {
+    return PageHead(stk, dateLabel) + "<p>\n" + layout.beforeRecords +
+           "<br>&nbsp; Time Price (Bid / Ask)\n" + recordLines + layout.afterRecords + "</p>\n" +
+           PageFoot(layout.footNote);
+}
+
 } // namespace
 
 bool IsKnownSymbol(std::string_view stk) {
@@ -241,19 +248,14 @@ std::string PaddedQuotePageHtml(std::string_view stk, std::string_view dateLabel
     do
         lines += dayLines;
     while (lines.size() < minimumBytes);
-    const PageLayout layout;
-    return PageHead(stk, dateLabel) + "<p>\n" + layout.beforeRecords +
-           "<br>&nbsp; Time Price (Bid / Ask)\n" + lines + layout.afterRecords + "</p>\n" +
-           PageFoot(layout.footNote);
+    return PageAroundRecords(stk, dateLabel, lines, PageLayout{});
 }
 
 std::string LaidOutPageHtml(std::string_view stk, std::string_view dateLabel,
                             const std::vector<QuoteRecord>& quotes, const PageLayout& layout) {
     if (quotes.empty())
         return NoDataPageHtml(stk, dateLabel);
-    return PageHead(stk, dateLabel) + "<p>\n" + layout.beforeRecords +
-           "<br>&nbsp; Time Price (Bid / Ask)\n" + RecordLines(quotes, layout.bidAsk) +
-           layout.afterRecords + "</p>\n" + PageFoot(layout.footNote);
+    return PageAroundRecords(stk, dateLabel, RecordLines(quotes, layout.bidAsk), layout);
 }
 
 std::string NoDataPageHtml(std::string_view stk, std::string_view dateLabel) {
