@@ -4,6 +4,8 @@
 # sanitizers, and a one-minute fuzzing run of the page code when clang is installed.
 set -eu
 cd "$(dirname "$0")/.."
+# The compiler cache keys on paths relative to the checkout, so any clone reuses it.
+export CCACHE_BASEDIR="$(pwd)"
 scripts/install-deps.sh
 jobs=$(nproc)
 
