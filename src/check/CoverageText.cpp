@@ -1,0 +1,158 @@
+#include "check/CoverageText.h"
+
+#include "core/DateList.h"
+#include "core/FailedItems.h"
+
+#include <QLocale>
+
+namespace pellmark {
+namespace {
+
+QString Label(const DayCoverage& day) {
+    return QString::fromStdString(DateLabel(day.day));
+}
+
+QString HolesText(const DayCoverage& day) {
+    QStringList holes;
+    for (const Span& hole : day.holes)
+        holes << QStringLiteral("hole %1-%2").arg(TimeText(hole.from), TimeText(hole.to));
+    return holes.join(QStringLiteral(", "));
+}
+
+QString QuotesOfUsual(const SymbolCoverage& symbol, const DayCoverage& day) {
+    return QStringLiteral("%1 of %2 quotes").arg(day.quotes).arg(symbol.usualQuotes);
+}
+
+QString UnreadableText(const DayCoverage& day) {
+    return day.readError.isEmpty()
+               ? QStringLiteral("%1 of %2 lines").arg(day.unreadableLines).arg(day.lines)
+               : day.readError;
+}
+
+QString WithHoles(QString text, const DayCoverage& day) {
+    return day.holes.empty() ? text : text + QStringLiteral(", ") + HolesText(day);
+}
+
+} // namespace
+
+QString StateName(DayState state) {
+    switch (state) {
+    case DayState::Complete:
+        return QStringLiteral("complete");
+    case DayState::Missing:
+        return QStringLiteral("missing");
+    case DayState::Empty:
+        return QStringLiteral("empty");
+    case DayState::Unreadable:
+        return QStringLiteral("unreadable");
+    case DayState::Short:
+        return QStringLiteral("short");
+    case DayState::Holed:
+        return QStringLiteral("holed");
+    }
+    return {};
+}
+
+QString TimeText(int minute) {
+    return QStringLiteral("%1:%2")
+        .arg(minute / 60, 2, 10, QLatin1Char('0'))
+        .arg(minute % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString FaultLine(const SymbolCoverage& symbol, const DayCoverage& day) {
+    QString fault;
+    switch (day.state) {
+    case DayState::Complete:
+    case DayState::Missing:
+    case DayState::Empty:
+        fault = StateName(day.state);
+        break;
+    case DayState::Unreadable:
+        fault = (day.readError.isEmpty() ? QStringLiteral("unreadable ")
+                                         : QStringLiteral("unreadable: ")) +
+                UnreadableText(day);
+        break;
+    case DayState::Short:
+        fault = WithHoles(QStringLiteral("short ") + QuotesOfUsual(symbol, day), day);
+        break;
+    case DayState::Holed:
+        fault = HolesText(day);
+        break;
+    }
+    return symbol.symbol + u' ' + Label(day) + u' ' + fault;
+}
+
+QString DayTitle(const SymbolCoverage& symbol, const DayCoverage& day) {
+    QString detail;
+    switch (day.state) {
+    case DayState::Complete:
+        detail = QStringLiteral("%1 quotes").arg(day.quotes);
+        break;
+    case DayState::Missing:
+        detail = QStringLiteral("no day file");
+        break;
+    case DayState::Empty:
+        detail = QStringLiteral("no quote");
+        break;
+    case DayState::Unreadable:
+        detail = day.readError.isEmpty() ? UnreadableText(day) + QStringLiteral(" not quotes")
+                                         : day.readError;
+        break;
+    case DayState::Short:
+        detail = WithHoles(QuotesOfUsual(symbol, day), day);
+        break;
+    case DayState::Holed:
+        detail = HolesText(day);
+        break;
+    }
+    return symbol.symbol + u' ' + Label(day) + QStringLiteral(": ") + StateName(day.state) +
+           QStringLiteral(", ") + detail;
+}
+
+QString SummaryLine(const SymbolCoverage& symbol) {
+    if (symbol.days.empty())
+        return symbol.symbol + QStringLiteral(": no day files");
+    int complete = 0;
+    int holes = 0;
+    long long quotes = 0;
+    for (const DayCoverage& day : symbol.days) {
+        complete += day.state == DayState::Complete;
+        quotes += day.quotes;
+        if (day.state == DayState::Short || day.state == DayState::Holed)
+            holes += static_cast<int>(day.holes.size());
+    }
+    const QLocale english(QLocale::English);
+    QString line = QStringLiteral("%1: %2 of %3 days complete, %4 quotes, %5 %6")
+                       .arg(symbol.symbol)
+                       .arg(complete)
+                       .arg(symbol.days.size())
+                       .arg(english.toString(quotes))
+                       .arg(holes)
+                       .arg(holes == 1 ? QStringLiteral("hole") : QStringLiteral("holes"));
+    if (symbol.usualQuotes > 0)
+        line += QStringLiteral("; usual day %1 quotes from %2 to %3")
+                    .arg(symbol.usualQuotes)
+                    .arg(TimeText(symbol.usualSpan.from), TimeText(symbol.usualSpan.to));
+    if (symbol.usualSpacing > 0)
+        line += QStringLiteral(", every %1 min").arg(symbol.usualSpacing);
+    return line;
+}
+
+bool AllComplete(const SymbolCoverage& symbol) {
+    return !symbol.days.empty() &&
+           std::all_of(symbol.days.begin(), symbol.days.end(),
+                       [](const DayCoverage& day) { return day.state == DayState::Complete; });
+}
+
+std::string RetryList(const std::vector<SymbolCoverage>& symbols) {
+    std::string list;
+    for (const SymbolCoverage& symbol : symbols) {
+        for (const DayCoverage& day : symbol.days) {
+            if (day.state != DayState::Complete)
+                list += FailedItemText({symbol.symbol.toStdString(), DateLabel(day.day)}) + "\r\n";
+        }
+    }
+    return list;
+}
+
+} // namespace pellmark

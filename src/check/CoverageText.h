@@ -1,0 +1,37 @@
+// What a check says in words: the line for each faulty day, the summary of a symbol, the
+// tooltip of a calendar cell, and the retry list in the errors-list form.
+#pragma once
+
+#include "check/DayCoverage.h"
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace pellmark {
+
+// "complete", "missing", "empty", "unreadable", "short", "holed".
+QString StateName(DayState state);
+
+// "HH:MM"
+QString TimeText(int minute);
+
+// "AUDUSD 17-Nov-26 short 40 of 96 quotes, hole 10:00-12:00"; for a faulty day only.
+QString FaultLine(const SymbolCoverage& symbol, const DayCoverage& day);
+
+// "AUDUSD 17-Nov-26: short, 40 of 96 quotes"; for any day.
+QString DayTitle(const SymbolCoverage& symbol, const DayCoverage& day);
+
+// "AUDUSD: 259 of 261 days complete, 74,592 quotes, 1 hole; usual day 288 quotes from
+// 00:00 to 23:55, every 5 min"
+QString SummaryLine(const SymbolCoverage& symbol);
+
+// False when a day is not complete, or when the symbol has no day to check at all.
+bool AllComplete(const SymbolCoverage& symbol);
+
+// Every faulty day as SYMBOL-d-mmm-yy followed by CR LF, as pellmark-batch --retry reads
+// them; empty when nothing is faulty.
+std::string RetryList(const std::vector<SymbolCoverage>& symbols);
+
+} // namespace pellmark

@@ -1,0 +1,39 @@
+// Checks the day files of a save folder: for each symbol, every week-day of the range read and
+// judged (see DayCoverage.h), with a sample of its prices kept for a chart.
+#pragma once
+
+#include "check/DayCoverage.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+namespace pellmark {
+
+struct CheckOptions {
+    QString folder; // only its *.txt files named SYMBOL-d-mmm-yy.txt are looked at
+    // The layout the day files were written in.
+    LineOrder order = LineOrder::PriceFirst;
+    std::string separator = " - ";
+    QStringList symbols; // exact names, checked in this order; empty: every symbol found
+    // The range; an invalid bound is the symbol's first or last day file.
+    QDate from;
+    QDate to;
+    // About how many prices of a symbol are kept for its chart, over the whole range.
+    int chartPoints = 1600;
+};
+
+struct CheckReport {
+    std::vector<SymbolCoverage> symbols; // given order, or by name when none were given
+    QString error;                       // set when the folder cannot be read
+};
+
+// A symbol asked for without any day file, and with no range given, has no days at all.
+// After the check each day's prices hold only the chart sample: evenly spread quotes, the
+// first and last of the day, and the quotes either side of each hole.
+CheckReport CheckFolder(const CheckOptions& options);
+
+} // namespace pellmark

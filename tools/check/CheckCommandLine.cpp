@@ -1,0 +1,120 @@
+#include "CheckCommandLine.h"
+
+#include <QCommandLineParser>
+
+namespace pellmark {
+namespace {
+
+constexpr char kDescription[] =
+    "Check that the day files of FOLDER (SYMBOL-d-mmm-yy.txt, as a download saves them)\n"
+    "cover every week-day, and say which days to fetch again. Each day of each symbol is\n"
+    "complete, missing (no day file), empty (no quote), unreadable (lines that are not a\n"
+    "time and a price in the layout), short (fewer quotes than 90 % of the symbol's median\n"
+    "day) or holed (two quotes further apart than three times the symbol's most common\n"
+    "spacing, inside its usual hours, which are learnt from the files).";
+
+constexpr char kEpilogue[] =
+    "\nStandard output has one line per faulty day (AUDUSD 17-Nov-26 short 40 of 96 quotes),\n"
+    "then a summary per symbol. Holiday closures show as missing. To fetch the faulty days\n"
+    "again:\n"
+    "  pellmark-check --retry-list failed.txt ~/prices; pellmark-batch --retry failed.txt "
+    "--out ~/prices\n"
+    "\n"
+    "Exit status:\n"
+    " 0  if every day is complete,\n"
+    " 1  if some day is not,\n"
+    " 2  if the command line is wrong,\n"
+    " 3  if the retry list or the report cannot be written.\n";
+
+std::optional<QDate> IsoDate(const QString& text) {
+    const QDate day = QDate::fromString(text, Qt::ISODate);
+    if (text.size() != 10 || !day.isValid())
+        return std::nullopt;
+    return day;
+}
+
+CheckCommandLine UsageError(const QString& text) {
+    CheckCommandLine line;
+    line.action = CheckCommandLine::Action::UsageError;
+    line.text = text;
+    return line;
+}
+
+} // namespace
+
+CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(kDescription);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption symbols("symbols", "Only these symbols, comma separated, exact names.",
+                                     "A,B");
+    const QCommandLineOption from("from", "The first day to check (default: each symbol's first "
+                                          "day file).",
+                                  "YYYY-MM-DD");
+    const QCommandLineOption to("to", "The last day to check (default: each symbol's last day "
+                                      "file).",
+                                "YYYY-MM-DD");
+    const QCommandLineOption timeFirst("time-first", "The lines hold the time, then the price "
+                                                     "(default: the price, then the time).");
+    const QCommandLineOption sep("sep", "The text between price and time (default: \" - \").",
+                                 "TEXT");
+    const QCommandLineOption retry("retry-list",
+                                   "Write every faulty day to FILE, SYMBOL-d-mmm-yy followed by "
+                                   "CR LF, for pellmark-batch --retry (empty when none is).",
+                                   "FILE");
+    const QCommandLineOption html("html",
+                                  "Write a report to FILE: one HTML page with a calendar and a "
+                                  "price chart per symbol.",
+                                  "FILE");
+    const QCommandLineOption help("help", "Display this help and exit.");
+    const QCommandLineOption version("version", "Output version information and exit.");
+    parser.addOptions({symbols, from, to, timeFirst, sep, retry, html, help, version});
+    parser.addPositionalArgument("FOLDER", "The save folder holding the day files.");
+
+    if (!parser.parse(arguments))
+        return UsageError(parser.errorText());
+    CheckCommandLine line;
+    if (parser.isSet(help)) {
+        line.action = CheckCommandLine::Action::Help;
+        // Qt names the program by the path it was started with; the manual page wants its name.
+        const QString text = parser.helpText();
+        line.text = "Usage: pellmark-check [OPTION]... FOLDER" + text.mid(text.indexOf(u'\n')) +
+                    kEpilogue;
+        return line;
+    }
+    if (parser.isSet(version)) {
+        line.action = CheckCommandLine::Action::Version;
+        return line;
+    }
+    CheckOptions& options = line.options;
+    if (parser.isSet(symbols)) {
+        options.symbols = parser.value(symbols).split(u',', Qt::SkipEmptyParts);
+        options.symbols.removeDuplicates();
+        if (options.symbols.isEmpty())
+            return UsageError("--symbols needs at least one symbol");
+    }
+    for (const auto& [option, day] : {std::pair{&from, &options.from}, {&to, &options.to}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const std::optional<QDate> value = IsoDate(parser.value(*option));
+        if (!value)
+            return UsageError(QStringLiteral("--%1 needs a date YYYY-MM-DD, not '%2'")
+                                  .arg(option->names().constFirst(), parser.value(*option)));
+        *day = *value;
+    }
+    if (options.from.isValid() && options.to.isValid() && options.from > options.to)
+        return UsageError("--from is after --to");
+    if (parser.isSet(timeFirst))
+        options.order = LineOrder::TimeFirst;
+    if (parser.isSet(sep))
+        options.separator = parser.value(sep).toLocal8Bit().toStdString();
+    line.retryList = parser.value(retry);
+    line.html = parser.value(html);
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() != 1)
+        return UsageError("expected one FOLDER");
+    options.folder = folders.constFirst();
+    return line;
+}
+
+} // namespace pellmark

@@ -1,0 +1,82 @@
+// pellmark-check: how complete the day files of a save folder are.
+#include "Branding.h"
+#include "CheckCommandLine.h"
+#include "check/CoverageHtml.h"
+#include "check/CoverageText.h"
+#include "core/WholeFile.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+int UsageError(const QString& error) {
+    std::fprintf(stderr, "pellmark-check: %s\nTry 'pellmark-check --help' for more information.\n",
+                 qPrintable(error));
+    return 2;
+}
+
+bool Write(const QString& path, const std::string& bytes) {
+    if (const std::optional<std::string> reason = pellmark::WriteWholeFile(path, bytes)) {
+        std::fprintf(stderr, "pellmark-check: cannot write %s: %s\n", qPrintable(path),
+                     reason->c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    using pellmark::CheckCommandLine;
+    const CheckCommandLine line = pellmark::ParseCheckCommandLine(app.arguments());
+    switch (line.action) {
+    case CheckCommandLine::Action::Help:
+        std::fputs(qPrintable(line.text), stdout);
+        return 0;
+    case CheckCommandLine::Action::Version:
+        std::printf("pellmark-check %s\n", pellmark::kProductVersion);
+        return 0;
+    case CheckCommandLine::Action::UsageError:
+        return UsageError(line.text);
+    case CheckCommandLine::Action::Check:
+        break;
+    }
+    if (!QFileInfo(line.options.folder).isDir())
+        return UsageError(QStringLiteral("'%1' is not a folder").arg(line.options.folder));
+
+    const pellmark::CheckReport report = pellmark::CheckFolder(line.options);
+    if (!report.error.isEmpty()) {
+        std::fprintf(stderr, "pellmark-check: %s: %s\n", qPrintable(line.options.folder),
+                     qPrintable(report.error));
+        return 1;
+    }
+    bool complete = true;
+    for (const pellmark::SymbolCoverage& symbol : report.symbols) {
+        complete = complete && pellmark::AllComplete(symbol);
+        for (const pellmark::DayCoverage& day : symbol.days) {
+            if (day.state != pellmark::DayState::Complete)
+                std::printf("%s\n", qPrintable(pellmark::FaultLine(symbol, day)));
+        }
+    }
+    for (const pellmark::SymbolCoverage& symbol : report.symbols)
+        std::printf("%s\n", qPrintable(pellmark::SummaryLine(symbol)));
+    if (report.symbols.empty())
+        std::printf("no day files\n");
+    std::fflush(stdout);
+
+    bool written = true;
+    if (!line.retryList.isEmpty())
+        written = Write(line.retryList, pellmark::RetryList(report.symbols)) && written;
+    if (!line.html.isEmpty()) {
+        const QString title = QStringLiteral("Day files in %1")
+                                  .arg(QFileInfo(line.options.folder).absoluteFilePath());
+        written = Write(line.html, pellmark::CoverageHtml(title, report.symbols)) && written;
+    }
+    if (!written)
+        return 3;
+    return complete && !report.symbols.empty() ? 0 : 1;
+}
