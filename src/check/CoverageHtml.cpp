@@ -10,14 +10,14 @@
 namespace pellmark {
 namespace {
 
-constexpr int kPitch = 14;       // a calendar cell and the gap after it
+constexpr int kPitch = 14; // a calendar cell and the gap after it
 constexpr int kCell = 12;
-constexpr int kLeft = 34;        // room for the week-day names
-constexpr int kMonthRow = 14;    // room for the month names above each band
+constexpr int kLeft = 34;         // room for the week-day names
+constexpr int kMonthRow = 14;     // room for the month names above each band
 constexpr int kWeeksPerBand = 53; // a longer range wraps into further bands, a year each
 constexpr int kChartHeight = 110;
 constexpr int kChartMinWidth = 560; // a range of a few weeks still gets a readable chart
-constexpr int kChartBottom = 18; // room for the dates under the chart
+constexpr int kChartBottom = 18;    // room for the dates under the chart
 
 // Lightness tells the states apart in grey print; hue (blue, orange, grey) and the patterns
 // tell them apart for readers who do not see red against green.
@@ -113,8 +113,8 @@ std::string Calendar(const SymbolCoverage& symbol, const Grid& grid) {
         const int month = day.day.year() * 12 + day.day.month();
         if (month != lastMonth) {
             lastMonth = month;
-            svg += "<text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(top - 4) +
-                   "\">" + MonthText(day.day) + "</text>";
+            svg += "<text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(top - 4) + "\">" +
+                   MonthText(day.day) + "</text>";
         }
         svg += "<rect class=\"" + StateName(day.state).toStdString() + "\" x=\"" +
                std::to_string(x) + "\" y=\"" +
@@ -156,9 +156,8 @@ std::string Chart(const SymbolCoverage& symbol, const Grid& grid) {
             const double weekPart = (day.day.dayOfWeek() - 1 + point.minute / 1440.0) / 5;
             const double x = kLeft + (grid.Week(day.day) + weekPart) * xScale;
             const double y = 4 + (high - point.price) / spread * plotHeight;
-            const bool joined = index == lastIndex
-                                    ? !HoleBetween(day, lastMinute, point.minute)
-                                    : index == lastIndex + 1;
+            const bool joined = index == lastIndex ? !HoleBetween(day, lastMinute, point.minute)
+                                                   : index == lastIndex + 1;
             path += (joined ? "L" : (path.empty() ? "M" : "h0M")) + Number(x) + " " + Number(y);
             lastIndex = index;
             lastMinute = point.minute;
@@ -169,17 +168,16 @@ std::string Chart(const SymbolCoverage& symbol, const Grid& grid) {
     const std::string first = DateLabel(symbol.days.front().day);
     const std::string last = DateLabel(symbol.days.back().day);
     return "<svg class=\"chart\" role=\"img\" width=\"" + std::to_string(grid.ChartWidth()) +
-           "\" height=\"" + std::to_string(kChartHeight) + "\"><title>" +
-           Escaped(symbol.symbol) + " price, " + first + " to " + last + "</title>" +
-           "<line class=\"axis\" x1=\"" + std::to_string(kLeft) + "\" x2=\"" +
-           std::to_string(grid.ChartWidth()) + "\" y1=\"" + std::to_string(axisY) + "\" y2=\"" +
-           std::to_string(axisY) + "\"/>" + "<text x=\"0\" y=\"12\">" + Price(high) +
-           "</text><text x=\"0\" y=\"" + Number(4 + plotHeight) + "\">" + Price(low) +
-           "</text><text x=\"" + std::to_string(kLeft) + "\" y=\"" +
-           std::to_string(kChartHeight - 3) + "\">" + first + "</text><text x=\"" +
-           std::to_string(grid.ChartWidth()) + "\" y=\"" + std::to_string(kChartHeight - 3) +
-           "\" text-anchor=\"end\">" + last + "</text><path class=\"price\" d=\"" + path +
-           "\"/></svg>";
+           "\" height=\"" + std::to_string(kChartHeight) + "\"><title>" + Escaped(symbol.symbol) +
+           " price, " + first + " to " + last + "</title>" + "<line class=\"axis\" x1=\"" +
+           std::to_string(kLeft) + "\" x2=\"" + std::to_string(grid.ChartWidth()) + "\" y1=\"" +
+           std::to_string(axisY) + "\" y2=\"" + std::to_string(axisY) + "\"/>" +
+           "<text x=\"0\" y=\"12\">" + Price(high) + "</text><text x=\"0\" y=\"" +
+           Number(4 + plotHeight) + "\">" + Price(low) + "</text><text x=\"" +
+           std::to_string(kLeft) + "\" y=\"" + std::to_string(kChartHeight - 3) + "\">" + first +
+           "</text><text x=\"" + std::to_string(grid.ChartWidth()) + "\" y=\"" +
+           std::to_string(kChartHeight - 3) + "\" text-anchor=\"end\">" + last +
+           "</text><path class=\"price\" d=\"" + path + "\"/></svg>";
 }
 
 std::string Legend() {
@@ -197,8 +195,8 @@ std::string Legend() {
 }
 
 std::string Section(const SymbolCoverage& symbol) {
-    std::string html =
-        "<section><h2>" + Escaped(symbol.symbol) + "</h2><p>" + Escaped(SummaryLine(symbol)) + "</p>";
+    std::string html = "<section><h2>" + Escaped(symbol.symbol) + "</h2><p>" +
+                       Escaped(SummaryLine(symbol)) + "</p>";
     if (symbol.days.empty())
         return html + "</section>\n";
     const Grid grid(symbol);

@@ -42,8 +42,8 @@ std::vector<Span> Holes(const DayCoverage& day, const SymbolCoverage& symbol) {
     const int longest = 3 * symbol.usualSpacing;
     for (std::size_t i = 1; i < day.prices.size(); ++i) {
         const Span gap{day.prices[i - 1].minute, day.prices[i].minute};
-        const int inside = std::min(gap.to, symbol.usualSpan.to) -
-                           std::max(gap.from, symbol.usualSpan.from);
+        const int inside =
+            std::min(gap.to, symbol.usualSpan.to) - std::max(gap.from, symbol.usualSpan.from);
         if (inside > longest)
             holes.push_back(gap);
     }

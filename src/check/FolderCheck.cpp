@@ -53,7 +53,8 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files,
                            const CheckOptions& options) {
     SymbolCoverage coverage;
     coverage.symbol = symbol;
-    const QDate from = options.from.isValid() || files.empty() ? options.from : files.begin()->first;
+    const QDate from =
+        options.from.isValid() || files.empty() ? options.from : files.begin()->first;
     const QDate to = options.to.isValid() || files.empty() ? options.to : files.rbegin()->first;
     if (!from.isValid() || !to.isValid())
         return coverage;

@@ -48,11 +48,13 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption symbols("symbols", "Only these symbols, comma separated, exact names.",
                                      "A,B");
-    const QCommandLineOption from("from", "The first day to check (default: each symbol's first "
-                                          "day file).",
+    const QCommandLineOption from("from",
+                                  "The first day to check (default: each symbol's first "
+                                  "day file).",
                                   "YYYY-MM-DD");
-    const QCommandLineOption to("to", "The last day to check (default: each symbol's last day "
-                                      "file).",
+    const QCommandLineOption to("to",
+                                "The last day to check (default: each symbol's last day "
+                                "file).",
                                 "YYYY-MM-DD");
     const QCommandLineOption timeFirst("time-first", "The lines hold the time, then the price "
                                                      "(default: the price, then the time).");
@@ -78,8 +80,8 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
         line.action = CheckCommandLine::Action::Help;
         // Qt names the program by the path it was started with; the manual page wants its name.
         const QString text = parser.helpText();
-        line.text = "Usage: pellmark-check [OPTION]... FOLDER" + text.mid(text.indexOf(u'\n')) +
-                    kEpilogue;
+        line.text =
+            "Usage: pellmark-check [OPTION]... FOLDER" + text.mid(text.indexOf(u'\n')) + kEpilogue;
         return line;
     }
     if (parser.isSet(version)) {

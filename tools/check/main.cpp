@@ -1,8 +1,8 @@
 // pellmark-check: how complete the day files of a save folder are.
 #include "Branding.h"
-#include "CheckCommandLine.h"
 #include "check/CoverageHtml.h"
 #include "check/CoverageText.h"
+#include "CheckCommandLine.h"
 #include "core/WholeFile.h"
 
 #include <QCoreApplication>
