@@ -27,7 +27,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Pellmark downloads historical intraday prices from a quote service, one
 text file of time and price pairs per symbol and day, from a window
 (pellmark) or a terminal (pellmark-batch). pellmark-export joins the day
-files into one CSV series per symbol. The local stand-in
+files into one CSV series per symbol; pellmark-check tells which days are
+missing or incomplete and lists them for a retry. The local stand-in
 pellmark-quote-service lets the programs be tried without the network.")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
