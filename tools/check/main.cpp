@@ -6,6 +6,7 @@
 #include "core/WholeFile.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
         written = Write(line.retryList, pellmark::RetryList(report.symbols)) && written;
     if (!line.html.isEmpty()) {
         const QString title = QStringLiteral("Day files in %1")
-                                  .arg(QFileInfo(line.options.folder).absoluteFilePath());
+                                  .arg(QDir::toNativeSeparators(line.options.folder));
         written = Write(line.html, pellmark::CoverageHtml(title, report.symbols)) && written;
     }
     if (!written)
