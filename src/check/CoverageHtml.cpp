@@ -27,10 +27,10 @@ h1 { font-size: 1.4em; margin: 0 0 .3em; }
 h2 { font-size: 1.15em; margin: 1.6em 0 .2em; }
 p { margin: .2em 0; }
 svg text { font: 10px "DejaVu Sans", Arial, sans-serif; fill: #444; }
-.complete { fill: #9ecae1; }
-.short { fill: #d95f02; }
-.holed { fill: url(#holed); stroke: #d95f02; stroke-width: 1; }
-.missing { fill: #525252; }
+.complete { fill: #bcd7ec; }
+.short { fill: #e8710a; }
+.holed { fill: url(#holed); stroke: #e8710a; stroke-width: 1; }
+.missing { fill: #1f1f1f; }
 .empty { fill: #fff; stroke: #525252; stroke-width: 1.2; }
 .unreadable { fill: url(#unreadable); stroke: #252525; stroke-width: 1; }
 .price { fill: none; stroke: #08519c; stroke-width: 1.4; stroke-linecap: round;
@@ -45,7 +45,7 @@ constexpr char kPatterns[] =
     R"svg(<svg width="0" height="0" style="position:absolute" aria-hidden="true"><defs>)svg"
     R"svg(<pattern id="holed" width="4" height="4" patternUnits="userSpaceOnUse" )svg"
     R"svg(patternTransform="rotate(45)"><rect width="4" height="4" fill="#fff"/>)svg"
-    R"svg(<rect width="2" height="4" fill="#d95f02"/></pattern>)svg"
+    R"svg(<rect width="2" height="4" fill="#e8710a"/></pattern>)svg"
     R"svg(<pattern id="unreadable" width="4" height="4" patternUnits="userSpaceOnUse">)svg"
     R"svg(<rect width="4" height="4" fill="#fff"/><path d="M0 0L4 4M4 0L0 4" stroke="#252525" )svg"
     R"svg(stroke-width="1"/></pattern></defs></svg>)svg";
@@ -106,13 +106,17 @@ std::string Calendar(const SymbolCoverage& symbol, const Grid& grid) {
                    kWeekdays[row] + "</text>";
     }
     int lastMonth = 0;
+    int lastBand = -1;
     for (const DayCoverage& day : symbol.days) {
         const int week = grid.Week(day.day);
+        const int band = week / kWeeksPerBand;
         const int x = kLeft + (week % kWeeksPerBand) * kPitch;
-        const int top = (week / kWeeksPerBand) * grid.BandHeight() + kMonthRow;
+        const int top = band * grid.BandHeight() + kMonthRow;
+        // Each band names its first month too.
         const int month = day.day.year() * 12 + day.day.month();
-        if (month != lastMonth) {
+        if (month != lastMonth || band != lastBand) {
             lastMonth = month;
+            lastBand = band;
             svg += "<text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(top - 4) + "\">" +
                    MonthText(day.day) + "</text>";
         }

@@ -73,8 +73,8 @@ int main(int argc, char** argv) {
     if (!line.retryList.isEmpty())
         written = Write(line.retryList, pellmark::RetryList(report.symbols)) && written;
     if (!line.html.isEmpty()) {
-        const QString title = QStringLiteral("Day files in %1")
-                                  .arg(QDir::toNativeSeparators(line.options.folder));
+        const QString title =
+            QStringLiteral("Day files in %1").arg(QDir::toNativeSeparators(line.options.folder));
         written = Write(line.html, pellmark::CoverageHtml(title, report.symbols)) && written;
     }
     if (!written)
