@@ -2,7 +2,8 @@
 # Cost of the --csv step of pellmark-batch as the number of symbols grows: for 20,000, 40,000
 # and 80,000 symbols with one saved day each, a --skip-saved run (nothing is fetched) is timed
 # with and without --csv; the difference is the export. Goal: the time grows in step with the
-# number of symbols, not with its square.
+# number of symbols, not with its square. Prints wall and user CPU seconds: the user time is
+# the export's own work, the rest is the file system's (one CSV synced per symbol).
 #
 #   bench/csv_symbols.sh [BUILD_DIR] [COUNT]...    (default: build 20000 40000 80000)
 set -euo pipefail
@@ -16,15 +17,12 @@ batch=$build/tools/batch/pellmark-batch
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-timed() { # LABEL COMMAND...: prints the wall and CPU seconds of COMMAND
-    local label=$1
-    shift
-    /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" >/dev/null 2>&1 || true
-    read -r wall user system peak_kb <"$work/time"
-    printf '%s %s %s %s\n' "$label" "$wall" "$(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }')" "$peak_kb"
+timed() { # COMMAND...: prints the wall, user and system seconds of COMMAND
+    /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>&1 || true
+    cat "$work/time"
 }
 
-printf '%8s %12s %12s %12s\n' symbols "run (s)" "run+csv (s)" "csv step (s)"
+printf '%8s %18s %18s %18s\n' symbols "run wall/user (s)" "+csv wall/user (s)" "csv step wall/user"
 for count in "${counts[@]}"; do
     rm -rf "$work/days" "$work/csv"
     mkdir "$work/days"
@@ -42,10 +40,10 @@ for count in "${counts[@]}"; do
             close($out);
         }' "$work/days" "$count"
     args=(--symbols-file "$work/symbols" --from 2005-06-08 --to 2005-06-08 --skip-saved --out "$work/days")
-    read -r _ run_wall _ _ < <(timed run "$batch" "${args[@]}")
-    read -r _ csv_wall _ _ < <(timed csv "$batch" "${args[@]}" --csv "$work/csv")
+    read -r run_wall run_user _ < <(timed "$batch" "${args[@]}")
+    read -r csv_wall csv_user _ < <(timed "$batch" "${args[@]}" --csv "$work/csv")
     written=$(find "$work/csv" -name '*.csv' | wc -l)
     [[ $written -eq $count ]] || echo "csv_symbols: $written CSVs written, not $count" >&2
-    printf '%8d %12.2f %12.2f %12.2f\n' "$count" "$run_wall" "$csv_wall" \
-        "$(awk -v a="$csv_wall" -v b="$run_wall" 'BEGIN { print a - b }')"
+    awk -v n="$count" -v rw="$run_wall" -v ru="$run_user" -v cw="$csv_wall" -v cu="$csv_user" \
+        'BEGIN { printf "%8d %9.2f %8.2f %9.2f %8.2f %9.2f %8.2f\n", n, rw, ru, cw, cu, cw - rw, cu - ru }'
 done

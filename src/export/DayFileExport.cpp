@@ -42,8 +42,7 @@ bool StopAsked(const ExportOptions& options) {
     return options.stop != nullptr && options.stop->load(std::memory_order_relaxed);
 }
 
-bool Wanted(const DayFileName& name, const ExportOptions& options,
-            const QSet<QString>& symbols) {
+bool Wanted(const DayFileName& name, const ExportOptions& options, const QSet<QString>& symbols) {
     return (symbols.isEmpty() || symbols.contains(name.symbol)) &&
            (!options.from.isValid() || name.day >= options.from) &&
            (!options.to.isValid() || name.day <= options.to);
@@ -91,7 +90,8 @@ std::optional<QString> LayoutHint(const std::vector<std::optional<LineLayout>>& 
     std::optional<LineLayout> common;
     std::size_t agreeing = 0;
     for (const std::optional<LineLayout>& guess : guesses) {
-        const auto same = static_cast<std::size_t>(std::count(guesses.begin(), guesses.end(), guess));
+        const auto same =
+            static_cast<std::size_t>(std::count(guesses.begin(), guesses.end(), guess));
         if (guess && same > agreeing) {
             common = guess;
             agreeing = same;
@@ -105,10 +105,12 @@ std::optional<QString> LayoutHint(const std::vector<std::optional<LineLayout>>& 
         return std::nullopt;
 
     const bool timeFirst = common->order == LineOrder::TimeFirst;
-    QString looks = timeFirst ? QStringLiteral("TIME then PRICE") : QStringLiteral("PRICE then TIME");
+    QString looks =
+        timeFirst ? QStringLiteral("TIME then PRICE") : QStringLiteral("PRICE then TIME");
     QStringList fixes;
     if (separatorDiffers) {
-        looks += QStringLiteral(" with \"%1\" between").arg(QString::fromStdString(common->separator));
+        looks +=
+            QStringLiteral(" with \"%1\" between").arg(QString::fromStdString(common->separator));
         fixes << "--sep " + ShellQuoted(common->separator);
     }
     if (orderDiffers && timeFirst)
@@ -138,7 +140,8 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
         } else {
             if (++badInFile <= kLinesReportedPerFile)
                 report.problems.push_back(
-                    {file.path, lineNumber, QStringLiteral("not a quote line \"%1\"").arg(layoutText)});
+                    {file.path, lineNumber,
+                     QStringLiteral("not a quote line \"%1\"").arg(layoutText)});
             if (++badLines.count <= kLinesBeforeLayoutHint) {
                 badLines.guesses.push_back(GuessLayout(line));
                 if (badLines.count == kLinesBeforeLayoutHint) {
@@ -152,9 +155,9 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
         start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
     }
     if (badInFile > kLinesReportedPerFile)
-        report.problems.push_back(
-            {file.path, 0,
-             QStringLiteral("%1 more lines that are not quote lines").arg(badInFile - kLinesReportedPerFile)});
+        report.problems.push_back({file.path, 0,
+                                   QStringLiteral("%1 more lines that are not quote lines")
+                                       .arg(badInFile - kLinesReportedPerFile)});
     report.linesSkipped += badInFile;
 
     // "HH:MM" sorts as text; the stable sort keeps equal times in file order.
@@ -169,7 +172,8 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
         for (const Quote& quote : quotes) {
             csv.append(date).append(',');
             csv.append(quote.time.data(), static_cast<qsizetype>(quote.time.size())).append(',');
-            csv.append(quote.price.data(), static_cast<qsizetype>(quote.price.size())).append("\r\n");
+            csv.append(quote.price.data(), static_cast<qsizetype>(quote.price.size()))
+                .append("\r\n");
         }
     }
     return static_cast<long long>(quotes.size());
@@ -233,10 +237,11 @@ ExportReport ExportDayFiles(const ExportOptions& options) {
                 {path, 0, QStringLiteral("not written: the day files hold no quotes")});
             continue;
         }
-        if (const std::optional<std::string> reason =
-                WriteWholeFile(path, std::string_view(csv->bytes.constData(),
-                                                      static_cast<std::size_t>(csv->bytes.size())))) {
-            report.problems.push_back({path, 0, "cannot write: " + QString::fromStdString(*reason)});
+        if (const std::optional<std::string> reason = WriteWholeFile(
+                path, std::string_view(csv->bytes.constData(),
+                                       static_cast<std::size_t>(csv->bytes.size())))) {
+            report.problems.push_back(
+                {path, 0, "cannot write: " + QString::fromStdString(*reason)});
             continue;
         }
         report.csvFiles.append(path);

@@ -2,9 +2,9 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,8 +30,8 @@ struct Descriptor {
 std::variant<std::string, QString> ReadDayFile(const QString& path) {
     // Non-blocking, so that opening a FIFO with no writer returns at once; the type is
     // checked on what was opened, not on the name, which may change in between.
-    const Descriptor file{::open(QFile::encodeName(path).constData(),
-                                 O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+    const Descriptor file{
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
     if (file.fd < 0)
         return "cannot read: " + SystemReason(errno);
     struct stat status {};
@@ -57,7 +57,8 @@ std::variant<std::string, QString> ReadDayFile(const QString& path) {
         if (filled > static_cast<std::size_t>(kMaxDayFileBytes))
             return QStringLiteral("larger than 16 MB, too large for a day file");
         if (filled == bytes.size())
-            bytes.resize(std::min(bytes.size() * 2, static_cast<std::size_t>(kMaxDayFileBytes) + 1));
+            bytes.resize(
+                std::min(bytes.size() * 2, static_cast<std::size_t>(kMaxDayFileBytes) + 1));
     }
     bytes.resize(filled);
     return bytes;

@@ -104,8 +104,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         from("from", {}, "YYYY-MM-DD"), to("to", {}, "YYYY-MM-DD"), bars("bars", {}, "LENGTH");
     parser.addOptions({help, version, timeFirst, separator, symbols, from, to, bars});
     if (!parser.parse(arguments))
-        return UsageError(line, ParseError(parser, arguments,
-                                           {"sep", "symbols", "from", "to", "bars"}));
+        return UsageError(line,
+                          ParseError(parser, arguments, {"sep", "symbols", "from", "to", "bars"}));
     if (parser.isSet(help)) {
         line.action = CommandLine::Action::Help;
         return line;
@@ -126,7 +126,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         if (options.symbols.isEmpty())
             return UsageError(line, QStringLiteral("--symbols needs at least one symbol"));
     }
-    for (const auto& [option, day] : {std::pair{&from, &options.from}, std::pair{&to, &options.to}}) {
+    for (const auto& [option, day] :
+         {std::pair{&from, &options.from}, std::pair{&to, &options.to}}) {
         if (!parser.isSet(*option))
             continue;
         const std::optional<QDate> read = IsoDate(parser.value(*option));
@@ -138,10 +139,10 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     if (parser.isSet(bars)) {
         const std::optional<int> minutes = ParseBarLength(parser.value(bars));
         if (!minutes)
-            return UsageError(line, QStringLiteral("--bars needs one of %1, not '%2'")
-                                        .arg(QString::fromLatin1(kBarLengthNames.data(),
-                                                                 kBarLengthNames.size()),
-                                             parser.value(bars)));
+            return UsageError(
+                line, QStringLiteral("--bars needs one of %1, not '%2'")
+                          .arg(QString::fromLatin1(kBarLengthNames.data(), kBarLengthNames.size()),
+                               parser.value(bars)));
         options.barMinutes = *minutes;
     }
 
