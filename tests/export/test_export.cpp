@@ -167,14 +167,6 @@ private slots:
         QTest::addColumn<QString>("length");
         QTest::addColumn<QByteArray>("csv");
         const QByteArray header = "date,time,open,high,low,close,ticks\r\n";
-        const QByteArray eveRow = "2005-06-07,23:55,1.5,1.5,1.5,1.5,1\r\n";
-        QTest::newRow("5min") << "5min"
-                              << header + eveRow +
-                                     "2005-06-08,10:00,10.25,10.25,10.25,10.25,1\r\n"
-                                     "2005-06-08,10:30,9.75,10.30,9.75,10.30,2\r\n"
-                                     "2005-06-08,10:55,9.5,9.5,9.5,9.5,1\r\n"
-                                     "2005-06-08,11:00,10.0,10.0,10.0,10.0,1\r\n"
-                                     "2005-06-08,13:05,8,8,8,8,1\r\n";
         QTest::newRow("1h") << "1h"
                             << header + "2005-06-07,23:00,1.5,1.5,1.5,1.5,1\r\n"
                                         "2005-06-08,10:00,10.25,10.30,9.5,9.5,4\r\n"
