@@ -117,8 +117,7 @@ std::optional<QString> LayoutHint(const std::vector<std::optional<LineLayout>>& 
         fixes.prepend(QStringLiteral("--time-first"));
     if (orderDiffers && !timeFirst)
         fixes.append(QStringLiteral("without --time-first"));
-    const QString hint = "these lines look like " + looks + ": try " + fixes.join(u' ');
-    return hint;
+    return "these lines look like " + looks + ": try " + fixes.join(u' ');
 }
 
 // Appends the day's rows (or bars) to csv in time order and returns how many quotes it
@@ -245,7 +244,7 @@ ExportReport ExportDayFiles(const ExportOptions& options) {
             continue;
         }
         report.csvFiles.append(path);
-        report.rowsWritten += csv->quotes;
+        report.quotesExported += csv->quotes;
     }
     return report;
 }
