@@ -22,6 +22,8 @@ void AskStop(int signal) {
 void CatchStopSignals() {
     struct sigaction action {};
     action.sa_handler = AskStop;
+    // A write in hand finishes; the flag is read between files.
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &action, nullptr);
