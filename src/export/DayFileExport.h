@@ -1,6 +1,7 @@
 // Glues the day files of a save folder into one CSV series per symbol, for back-testing:
 // OUTDIR/SYMBOL.csv with the header "date,time,price" and one row per quote, the date in ISO
-// form, in ascending date and time order. Used by pellmark-export and by pellmark-batch --csv.
+// form, in ascending date and time order, or one row per bar (OhlcBars.h). Used by
+// pellmark-export and by pellmark-batch --csv.
 //
 //     ExportOptions options;
 //     options.folder = "/data/fx";          // holds AUDUSD-5-Jun-05.txt, ...
@@ -17,6 +18,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -31,9 +33,14 @@ struct ExportOptions {
     QStringList symbols; // exact, case-sensitive names; empty means every symbol found
     QDate from;          // first day exported; invalid means no lower bound
     QDate to;            // last day exported; invalid means no upper bound
+    // Bar length in minutes (ParseBarLength); 0 writes one row per quote.
+    int barMinutes = 0;
+    // Checked before each file; once true the export ends at once, the CSV in hand unwritten.
+    const std::atomic<bool>* stop = nullptr;
 };
 
-// Something that was not exported. Nothing is ever left out without one of these.
+// Something that was not exported, or a hint about it. Nothing is ever left out without
+// one of these.
 struct ExportProblem {
     QString file; // a day file, the folder, or a CSV that could not be written
     int line = 0; // counted from 1; 0 when it concerns the whole file
@@ -42,20 +49,26 @@ struct ExportProblem {
 
 struct ExportReport {
     std::vector<ExportProblem> problems;
+    // Worth knowing but not a fault: a .txt file that is not a day file (such as a run's
+    // errors file), a symbol whose files hold no quotes.
+    std::vector<ExportProblem> notes;
+    bool stopped = false; // options.stop was set before the export was done
     int dayFilesRead = 0;
-    int filesSkipped = 0; // *.txt files whose name is not a day file's, or unreadable
+    int filesSkipped = 0; // day files not read: not regular, too large, or unreadable
     int linesSkipped = 0; // lines that are not a time and a price in the given layout
-    long long rowsWritten = 0;
+    long long quotesExported = 0; // in the CSVs written, as rows or within bars
     QStringList csvFiles;               // every CSV written, in symbol order
     QStringList symbolsWithoutDayFiles; // asked for, but no day file in the range
 };
 
 // Reads every day file of options.folder that passes the filters and writes one CSV per
-// symbol with at least one such file (a file without quotes still counts: its symbol gets
-// a CSV, if only the header). Rows are sorted by date, then by time; rows of one day with
-// the same time keep their order in the file. Time and price are copied as written. Lines
-// are split at CR, LF or CR LF. Each CSV is written whole or not at all, with CR LF line
-// ends (RFC 4180). Does not print anything.
+// symbol whose files hold at least one quote; the CSV of a symbol without quotes is left as
+// it was. Rows are sorted by date, then by time; rows of one day with the same time keep
+// their order in the file. Time and price are copied as written. Lines are split at CR, LF
+// or CR LF; the first ten lines of a file that are not quotes are reported, then their
+// count, and after ten in one symbol the layout they seem to have. Each CSV is written
+// whole or not at all, with CR LF line ends (RFC 4180). Time grows in step with the number
+// of files. Does not print anything.
 ExportReport ExportDayFiles(const ExportOptions& options);
 
 // "FILE:LINE: reason", or "FILE: reason" for a whole file.

@@ -59,6 +59,40 @@ std::optional<Quote> SplitQuoteLine(std::string_view line, LineOrder order,
     return quote;
 }
 
+std::optional<LineLayout> GuessLayout(std::string_view line) {
+    if (line.size() <= kTimeLength)
+        return std::nullopt;
+    const auto isPriceChar = [](char c) { return IsDigit(c) || c == '.'; };
+    std::optional<LineLayout> found;
+    int readings = 0;
+    // Time first: the price is the run of digits and points that ends the line.
+    if (IsTime(line.substr(0, kTimeLength))) {
+        std::size_t priceStart = line.size();
+        while (priceStart > kTimeLength && isPriceChar(line[priceStart - 1]))
+            --priceStart;
+        if (IsPrice(line.substr(priceStart))) {
+            found = LineLayout{LineOrder::TimeFirst,
+                               std::string(line.substr(kTimeLength, priceStart - kTimeLength))};
+            ++readings;
+        }
+    }
+    // Price first: the price is the run of digits and points that starts the line.
+    const std::size_t timeStart = line.size() - kTimeLength;
+    if (IsTime(line.substr(timeStart))) {
+        std::size_t priceEnd = 0;
+        while (priceEnd < timeStart && isPriceChar(line[priceEnd]))
+            ++priceEnd;
+        if (IsPrice(line.substr(0, priceEnd))) {
+            found = LineLayout{LineOrder::PriceFirst,
+                               std::string(line.substr(priceEnd, timeStart - priceEnd))};
+            ++readings;
+        }
+    }
+    if (readings != 1)
+        return std::nullopt;
+    return found;
+}
+
 std::string LayoutText(LineOrder order, std::string_view separator) {
     const std::string sep(separator);
     return order == LineOrder::TimeFirst ? "HH:MM" + sep + "PRICE" : "PRICE" + sep + "HH:MM";

@@ -1,5 +1,6 @@
 // Splits one line of a day file into its time and price, given the layout the run that
-// wrote the file used (line order and separator).
+// wrote the file used (line order and separator), and guesses the layout of a line that
+// does not split, to tell the user which options would read it.
 #pragma once
 
 #include "quote/IntradayParser.h"
@@ -22,6 +23,16 @@ struct Quote {
 // separator and a price in the given order, with the hour 00-23 and the minute 00-59.
 std::optional<Quote> SplitQuoteLine(std::string_view line, LineOrder order,
                                     std::string_view separator);
+
+struct LineLayout {
+    LineOrder order = LineOrder::PriceFirst;
+    std::string separator;
+    bool operator==(const LineLayout&) const = default;
+};
+
+// The one layout in which line is a time and a price; empty when there is none, or when
+// both orders would read it.
+std::optional<LineLayout> GuessLayout(std::string_view line);
 
 // The layout as a reader would write it, for messages: "PRICE - HH:MM".
 std::string LayoutText(LineOrder order, std::string_view separator);

@@ -1,14 +1,22 @@
-// Day-file names and lines read back, the CSV series built from a folder, and the exit
-// status of pellmark-export.
+// Day-file names and lines read back, the CSV series and bars built from a folder, and what
+// pellmark-export tells the user on odd input, a full disk and a signal.
 #include "export/DayFileExport.h"
 #include "export/DayFileName.h"
+#include "export/OhlcBars.h"
 #include "export/QuoteLine.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 using namespace pellmark;
 
@@ -109,28 +117,30 @@ private slots:
     void exportFolder_data() {
         QTest::addColumn<QStringList>("symbols");
         QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
         QTest::addColumn<QByteArray>("eurUsd");
         QTest::addColumn<QByteArray>("gbpUsd");
         QTest::addColumn<QStringList>("problems");
         QTest::newRow("everything")
-            << QStringList() << QDate()
+            << QStringList() << QDate() << QDate()
             << QByteArray(
                    "date,time,price\r\n1999-12-31,23:55,0.9900\r\n1999-12-31,23:55,0.9800\r\n"
                    "2000-01-03,00:05,1.0090\r\n2000-01-03,00:10,1.0100\r\n"
                    "2005-02-28,09:00,1.2900\r\n2005-03-01,09:00,1.3000\r\n")
             << QByteArray("date,time,price\r\n1970-06-05,12:00,1.8\r\n")
-            << QStringList{"notes.txt: not a day file name (SYMBOL-d-mmm-yy.txt)",
-                           "EUR-USD-31-Dec-99.txt:2: not a quote line \"PRICE - HH:MM\""};
-        QTest::newRow("one symbol from 2005")
-            << QStringList{"EUR-USD", "EURUSD"} << QDate(2005, 1, 1)
+            << QStringList{"EUR-USD-31-Dec-99.txt:2: not a quote line \"PRICE - HH:MM\"",
+                           "notes.txt: not a day file name (SYMBOL-d-mmm-yy.txt), skipped"};
+        QTest::newRow("one symbol, 2005 up to its last day")
+            << QStringList{"EUR-USD", "EURUSD"} << QDate(2005, 1, 1) << QDate(2005, 3, 1)
             << QByteArray(
                    "date,time,price\r\n2005-02-28,09:00,1.2900\r\n2005-03-01,09:00,1.3000\r\n")
             << QByteArray("(absent)")
-            << QStringList{"notes.txt: not a day file name (SYMBOL-d-mmm-yy.txt)"};
+            << QStringList{"notes.txt: not a day file name (SYMBOL-d-mmm-yy.txt), skipped"};
     }
     void exportFolder() {
         QFETCH(QStringList, symbols);
         QFETCH(QDate, from);
+        QFETCH(QDate, to);
         QFETCH(QByteArray, eurUsd);
         QFETCH(QByteArray, gbpUsd);
         QFETCH(QStringList, problems);
@@ -141,43 +151,225 @@ private slots:
         old.close();
 
         const ExportReport report = ExportDayFiles(
-            {folder.path(), out.path(), LineOrder::PriceFirst, " - ", symbols, from, {}});
+            {folder.path(), out.path(), LineOrder::PriceFirst, " - ", symbols, from, to});
         QStringList got;
-        for (const ExportProblem& problem : report.problems)
-            got << ProblemText(problem).remove(folder.path() + "/");
+        for (const auto* list : {&report.problems, &report.notes}) {
+            for (const ExportProblem& problem : *list)
+                got << ProblemText(problem).remove(folder.path() + "/");
+        }
         QCOMPARE(got, problems);
         QCOMPARE(ReadFile(out.filePath("EUR-USD.csv")), eurUsd);
         QCOMPARE(ReadFile(out.filePath("GBPUSD.csv")), gbpUsd);
         QCOMPARE(report.symbolsWithoutDayFiles, symbols.mid(1));
     }
 
-    void exitStatus_data() {
+    void bars_data() {
+        QTest::addColumn<QString>("length");
+        QTest::addColumn<QByteArray>("csv");
+        const QByteArray header = "date,time,open,high,low,close,ticks\r\n";
+        QTest::newRow("1h") << "1h"
+                            << header + "2005-06-07,23:00,1.5,1.5,1.5,1.5,1\r\n"
+                                        "2005-06-08,10:00,10.25,10.30,9.5,9.5,4\r\n"
+                                        "2005-06-08,11:00,10.0,10.0,10.0,10.0,1\r\n"
+                                        "2005-06-08,13:00,8,8,8,8,1\r\n";
+        QTest::newRow("4h") << "4h"
+                            << header + "2005-06-07,20:00,1.5,1.5,1.5,1.5,1\r\n"
+                                        "2005-06-08,08:00,10.25,10.30,9.5,10.0,5\r\n"
+                                        "2005-06-08,12:00,8,8,8,8,1\r\n";
+        QTest::newRow("1d") << "1d"
+                            << header + "2005-06-07,00:00,1.5,1.5,1.5,1.5,1\r\n"
+                                        "2005-06-08,00:00,10.25,10.30,8,8,6\r\n";
+    }
+    void bars() {
+        QFETCH(QString, length);
+        QFETCH(QByteArray, csv);
+        QTemporaryDir folder, out;
+        // Out of time order; by text "9.75" is above "10.30", by value below it.
+        const QList<QPair<QString, QByteArray>> days = {
+            {"X-8-Jun-05.txt", "9.5 - 10:59\r\n10.25 - 10:00\r\n9.75 - 10:30\r\n10.0 - 11:00\r\n"
+                               "8 - 13:05\r\n10.30 - 10:30\r\n"},
+            {"X-7-Jun-05.txt", "1.5 - 23:59\r\n"}};
+        for (const auto& [name, bytes] : days) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        }
+        ExportOptions options;
+        options.folder = folder.path();
+        options.outDir = out.path();
+        options.barMinutes = ParseBarLength(length).value_or(0);
+        QVERIFY(ExportDayFiles(options).problems.empty());
+        QCOMPARE(ReadFile(out.filePath("X.csv")), csv);
+    }
+
+    // What the user sees of pellmark-export: status, messages and the CSV of GBPUSD, which
+    // holds "old" before the run. `odd` is a further entry GBPUSD-6-Jun-05.txt: FIFO, a link
+    // to /dev/zero, a 17 MB file, or else the bytes it holds.
+    void command_data() {
         QTest::addColumn<QString>("files");
+        QTest::addColumn<QByteArray>("odd");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
-        QTest::newRow("clean") << "GBPUSD" << QStringList{"@IN", "@OUT"} << 0;
-        QTest::newRow("bad line") << "EUR" << QStringList{"--symbols=GBPUSD,EUR-USD", "@IN", "@OUT"}
-                                  << 1;
-        QTest::newRow("bad name") << "" << QStringList{"--symbols", "GBPUSD", "@IN", "@OUT"} << 1;
-        QTest::newRow("time first") << "GBPUSD" << QStringList{"--time-first", "@IN", "@OUT"} << 1;
-        QTest::newRow("other separator") << "GBPUSD" << QStringList{"--sep=,", "@IN", "@OUT"} << 1;
-        QTest::newRow("no operands") << "" << QStringList{} << 2;
+        QTest::addColumn<QStringList>("says"); // "!text": not said
+        QTest::addColumn<QByteArray>("gbpUsd");
+        const QByteArray old = "old\r\n";
+        const QByteArray rows = "date,time,price\r\n1970-06-05,12:00,1.8\r\n";
+        const QStringList inOut = {"@IN", "@OUT"};
+        QTest::newRow("clean") << "GBPUSD" << QByteArray() << inOut << 0 << QStringList() << rows;
+        QTest::newRow("bad line") << "EUR" << QByteArray()
+                                  << QStringList{"--symbols=GBPUSD,EUR-USD"} + inOut << 1
+                                  << QStringList{"EUR-USD-31-Dec-99.txt:2: not a quote line"}
+                                  << old;
+        QTest::newRow("not a day file name, noted")
+            << "" << QByteArray() << QStringList{"--symbols", "GBPUSD"} + inOut << 0
+            << QStringList{"notes.txt: not a day file name (SYMBOL-d-mmm-yy.txt), skipped"} << rows;
+        QTest::newRow("time first, no rows: old CSV kept")
+            << "GBPUSD" << QByteArray() << QStringList{"--time-first"} + inOut << 1
+            << QStringList{"not a quote line \"HH:MM - PRICE\""} << old;
+        QTest::newRow("other separator, no rows: old CSV kept")
+            << "GBPUSD" << QByteArray() << QStringList{"--sep=,"} + inOut << 1
+            << QStringList{"not a quote line \"PRICE,HH:MM\""} << old;
+        QTest::newRow("hourly bars")
+            << "GBPUSD" << QByteArray() << QStringList{"--bars", "1h"} + inOut << 0 << QStringList()
+            << QByteArray("date,time,open,high,low,close,ticks\r\n"
+                          "1970-06-05,12:00,1.8,1.8,1.8,1.8,1\r\n");
+        QTest::newRow("-h") << "" << QByteArray() << QStringList{"-h"} << 0
+                            << QStringList{"Usage: pellmark-export", "--bars LENGTH"} << old;
+        QTest::newRow("-v") << "" << QByteArray() << QStringList{"-v"} << 0
+                            << QStringList{"pellmark-export 1."} << old;
+        QTest::newRow("no operands")
+            << "" << QByteArray() << QStringList{} << 2
+            << QStringList{"pellmark-export: expected FOLDER and OUTDIR"} << old;
         QTest::newRow("no such day")
-            << "" << QStringList{"--from", "2005-02-30", "@IN", "@OUT"} << 2;
-        QTest::newRow("unknown option") << "" << QStringList{"--csv", "@IN", "@OUT"} << 2;
-        QTest::newRow("no folder") << "" << QStringList{"@IN/none", "@OUT"} << 2;
+            << "" << QByteArray() << QStringList{"--from", "2005-02-30"} + inOut << 2
+            << QStringList{"--from needs a date YYYY-MM-DD, not '2005-02-30'"} << old;
+        QTest::newRow("unknown option") << "" << QByteArray() << QStringList{"--csv"} + inOut << 2
+                                        << QStringList{"unknown option '--csv'"} << old;
+        QTest::newRow("no value") << "" << QByteArray() << inOut + QStringList{"--sep"} << 2
+                                  << QStringList{"option '--sep' needs a value"} << old;
+        QTest::newRow("unknown bar length")
+            << "" << QByteArray() << QStringList{"--bars=2h"} + inOut << 2
+            << QStringList{"--bars needs one of 5min, 15min, 30min, 1h, 4h, 1d, not '2h'"} << old;
+        QTest::newRow("no folder") << "" << QByteArray() << QStringList{"@IN/none", "@OUT"} << 2
+                                   << QStringList{"is not a folder"} << old;
+        QTest::newRow("FIFO") << "GBPUSD" << QByteArray("FIFO") << inOut << 1
+                              << QStringList{"GBPUSD-6-Jun-05.txt: not a regular file"} << rows;
+        QTest::newRow("link to /dev/zero")
+            << "GBPUSD" << QByteArray("/dev/zero") << inOut << 1
+            << QStringList{"GBPUSD-6-Jun-05.txt: not a regular file"} << rows;
+        QTest::newRow("17 MB") << "GBPUSD" << QByteArray("17 MB") << inOut << 1
+                               << QStringList{"GBPUSD-6-Jun-05.txt: larger than 16 MB"} << rows;
+        QTest::newRow("25 lines time first: ten told, a count, a hint")
+            << "GBPUSD" << QByteArray("14:05 - 1.2\r\n").repeated(25) << inOut << 1
+            << QStringList{"GBPUSD-6-Jun-05.txt:10: not a quote line", "!GBPUSD-6-Jun-05.txt:11:",
+                           "GBPUSD-6-Jun-05.txt: 15 more lines that are not quote lines",
+                           "these lines look like TIME then PRICE: try --time-first"}
+            << rows;
+        QTest::newRow("ten lines with a comma")
+            << "none" << QByteArray("1.2,14:05\n").repeated(10) << inOut << 1
+            << QStringList{"these lines look like PRICE then TIME with \",\" between: try --sep "
+                           "','"}
+            << old;
+        QTest::newRow("price first in two files, read as time first")
+            << "GBPUSD" << QByteArray("1.2 - 14:05\n").repeated(9)
+            << QStringList{"--time-first"} + inOut << 1
+            << QStringList{"these lines look like PRICE then TIME: try without --time-first"}
+            << old;
+        QTest::newRow("nine lines: no hint")
+            << "none" << QByteArray("14:05 - 1.2\n").repeated(9) << inOut << 1
+            << QStringList{"!these lines look like"} << old;
     }
-    void exitStatus() {
+    void command() {
         QFETCH(QString, files);
+        QFETCH(QByteArray, odd);
         QFETCH(QStringList, arguments);
         QFETCH(int, status);
+        QFETCH(QStringList, says);
+        QFETCH(QByteArray, gbpUsd);
         QTemporaryDir folder, out;
         WriteFolder(folder.path(), files);
+        QFile old(out.filePath("GBPUSD.csv"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\r\n") == 5);
+        old.close();
+        const QString oddPath = folder.filePath("GBPUSD-6-Jun-05.txt");
+        QFile oddFile(oddPath);
+        if (odd == "FIFO")
+            QCOMPARE(::mkfifo(QFile::encodeName(oddPath).constData(), 0600), 0);
+        else if (odd == "/dev/zero")
+            QVERIFY(QFile::link("/dev/zero", oddPath));
+        else if (odd == "17 MB")
+            QVERIFY(oddFile.open(QIODevice::WriteOnly) && oddFile.resize(17 << 20));
+        else if (!odd.isEmpty())
+            QVERIFY(oddFile.open(QIODevice::WriteOnly) && oddFile.write(odd) == odd.size());
+        oddFile.close();
+
         arguments.replaceInStrings("@IN", folder.path()).replaceInStrings("@OUT", out.path());
         QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(PELLMARK_EXPORT_PATH, arguments);
-        QVERIFY(process.waitForFinished());
+        QVERIFY(process.waitForFinished(20000));
+        const QString output = QString::fromLocal8Bit(process.readAll());
         QCOMPARE(process.exitCode(), status);
+        for (const QString& text : says) {
+            if (text.startsWith(u'!'))
+                QVERIFY2(!output.contains(text.mid(1)), qPrintable(output));
+            else
+                QVERIFY2(output.contains(text), qPrintable(output));
+        }
+        QCOMPARE(ReadFile(out.filePath("GBPUSD.csv")), gbpUsd);
+    }
+
+    // A real full file system: the CSV that does not fit is named with the system's reason
+    // and the old one stays.
+    void fullDisk() {
+        QTemporaryDir folder, out;
+        QFile day(folder.filePath("GBPUSD-6-Jun-05.txt"));
+        QVERIFY(day.open(QIODevice::WriteOnly) &&
+                day.write(QByteArray("1.2345 - 12:00\r\n").repeated(2000)) > 0);
+        day.close();
+        const QByteArray mountPoint = QFile::encodeName(out.path());
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=8k") != 0)
+            QSKIP(qPrintable("cannot mount a small tmpfs here (needs root): " +
+                             QString::fromLocal8Bit(std::strerror(errno))));
+        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+        QFile old(out.filePath("GBPUSD.csv"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\r\n") == 5);
+        old.close();
+
+        QProcess process;
+        process.start(PELLMARK_EXPORT_PATH, {folder.path(), out.path()});
+        QVERIFY(process.waitForFinished());
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()),
+                 QStringLiteral("pellmark-export: %1: cannot write: No space left on device\n"
+                                "pellmark-export: skipped 0 line(s) and 0 file(s)\n")
+                     .arg(out.filePath("GBPUSD.csv")));
+        QCOMPARE(ReadFile(out.filePath("GBPUSD.csv")), QByteArray("old\r\n"));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"GBPUSD.csv"});
+    }
+
+    // SIGTERM in the middle of many symbols ends the export after the CSV in hand.
+    void stopOnSignal() {
+        QTemporaryDir folder, out;
+        constexpr int kSymbols = 3000;
+        for (int i = 0; i < kSymbols; ++i) {
+            QFile day(
+                folder.filePath(QStringLiteral("S%1-6-Jun-05.txt").arg(i, 4, 10, QChar(u'0'))));
+            QVERIFY(day.open(QIODevice::WriteOnly) && day.write("1.2 - 12:00\r\n") > 0);
+        }
+        QProcess process;
+        process.start(PELLMARK_EXPORT_PATH, {folder.path(), out.path()});
+        QVERIFY(process.waitForStarted());
+        const auto csvFiles = [&] { return QDir(out.path()).entryList({"*.csv"}).size(); };
+        QTRY_VERIFY_WITH_TIMEOUT(csvFiles() > 0 || process.state() == QProcess::NotRunning, 20000);
+        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        QVERIFY(process.waitForFinished(5000));
+        if (process.exitCode() == 0)
+            QSKIP("the export was done before the signal came");
+        QCOMPARE(process.exitCode(), 143);
+        QVERIFY(QString(process.readAllStandardError()).contains("stopped by SIGTERM"));
+        QVERIFY(csvFiles() < kSymbols);
+        // Nothing half written: no temporary file is left beside the CSVs.
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), csvFiles());
     }
 };
 

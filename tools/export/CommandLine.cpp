@@ -1,11 +1,12 @@
 #include "CommandLine.h"
 
+#include "export/OhlcBars.h"
+
+#include <QCommandLineParser>
 #include <QFile>
 #include <QStringList>
 
 #include <optional>
-#include <string_view>
-#include <vector>
 
 namespace pellmark {
 
@@ -26,51 +27,41 @@ What to export (default: every day of every symbol in FOLDER):
       --from YYYY-MM-DD  only days from this one on
       --to YYYY-MM-DD    only days up to this one
 
-      --help             display this help and exit
-      --version          output version information and exit
+How to export:
+      --bars LENGTH      one row per bar of LENGTH (5min, 15min, 30min, 1h, 4h or
+                           1d) instead of one per quote, with the header
+                           date,time,open,high,low,close,ticks; a bar is named by
+                           its start (the 1h bar 10:00 holds 10:00 to 10:59), open
+                           and close are its first and last quotes by time, ticks
+                           the number of quotes; bars without quotes are left out
 
-A line that is not a time and a price in the given layout, and a .txt file whose
-name is not a day file's, is reported on standard error with the file and line
-number, and is never written as data. OUTDIR is created when missing; each CSV is
-written whole or not at all, and an existing one is replaced.
+  -h, --help             display this help and exit
+  -v, --version          output version information and exit
+
+A line that is not a time and a price in the given layout is reported on standard
+error with the file and line number (the first ten of a file, then their count), and
+is never written as data; after ten such lines in one symbol the layout they seem to
+have is named. A .txt file whose name is not a day file's (such as an errors list) is
+skipped with a note. Only regular files up to 16 MB are read. OUTDIR is created when
+missing; each CSV is written whole or not at all, and an existing one is replaced,
+except when the symbol's day files hold no quotes: then it is left as it was.
 
 Exit status:
  0  if every day file was read in full,
- 1  if some lines or files were skipped or a CSV could not be written (the other
-      CSVs are still written),
- 2  if the command line is wrong.
+ 1  if some lines or day files were skipped or a CSV could not be written, such as
+      on a full disk (the other CSVs are still written),
+ 2  if the command line is wrong,
+ 129, 130, 143  if stopped by SIGHUP, SIGINT or SIGTERM (the CSVs written so far
+      are whole; the others are left as they were).
 )";
 
 namespace {
 
-std::optional<QDate> IsoDate(std::string_view text) {
-    const QDate day = QDate::fromString(QString::fromLatin1(text), Qt::ISODate);
+std::optional<QDate> IsoDate(const QString& text) {
+    const QDate day = QDate::fromString(text, Qt::ISODate);
     if (text.size() != 10 || !day.isValid())
         return std::nullopt;
     return day;
-}
-
-const QStringList kValueOptions = {"--sep", "--symbols", "--from", "--to"};
-
-// Reads one of kValueOptions and its value into the command line; false with line.error
-// set when the value is bad.
-bool ReadOption(std::string_view name, std::string_view value, CommandLine& line) {
-    ExportOptions& options = line.options;
-    if (name == "--sep") {
-        options.separator = std::string(value);
-    } else if (name == "--symbols") {
-        options.symbols = QString::fromLocal8Bit(value).split(u',', Qt::SkipEmptyParts);
-        options.symbols.removeDuplicates();
-        if (options.symbols.isEmpty())
-            line.error = QStringLiteral("--symbols needs at least one symbol");
-    } else if (name == "--from" || name == "--to") {
-        const std::optional<QDate> day = IsoDate(value);
-        (name == "--from" ? options.from : options.to) = day.value_or(QDate());
-        if (!day)
-            line.error = QStringLiteral("%1 needs a date YYYY-MM-DD, not '%2'")
-                             .arg(QString::fromLatin1(name), QString::fromLocal8Bit(value));
-    }
-    return line.error.isEmpty();
 }
 
 CommandLine UsageError(CommandLine line, const QString& error) {
@@ -79,50 +70,89 @@ CommandLine UsageError(CommandLine line, const QString& error) {
     return line;
 }
 
+QString DashedName(const QString& name) {
+    return (name.size() == 1 ? "-" : "--") + name;
+}
+
+// The parser's own wording, in the words the command has always used.
+QString ParseError(const QCommandLineParser& parser, const QStringList& arguments,
+                   const QStringList& valueOptions) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty())
+        return QStringLiteral("unknown option '%1'").arg(DashedName(unknown.first()));
+    // A value can only be missing after the last argument.
+    if (arguments.size() > 1 && arguments.last().startsWith(QStringLiteral("--")) &&
+        valueOptions.contains(arguments.last().mid(2)))
+        return QStringLiteral("option '%1' needs a value").arg(arguments.last());
+    QString error = parser.errorText();
+    if (error.endsWith(u'.'))
+        error.chop(1);
+    return error.isEmpty() ? error : error.front().toLower() + error.mid(1);
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(int argc, char** argv) {
     CommandLine line;
-    std::vector<QString> operands;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (optionsEnded || arg == "-" || !arg.starts_with("-")) {
-            operands.push_back(QFile::decodeName(argv[i]));
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help") {
-            line.action = CommandLine::Action::Help;
-            return line;
-        } else if (arg == "--version") {
-            line.action = CommandLine::Action::Version;
-            return line;
-        } else if (arg == "--time-first") {
-            line.options.order = LineOrder::TimeFirst;
-        } else {
-            const std::size_t equals = arg.find('=');
-            const std::string_view name = arg.substr(0, equals);
-            const QString nameText = QString::fromLocal8Bit(name);
-            if (!kValueOptions.contains(nameText))
-                return UsageError(line, QStringLiteral("unknown option '%1'").arg(nameText));
-            std::string_view value;
-            if (equals != std::string_view::npos)
-                value = arg.substr(equals + 1);
-            else if (i + 1 < argc)
-                value = argv[++i];
-            else
-                return UsageError(line, QStringLiteral("option '%1' needs a value").arg(nameText));
-            if (!ReadOption(name, value, line))
-                return UsageError(line, line.error);
-        }
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{"h", "help"}), version(QStringList{"v", "version"}),
+        timeFirst("time-first"), separator("sep", {}, "TEXT"), symbols("symbols", {}, "LIST"),
+        from("from", {}, "YYYY-MM-DD"), to("to", {}, "YYYY-MM-DD"), bars("bars", {}, "LENGTH");
+    parser.addOptions({help, version, timeFirst, separator, symbols, from, to, bars});
+    if (!parser.parse(arguments))
+        return UsageError(line,
+                          ParseError(parser, arguments, {"sep", "symbols", "from", "to", "bars"}));
+    if (parser.isSet(help)) {
+        line.action = CommandLine::Action::Help;
+        return line;
     }
+    if (parser.isSet(version)) {
+        line.action = CommandLine::Action::Version;
+        return line;
+    }
+
+    ExportOptions& options = line.options;
+    if (parser.isSet(timeFirst))
+        options.order = LineOrder::TimeFirst;
+    if (parser.isSet(separator))
+        options.separator = parser.value(separator).toStdString();
+    if (parser.isSet(symbols)) {
+        options.symbols = parser.value(symbols).split(u',', Qt::SkipEmptyParts);
+        options.symbols.removeDuplicates();
+        if (options.symbols.isEmpty())
+            return UsageError(line, QStringLiteral("--symbols needs at least one symbol"));
+    }
+    for (const auto& [option, day] :
+         {std::pair{&from, &options.from}, std::pair{&to, &options.to}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const std::optional<QDate> read = IsoDate(parser.value(*option));
+        if (!read)
+            return UsageError(line, QStringLiteral("--%1 needs a date YYYY-MM-DD, not '%2'")
+                                        .arg(option->names().first(), parser.value(*option)));
+        *day = *read;
+    }
+    if (parser.isSet(bars)) {
+        const std::optional<int> minutes = ParseBarLength(parser.value(bars));
+        if (!minutes)
+            return UsageError(
+                line, QStringLiteral("--bars needs one of %1, not '%2'")
+                          .arg(QString::fromLatin1(kBarLengthNames.data(), kBarLengthNames.size()),
+                               parser.value(bars)));
+        options.barMinutes = *minutes;
+    }
+
+    const QStringList operands = parser.positionalArguments();
     if (operands.size() != 2)
         return UsageError(line, QStringLiteral("expected FOLDER and OUTDIR"));
-    if (line.options.from.isValid() && line.options.to.isValid() &&
-        line.options.from > line.options.to)
+    if (options.from.isValid() && options.to.isValid() && options.from > options.to)
         return UsageError(line, QStringLiteral("--from is after --to"));
-    line.options.folder = operands[0];
-    line.options.outDir = operands[1];
+    options.folder = operands[0];
+    options.outDir = operands[1];
     return line;
 }
 

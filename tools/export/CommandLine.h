@@ -17,8 +17,8 @@ struct CommandLine {
     QString error; // for UsageError: what was wrong, in one line
 };
 
-// Accepts "--opt VALUE" and "--opt=VALUE"; "--" ends the options. The separator is taken
-// byte for byte, as the day files hold it.
+// Accepts "--opt VALUE" and "--opt=VALUE"; "--" ends the options. The separator is read in
+// the locale's encoding, as the day files were written with it.
 CommandLine ParseCommandLine(int argc, char** argv);
 
 } // namespace pellmark

@@ -1,0 +1,111 @@
+#include "export/OhlcBars.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace pellmark {
+namespace {
+
+constexpr std::array<std::pair<std::u16string_view, int>, 6> kBarLengths = {{
+    {u"5min", 5},
+    {u"15min", 15},
+    {u"30min", 30},
+    {u"1h", 60},
+    {u"4h", 240},
+    {u"1d", 1440},
+}};
+
+int MinuteOfDay(std::string_view time) {
+    return ((time[0] - '0') * 10 + (time[1] - '0')) * 60 + (time[3] - '0') * 10 + (time[4] - '0');
+}
+
+void AppendTwoDigits(QByteArray& csv, int value) {
+    csv.append(static_cast<char>('0' + value / 10)).append(static_cast<char>('0' + value % 10));
+}
+
+void AppendView(QByteArray& csv, std::string_view text) {
+    csv.append(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+struct Bar {
+    int start = 0;
+    std::string_view open, high, low, close;
+    long long ticks = 0;
+};
+
+void AppendBar(QByteArray& csv, const QByteArray& date, const Bar& bar) {
+    csv.append(date).append(',');
+    AppendTwoDigits(csv, bar.start / 60);
+    csv.append(':');
+    AppendTwoDigits(csv, bar.start % 60);
+    for (std::string_view price : {bar.open, bar.high, bar.low, bar.close}) {
+        csv.append(',');
+        AppendView(csv, price);
+    }
+    csv.append(',').append(QByteArray::number(bar.ticks)).append("\r\n");
+}
+
+} // namespace
+
+std::optional<int> ParseBarLength(QStringView text) {
+    for (const auto& [name, minutes] : kBarLengths) {
+        if (text == QStringView(name))
+            return minutes;
+    }
+    return std::nullopt;
+}
+
+bool PriceLess(std::string_view a, std::string_view b) {
+    // Leading zeros say nothing about the value; "0" itself stays one digit long.
+    const auto whole = [](std::string_view price) {
+        std::string_view digits = price.substr(0, price.find('.'));
+        while (digits.size() > 1 && digits.front() == '0')
+            digits.remove_prefix(1);
+        return digits;
+    };
+    const auto fraction = [](std::string_view price) {
+        const std::size_t point = price.find('.');
+        return point == std::string_view::npos ? std::string_view() : price.substr(point + 1);
+    };
+    const std::string_view wholeA = whole(a), wholeB = whole(b);
+    if (wholeA.size() != wholeB.size())
+        return wholeA.size() < wholeB.size();
+    if (wholeA != wholeB)
+        return wholeA < wholeB;
+    // Compare the fractions digit by digit, the shorter one padded with zeros.
+    const std::string_view fractionA = fraction(a), fractionB = fraction(b);
+    for (std::size_t i = 0; i < std::max(fractionA.size(), fractionB.size()); ++i) {
+        const char digitA = i < fractionA.size() ? fractionA[i] : '0';
+        const char digitB = i < fractionB.size() ? fractionB[i] : '0';
+        if (digitA != digitB)
+            return digitA < digitB;
+    }
+    return false;
+}
+
+void AppendBars(QByteArray& csv, const QByteArray& date, const std::vector<Quote>& quotes,
+                int minutes) {
+    std::optional<Bar> bar;
+    for (const Quote& quote : quotes) {
+        const int start = MinuteOfDay(quote.time) / minutes * minutes;
+        if (bar && bar->start != start) {
+            AppendBar(csv, date, *bar);
+            bar.reset();
+        }
+        if (!bar) {
+            bar = Bar{start, quote.price, quote.price, quote.price, quote.price, 0};
+        } else {
+            if (PriceLess(bar->high, quote.price))
+                bar->high = quote.price;
+            if (PriceLess(quote.price, bar->low))
+                bar->low = quote.price;
+            bar->close = quote.price;
+        }
+        ++bar->ticks;
+    }
+    if (bar)
+        AppendBar(csv, date, *bar);
+}
+
+} // namespace pellmark
