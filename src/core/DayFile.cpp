@@ -1,4 +1,5 @@
 #include "core/DayFile.h"
+#include "quote/PageText.h"
 
 #include <QSaveFile>
 

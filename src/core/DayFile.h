@@ -2,7 +2,7 @@
 // either complete or absent, never half written, and never lands outside the folder.
 #pragma once
 
-#include "quote/PageText.h"
+#include "core/Lines.h"
 
 #include <stdexcept>
 #include <string>

@@ -2,7 +2,7 @@
 // default, in the quote service's own codes.
 #pragma once
 
-#include "quote/Category.h"
+#include "core/Category.h"
 
 #include <string>
 #include <vector>

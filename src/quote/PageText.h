@@ -2,14 +2,13 @@
 // lines at CR, LF or CR LF, joining lines with CR LF, and the 1-based find and sub.
 #pragma once
 
+#include "core/Lines.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace pellmark {
-
-using Lines = std::vector<std::string>;
 
 // Splits at CR, LF or CR LF (LF CR is two breaks); a break at the very end starts no
 // further line; anything after a NUL is ignored. An empty text has no lines.

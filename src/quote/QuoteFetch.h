@@ -2,7 +2,7 @@
 // browser, fetching again while the page is bad, and reports the parsed result list.
 #pragma once
 
-#include "quote/Category.h"
+#include "core/Category.h"
 #include "quote/DayFetcher.h"
 #include "quote/HiddenBrowser.h"
 #include "quote/IntradayParser.h"

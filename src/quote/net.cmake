@@ -1,6 +1,5 @@
 target_sources(pellmark_net PRIVATE
     QuoteService.h
-    Category.h
     FetchResult.h FetchResult.cpp
     DayFetcher.h
     CurlMulti.h CurlMulti.cpp

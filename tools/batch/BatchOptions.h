@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/DayItem.h"
-#include "quote/Category.h"
+#include "core/Category.h"
 #include "quote/IntradayParser.h"
 
 #include <QDate>
