@@ -111,7 +111,7 @@ Lines FetchAndWait(QuoteFetch& fetch, const std::string& day) {
     QEventLoop loop;
     const auto connection =
         QObject::connect(&fetch, &QuoteFetch::finished, &loop, [&](const FetchResult& fetched) {
-            result = fetched.lines;
+            result = fetched.day.lines;
             loop.quit();
         });
     fetch.FetchDayQuotes("AUDUSD", day);

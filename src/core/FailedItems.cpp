@@ -1,8 +1,5 @@
 #include "core/FailedItems.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace pellmark {
 
 std::string FailedItemText(const DayItem& item) {
@@ -27,13 +24,6 @@ std::string FailedItemsWarning(std::string_view memoText) {
            "not answering or returning an empty file:\r\n\r\n" +
            std::string(memoText) +
            "\r\n\r\nPlease make note of it and redownload the missing Dates later.";
-}
-
-bool ResultMeansNoData(const std::string& joinedResult) {
-    std::string lower(joinedResult.size(), '\0');
-    std::transform(joinedResult.begin(), joinedResult.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower.find("none") != std::string::npos;
 }
 
 } // namespace pellmark

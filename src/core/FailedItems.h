@@ -22,7 +22,4 @@ std::string FailedItemAddition(std::string_view memoText, const DayItem& item);
 // The warning shown when the memo holds failed items; memoText is shown as it stands.
 std::string FailedItemsWarning(std::string_view memoText);
 
-// True when the joined result lines, lower-cased, contain "none" anywhere.
-bool ResultMeansNoData(const std::string& joinedResult);
-
 } // namespace pellmark

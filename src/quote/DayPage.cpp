@@ -1,5 +1,10 @@
 #include "quote/DayPage.h"
 
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <utility>
+
 namespace pellmark {
 
 bool HoldsQuoteRecords(std::string_view page) {
@@ -13,10 +18,20 @@ bool IsBadPage(std::string_view page) {
            CountPageLines(page) <= 5;
 }
 
-Lines DayLinesFromPage(std::string_view page, LineOrder lineOrder, std::string_view separator) {
+bool ResultMeansNoData(std::string_view joinedResult) {
+    std::string lower(joinedResult.size(), '\0');
+    std::transform(joinedResult.begin(), joinedResult.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower.find(kNoneLine) != std::string::npos;
+}
+
+DayLines DayLinesFromPage(std::string_view page, LineOrder lineOrder, std::string_view separator) {
     if (!HoldsQuoteRecords(page))
-        return {std::string(kNoneLine)};
-    return ParseIntradayPage(page, lineOrder, separator);
+        return {};
+    Lines lines = ParseIntradayPage(page, lineOrder, separator);
+    if (ResultMeansNoData(JoinLines(lines)))
+        return {};
+    return {true, std::move(lines)};
 }
 
 } // namespace pellmark

@@ -2,6 +2,7 @@
 // rules shared by the fetch and pellmark-parse-page, so both see a page alike.
 #pragma once
 
+#include "core/DayLines.h"
 #include "quote/IntradayParser.h"
 
 #include <string_view>
@@ -15,8 +16,12 @@ bool HoldsQuoteRecords(std::string_view page);
 // A page worth fetching again: no quotes, the no-data text, or five lines or fewer.
 bool IsBadPage(std::string_view page);
 
-// The day's lines from the last page fetched (in the joined-lines form): "none" for a page
-// without quote records, else what the parser makes of it.
-Lines DayLinesFromPage(std::string_view page, LineOrder lineOrder, std::string_view separator);
+// True when the parser's result list, joined and lower-cased, holds "none" anywhere: its own
+// answer for a page without data, or a record that reads as no data.
+bool ResultMeansNoData(std::string_view joinedResult);
+
+// The day from the last page fetched (in the joined-lines form): no data for a page without
+// quote records or when the parser's result means no data, else the parser's lines.
+DayLines DayLinesFromPage(std::string_view page, LineOrder lineOrder, std::string_view separator);
 
 } // namespace pellmark

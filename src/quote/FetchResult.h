@@ -2,14 +2,14 @@
 // fetched, and, when no usable page came, why.
 #pragma once
 
-#include "quote/PageText.h"
+#include "core/DayLines.h"
 
 #include <string>
 
 namespace pellmark {
 
 enum class FetchFailure {
-    None,           // a page came; its lines say whether it holds data ("none" when not)
+    None,           // a page came; the day says whether it holds data
     CannotStart,    // the request could not be sent (a malformed address)
     HttpStatus,     // the service answered with an error status
     Timeout,        // no complete answer within the page time limit
@@ -21,7 +21,7 @@ enum class FetchFailure {
 };
 
 struct FetchResult {
-    Lines lines;     // the day's output lines; the single line "none" when there are none
+    DayLines day{};  // whether the day has data, and its lines
     int fetches = 0; // requests sent for the day
     FetchFailure failure = FetchFailure::None;
     long httpStatus = 0;  // with HttpStatus

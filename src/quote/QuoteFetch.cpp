@@ -97,9 +97,7 @@ void QuoteFetch::PauseThenFetch() {
 void QuoteFetch::FetchPage() {
     step_ = Step::Loading;
     if (!browser_.Navigate(BuildServiceUrl(form_.hostLabel()), body_, kFormHeaders)) {
-        Finish({.lines = {std::string(kNoneLine)},
-                .fetches = fetches_,
-                .failure = FetchFailure::CannotStart});
+        Finish({.fetches = fetches_, .failure = FetchFailure::CannotStart});
         return;
     }
     pacer_.RequestStarted(now_());
@@ -123,7 +121,7 @@ void QuoteFetch::JudgePage() {
         return;
     }
     FetchResult result;
-    result.lines = DayLinesFromPage(page, form_.lineOrder(), form_.separator());
+    result.day = DayLinesFromPage(page, form_.lineOrder(), form_.separator());
     result.fetches = fetches_;
     if (failure.reason != FetchFailure::None) {
         result.failure = failure.reason;

@@ -1,11 +1,9 @@
 #include "run/DayResult.h"
 
-#include "core/FailedItems.h"
-
 namespace pellmark {
 
 DayOutcome JudgeFetchedDay(const FetchResult& fetch) {
-    if (!ResultMeansNoData(JoinLines(fetch.lines)))
+    if (fetch.day.hasData)
         return DayOutcome::Saved;
     return fetch.failure == FetchFailure::None ? DayOutcome::NoData : DayOutcome::Failed;
 }
@@ -17,8 +15,8 @@ std::string DescribeDay(const DayResult& result) {
     };
     switch (result.outcome) {
     case DayOutcome::Saved:
-        return "saved " + std::to_string(result.fetch.lines.size()) +
-               (result.fetch.lines.size() == 1 ? " quote" : " quotes");
+        return "saved " + std::to_string(result.fetch.day.lines.size()) +
+               (result.fetch.day.lines.size() == 1 ? " quote" : " quotes");
     case DayOutcome::Skipped:
         return "skipped, already saved";
     case DayOutcome::NoData:

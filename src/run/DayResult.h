@@ -17,8 +17,8 @@ struct DayResult {
     FetchResult fetch;
 };
 
-// A day is data unless its joined lines, lower-cased, hold "none" anywhere; a day without
-// data is a failure when no usable page came, else the service had none.
+// A day with data is saved; a day without is a failure when no usable page came, else the
+// service had none.
 DayOutcome JudgeFetchedDay(const FetchResult& fetch);
 
 // "saved 288 quotes", "skipped", "no data after 7 fetches", "failed: connection refused"

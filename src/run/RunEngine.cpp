@@ -78,7 +78,7 @@ void RunEngine::Handle(DayResult result) {
     try {
         if (result.outcome == DayOutcome::Saved)
             SaveDayFile(saveFolder_(), result.item.symbol, result.item.dateLabel,
-                        result.fetch.lines);
+                        result.fetch.day.lines);
         if (IsFailedItem(result.outcome))
             failed_.push_back(result.item);
     } catch (const std::exception& failure) {

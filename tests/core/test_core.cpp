@@ -182,12 +182,6 @@ private slots:
         QCOMPARE(FailedItemsWarning("A-5-Jun-05\r\n"), head + "A-5-Jun-05\r\n\r\n\r\n" + tail);
         QCOMPARE(FailedItemsWarning("typed"), head + "typed\r\n\r\n" + tail);
     }
-
-    void noneTestIgnoresCase() {
-        QVERIFY(ResultMeansNoData("none\r\n"));
-        QVERIFY(ResultMeansNoData("1.2 - 00:05\r\nNoNe\r\n"));
-        QVERIFY(!ResultMeansNoData("1.2345 - 00:05\r\n"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCore)

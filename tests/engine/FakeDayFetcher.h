@@ -29,7 +29,7 @@ public:
         pending_.setSingleShot(true);
         connect(&pending_, &QTimer::timeout, this, [this] {
             now += std::chrono::seconds(20);
-            emit finished(script.value(pendingDay_, {{"1.2345 - 00:05"}, 1}));
+            emit finished(script.value(pendingDay_, {{true, {"1.2345 - 00:05"}}, 1}));
         });
     }
 

@@ -59,10 +59,10 @@ class TestEngine : public QObject {
 private slots:
     void outcomesAndFailedItemsInRunOrder() {
         Rig rig;
-        rig.fetcher.script["A-6-Jun-05"] = {{"none"}, 7};
-        FetchResult refused{{"none"}, 7, FetchFailure::Refused};
+        rig.fetcher.script["A-6-Jun-05"] = {{}, 7};
+        FetchResult refused{{}, 7, FetchFailure::Refused};
         rig.fetcher.script["B-7-Jun-05"] = refused;
-        rig.fetcher.script["B-6-Jun-05"] = {{"1.1 - 00:05", "1.2 - 00:10"}, 2};
+        rig.fetcher.script["B-6-Jun-05"] = {{true, {"1.1 - 00:05", "1.2 - 00:10"}}, 2};
         rig.run(TwoByTwo());
         QCOMPARE(rig.fetcher.requests,
                  QStringList({"A-7-Jun-05", "A-6-Jun-05", "B-7-Jun-05", "B-6-Jun-05"}));
@@ -97,7 +97,7 @@ private slots:
                              if (index == 2)
                                  QTimer::singleShot(0, &rig.engine, &RunEngine::Stop);
                          });
-        rig.fetcher.script["A-6-Jun-05"] = {{"none"}, 7};
+        rig.fetcher.script["A-6-Jun-05"] = {{}, 7};
         rig.run(TwoByTwo());
         QCOMPARE(rig.ends[0].how, RunEnd::How::Stopped);
         QCOMPARE(Rig::Names(rig.ends[0].failed), QStringList{"A-6-Jun-05"});

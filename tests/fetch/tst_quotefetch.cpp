@@ -40,6 +40,13 @@ QStringList ToQt(const Lines& lines) {
     return list;
 }
 
+const QStringList kNone{"none"};
+
+// The day as the parser would give it: its lines, or "none" without data.
+QStringList ToQt(const DayLines& day) {
+    return day.hasData ? ToQt(day.lines) : kNone;
+}
+
 QStringList LogField(const LocalService& service, int field) {
     QStringList values;
     for (const QString& line : service.requestLog())
@@ -70,7 +77,7 @@ public:
             fetch = std::make_unique<QuoteFetch>(*browser, form, pause_);
         }
         QObject::connect(fetch.get(), &QuoteFetch::finished, [this](const FetchResult& result) {
-            results << ToQt(result.lines);
+            results << ToQt(result.day);
             fetched << result;
         });
         return true;
@@ -89,8 +96,6 @@ private:
     std::chrono::milliseconds readLimit_;
     RequestPacer::Clock::time_point now_{};
 };
-
-const QStringList kNone{"none"};
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // The parser on hand-made pages: which records become lines, how time and price are cut
 // out of them, and when a page counts as holding no data.
 #include "PageBytes.h"
+#include "quote/DayPage.h"
 #include "quote/IntradayParser.h"
 
 #include <QtTest>
@@ -29,6 +30,7 @@ private slots:
     void parse();
     void noData_data();
     void noData();
+    void noneTestIgnoresCase();
     void outputWithinPage_data();
     void outputWithinPage();
     void countPageLines_data();
@@ -128,6 +130,12 @@ void TestIntradayParser::noData() {
     QFETCH(QByteArray, separator);
 
     QCOMPARE(ToList(ParseIntradayPage(View(page), order, View(separator))), QByteArrayList{"none"});
+}
+
+void TestIntradayParser::noneTestIgnoresCase() {
+    QVERIFY(ResultMeansNoData("none\r\n"));
+    QVERIFY(ResultMeansNoData("1.2 - 00:05\r\nNoNe\r\n"));
+    QVERIFY(!ResultMeansNoData("1.2345 - 00:05\r\n"));
 }
 
 void TestIntradayParser::outputWithinPage_data() {

@@ -70,6 +70,12 @@ std::string ReadAll(std::FILE* in) {
     return bytes;
 }
 
+// A day without data reads "none", as the parser says it.
+std::string DayText(const pellmark::DayLines& day) {
+    return day.hasData ? pellmark::JoinLines(day.lines)
+                       : pellmark::JoinLines({std::string(pellmark::kNoneLine)});
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -91,8 +97,8 @@ int main(int argc, char** argv) {
     const std::string out =
         options->printBody
             ? body
-            : pellmark::JoinLines(pellmark::DayLinesFromPage(
-                  pellmark::NormaliseLines(body), options->lineOrder, options->separator));
+            : DayText(pellmark::DayLinesFromPage(pellmark::NormaliseLines(body),
+                                                 options->lineOrder, options->separator));
     std::fwrite(out.data(), 1, out.size(), stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
