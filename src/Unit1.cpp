@@ -369,7 +369,7 @@ void TForm1::ItemStarting(std::size_t index, const pellmark::DayItem& item) {
 
 void TForm1::ItemDone(const pellmark::DayResult& result) {
     // A retry's list is replaced as a whole when it ends.
-    if (runKind_ == RunKind::Batch && pellmark::IsFailedItem(result.outcome))
+    if (runKind_ == RunKind::Batch && pellmark::GoesToErrorsList(result.outcome))
         AddFailedItems({result.item});
 }
 
@@ -388,7 +388,7 @@ void TForm1::AddFailedItems(const std::vector<pellmark::DayItem>& items) {
     const std::string memo = BadyText();
     std::string added;
     for (const pellmark::DayItem& item : items)
-        added += pellmark::FailedItemAddition(added.empty() ? memo : added, item);
+        added += pellmark::AppendedFailedItemText(added.empty() ? memo : added, item);
     QTextCursor end(ui->Bady->document());
     end.movePosition(QTextCursor::End);
     end.insertText(FromUtf8(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));

@@ -13,7 +13,7 @@ DayItem ParseFailedItem(std::string_view line) {
     return {std::string(line.substr(0, hyphen)), std::string(line.substr(hyphen + 1))};
 }
 
-std::string FailedItemAddition(std::string_view memoText, const DayItem& item) {
+std::string AppendedFailedItemText(std::string_view memoText, const DayItem& item) {
     const bool endsInOpenLine =
         !memoText.empty() && memoText.back() != '\n' && memoText.back() != '\r';
     return endsInOpenLine ? "\r\n" + FailedItemText(item) : FailedItemText(item) + "\r\n";

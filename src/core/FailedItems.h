@@ -17,7 +17,7 @@ DayItem ParseFailedItem(std::string_view line);
 
 // What adds the item to a memo as a new last line: the item and CR LF, or, after a line typed
 // without a break, CR LF and the item (the memo then still ends without one).
-std::string FailedItemAddition(std::string_view memoText, const DayItem& item);
+std::string AppendedFailedItemText(std::string_view memoText, const DayItem& item);
 
 // The warning shown when the memo holds failed items; memoText is shown as it stands.
 std::string FailedItemsWarning(std::string_view memoText);

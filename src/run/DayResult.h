@@ -24,7 +24,8 @@ DayOutcome JudgeFetchedDay(const FetchResult& fetch);
 // "saved 288 quotes", "skipped", "no data after 7 fetches", "failed: connection refused"
 std::string DescribeDay(const DayResult& result);
 
-inline bool IsFailedItem(DayOutcome outcome) {
+// A day without data is listed as well as a failed one: either may come another time.
+inline bool GoesToErrorsList(DayOutcome outcome) {
     return outcome == DayOutcome::NoData || outcome == DayOutcome::Failed;
 }
 

@@ -25,6 +25,7 @@ RunPace::Clock::time_point RunEngine::Now() const {
 }
 
 void RunEngine::Start(DayItems items, RunOptions options) {
+    Q_ASSERT_X(!running_, "RunEngine::Start", "a run is going on");
     fetcher_.Abort();
     items_ = std::move(items);
     options_ = options;
@@ -79,7 +80,7 @@ void RunEngine::Handle(DayResult result) {
         if (result.outcome == DayOutcome::Saved)
             SaveDayFile(saveFolder_(), result.item.symbol, result.item.dateLabel,
                         result.fetch.day.lines);
-        if (IsFailedItem(result.outcome))
+        if (GoesToErrorsList(result.outcome))
             failed_.push_back(result.item);
     } catch (const std::exception& failure) {
         End(RunEnd::How::Abandoned, failure.what());

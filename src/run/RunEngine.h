@@ -46,6 +46,7 @@ public:
               QObject* parent = nullptr);
 
     // The first item starts from the event loop; ended() always follows, never from here.
+    // Only when no run is going on: a second run would silently take the first one's place.
     void Start(DayItems items, RunOptions options = {});
     // Abandons the day in hand; ended() reports it and every later item as not done.
     void Stop();

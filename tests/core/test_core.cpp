@@ -170,7 +170,7 @@ private slots:
         QFETCH(QString, memo);
         QFETCH(QString, after);
         QCOMPARE(memo + QString::fromStdString(
-                            FailedItemAddition(memo.toStdString(), {"A", "5-Jun-05"})),
+                            AppendedFailedItemText(memo.toStdString(), {"A", "5-Jun-05"})),
                  after);
     }
 

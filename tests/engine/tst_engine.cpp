@@ -13,8 +13,8 @@ using namespace pellmark;
 
 namespace {
 
-struct Rig {
-    Rig()
+struct ScriptedRun {
+    ScriptedRun()
         : engine(
               fetcher, [this] { return folder; }, [this] { return fetcher.now; }) {
         QObject::connect(&engine, &RunEngine::itemDone, [this](std::size_t, const DayResult& r) {
@@ -58,7 +58,7 @@ class TestEngine : public QObject {
 
 private slots:
     void outcomesAndFailedItemsInRunOrder() {
-        Rig rig;
+        ScriptedRun rig;
         rig.fetcher.script["A-6-Jun-05"] = {{}, 7};
         FetchResult refused{{}, 7, FetchFailure::Refused};
         rig.fetcher.script["B-7-Jun-05"] = refused;
@@ -71,7 +71,7 @@ private slots:
             QStringList({"A-7-Jun-05 saved 1 quote", "A-6-Jun-05 no data after 7 fetches",
                          "B-7-Jun-05 failed: connection refused", "B-6-Jun-05 saved 2 quotes"}));
         QCOMPARE(rig.ends[0].how, RunEnd::How::Finished);
-        QCOMPARE(Rig::Names(rig.ends[0].failed), QStringList({"A-6-Jun-05", "B-7-Jun-05"}));
+        QCOMPARE(ScriptedRun::Names(rig.ends[0].failed), QStringList({"A-6-Jun-05", "B-7-Jun-05"}));
         QVERIFY(rig.ends[0].notDone.empty());
         QCOMPARE(rig.files(), QStringList({"A-7-Jun-05.txt", "B-6-Jun-05.txt"}));
         QFile saved(rig.dir.filePath("B-6-Jun-05.txt"));
@@ -80,7 +80,7 @@ private slots:
     }
 
     void progressCountsDaysAndEstimatesTheRest() {
-        Rig rig;
+        ScriptedRun rig;
         rig.run(DayItems::EveryDateOfEachSymbol({"A", "B", "C"}, {"8-Jun-05", "7-Jun-05"}));
         // Twenty seconds a day: after the first day five are left, 100 s.
         QCOMPARE(
@@ -91,7 +91,7 @@ private slots:
     }
 
     void stopListsTheDayInHandAndTheRest() {
-        Rig rig;
+        ScriptedRun rig;
         QObject::connect(&rig.engine, &RunEngine::itemStarting,
                          [&](std::size_t index, const DayItem&) {
                              if (index == 2)
@@ -100,15 +100,16 @@ private slots:
         rig.fetcher.script["A-6-Jun-05"] = {{}, 7};
         rig.run(TwoByTwo());
         QCOMPARE(rig.ends[0].how, RunEnd::How::Stopped);
-        QCOMPARE(Rig::Names(rig.ends[0].failed), QStringList{"A-6-Jun-05"});
-        QCOMPARE(Rig::Names(rig.ends[0].notDone), QStringList({"B-7-Jun-05", "B-6-Jun-05"}));
+        QCOMPARE(ScriptedRun::Names(rig.ends[0].failed), QStringList{"A-6-Jun-05"});
+        QCOMPARE(ScriptedRun::Names(rig.ends[0].notDone),
+                 QStringList({"B-7-Jun-05", "B-6-Jun-05"}));
         QTest::qWait(20);
         QCOMPARE(rig.fetcher.requests.size(), 3);
         QCOMPARE(rig.ends.size(), 1);
     }
 
     void skipSavedFetchesOnlyMissingDays() {
-        Rig rig;
+        ScriptedRun rig;
         QFile existing(rig.dir.filePath("A-6-Jun-05.txt"));
         QVERIFY(existing.open(QIODevice::WriteOnly));
         existing.write("kept\r\n");
@@ -121,20 +122,20 @@ private slots:
     }
 
     void unwritableDayEndsTheRunWithItAndTheRestNotDone() {
-        Rig rig;
+        ScriptedRun rig;
         rig.folder = rig.dir.filePath("missing/").toStdString();
         rig.run(TwoByTwo());
         QCOMPARE(rig.ends[0].how, RunEnd::How::Abandoned);
         QVERIFY(
             QString::fromStdString(rig.ends[0].error)
                 .startsWith("Cannot create file \"" + rig.dir.filePath("missing/A-7-Jun-05.txt")));
-        QCOMPARE(Rig::Names(rig.ends[0].notDone),
+        QCOMPARE(ScriptedRun::Names(rig.ends[0].notDone),
                  QStringList({"A-7-Jun-05", "A-6-Jun-05", "B-7-Jun-05", "B-6-Jun-05"}));
         QCOMPARE(rig.fetcher.requests.size(), 1);
     }
 
     void frontFailingToRecordADayKeepsItNotDone() {
-        Rig rig;
+        ScriptedRun rig;
         QObject::connect(&rig.engine, &RunEngine::itemDone,
                          [&](std::size_t index, const DayResult&) {
                              if (index == 1)
@@ -143,7 +144,7 @@ private slots:
         rig.run(TwoByTwo());
         QCOMPARE(rig.ends[0].how, RunEnd::How::Abandoned);
         QCOMPARE(rig.ends[0].error, std::string("out of memory"));
-        QCOMPARE(Rig::Names(rig.ends[0].notDone),
+        QCOMPARE(ScriptedRun::Names(rig.ends[0].notDone),
                  QStringList({"A-6-Jun-05", "B-7-Jun-05", "B-6-Jun-05"}));
     }
 };

@@ -55,11 +55,12 @@ QStringList LogField(const LocalService& service, int field) {
 }
 
 // A service, a browser reaching it as the proxy, and a fetch with the pause given.
-class Rig {
+class ServedFetch {
 public:
-    explicit Rig(QStringList faults = {}, std::chrono::milliseconds timeLimit = kPageTimeLimit,
-                 std::chrono::milliseconds pause = 0ms,
-                 std::chrono::milliseconds readLimit = kPageReadLimit)
+    explicit ServedFetch(QStringList faults = {},
+                         std::chrono::milliseconds timeLimit = kPageTimeLimit,
+                         std::chrono::milliseconds pause = 0ms,
+                         std::chrono::milliseconds readLimit = kPageReadLimit)
         : service(std::move(faults)), timeLimit_(timeLimit), pause_(pause), readLimit_(readLimit) {}
 
     // answerTime: how long each answer seems to take, as the fetch's clock tells it.
@@ -145,7 +146,7 @@ void QuoteFetchTest::postsTheFormOfEachCategory() {
     QFETCH(QString, symbol);
     QFETCH(QString, body);
     QFETCH(QString, stk);
-    Rig rig;
+    ServedFetch rig;
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     rig.form.category_ = category;
     rig.fetch->FetchDayQuotes(symbol.toStdString(), kMonday);
@@ -166,7 +167,7 @@ void QuoteFetchTest::postsTheFormOfEachCategory() {
 }
 
 void QuoteFetchTest::emptyDayIsFetchedSevenTimes() {
-    Rig rig;
+    ServedFetch rig;
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     rig.fetch->FetchDayQuotes("AUDUSD", kSaturday);
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
@@ -188,7 +189,7 @@ void QuoteFetchTest::emptyDayIsFetchedSevenTimes() {
 }
 
 void QuoteFetchTest::shortPagesAreFetchedAgain() {
-    Rig rig({"--short"});
+    ServedFetch rig({"--short"});
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
@@ -196,7 +197,7 @@ void QuoteFetchTest::shortPagesAreFetchedAgain() {
 }
 
 void QuoteFetchTest::goodThirdPageEndsTheFetching() {
-    Rig rig({"--no-data-first", "2"});
+    ServedFetch rig({"--no-data-first", "2"});
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
@@ -205,7 +206,7 @@ void QuoteFetchTest::goodThirdPageEndsTheFetching() {
 }
 
 void QuoteFetchTest::goodSeventhPageIsParsed() {
-    Rig rig({"--no-data-first", "6"});
+    ServedFetch rig({"--no-data-first", "6"});
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
@@ -243,7 +244,7 @@ void QuoteFetchTest::failedFetchGivesNoneAndItsReason() {
     QFETCH(int, attemptsSeen);
     QFETCH(FetchFailure, reason);
     QFETCH(long, status);
-    Rig rig(faults, faults.contains("--hang") ? 700ms : kPageTimeLimit, 0ms, 200ms);
+    ServedFetch rig(faults, faults.contains("--hang") ? 700ms : kPageTimeLimit, 0ms, 200ms);
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     if (refused)
         QVERIFY(rig.service.stop());
@@ -269,7 +270,7 @@ void QuoteFetchTest::startsAreSpacedFromThePreviousStart() {
     QFETCH(int, answerMs);
     QFETCH(double, leastGap);
     QFETCH(double, mostGap);
-    Rig rig({"--no-data-first", "1"}, kPageTimeLimit, 1000ms);
+    ServedFetch rig({"--no-data-first", "1"}, kPageTimeLimit, 1000ms);
     QVERIFY2(rig.start(std::chrono::milliseconds(answerMs)), qPrintable(rig.service.errorString()));
     rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
@@ -280,7 +281,7 @@ void QuoteFetchTest::startsAreSpacedFromThePreviousStart() {
 }
 
 void QuoteFetchTest::navigationThatCannotStartGivesNoneAtOnce() {
-    Rig rig;
+    ServedFetch rig;
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     rig.form.hostLabel_ = "no such host";
     rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
@@ -291,7 +292,7 @@ void QuoteFetchTest::navigationThatCannotStartGivesNoneAtOnce() {
 }
 
 void QuoteFetchTest::readsTheFormEachAtItsMoment() {
-    Rig rig({"--no-data-first", "2"});
+    ServedFetch rig({"--no-data-first", "2"});
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     // Runs after the fetch has taken the page, as a user's change between fetches would.
     QObject::connect(rig.browser.get(), &HiddenBrowser::documentComplete, [&rig] {
@@ -310,7 +311,7 @@ void QuoteFetchTest::readsTheFormEachAtItsMoment() {
 }
 
 void QuoteFetchTest::abortDuringPauseSendsNothing() {
-    Rig rig({}, kPageTimeLimit, 300ms);
+    ServedFetch rig({}, kPageTimeLimit, 300ms);
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
     rig.fetch->Abort();
@@ -321,7 +322,7 @@ void QuoteFetchTest::abortDuringPauseSendsNothing() {
 }
 
 void QuoteFetchTest::abortedNavigationDoesNotLeakIntoNextDay() {
-    Rig rig({"--delay-ms", "700", "--only", "USAMSFT"});
+    ServedFetch rig({"--delay-ms", "700", "--only", "USAMSFT"});
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     rig.form.category_ = Category::Stocks;
     rig.fetch->FetchDayQuotes("USAMSFT", kMonday);

@@ -2,8 +2,8 @@
 // report it. Parsing never touches the network or the disk beyond reading named files.
 #pragma once
 
-#include "core/DayItem.h"
 #include "core/Category.h"
+#include "core/DayItem.h"
 #include "quote/IntradayParser.h"
 
 #include <QDate>

@@ -50,7 +50,7 @@ void BatchRun::DayDone(const DayResult& result) {
     saved_ += result.outcome == DayOutcome::Saved;
     skipped_ += result.outcome == DayOutcome::Skipped;
     // Appended as they come, so the file holds them even if the process is killed.
-    if (IsFailedItem(result.outcome) && !options_.errorsFile.isEmpty())
+    if (GoesToErrorsList(result.outcome) && !options_.errorsFile.isEmpty())
         RecordFailed({result.item});
 }
 

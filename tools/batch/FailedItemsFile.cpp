@@ -30,7 +30,7 @@ bool AppendFailedItems(const QString& path, const std::vector<DayItem>& items, Q
     std::string added;
     const std::string last = LastCharacter(path);
     for (const DayItem& item : items)
-        added += FailedItemAddition(added.empty() ? last : added, item);
+        added += AppendedFailedItemText(added.empty() ? last : added, item);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || !Write(file, added) ||
         !file.flush()) {

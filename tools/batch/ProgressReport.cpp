@@ -25,7 +25,7 @@ void ProgressReport::Starting(const DayItem& item) {
 
 void ProgressReport::Done(const DayResult& result) {
     // On a terminal only what needs the user's attention stays on screen.
-    if (!live_ || IsFailedItem(result.outcome))
+    if (!live_ || GoesToErrorsList(result.outcome))
         Say(DayLine(result));
 }
 

@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
     const std::string out =
         options->printBody
             ? body
-            : DayText(pellmark::DayLinesFromPage(pellmark::NormaliseLines(body),
-                                                 options->lineOrder, options->separator));
+            : DayText(pellmark::DayLinesFromPage(pellmark::NormaliseLines(body), options->lineOrder,
+                                                 options->separator));
     std::fwrite(out.data(), 1, out.size(), stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
