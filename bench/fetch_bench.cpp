@@ -6,6 +6,7 @@
 #include "quote/BodySerialiser.h"
 #include "quote/QuoteFetch.h"
 #include "quote/QuoteService.h"
+#include "WatchedBrowser.h"
 
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
@@ -263,11 +264,11 @@ void BM_StopWhileReadingNestedDivs(benchmark::State& state) {
     StartOrThrow(service);
     double stopToLoop = 0;
     for (auto _ : state) {
-        HiddenBrowser browser(nullptr, service.proxyUrl().toStdString());
+        WatchedBrowser browser(nullptr, service.proxyUrl().toStdString());
         browser.Navigate(BuildServiceUrl("www"),
                          BuildFormBody(Category::Forex, "AUDUSD", "6-Jun-05"), kFormHeaders);
         RunEventLoopFor(std::chrono::milliseconds(1500));
-        if (browser.ReadyState() != HiddenBrowser::LoadState::Loading)
+        if (browser.ReadyState() != WatchedBrowser::LoadState::Loading)
             state.SkipWithError("the page was read within 1.5 s");
         const auto start = Clock::now();
         browser.Stop();

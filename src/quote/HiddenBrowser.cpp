@@ -135,7 +135,6 @@ bool HiddenBrowser::Navigate(const std::string& url, std::string_view postData,
     if (!multi_.Add(easy_))
         return false;
     loading_ = true;
-    readyState_ = LoadState::Loading;
     return true;
 }
 
@@ -148,7 +147,6 @@ void HiddenBrowser::Stop() {
     failure_ = {};
     std::string().swap(response_);
     bodyHtml_.clear();
-    readyState_ = LoadState::Uninitialized;
 }
 
 size_t HiddenBrowser::OnBodyBytes(char* data, size_t size, size_t count, void* self) {
@@ -212,7 +210,6 @@ void HiddenBrowser::Complete(NavigationFailure failure) {
     if (failure.reason != FetchFailure::None)
         bodyHtml_.clear();
     failure_ = std::move(failure);
-    readyState_ = LoadState::Complete;
     emit documentComplete();
 }
 

@@ -38,15 +38,6 @@ std::vector<std::string> ParseHeaderText(std::string_view headerText);
 class HiddenBrowser : public QObject {
     Q_OBJECT
 public:
-    // The values a browser control reports; Loaded and Interactive never occur here.
-    enum class LoadState {
-        Uninitialized = 0,
-        Loading = 1,
-        Loaded = 2,
-        Interactive = 3,
-        Complete = 4
-    };
-
     // An empty proxy leaves the choice to the environment (http_proxy, no_proxy).
     // pageReadLimit bounds the reading of the body from an answer that came.
     explicit HiddenBrowser(QObject* parent = nullptr, std::string proxy = {},
@@ -62,7 +53,6 @@ public:
     // Abandons the navigation in progress; no documentComplete() follows for it.
     void Stop();
 
-    LoadState ReadyState() const { return readyState_; }
     // Empty after a transport failure or an HTTP error status.
     const std::string& BodyHtml() const { return bodyHtml_; }
     // Why the last completed navigation gave no page.
@@ -88,7 +78,6 @@ private:
     std::string response_;
     std::string bodyHtml_;
     NavigationFailure failure_;
-    LoadState readyState_ = LoadState::Uninitialized;
     bool loading_ = false;
     bool tooLarge_ = false;
 };

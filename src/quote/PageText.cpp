@@ -90,13 +90,6 @@ std::string NormaliseLines(std::string_view text) {
     return joined;
 }
 
-std::size_t Find(std::string_view needle, std::string_view text) {
-    if (needle.empty())
-        return 0;
-    const std::size_t at = text.find(needle);
-    return at == std::string_view::npos ? 0 : at + 1;
-}
-
 std::string_view SubView(std::string_view text, long long index, long long count) {
     if (count <= 0)
         return {};
@@ -106,10 +99,6 @@ std::string_view SubView(std::string_view text, long long index, long long count
     return text.substr(static_cast<std::size_t>(start),
                        static_cast<std::size_t>(std::min<unsigned long long>(
                            static_cast<unsigned long long>(count), text.size())));
-}
-
-std::string Sub(std::string_view text, long long index, long long count) {
-    return std::string(SubView(text, index, count));
 }
 
 } // namespace pellmark

@@ -1,5 +1,5 @@
 // The text rules every list of lines in the program follows: splitting text into
-// lines at CR, LF or CR LF, joining lines with CR LF, and the 1-based find and sub.
+// lines at CR, LF or CR LF, joining lines with CR LF, and the 1-based sub.
 #pragma once
 
 #include "core/Lines.h"
@@ -23,15 +23,9 @@ std::string JoinLines(const Lines& lines);
 // Split then join: the form every page and memo text is normalised to.
 std::string NormaliseLines(std::string_view text);
 
-// Position of the first occurrence of needle in text, counted from 1; 0 when absent.
-// An empty needle is never found, so a loop that steps past each match cannot stall.
-std::size_t Find(std::string_view needle, std::string_view text);
-
-// Up to count characters of text from position index (counted from 1). An index below 1
-// counts as 1; an index past the end or a count of 0 or less gives an empty text.
-std::string Sub(std::string_view text, long long index, long long count);
-
-// Sub without the copy: a view into text.
+// Up to count characters of text from position index (counted from 1), as a view into text.
+// An index below 1 counts as 1; an index past the end or a count of 0 or less gives an empty
+// text.
 std::string_view SubView(std::string_view text, long long index, long long count);
 
 } // namespace pellmark

@@ -85,10 +85,6 @@ void QuoteFetch::Abort() {
     step_ = Step::Idle;
 }
 
-bool QuoteFetch::Busy() const {
-    return step_ != Step::Idle;
-}
-
 void QuoteFetch::PauseThenFetch() {
     step_ = Step::Pausing;
     pause_.start(pacer_.DelayBeforeNext(now_()));

@@ -49,7 +49,6 @@ public:
     // One fetch at a time: starting another abandons the one in progress.
     void FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) override;
     void Abort() override;
-    bool Busy() const;
 
 private:
     enum class Step { Idle, Pausing, Loading };

@@ -4,6 +4,7 @@
 #include "quote/HiddenBrowser.h"
 #include "quote/QuoteFetch.h"
 #include "quote/QuoteService.h"
+#include "WatchedBrowser.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -32,19 +33,19 @@ LoggedRequest Request(const LocalService& service, int index) {
     return {f[0], f[1], f[2], f[3], f[4], f[5]};
 }
 
-std::unique_ptr<HiddenBrowser> BrowserVia(const LocalService& service,
-                                          std::chrono::milliseconds limit = kPageTimeLimit,
-                                          std::chrono::milliseconds readLimit = kPageReadLimit) {
-    return std::make_unique<HiddenBrowser>(nullptr, service.proxyUrl().toStdString(), limit,
-                                           readLimit);
+std::unique_ptr<WatchedBrowser> BrowserVia(const LocalService& service,
+                                           std::chrono::milliseconds limit = kPageTimeLimit,
+                                           std::chrono::milliseconds readLimit = kPageReadLimit) {
+    return std::make_unique<WatchedBrowser>(nullptr, service.proxyUrl().toStdString(), limit,
+                                            readLimit);
 }
 
-bool Load(HiddenBrowser& browser, const std::string& url, const std::string& body) {
+bool Load(WatchedBrowser& browser, const std::string& url, const std::string& body) {
     QSignalSpy complete(&browser, &HiddenBrowser::documentComplete);
     if (!browser.Navigate(url, body, kFormHeaders))
         return false;
     return complete.wait(15000) && complete.size() == 1 &&
-           browser.ReadyState() == HiddenBrowser::LoadState::Complete;
+           browser.ReadyState() == WatchedBrowser::LoadState::Complete;
 }
 
 // Whether this process has a page-reading helper running.
@@ -97,13 +98,13 @@ void HiddenBrowserTest::postsTheFormThroughTheProxy() {
     LocalService service;
     QVERIFY2(service.start(), qPrintable(service.errorString()));
     auto browser = BrowserVia(service);
-    QCOMPARE(browser->ReadyState(), HiddenBrowser::LoadState::Uninitialized);
+    QCOMPARE(browser->ReadyState(), WatchedBrowser::LoadState::Uninitialized);
 
     QSignalSpy complete(browser.get(), &HiddenBrowser::documentComplete);
     QVERIFY(browser->Navigate(kProgramUrl, kFormBody, kFormHeaders));
-    QCOMPARE(browser->ReadyState(), HiddenBrowser::LoadState::Loading);
+    QCOMPARE(browser->ReadyState(), WatchedBrowser::LoadState::Loading);
     QVERIFY(complete.wait(15000));
-    QCOMPARE(browser->ReadyState(), HiddenBrowser::LoadState::Complete);
+    QCOMPARE(browser->ReadyState(), WatchedBrowser::LoadState::Complete);
 
     const LoggedRequest sent = Request(service, 0);
     QCOMPARE(sent.method, "POST");
@@ -118,7 +119,7 @@ void HiddenBrowserTest::postsTheFormThroughTheProxy() {
 void HiddenBrowserTest::postsStraightToTheDoubleSlashPath() {
     LocalService service;
     QVERIFY2(service.start(), qPrintable(service.errorString()));
-    HiddenBrowser browser;
+    WatchedBrowser browser;
     QVERIFY(Load(browser, service.pageUrl().toStdString(), kFormBody));
     QCOMPARE(Request(service, 0).target, "//e/c_viewhourly/o_cgi_.htm");
     QVERIFY(browser.BodyHtml().find("frxAUDUSD on 6-Jun-05") != std::string::npos);
@@ -247,7 +248,7 @@ void HiddenBrowserTest::stopAbandonsNavigation() {
     QVERIFY(browser->Navigate(kProgramUrl, kFormBody, kFormHeaders));
     QTRY_COMPARE(service.requestLog().size(), 1);
     browser->Stop();
-    QVERIFY(browser->ReadyState() != HiddenBrowser::LoadState::Loading);
+    QVERIFY(browser->ReadyState() != WatchedBrowser::LoadState::Loading);
     // Longer than the time limit: an abandoned transfer would have failed by now.
     QTest::qWait(600);
     QCOMPARE(complete.size(), 0);
@@ -262,7 +263,7 @@ void HiddenBrowserTest::stopKillsThePageReading() {
     QVERIFY(browser->Navigate(kProgramUrl, kFormBody, kFormHeaders));
     QTRY_VERIFY_WITH_TIMEOUT(HelperRunning(), 10000);
     browser->Stop();
-    QVERIFY(browser->ReadyState() != HiddenBrowser::LoadState::Loading);
+    QVERIFY(browser->ReadyState() != WatchedBrowser::LoadState::Loading);
     QTRY_VERIFY_WITH_TIMEOUT(!HelperRunning(), 500);
     QCOMPARE(complete.size(), 0);
 }
@@ -283,18 +284,18 @@ void HiddenBrowserTest::newNavigationReplacesUnfinishedOne() {
 }
 
 void HiddenBrowserTest::refusesMalformedUrl() {
-    HiddenBrowser browser;
+    WatchedBrowser browser;
     QVERIFY(!browser.Navigate(BuildServiceUrl("no such host"), kFormBody, kFormHeaders));
     QVERIFY(!browser.Navigate("ftp://www.vorn.example/", kFormBody, kFormHeaders));
     QVERIFY(!browser.Navigate("", kFormBody, kFormHeaders));
-    QVERIFY(browser.ReadyState() != HiddenBrowser::LoadState::Loading);
+    QVERIFY(browser.ReadyState() != WatchedBrowser::LoadState::Loading);
 }
 
 void HiddenBrowserTest::usesProxyFromEnvironment() {
     LocalService service;
     QVERIFY2(service.start(), qPrintable(service.errorString()));
     qputenv("http_proxy", service.proxyUrl().toUtf8());
-    HiddenBrowser browser;
+    WatchedBrowser browser;
     const bool loaded = Load(browser, kProgramUrl, kFormBody);
     qunsetenv("http_proxy");
     QVERIFY(loaded);

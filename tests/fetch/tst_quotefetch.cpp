@@ -3,6 +3,7 @@
 #include "LocalService.h"
 #include "quote/QuoteFetch.h"
 #include "ServiceDay.h"
+#include "WatchedFetch.h"
 
 #include <QtTest>
 
@@ -73,9 +74,9 @@ public:
             // Connected before the fetch is, so the clock moves before the fetch reads it.
             QObject::connect(browser.get(), &HiddenBrowser::documentComplete,
                              [this, answerTime] { now_ += *answerTime; });
-            fetch = std::make_unique<QuoteFetch>(*browser, form, pause_, [this] { return now_; });
+            fetch = std::make_unique<WatchedFetch>(*browser, form, pause_, [this] { return now_; });
         } else {
-            fetch = std::make_unique<QuoteFetch>(*browser, form, pause_);
+            fetch = std::make_unique<WatchedFetch>(*browser, form, pause_);
         }
         QObject::connect(fetch.get(), &QuoteFetch::finished, [this](const FetchResult& result) {
             results << ToQt(result.day);
@@ -87,7 +88,7 @@ public:
     LocalService service;
     Form form;
     std::unique_ptr<HiddenBrowser> browser;
-    std::unique_ptr<QuoteFetch> fetch;
+    std::unique_ptr<WatchedFetch> fetch;
     QList<QStringList> results;
     QList<FetchResult> fetched;
 

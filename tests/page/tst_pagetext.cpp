@@ -1,6 +1,7 @@
 // The line rules and the 1-based find and sub that every text in the program follows.
 #include "PageBytes.h"
 #include "quote/PageText.h"
+#include "TextPositions.h"
 
 #include <QtTest>
 

@@ -1,5 +1,7 @@
 #include "ReferenceParser.h"
 
+#include "TextPositions.h"
+
 #include <string>
 
 namespace pellmark::reference {
