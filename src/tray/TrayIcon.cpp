@@ -1,15 +1,13 @@
 #include "tray/TrayIcon.h"
 
 #include "Branding.h"
-#include "tray/AppIcon.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QWidget>
 
-TTrayIcon::TTrayIcon(QWidget* mainWindow, std::unique_ptr<pellmark::SystemTray> tray)
-    : QObject(mainWindow), mainWindow_(mainWindow), tray_(std::move(tray)),
-      icon_(pellmark::PellmarkIcon()),
+TTrayIcon::TTrayIcon(QWidget* mainWindow, std::unique_ptr<pellmark::SystemTray> tray, QIcon icon)
+    : QObject(mainWindow), mainWindow_(mainWindow), tray_(std::move(tray)), icon_(std::move(icon)),
       toolTip_(QStringLiteral("%1 v%2").arg(QString::fromUtf8(pellmark::kProductName),
                                             QString::fromUtf8(pellmark::kProductVersion))) {
     tray_->onActivated([this](QSystemTrayIcon::ActivationReason reason) { onActivated(reason); });
@@ -21,14 +19,6 @@ TTrayIcon::TTrayIcon(QWidget* mainWindow, std::unique_ptr<pellmark::SystemTray> 
 TTrayIcon::~TTrayIcon() {
     if (active_)
         tray_->hide();
-}
-
-void TTrayIcon::setIcon(const QIcon& icon) {
-    if (icon.cacheKey() == icon_.cacheKey())
-        return;
-    icon_ = icon;
-    if (active_)
-        tray_->setIcon(iconToShow());
 }
 
 void TTrayIcon::setToolTip(const QString& text) {

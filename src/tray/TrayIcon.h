@@ -3,6 +3,7 @@
 // activating it where the notification area reports no double-clicks.
 #pragma once
 
+#include "tray/AppIcon.h"
 #include "tray/SystemTray.h"
 
 #include <QIcon>
@@ -20,15 +21,11 @@ public:
     // Longer tooltips are cut so that every notification area can show them whole.
     static constexpr qsizetype MaxToolTipLength = 62;
 
-    explicit TTrayIcon(QWidget* mainWindow,
-                       std::unique_ptr<pellmark::SystemTray> tray = pellmark::makeSystemTray());
-    ~TTrayIcon() override;
-
-    bool isActive() const { return active_; }
-
-    QIcon icon() const { return icon_; }
     // An empty icon stands for the application's window icon.
-    void setIcon(const QIcon& icon);
+    explicit TTrayIcon(QWidget* mainWindow,
+                       std::unique_ptr<pellmark::SystemTray> tray = pellmark::makeSystemTray(),
+                       QIcon icon = pellmark::PellmarkIcon());
+    ~TTrayIcon() override;
 
     QString toolTip() const { return toolTip_; }
     void setToolTip(const QString& text);
