@@ -1,5 +1,5 @@
 // What became of one symbol-day in a run: saved, skipped, no data, or failed with a reason.
-// The one place that decides whether a fetched day is data.
+// The one place that turns what the fetch reports into the day's outcome.
 #pragma once
 
 #include "core/DayItem.h"
