@@ -9,85 +9,53 @@
 
 using namespace pellmark;
 
-namespace {
-
-std::vector<DayItem> Items(const QStringList& lines) {
-    std::vector<DayItem> items;
-    for (const QString& line : lines)
-        items.push_back(ParseFailedItem(line.toStdString()));
-    return items;
-}
-
-} // namespace
-
 class TestFailedFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void appendAddsOneLinePerItem_data() {
-        QTest::addColumn<QByteArray>("before"); // "-": no file
+    void itemsOnePerLine_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("linesRead"); // by the retry that rewrites the file; -1: append
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("no file, two days")
-            << QByteArray("-") << QStringList{"A-7-Jun-05", "A-6-Jun-05"}
-            << QByteArray("A-7-Jun-05\r\nA-6-Jun-05\r\n");
-        QTest::newRow("after a whole line")
-            << QByteArray("B-8-Jun-05\r\n") << QStringList{"A-7-Jun-05", "A-6-Jun-05"}
-            << QByteArray("B-8-Jun-05\r\nA-7-Jun-05\r\nA-6-Jun-05\r\n");
-        QTest::newRow("after a line without a break")
-            << QByteArray("B-8-Jun-05") << QStringList{"A-7-Jun-05"}
-            << QByteArray("B-8-Jun-05\r\nA-7-Jun-05\r\n");
-        QTest::newRow("after a line ended by LF")
-            << QByteArray("B-8-Jun-05\n") << QStringList{"A-7-Jun-05"}
-            << QByteArray("B-8-Jun-05\nA-7-Jun-05\r\n");
+        const auto row = [](const char* name, const char* before, int linesRead,
+                            const QStringList& items, const char* after) {
+            QTest::newRow(name) << QByteArray(before) << linesRead << items << QByteArray(after);
+        };
+        const QStringList two = {"A-7-Jun-05", "A-6-Jun-05"};
+        const QStringList one = two.mid(0, 1);
+        row("append two", "", -1, two, "A-7-Jun-05\r\nA-6-Jun-05\r\n");
+        row("append after a whole line", "B-8-Jun-05\r\n", -1, two,
+            "B-8-Jun-05\r\nA-7-Jun-05\r\nA-6-Jun-05\r\n");
+        row("append after a line without a break", "B-8-Jun-05", -1, one,
+            "B-8-Jun-05\r\nA-7-Jun-05\r\n");
+        row("append after a line ended by LF", "B-8-Jun-05\n", -1, one,
+            "B-8-Jun-05\nA-7-Jun-05\r\n");
+        row("rewrite, some still fail", "A-7-Jun-05\nB-7-Jun-05\nA-6-Jun-05", 3, two,
+            "A-7-Jun-05\r\nA-6-Jun-05\r\n");
+        row("rewrite, all saved, another run appended", "A-7-Jun-05\r\nD-6-Jun-05\r\n", 1, {},
+            "D-6-Jun-05\r\n");
+        row("rewrite, the run appended to its own file", "A-7-Jun-05\r\nA-7-Jun-05\r\n", 1, one,
+            "A-7-Jun-05\r\n");
     }
-    void appendAddsOneLinePerItem() {
+    void itemsOnePerLine() {
         QFETCH(QByteArray, before);
+        QFETCH(int, linesRead);
         QFETCH(QStringList, items);
         QFETCH(QByteArray, after);
         QTemporaryDir dir;
-        const QString path = dir.filePath("failed.txt");
-        QFile file(path);
-        if (before != "-") {
+        QFile file(dir.filePath("failed.txt"));
+        if (!before.isEmpty()) {
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(before);
             file.close();
         }
+        std::vector<DayItem> days;
+        for (const QString& item : items)
+            days.push_back(ParseFailedItem(item.toStdString()));
         QString error;
-        QVERIFY2(AppendFailedItems(path, Items(items), error), qPrintable(error));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), after);
-    }
-
-    void rewriteKeepsWhatStillFails_data() {
-        QTest::addColumn<QByteArray>("read"); // what the retry took its items from
-        QTest::addColumn<QByteArray>("appended");
-        QTest::addColumn<QStringList>("stillFailing");
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("some still fail") << QByteArray("A-7-Jun-05\nB-7-Jun-05\nC-7-Jun-05")
-                                         << QByteArray() << QStringList{"A-7-Jun-05", "C-7-Jun-05"}
-                                         << QByteArray("A-7-Jun-05\r\nC-7-Jun-05\r\n");
-        QTest::newRow("all saved, another run appended")
-            << QByteArray("A-7-Jun-05\r\n") << QByteArray("D-6-Jun-05\r\n") << QStringList{}
-            << QByteArray("D-6-Jun-05\r\n");
-        QTest::newRow("the run appended to its own retry file")
-            << QByteArray("A-7-Jun-05\r\n") << QByteArray("A-7-Jun-05\r\n")
-            << QStringList{"A-7-Jun-05"} << QByteArray("A-7-Jun-05\r\n");
-    }
-    void rewriteKeepsWhatStillFails() {
-        QFETCH(QByteArray, read);
-        QFETCH(QByteArray, appended);
-        QFETCH(QStringList, stillFailing);
-        QFETCH(QByteArray, after);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("failed.txt");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(read + appended);
-        file.close();
-        const std::size_t linesRead = read.count('\n') + !read.endsWith('\n');
-        QString error;
-        QVERIFY2(RewriteFailedItems(path, linesRead, Items(stillFailing), error),
+        QVERIFY2(linesRead < 0 ? AppendFailedItems(file.fileName(), days, error)
+                               : RewriteFailedItems(file.fileName(), linesRead, days, error),
                  qPrintable(error));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), after);
