@@ -1,5 +1,7 @@
 // pellmark-batch run as a script runs it, with no display, against the local quote service:
-// a day that fails, the errors file and exit status, --retry, --skip-saved, --csv and SIGINT.
+// a day that fails, the errors file and exit status, --retry, --skip-saved, --csv, SIGINT,
+// a full disk and an errors file shared with another run.
+#include "FullDisk.h"
 #include "LocalService.h"
 #include "ServiceDay.h"
 
@@ -9,7 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <sys/file.h>
+#include <sys/mount.h>
 
 namespace {
 
@@ -35,6 +41,11 @@ struct Batch {
         out = process.readAllStandardOutput();
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
+    void fillDiskAfter(qint64 room) {
+        QProcessEnvironment environment = process.processEnvironment();
+        PreloadFullDisk(environment, room);
+        process.setProcessEnvironment(environment);
+    }
     int run(const QStringList& arguments) {
         start(arguments);
         return finish();
@@ -47,6 +58,34 @@ struct Batch {
     QByteArray err;
     QByteArray out;
 };
+
+// A file system mounted on a folder for one case (tests run as root), unmounted after it.
+struct Mount {
+    QString target;
+    QString error;
+    bool make(const char* source, const QString& on, const char* type, unsigned long flags,
+              const char* data = nullptr) {
+        if (::mount(source, on.toLocal8Bit().constData(), type, flags, data) != 0) {
+            error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        target = on;
+        return true;
+    }
+    ~Mount() {
+        if (!target.isEmpty())
+            ::umount2(target.toLocal8Bit().constData(), MNT_DETACH);
+    }
+};
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+const QStringList kOnePairThreeDays = {"--symbols",  "AUDUSD", "--from",
+                                       "2005-06-06", "--to",   "2005-06-08"};
 
 const QStringList kTwoPairsOneDay = {"--symbols", "AUDUSD,EURUSD", "--from", "2005-06-08",
                                      "--to",      "2005-06-08",    "--out",  "days"};
@@ -61,6 +100,9 @@ private slots:
         LocalService failing({"--only", "EURUSD", "--no-data-first", "1000"});
         QVERIFY(failing.start());
         Batch batch(failing);
+        // A run without --skip-saved replaces an old file of the day.
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        WriteFile(batch.path("days/AUDUSD-8-Jun-05.txt"), "old\r\n");
         QCOMPARE(batch.run(kTwoPairsOneDay + QStringList{"--errors", "failed.txt"}), 1);
         QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
         QCOMPARE(ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
@@ -85,12 +127,15 @@ private slots:
         QCOMPARE(rows[0], QByteArray("date,time,price\r"));
         QVERIFY2(rows[1].startsWith("2005-06-08,00:00,"), rows[1]);
 
-        // Everything is saved now: nothing is asked for again.
+        // Everything is saved now: only an emptied day file is asked for again.
+        WriteFile(batch.path("days/AUDUSD-8-Jun-05.txt"), "");
         QCOMPARE(
             retry.run(kTwoPairsOneDay + QStringList{"--skip-saved", "--out", batch.path("days")}),
             0);
-        QCOMPARE(healthy.requestLog().size(), 1);
-        QVERIFY2(retry.err.contains("AUDUSD 8-Jun-05 skipped"), retry.err);
+        QCOMPARE(healthy.requestLog().size(), 2);
+        QVERIFY2(retry.err.contains("EURUSD 8-Jun-05 skipped"), retry.err);
+        QCOMPARE(ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
+                 ExpectedDayBytes("frxAUDUSD", "8-Jun-05"));
     }
 
     void interruptedRunListsTheRestAndStopsAtOnce() {
@@ -106,6 +151,99 @@ private slots:
         QVERIFY(stopping.elapsed() < 5000);
         QCOMPARE(batch.out, QByteArray("AUDUSD-8-Jun-05\nEURUSD-8-Jun-05\n"));
         QCOMPARE(batch.days(), QStringList());
+    }
+
+    // The errors file is on the full disk too: what it cannot take is printed instead.
+    void fullDiskListsTheDayAndTheRest_data() {
+        QTest::addColumn<qint64>("room"); // bytes that still fit; -1: a real 8 KB tmpfs
+        QTest::addColumn<QStringList>("saved");
+        const qint64 firstDay = ExpectedDayBytes("frxAUDUSD", "8-Jun-05").size();
+        QTest::newRow("full when synced") << firstDay << QStringList{};
+        QTest::newRow("cut short") << firstDay + 100 << QStringList{"AUDUSD-8-Jun-05"};
+        QTest::newRow("8 KB tmpfs") << qint64(-1) << QStringList{"AUDUSD-8-Jun-05"};
+    }
+    void fullDiskListsTheDayAndTheRest() {
+        QFETCH(qint64, room);
+        QFETCH(QStringList, saved);
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        Mount tmpfs;
+        if (room < 0 && !tmpfs.make("tmpfs", batch.path("days"), "tmpfs", 0, "size=8k"))
+            QSKIP(qPrintable("mounting an 8 KB tmpfs was refused: " + tmpfs.error));
+        if (room >= 0)
+            batch.fillDiskAfter(room);
+
+        QCOMPARE(batch.run(kOnePairThreeDays +
+                           QStringList{"--out", "days", "--errors", "days/failed.txt"}),
+                 3);
+        const QStringList days = {"AUDUSD-8-Jun-05", "AUDUSD-7-Jun-05", "AUDUSD-6-Jun-05"};
+        const QStringList listed = days.mid(saved.size());
+        QVERIFY2(batch.err.contains("Cannot create file \"days/" + listed[0].toUtf8() +
+                                    ".txt\". No space left on device"),
+                 batch.err);
+        QStringList files;
+        for (const QString& day : saved) {
+            files << day + ".txt";
+            QCOMPARE(ReadFile(batch.path("days/" + day + ".txt")),
+                     ExpectedDayBytes("frxAUDUSD", day.mid(7)));
+        }
+        QCOMPARE(batch.days(), files);
+        QCOMPARE(QString::fromUtf8(batch.out).split('\n', Qt::SkipEmptyParts), listed);
+        QCOMPARE(service.requestLog().size(), saved.size() + 1);
+    }
+
+    // A retry file that cannot be rewritten keeps the items it listed, and the exit status
+    // says so even when every day was saved.
+    void unwritableRetryFileIsKept_data() {
+        QTest::addColumn<bool>("fullDisk"); // else the retry file's folder is read-only
+        QTest::addColumn<int>("status");
+        QTest::newRow("full disk") << true << 3;
+        QTest::newRow("read-only folder, every day saved") << false << 1;
+    }
+    void unwritableRetryFileIsKept() {
+        QFETCH(bool, fullDisk);
+        QFETCH(int, status);
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        QVERIFY(QDir(batch.folder.path()).mkdir("list"));
+        const QByteArray items = "AUDUSD-8-Jun-05\r\n";
+        WriteFile(batch.path("list/failed.txt"), items);
+        Mount readOnly;
+        if (fullDisk) {
+            batch.fillDiskAfter(0);
+        } else if (const QByteArray list = QFile::encodeName(batch.path("list"));
+                   !readOnly.make(list.constData(), batch.path("list"), nullptr, MS_BIND) ||
+                   !readOnly.make(nullptr, batch.path("list"), nullptr,
+                                  MS_REMOUNT | MS_BIND | MS_RDONLY)) {
+            QSKIP(qPrintable("a read-only bind mount was refused: " + readOnly.error));
+        }
+        QCOMPARE(batch.run({"--retry", "list/failed.txt", "--out", "days"}), status);
+        QVERIFY2(batch.err.contains("cannot rewrite list/failed.txt: "), batch.err);
+        QCOMPARE(ReadFile(batch.path("list/failed.txt")), items);
+        QCOMPARE(batch.days().size(), fullDisk ? 0 : 1);
+    }
+
+    // Another run appending to the retry file while the retry runs: the retry waits for it,
+    // and its rewrite keeps what was appended.
+    void retryRewriteWaitsForTheLockAndKeepsAppendedItems() {
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        WriteFile(batch.path("failed.txt"), "AUDUSD-8-Jun-05\r\n");
+        QFile other(batch.path("failed.txt"));
+        QVERIFY(other.open(QIODevice::ReadWrite | QIODevice::Append));
+        QCOMPARE(::flock(other.handle(), LOCK_EX), 0);
+        batch.start({"--retry", "failed.txt", "--out", "days"});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(batch.path("days/AUDUSD-8-Jun-05.txt")), 10000);
+        QTest::qWait(500);
+        QCOMPARE(batch.process.state(), QProcess::Running);
+        other.write("EURUSD-7-Jun-05\r\n");
+        other.close();
+        QCOMPARE(batch.finish(), 0);
+        QCOMPARE(ReadFile(batch.path("failed.txt")), QByteArray("EURUSD-7-Jun-05\r\n"));
     }
 
     void badInputIsRefusedBeforeAnythingIsFetched_data() {

@@ -61,6 +61,8 @@ void BatchRun::RecordFailed(const std::vector<DayItem>& items) {
                     error.toStdString());
         recordingFailed_ = false;
     }
+    if (!recordingFailed_)
+        unrecorded_.insert(unrecorded_.end(), items.begin(), items.end());
 }
 
 void BatchRun::RunEnded(const RunEnd& end) {
@@ -73,14 +75,14 @@ void BatchRun::RunEnded(const RunEnd& end) {
                 (end.how == RunEnd::How::Stopped ? " (stopped)" : ""));
     if (!options_.errorsFile.isEmpty())
         RecordFailed(end.notDone);
-    else
-        for (const DayItem& item : failed)
-            std::printf("%s\n", FailedItemText(item).c_str());
+    // Items the errors file could not take (a full disk) are printed instead.
+    for (const DayItem& item : options_.errorsFile.isEmpty() ? failed : unrecorded_)
+        std::printf("%s\n", FailedItemText(item).c_str());
     std::fflush(stdout);
     bool listed = recordingFailed_;
     if (!options_.retryFile.isEmpty()) {
         QString error;
-        if (!RewriteFailedItems(options_.retryFile, failed, error)) {
+        if (!RewriteFailedItems(options_.retryFile, options_.retryItems.size(), failed, error)) {
             report_.Say("pellmark-batch: cannot rewrite " + options_.retryFile.toStdString() +
                         ": " + error.toStdString());
             listed = false;

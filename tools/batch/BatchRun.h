@@ -53,6 +53,7 @@ private:
     std::size_t saved_ = 0;
     std::size_t skipped_ = 0;
     bool recordingFailed_ = true;
+    std::vector<DayItem> unrecorded_; // failed items the errors file could not take
 };
 
 } // namespace pellmark
