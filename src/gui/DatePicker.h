@@ -1,5 +1,6 @@
 // A date editor that Tab leaves at once, as it leaves every other control, instead of
-// stepping through the day, month and year first.
+// stepping through the day, month and year first; a click into the day, month or year
+// selects it, so that what is typed replaces it.
 #pragma once
 
 #include <QDateEdit>
@@ -9,10 +10,11 @@ namespace pellmark {
 class DatePicker : public QDateEdit {
     Q_OBJECT
 public:
-    using QDateEdit::QDateEdit;
+    explicit DatePicker(QWidget* parent = nullptr);
 
 protected:
     bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 } // namespace pellmark

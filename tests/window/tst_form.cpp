@@ -7,6 +7,7 @@
 #include "quote/QuoteService.h"
 #include "Unit1.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -133,6 +134,72 @@ private slots:
         QCOMPARE(pellmark::DefaultSaveFolder(scratch.path()), scratch.path() + "/");
         QCOMPARE(pellmark::DefaultSaveFolder(scratch.filePath("missing")),
                  QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/");
+    }
+
+    // The user clicks into the day (0), month (1) or year (2) of the date field and types;
+    // Tab then leaves the field. A date after today becomes today.
+    void typingADate_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QDate>("shown");
+        QTest::addColumn<int>("section");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QDate>("date");
+        const QDate today = QDate::currentDate();
+        const QDate march15(2005, 3, 15);
+        QTest::newRow("whole date into the end, which starts at today")
+            << "DatPick2" << today << 0 << "28Feb2005" << QDate(2005, 2, 28);
+        QTest::newRow("whole date into the start")
+            << "DatPick" << today << 0 << "10Jun2005" << QDate(2005, 6, 10);
+        QTest::newRow("whole date from the year") << "DatPick2" << today << 2 << "2005"
+                                                  << QDate(2005, today.month(), today.day());
+        QTest::newRow("day typed over") << "DatPick2" << march15 << 0 << "30" << QDate(2005, 3, 30);
+        QTest::newRow("month typed over") << "DatPick" << march15 << 1 << "Jan" << QDate(2005, 1, 15);
+        QTest::newRow("year typed over") << "DatPick" << march15 << 2 << "2006" << QDate(2006, 3, 15);
+        QTest::newRow("a day after today becomes today")
+            << "DatPick2" << today.addYears(-1) << 2 << today.addYears(1).toString("yyyy") << today;
+    }
+    void typingADate() {
+        QFETCH(QString, field);
+        QFETCH(QDate, shown);
+        QFETCH(int, section);
+        QFETCH(QString, keys);
+        QFETCH(QDate, date);
+        auto* picker = control<QDateEdit>(field.toLatin1().constData());
+        picker->setDisplayFormat("d MMM yyyy");
+        picker->setDate(shown);
+        auto* edit = picker->findChild<QLineEdit*>();
+        // The middle of the section's text, where the user points; the text starts two
+        // pixels in.
+        const QStringList parts = edit->text().split(u' ');
+        const QString before = QStringList(parts.mid(0, section)).join(u' ') + (section ? " " : "");
+        const int x = 2 + edit->fontMetrics().horizontalAdvance(before) +
+                      edit->fontMetrics().horizontalAdvance(parts[section]) / 2;
+        picker->setFocus();
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, edit->height() / 2));
+        QTest::keyClicks(picker, keys);
+        QTest::keyClick(picker, Qt::Key_Tab);
+        QCOMPARE(picker->date(), date);
+    }
+
+    void calendarGreysTheDaysAfterToday() {
+        auto* picker = control<QDateEdit>("DatPick2");
+        QTest::mouseClick(picker, Qt::LeftButton, {},
+                          QPoint(picker->width() - 4, picker->height() / 2));
+        QVERIFY(picker->calendarWidget()->isVisible());
+        QCOMPARE(picker->calendarWidget()->maximumDate(), QDate::currentDate());
+        QCOMPARE(picker->calendarWidget()->minimumDate(), QDate(2004, 8, 1));
+    }
+
+    void dateBeingTypedCountsForTheDownload() {
+        control<QDateEdit>("DatPick2")->setDate(QDate(2005, 6, 6));
+        auto* start = control<QDateEdit>("DatPick");
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        start->setFocus();
+        QTest::keyClicks(start, "10Jun2005");
+        QTest::keyClick(start, Qt::Key_D, Qt::AltModifier);
+        QTRY_COMPARE(boxes.texts(FakeMessageBoxes::Kind::Warning),
+                 QStringList{"The Start Date appears to be after the End Range Date."});
     }
 
     void categoryBoxes_data() {
