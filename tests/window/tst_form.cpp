@@ -130,10 +130,52 @@ private slots:
         QCOMPARE(form->hostLabel(), std::string(pellmark::kDefaultHostLabel));
     }
 
-    void saveFolderFallsBackToDocuments() {
+    void saveFolderIsTheProgramsOnlyWhereTheUserPutIt_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<uint>("owner");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<uint>("user");
+        QTest::addColumn<bool>("own");
+        QTest::newRow("own build")
+            << "/home/ann/pellmark/build/src" << 1000u << true << 1000u << true;
+        QTest::newRow("own, read-only") << "/home/ann/ro" << 1000u << false << 1000u << false;
+        QTest::newRow("another user's, group-writable")
+            << "/home/bob/pellmark" << 1001u << true << 1000u << false;
+        QTest::newRow("world-writable scratch") << "/tmp" << 0u << true << 1000u << false;
+        QTest::newRow("packaged, started by a user") << "/usr/bin" << 0u << false << 1000u << false;
+        QTest::newRow("packaged, started as root") << "/usr/bin" << 0u << true << 0u << false;
+        QTest::newRow("make install, as root") << "/usr/local/bin" << 0u << true << 0u << false;
+        QTest::newRow("add-on package, as its user")
+            << "/opt/pellmark" << 1000u << true << 1000u << false;
+        QTest::newRow("the root folder, as root") << "/" << 0u << true << 0u << false;
+        QTest::newRow("root's own build") << "/root/pellmark/build/src" << 0u << true << 0u << true;
+        QTest::newRow("root's build outside home") << "/work/pellmark" << 0u << true << 0u << true;
+        QTest::newRow("a name that only starts like a system folder")
+            << "/optical/pellmark" << 1000u << true << 1000u << true;
+    }
+    void saveFolderIsTheProgramsOnlyWhereTheUserPutIt() {
+        QFETCH(QString, folder);
+        QFETCH(uint, owner);
+        QFETCH(bool, writable);
+        QFETCH(uint, user);
+        QFETCH(bool, own);
+        QCOMPARE(pellmark::IsUsersOwnFolder(folder, owner, writable, user), own);
+    }
+
+    void saveFolderFallsBackToDocumentsOrHome() {
         QCOMPARE(pellmark::DefaultSaveFolder(scratch.path()), scratch.path() + "/");
-        QCOMPARE(pellmark::DefaultSaveFolder(scratch.filePath("missing")),
-                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/");
+        const QByteArray home = qgetenv("HOME");
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", scratch.path().toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+        const QString fromMissing = pellmark::DefaultSaveFolder(scratch.filePath("missing"));
+        QDir(scratch.path()).mkdir("Documents");
+        const QString fromSystem = pellmark::DefaultSaveFolder("/usr/bin");
+        qputenv("HOME", home);
+        if (!config.isNull())
+            qputenv("XDG_CONFIG_HOME", config);
+        QCOMPARE(fromMissing, scratch.path() + "/");
+        QCOMPARE(fromSystem, scratch.path() + "/Documents/");
     }
 
     // The user clicks into the day (0), month (1) or year (2) of the date field and types;
@@ -150,11 +192,13 @@ private slots:
             << "DatPick2" << today << 0 << "28Feb2005" << QDate(2005, 2, 28);
         QTest::newRow("whole date into the start")
             << "DatPick" << today << 0 << "10Jun2005" << QDate(2005, 6, 10);
-        QTest::newRow("whole date from the year") << "DatPick2" << today << 2 << "2005"
-                                                  << QDate(2005, today.month(), today.day());
+        QTest::newRow("whole date from the year")
+            << "DatPick2" << today << 2 << "2005" << QDate(2005, today.month(), today.day());
         QTest::newRow("day typed over") << "DatPick2" << march15 << 0 << "30" << QDate(2005, 3, 30);
-        QTest::newRow("month typed over") << "DatPick" << march15 << 1 << "Jan" << QDate(2005, 1, 15);
-        QTest::newRow("year typed over") << "DatPick" << march15 << 2 << "2006" << QDate(2006, 3, 15);
+        QTest::newRow("month typed over")
+            << "DatPick" << march15 << 1 << "Jan" << QDate(2005, 1, 15);
+        QTest::newRow("year typed over")
+            << "DatPick" << march15 << 2 << "2006" << QDate(2006, 3, 15);
         QTest::newRow("a day after today becomes today")
             << "DatPick2" << today.addYears(-1) << 2 << today.addYears(1).toString("yyyy") << today;
     }
@@ -199,7 +243,7 @@ private slots:
         QTest::keyClicks(start, "10Jun2005");
         QTest::keyClick(start, Qt::Key_D, Qt::AltModifier);
         QTRY_COMPARE(boxes.texts(FakeMessageBoxes::Kind::Warning),
-                 QStringList{"The Start Date appears to be after the End Range Date."});
+                     QStringList{"The Start Date appears to be after the End Range Date."});
     }
 
     void categoryBoxes_data() {
