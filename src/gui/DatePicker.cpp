@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QLineEdit>
+#include <QPainter>
 
 namespace pellmark {
 
@@ -10,6 +11,8 @@ DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent) {
     // range (the 28th of this month, when today is the 7th); the range applies to the
     // whole date once the typing is done, not to each key.
     setKeyboardTracking(false);
+    setCalendarPopup(true);
+    setCalendarWidget(new RangeCalendar(this));
     lineEdit()->installEventFilter(this);
 }
 
@@ -19,6 +22,23 @@ bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
         !lineEdit()->hasSelectedText())
         setSelectedSection(currentSection());
     return QDateEdit::eventFilter(watched, event);
+}
+
+// Without week numbers, as the editor's own calendar shows it.
+RangeCalendar::RangeCalendar(QWidget* parent) : QCalendarWidget(parent) {
+    setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+}
+
+void RangeCalendar::paintCell(QPainter* painter, const QRect& rect, QDate date) const {
+    if (date >= minimumDate() && date <= maximumDate()) {
+        QCalendarWidget::paintCell(painter, rect, date);
+        return;
+    }
+    painter->save();
+    painter->fillRect(rect, palette().brush(QPalette::Base));
+    painter->setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    painter->drawText(rect, Qt::AlignCenter, locale().toString(date.day()));
+    painter->restore();
 }
 
 } // namespace pellmark

@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -227,11 +228,40 @@ private slots:
 
     void calendarGreysTheDaysAfterToday() {
         auto* picker = control<QDateEdit>("DatPick2");
-        QTest::mouseClick(picker, Qt::LeftButton, {},
-                          QPoint(picker->width() - 4, picker->height() / 2));
+        const auto openCalendar = [picker] {
+            QTest::mouseClick(picker, Qt::LeftButton, {},
+                              QPoint(picker->width() - 4, picker->height() / 2));
+        };
+        openCalendar();
         QVERIFY(picker->calendarWidget()->isVisible());
         QCOMPARE(picker->calendarWidget()->maximumDate(), QDate::currentDate());
         QCOMPARE(picker->calendarWidget()->minimumDate(), QDate(2004, 8, 1));
+        picker->calendarWidget()->window()->hide();
+
+        // The darkest pixel of a day's cell: black text where the day can be chosen.
+        picker->setDateRange(QDate(2005, 6, 1), QDate(2005, 6, 15));
+        picker->setDate(QDate(2005, 6, 10));
+        openCalendar();
+        auto* view = picker->calendarWidget()->findChild<QTableView*>();
+        QVERIFY(view);
+        const QImage cells = view->viewport()->grab().toImage();
+        const auto darkest = [&](int day) {
+            for (int row = 0; row < view->model()->rowCount(); ++row)
+                for (int column = 0; column < view->model()->columnCount(); ++column) {
+                    const QModelIndex cell = view->model()->index(row, column);
+                    if (cell.data() != QVariant(day))
+                        continue;
+                    int lightness = 255;
+                    const QRect rect = view->visualRect(cell);
+                    for (int y = rect.top(); y <= rect.bottom(); ++y)
+                        for (int x = rect.left(); x <= rect.right(); ++x)
+                            lightness = std::min(lightness, cells.pixelColor(x, y).lightness());
+                    return lightness;
+                }
+            return -1;
+        };
+        QVERIFY2(darkest(14) < 60, "Tuesday 14 June, before the latest day");
+        QVERIFY2(darkest(16) > 100, "Thursday 16 June, after it");
     }
 
     void dateBeingTypedCountsForTheDownload() {
