@@ -139,17 +139,10 @@ private slots:
         QTest::addColumn<bool>("own");
         QTest::newRow("own build")
             << "/home/ann/pellmark/build/src" << 1000u << true << 1000u << true;
-        QTest::newRow("own, read-only") << "/home/ann/ro" << 1000u << false << 1000u << false;
         QTest::newRow("another user's, group-writable")
             << "/home/bob/pellmark" << 1001u << true << 1000u << false;
-        QTest::newRow("world-writable scratch") << "/tmp" << 0u << true << 1000u << false;
         QTest::newRow("packaged, started by a user") << "/usr/bin" << 0u << false << 1000u << false;
         QTest::newRow("packaged, started as root") << "/usr/bin" << 0u << true << 0u << false;
-        QTest::newRow("make install, as root") << "/usr/local/bin" << 0u << true << 0u << false;
-        QTest::newRow("add-on package, as its user")
-            << "/opt/pellmark" << 1000u << true << 1000u << false;
-        QTest::newRow("the root folder, as root") << "/" << 0u << true << 0u << false;
-        QTest::newRow("root's own build") << "/root/pellmark/build/src" << 0u << true << 0u << true;
         QTest::newRow("root's build outside home") << "/work/pellmark" << 0u << true << 0u << true;
         QTest::newRow("a name that only starts like a system folder")
             << "/optical/pellmark" << 1000u << true << 1000u << true;
@@ -179,46 +172,34 @@ private slots:
         QCOMPARE(fromSystem, scratch.path() + "/Documents/");
     }
 
-    // The user clicks into the day (0), month (1) or year (2) of the date field and types;
-    // Tab then leaves the field. A date after today becomes today.
+    // The user clicks into the day of the date field, types, and leaves the field with Tab.
     void typingADate_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QDate>("shown");
-        QTest::addColumn<int>("section");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QDate>("date");
         const QDate today = QDate::currentDate();
-        const QDate march15(2005, 3, 15);
         QTest::newRow("whole date into the end, which starts at today")
-            << "DatPick2" << today << 0 << "28Feb2005" << QDate(2005, 2, 28);
+            << "DatPick2" << today << "28Feb2005" << QDate(2005, 2, 28);
         QTest::newRow("whole date into the start")
-            << "DatPick" << today << 0 << "10Jun2005" << QDate(2005, 6, 10);
-        QTest::newRow("whole date from the year")
-            << "DatPick2" << today << 2 << "2005" << QDate(2005, today.month(), today.day());
-        QTest::newRow("day typed over") << "DatPick2" << march15 << 0 << "30" << QDate(2005, 3, 30);
-        QTest::newRow("month typed over")
-            << "DatPick" << march15 << 1 << "Jan" << QDate(2005, 1, 15);
-        QTest::newRow("year typed over")
-            << "DatPick" << march15 << 2 << "2006" << QDate(2006, 3, 15);
+            << "DatPick" << today << "10Jun2005" << QDate(2005, 6, 10);
+        QTest::newRow("day typed over")
+            << "DatPick2" << QDate(2005, 3, 15) << "30" << QDate(2005, 3, 30);
         QTest::newRow("a day after today becomes today")
-            << "DatPick2" << today.addYears(-1) << 2 << today.addYears(1).toString("yyyy") << today;
+            << "DatPick2" << today.addYears(-1) << today.addYears(1).toString("dMMMyyyy") << today;
     }
     void typingADate() {
         QFETCH(QString, field);
         QFETCH(QDate, shown);
-        QFETCH(int, section);
         QFETCH(QString, keys);
         QFETCH(QDate, date);
         auto* picker = control<QDateEdit>(field.toLatin1().constData());
         picker->setDisplayFormat("d MMM yyyy");
         picker->setDate(shown);
         auto* edit = picker->findChild<QLineEdit*>();
-        // The middle of the section's text, where the user points; the text starts two
-        // pixels in.
-        const QStringList parts = edit->text().split(u' ');
-        const QString before = QStringList(parts.mid(0, section)).join(u' ') + (section ? " " : "");
-        const int x = 2 + edit->fontMetrics().horizontalAdvance(before) +
-                      edit->fontMetrics().horizontalAdvance(parts[section]) / 2;
+        // The middle of the day's digits; the text starts two pixels in.
+        const int x =
+            2 + edit->fontMetrics().horizontalAdvance(edit->text().section(u' ', 0, 0)) / 2;
         picker->setFocus();
         QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, edit->height() / 2));
         QTest::keyClicks(picker, keys);
@@ -226,54 +207,30 @@ private slots:
         QCOMPARE(picker->date(), date);
     }
 
-    void calendarGreysTheDaysAfterToday() {
+    // The darkest pixel of a day's cell: black text where the day can be chosen.
+    void calendarGreysTheDaysAfterTheLatest() {
         auto* picker = control<QDateEdit>("DatPick2");
-        const auto openCalendar = [picker] {
-            QTest::mouseClick(picker, Qt::LeftButton, {},
-                              QPoint(picker->width() - 4, picker->height() / 2));
-        };
-        openCalendar();
-        QVERIFY(picker->calendarWidget()->isVisible());
-        QCOMPARE(picker->calendarWidget()->maximumDate(), QDate::currentDate());
-        QCOMPARE(picker->calendarWidget()->minimumDate(), QDate(2004, 8, 1));
-        picker->calendarWidget()->window()->hide();
-
-        // The darkest pixel of a day's cell: black text where the day can be chosen.
         picker->setDateRange(QDate(2005, 6, 1), QDate(2005, 6, 15));
         picker->setDate(QDate(2005, 6, 10));
-        openCalendar();
+        QTest::mouseClick(picker, Qt::LeftButton, {},
+                          QPoint(picker->width() - 4, picker->height() / 2));
         auto* view = picker->calendarWidget()->findChild<QTableView*>();
-        QVERIFY(view);
+        QVERIFY(view && view->isVisible());
         const QImage cells = view->viewport()->grab().toImage();
         const auto darkest = [&](int day) {
+            int lightness = 255;
             for (int row = 0; row < view->model()->rowCount(); ++row)
                 for (int column = 0; column < view->model()->columnCount(); ++column) {
                     const QModelIndex cell = view->model()->index(row, column);
-                    if (cell.data() != QVariant(day))
-                        continue;
-                    int lightness = 255;
                     const QRect rect = view->visualRect(cell);
-                    for (int y = rect.top(); y <= rect.bottom(); ++y)
+                    for (int y = rect.top(); cell.data() == day && y <= rect.bottom(); ++y)
                         for (int x = rect.left(); x <= rect.right(); ++x)
                             lightness = std::min(lightness, cells.pixelColor(x, y).lightness());
-                    return lightness;
                 }
-            return -1;
+            return lightness;
         };
         QVERIFY2(darkest(14) < 60, "Tuesday 14 June, before the latest day");
         QVERIFY2(darkest(16) > 100, "Thursday 16 June, after it");
-    }
-
-    void dateBeingTypedCountsForTheDownload() {
-        control<QDateEdit>("DatPick2")->setDate(QDate(2005, 6, 6));
-        auto* start = control<QDateEdit>("DatPick");
-        form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form.get()));
-        start->setFocus();
-        QTest::keyClicks(start, "10Jun2005");
-        QTest::keyClick(start, Qt::Key_D, Qt::AltModifier);
-        QTRY_COMPARE(boxes.texts(FakeMessageBoxes::Kind::Warning),
-                     QStringList{"The Start Date appears to be after the End Range Date."});
     }
 
     void categoryBoxes_data() {
