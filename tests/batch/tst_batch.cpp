@@ -169,7 +169,7 @@ private slots:
             ::setrlimit(RLIMIT_FSIZE, &limit);
         });
         QCOMPARE(batch.run(kTwoPairsOneDay), 3);
-        QVERIFY2(batch.err.contains("File too large"), batch.err);
+        QVERIFY2(batch.err.contains("Cannot create file \"days/AUDUSD-8-Jun-05.txt\""), batch.err);
         QCOMPARE(batch.out, QByteArray("AUDUSD-8-Jun-05\nEURUSD-8-Jun-05\n"));
         QCOMPARE(batch.days(), QStringList());
     }
@@ -228,6 +228,25 @@ private slots:
                  screen);
         QVERIFY2(frames.filter("EURUSD 8-Jun-05 retry 2/7").size() > 0, screen);
         QVERIFY2(frames.filter("/0").isEmpty(), screen);
+    }
+
+    void helpAndVersion_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("-h") << "-h"
+                            << "Usage: pellmark-batch [OPTION]...\n";
+        QTest::newRow("--help") << "--help"
+                                << "Usage: pellmark-batch [OPTION]...\n";
+        QTest::newRow("-v") << "-v"
+                            << "pellmark-batch 1.0\n";
+    }
+    void helpAndVersion() {
+        QFETCH(QString, option);
+        QFETCH(QString, start);
+        Batch batch(LocalService{});
+        QCOMPARE(batch.run({option}), 0);
+        QVERIFY2(batch.out.startsWith(start.toUtf8()), batch.out);
+        QCOMPARE(batch.err, QByteArray());
     }
 
     void badInputIsRefusedBeforeAnythingIsFetched_data() {
