@@ -131,8 +131,8 @@ private slots:
             QElapsedTimer waiting;
             waiting.start();
             while (symbolsPipe < 0 && waiting.elapsed() < 10000) {
-                symbolsPipe = ::open(batch.path("symbols").toLocal8Bit().constData(),
-                                     O_WRONLY | O_NONBLOCK);
+                symbolsPipe =
+                    ::open(batch.path("symbols").toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
                 QTest::qWait(20);
             }
             QVERIFY(symbolsPipe >= 0);
@@ -181,15 +181,15 @@ private slots:
         QVERIFY(service.start());
         Batch batch(service);
         const QString separator = QString::fromUtf8("\u00e9\u00e9\u00e9");
-        QCOMPARE(batch.run({"-q", "--symbols", QString::fromUtf8("\ufeff AUDUSD "), "--from",
-                            "2005-06-08", "--to", "2005-06-08", "--out", "days", "--sep",
-                            separator}),
-                 0);
+        QCOMPARE(
+            batch.run({"-q", "--symbols", QString::fromUtf8("\ufeff AUDUSD "), "--from",
+                       "2005-06-08", "--to", "2005-06-08", "--out", "days", "--sep", separator}),
+            0);
         QCOMPARE(batch.err, QByteArray("1 saved, 0 skipped, 0 failed, 0 not done\n"));
         QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
-        QCOMPARE(ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
-                 ExpectedDayBytes("frxAUDUSD", "8-Jun-05", pellmark::LineOrder::PriceFirst,
-                                  separator));
+        QCOMPARE(
+            ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
+            ExpectedDayBytes("frxAUDUSD", "8-Jun-05", pellmark::LineOrder::PriceFirst, separator));
 
         QCOMPARE(batch.run({"--symbols", "AUDUSD", "--from", "2005-06-04", "--to", "2005-06-05"}),
                  0);
@@ -224,8 +224,7 @@ private slots:
         QCOMPARE(frames.last(), "2 saved, 0 skipped, 0 failed, 0 not done");
         for (const QString& frame : frames.mid(0, frames.size() - 1))
             QVERIFY2(frame.size() < 40, qPrintable(frame));
-        QVERIFY2(frames.filter(QRegularExpression("^0% 0/2 AUDUSD 8-Jun-05")).size() > 0,
-                 screen);
+        QVERIFY2(frames.filter(QRegularExpression("^0% 0/2 AUDUSD 8-Jun-05")).size() > 0, screen);
         QVERIFY2(frames.filter("EURUSD 8-Jun-05 retry 2/7").size() > 0, screen);
         QVERIFY2(frames.filter("/0").isEmpty(), screen);
     }

@@ -97,8 +97,7 @@ bool IsHostLabel(const QString& label) {
     const auto plain = [](QChar c) {
         return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
     };
-    return !label.isEmpty() && label.size() <= 63 && plain(label.front()) &&
-           plain(label.back()) &&
+    return !label.isEmpty() && label.size() <= 63 && plain(label.front()) && plain(label.back()) &&
            std::all_of(label.begin(), label.end(), [&](QChar c) { return plain(c) || c == u'-'; });
 }
 
@@ -135,14 +134,15 @@ private:
                                  sep = valued("sep"), host = valued("host"),
                                  errors = valued("errors"), retry = valued("retry"),
                                  csv = valued("csv");
-        const QList<QCommandLineOption> withValue = {symbols, symbolsFile, from, to,    out,
+        const QList<QCommandLineOption> withValue = {symbols, symbolsFile, from,   to,    out,
                                                      sep,     host,        errors, retry, csv};
         parser.addOptions({help, version, quiet, forex, stocks, indices, timeFirst, skipSaved});
         parser.addOptions(withValue);
         if (!parser.parse(arguments))
             return Fail(ParseError(parser));
         if (!parser.positionalArguments().isEmpty())
-            return Fail("unexpected argument " + parser.positionalArguments().front().toStdString());
+            return Fail("unexpected argument " +
+                        parser.positionalArguments().front().toStdString());
         if (parser.isSet(help)) {
             outcome_ = PrintAndExit{kBatchUsage};
             return;

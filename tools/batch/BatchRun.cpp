@@ -48,8 +48,7 @@ std::optional<std::string> BatchRun::Start() {
         std::vector<std::string> dates = WeekdayLabelsNewestFirst(options_.from, options_.to);
         if (dates.empty()) {
             const auto iso = [](QDate day) { return day.toString(Qt::ISODate).toStdString(); };
-            report_.Say("no week-days between " + iso(options_.from) + " and " +
-                        iso(options_.to));
+            report_.Say("no week-days between " + iso(options_.from) + " and " + iso(options_.to));
             noWeekdays_ = true;
         }
         items = DayItems::EveryDateOfEachSymbol(options_.symbols, std::move(dates));

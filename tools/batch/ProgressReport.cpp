@@ -77,8 +77,8 @@ std::string Join(const std::vector<const Piece*>& pieces) {
     std::string line;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         if (i > 0)
-            line += pieces[i]->group == kTimeGroup && pieces[i - 1]->group == kTimeGroup ? ", "
-                                                                                         : " ";
+            line +=
+                pieces[i]->group == kTimeGroup && pieces[i - 1]->group == kTimeGroup ? ", " : " ";
         line += pieces[i]->text;
     }
     return line;
@@ -164,9 +164,9 @@ void ProgressReport::Redraw() {
         {std::to_string(done * 100 / total) + "%", 0, 3},
         {std::to_string(done) + "/" + std::to_string(total), 0, 0},
         {current_, 1, 0},
-        {fetchNumber_ > 1 ? "retry " + std::to_string(fetchNumber_) + "/" +
-                                std::to_string(kMostFetchesPerDay)
-                          : std::string(),
+        {fetchNumber_ > 1
+             ? "retry " + std::to_string(fetchNumber_) + "/" + std::to_string(kMostFetchesPerDay)
+             : std::string(),
          1, 0},
         {Elapsed(std::chrono::duration_cast<std::chrono::seconds>(taken)) + " elapsed", kTimeGroup,
          1},

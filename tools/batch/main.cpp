@@ -13,8 +13,8 @@ int main(int argc, char** argv) {
     // Before anything that takes time: a stop from now on is kept, never lost.
     pellmark::StopSignals::Install();
     QCoreApplication app(argc, argv);
-    auto parsed = pellmark::ParseBatchCommandLine(QCoreApplication::arguments(),
-                                                  QDate::currentDate());
+    auto parsed =
+        pellmark::ParseBatchCommandLine(QCoreApplication::arguments(), QDate::currentDate());
     if (const auto* print = std::get_if<pellmark::PrintAndExit>(&parsed)) {
         std::fputs(print->text.c_str(), stdout);
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
