@@ -1,6 +1,7 @@
 // pellmark-batch run as a script runs it, with no display, against the local quote service:
-// a day that fails, the errors file and exit status, --retry, --skip-saved, --csv, SIGINT,
-// a full disk and an errors file shared with another run.
+// a day that fails, the errors file and exit status, --retry, --skip-saved, --csv, stopping
+// signals, odd input, the live line on a narrow terminal, a full disk and an errors file
+// shared with another run.
 #include "FullDisk.h"
 #include "LocalService.h"
 #include "ServiceDay.h"
@@ -8,14 +9,20 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -138,17 +145,76 @@ private slots:
                  ExpectedDayBytes("frxAUDUSD", "8-Jun-05"));
     }
 
-    void interruptedRunListsTheRestAndStopsAtOnce() {
+    // Whenever the stop comes, every day of the run is saved or listed.
+    void stoppedRunListsTheRestAndStopsAtOnce_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("whileStarting");
+        QTest::addColumn<bool>("outputFull");
+        QTest::newRow("Ctrl+C mid-fetch") << SIGINT << false << false;
+        QTest::newRow("terminal closed mid-fetch") << SIGHUP << false << false;
+        QTest::newRow("SIGTERM while starting") << SIGTERM << true << false;
+        QTest::newRow("Ctrl+C, standard output full") << SIGINT << false << true;
+    }
+    void stoppedRunListsTheRestAndStopsAtOnce() {
+        QFETCH(int, signal);
+        QFETCH(bool, whileStarting);
+        QFETCH(bool, outputFull);
         LocalService service({"--delay-ms", "60000"});
         QVERIFY(service.start());
         Batch batch(service);
-        batch.start(kTwoPairsOneDay);
-        QTRY_COMPARE_WITH_TIMEOUT(service.requestLog().size(), 1, 10000);
+        if (outputFull)
+            batch.process.setStandardOutputFile("/dev/full");
+        QStringList arguments = kTwoPairsOneDay;
+        int symbolsPipe = -1;
+        if (whileStarting) {
+            // Still reading its symbols when the signal comes, long before the run exists.
+            QCOMPARE(::mkfifo(batch.path("symbols").toLocal8Bit().constData(), 0600), 0);
+            arguments.replace(0, "--symbols-file");
+            arguments.replace(1, "symbols");
+            batch.start(arguments);
+            // Opening the pipe's writing end succeeds once the program has it open to read.
+            QElapsedTimer waiting;
+            waiting.start();
+            while (symbolsPipe < 0 && waiting.elapsed() < 10000) {
+                symbolsPipe =
+                    ::open(batch.path("symbols").toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+                QTest::qWait(20);
+            }
+            QVERIFY(symbolsPipe >= 0);
+        } else {
+            batch.start(arguments);
+            QTRY_COMPARE_WITH_TIMEOUT(service.requestLog().size(), 1, 10000);
+        }
         QElapsedTimer stopping;
         stopping.start();
-        ::kill(static_cast<pid_t>(batch.process.processId()), SIGINT);
-        QCOMPARE(batch.finish(), 130);
+        ::kill(static_cast<pid_t>(batch.process.processId()), signal);
+        if (symbolsPipe >= 0) {
+            QCOMPARE(::write(symbolsPipe, "AUDUSD\nEURUSD\n", 14), 14);
+            ::close(symbolsPipe);
+        }
+        QCOMPARE(batch.finish(), 128 + signal);
         QVERIFY(stopping.elapsed() < 5000);
+        QVERIFY2(batch.err.contains("0 saved, 0 skipped, 0 failed, 2 not done\n"), batch.err);
+        if (outputFull)
+            QVERIFY2(batch.err.contains("cannot write the failed days to standard output: No "
+                                        "space left on device"),
+                     batch.err);
+        else
+            QCOMPARE(batch.out, QByteArray("AUDUSD-8-Jun-05\nEURUSD-8-Jun-05\n"));
+        QCOMPARE(batch.days(), QStringList());
+    }
+
+    // Over the file-size limit a day file cannot be written: the run says so, and lists it.
+    void fileSizeLimitEndsTheRunWithTheDaysListed() {
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        batch.process.setChildProcessModifier([] {
+            const rlimit limit{1024, 1024};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        QCOMPARE(batch.run(kTwoPairsOneDay), 3);
+        QVERIFY2(batch.err.contains("Cannot create file \"days/AUDUSD-8-Jun-05.txt\""), batch.err);
         QCOMPARE(batch.out, QByteArray("AUDUSD-8-Jun-05\nEURUSD-8-Jun-05\n"));
         QCOMPARE(batch.days(), QStringList());
     }
@@ -246,6 +312,80 @@ private slots:
         QCOMPARE(ReadFile(batch.path("failed.txt")), QByteArray("EURUSD-7-Jun-05\r\n"));
     }
 
+    // Symbols as a spreadsheet exports them, a separator of three two-byte characters, and
+    // quiet mode: the day is saved and only the summary is said.
+    void cleanedSymbolsWideSeparatorQuietly() {
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        const QString separator = QString::fromUtf8("\u00e9\u00e9\u00e9");
+        QCOMPARE(
+            batch.run({"-q", "--symbols", QString::fromUtf8("\ufeff AUDUSD "), "--from",
+                       "2005-06-08", "--to", "2005-06-08", "--out", "days", "--sep", separator}),
+            0);
+        QCOMPARE(batch.err, QByteArray("1 saved, 0 skipped, 0 failed, 0 not done\n"));
+        QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
+        QCOMPARE(
+            ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
+            ExpectedDayBytes("frxAUDUSD", "8-Jun-05", pellmark::LineOrder::PriceFirst, separator));
+
+        QCOMPARE(batch.run({"--symbols", "AUDUSD", "--from", "2005-06-04", "--to", "2005-06-05"}),
+                 0);
+        QCOMPARE(batch.err, QByteArray("no week-days between 2005-06-04 and 2005-06-05\n"));
+        QCOMPARE(service.requestLog().size(), 1);
+    }
+
+    // Every frame of the live line fits a 40-column terminal, from the first to the retries.
+    void liveLineFitsANarrowTerminal() {
+        LocalService service({"--only", "EURUSD", "--no-data-first", "1"});
+        QVERIFY(service.start());
+        Batch batch(service);
+        const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+        const winsize size{24, 40, 0, 0};
+        QCOMPARE(::ioctl(terminal, TIOCSWINSZ, &size), 0);
+        batch.process.setStandardErrorFile(QString::fromLocal8Bit(::ptsname(terminal)));
+        batch.start(kTwoPairsOneDay);
+        QByteArray screen;
+        ::fcntl(terminal, F_SETFL, O_NONBLOCK);
+        char buffer[4096];
+        while (!batch.process.waitForFinished(100))
+            for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;)
+                screen.append(buffer, got);
+        for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;)
+            screen.append(buffer, got);
+        ::close(terminal);
+        QCOMPARE(batch.finish(), 0);
+
+        const QStringList frames = QString::fromUtf8(screen.replace("\x1b[K", ""))
+                                       .split(QRegularExpression("[\r\n]"), Qt::SkipEmptyParts);
+        QCOMPARE(frames.last(), "2 saved, 0 skipped, 0 failed, 0 not done");
+        for (const QString& frame : frames.mid(0, frames.size() - 1))
+            QVERIFY2(frame.size() < 40, qPrintable(frame));
+        QVERIFY2(frames.filter(QRegularExpression("^0% 0/2 AUDUSD 8-Jun-05")).size() > 0, screen);
+        QVERIFY2(frames.filter("EURUSD 8-Jun-05 retry 2/7").size() > 0, screen);
+        QVERIFY2(frames.filter("/0").isEmpty(), screen);
+    }
+
+    void helpAndVersion_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("-h") << "-h"
+                            << "Usage: pellmark-batch [OPTION]...\n";
+        QTest::newRow("--help") << "--help"
+                                << "Usage: pellmark-batch [OPTION]...\n";
+        QTest::newRow("-v") << "-v"
+                            << "pellmark-batch 1.0\n";
+    }
+    void helpAndVersion() {
+        QFETCH(QString, option);
+        QFETCH(QString, start);
+        Batch batch(LocalService{});
+        QCOMPARE(batch.run({option}), 0);
+        QVERIFY2(batch.out.startsWith(start.toUtf8()), batch.out);
+        QCOMPARE(batch.err, QByteArray());
+    }
+
     void badInputIsRefusedBeforeAnythingIsFetched_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("reason");
@@ -258,6 +398,19 @@ private slots:
         QTest::newRow("unreadable symbols")
             << QStringList{"--symbols-file", "missing.txt"} << "cannot read the symbols file";
         QTest::newRow("unknown option") << QStringList{"--fast"} << "unknown option --fast";
+        QTest::newRow("two categories") << QStringList{"--stocks", "--forex"} << "one category";
+        QTest::newRow("slash in a symbol")
+            << QStringList{"--symbols", "A/B"} << "symbol \"A/B\" cannot name a file";
+        QTest::newRow("dot-dot symbol") << QStringList{"--symbols", ".."} << "cannot name a file";
+        QTest::newRow("empty symbol") << QStringList{"--symbols", "A,,B"} << "an empty symbol";
+        QTest::newRow("control character")
+            << QStringList{"--symbols", "A\x01B"} << "control character";
+        QTest::newRow("slash in a retried symbol")
+            << QStringList{"--retry", "retry.txt"} << "retry.txt:2: the symbol \"A/B\"";
+        QTest::newRow("host that is a path")
+            << QStringList{"--host", "evil.example/x?"} << "host label";
+        QTest::newRow("before 1970")
+            << QStringList{"--from", "1969-12-31", "--to", "1970-01-02"} << "before 1970-01-01";
     }
     void badInputIsRefusedBeforeAnythingIsFetched() {
         QFETCH(QStringList, arguments);
@@ -268,9 +421,14 @@ private slots:
         QFile plain(batch.path("plain"));
         QVERIFY(plain.open(QIODevice::WriteOnly));
         plain.close();
+        QFile retry(batch.path("retry.txt"));
+        QVERIFY(retry.open(QIODevice::WriteOnly));
+        retry.write("AUDUSD-8-Jun-05\r\nA/B-8-Jun-05\r\n");
+        retry.close();
         QCOMPARE(batch.run(arguments), 2);
         QVERIFY2(batch.err.startsWith("pellmark-batch: ") && batch.err.contains(reason.toUtf8()),
                  batch.err);
+        QCOMPARE(batch.out, QByteArray());
         QCOMPARE(service.requestLog().size(), 0);
     }
 };

@@ -8,6 +8,7 @@ namespace pellmark {
 
 namespace {
 
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 int wakePipe[2] = {-1, -1};
 
 extern "C" void OnStopSignal(int signalNumber) {
@@ -18,8 +19,22 @@ extern "C" void OnStopSignal(int signalNumber) {
 
 } // namespace
 
+void StopSignals::Install() {
+    ::signal(SIGXFSZ, SIG_IGN);
+    ::signal(SIGPIPE, SIG_IGN);
+    if (wakePipe[0] >= 0 || ::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int stop : kStopSignals)
+        ::sigaction(stop, &action, nullptr);
+}
+
 StopSignals::StopSignals(QObject* parent) : QObject(parent) {
-    if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    Install();
+    if (wakePipe[0] < 0)
         return;
     notifier_ = std::make_unique<QSocketNotifier>(wakePipe[0], QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
@@ -27,17 +42,11 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent) {
         while (::read(wakePipe[0], &byte, 1) == 1)
             emit received(byte);
     });
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
 }
 
 StopSignals::~StopSignals() {
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
+    for (const int stop : kStopSignals)
+        ::signal(stop, SIG_DFL);
     notifier_.reset();
     for (int& end : wakePipe) {
         if (end >= 0)
