@@ -6,6 +6,7 @@
 #include "quote/CookieLimit.h"
 #include "quote/CurlMulti.h"
 #include "quote/FetchResult.h"
+#include "quote/PageBodyBounds.h"
 #include "quote/PageBodyReader.h"
 
 #include <QObject>
@@ -20,9 +21,6 @@ namespace pellmark {
 
 // A page that takes longer than this in all is a failed page.
 inline constexpr std::chrono::milliseconds kPageTimeLimit{60'000};
-// A bigger answer is a failed page rather than a reason to run out of memory; real quote
-// pages are tens of kilobytes.
-inline constexpr std::size_t kLargestPage = 16u << 20;
 
 // Why a navigation gave no page: reason None when a page came.
 struct NavigationFailure {

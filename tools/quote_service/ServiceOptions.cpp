@@ -55,6 +55,7 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
         {"--nested-divs", Number(&ServiceOptions::nestedDivs, 1, 10000000)},
         {"--many-attributes", Number(&ServiceOptions::manyAttributes, 1, 10000000)},
         {"--unclosed-fonts", Number(&ServiceOptions::unclosedFonts, 1, 10000000)},
+        {"--reopened-formatting", Number(&ServiceOptions::reopenedFormatting, 1, 10000000)},
         {"--charset", Text(&ServiceOptions::charset)},
         {"--cookie-flood", Number(&ServiceOptions::cookieFlood, 1, 1000)},
     };
@@ -104,6 +105,7 @@ std::string ServiceUsage() {
            "  --nested-divs N     the records inside N nested <div> tags\n"
            "  --many-attributes N the records inside one tag with N attributes\n"
            "  --unclosed-fonts N  N <font> tags never closed before the records\n"
+           "  --reopened-formatting N  1,000 <b> tags, then N paragraphs that reopen them all\n"
            "  --binary            random bytes declared as text/html\n"
            "  --charset NAME      the page encoded in NAME (default ISO-8859-1)\n"
            "  --empty-body        200 with an empty body\n"

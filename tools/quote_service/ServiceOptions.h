@@ -26,6 +26,7 @@ struct ServiceOptions {
     int nestedDivs = 0;
     int manyAttributes = 0;
     int unclosedFonts = 0;
+    int reopenedFormatting = 0;
     bool binary = false;
     std::string charset = "ISO-8859-1";
     bool emptyBody = false;
