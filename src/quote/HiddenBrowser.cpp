@@ -101,6 +101,11 @@ HiddenBrowser::HiddenBrowser(QObject* parent, std::string proxy,
     curl_easy_setopt(easy_, CURLOPT_USERAGENT, kUserAgent);
     curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, static_cast<long>(pageTimeLimit.count()));
+    curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(std::chrono::milliseconds(kConnectTimeLimit).count()));
+    // Below one byte a second over the whole silence limit: nothing came in that time.
+    curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, static_cast<long>(kPageSilenceLimit.count()));
     curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &HiddenBrowser::OnBodyBytes);
     curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
     if (!proxy.empty())

@@ -21,6 +21,11 @@ namespace pellmark {
 
 // A page that takes longer than this in all is a failed page.
 inline constexpr std::chrono::milliseconds kPageTimeLimit{60'000};
+// A dead service fails sooner: a connection not made within this is a failed page, and so is
+// an answer from which nothing at all arrives for kPageSilenceLimit. A slow page that keeps
+// coming has the whole kPageTimeLimit.
+inline constexpr std::chrono::seconds kConnectTimeLimit{15};
+inline constexpr std::chrono::seconds kPageSilenceLimit{20};
 
 // Why a navigation gave no page: reason None when a page came.
 struct NavigationFailure {

@@ -63,6 +63,7 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
         {"--short", Flag(&ServiceOptions::shortPage)},
         {"--close", Flag(&ServiceOptions::closeConnection)},
         {"--hang", Flag(&ServiceOptions::hang)},
+        {"--never-accept", Flag(&ServiceOptions::neverAccept)},
         {"--reset-mid-body", Flag(&ServiceOptions::resetMidBody)},
         {"--binary", Flag(&ServiceOptions::binary)},
         {"--empty-body", Flag(&ServiceOptions::emptyBody)},
@@ -98,6 +99,7 @@ std::string ServiceUsage() {
            "  --close             close the connection without answering\n"
            "  --delay-ms N        wait N ms before answering\n"
            "  --hang              never answer\n"
+           "  --never-accept      listen but take no connection (no request is logged)\n"
            "  --reset-mid-body    reset the connection halfway through the body\n"
            "  --drip-ms N         send the body a few bytes at a time, N ms apart\n"
            "  --huge-mb N         the page padded with repeated records to N MB\n"

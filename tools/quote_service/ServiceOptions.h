@@ -19,6 +19,7 @@ struct ServiceOptions {
     bool closeConnection = false;
     int delayMs = 0;
     bool hang = false;
+    bool neverAccept = false; // listen, but take no connection
     bool resetMidBody = false;
     int dripMs = 0;
     int hugeMb = 0;
