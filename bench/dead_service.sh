@@ -31,7 +31,8 @@ for mode in "${modes[@]}"; do
     http_proxy="http://127.0.0.1:$port" "$driver" --symbols AUDUSD --from 2005-06-06 \
         --to 2005-06-06 --out "$work/out" >"$work/failed" 2>"$work/batch.log" || status=$?
     seconds=$(echo "$(date +%s.%N) - $started" | bc)
-    requests=$(wc -l <"$work/requests.log" 2>/dev/null || echo 0)
+    requests=0
+    [[ -f $work/requests.log ]] && requests=$(wc -l <"$work/requests.log")
     stop_service
     printf '%s: the day failed (exit %d) after %.1f s, %d requests logged; goal under %d s: %s\n' \
         "$mode" "$status" "$seconds" "$requests" "$goal" \
