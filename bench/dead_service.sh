@@ -34,11 +34,10 @@ for mode in "${modes[@]}"; do
     requests=0
     [[ -f $work/requests.log ]] && requests=$(wc -l <"$work/requests.log")
     stop_service
+    within=$(awk -v s="$seconds" -v g="$goal" 'BEGIN { print (s < g) ? "met" : "NOT met" }')
     printf '%s: the day failed (exit %d) after %.1f s, %d requests logged; goal under %d s: %s\n' \
-        "$mode" "$status" "$seconds" "$requests" "$goal" \
-        "$( (($(echo "$seconds < $goal" | bc))) && echo met || echo "NOT met")"
-    if [[ $status -ne 1 ]] || (($(echo "$seconds >= $goal" | bc))) ||
-        [[ $mode == hang && $requests -ne 7 ]]; then
+        "$mode" "$status" "$seconds" "$requests" "$goal" "$within"
+    if [[ $status -ne 1 || $within != met || ($mode == hang && $requests -ne 7) ]]; then
         met=1
     fi
 done

@@ -224,7 +224,7 @@ void QuoteFetchTest::failedFetchGivesNoneAndItsReason_data() {
     QTest::addColumn<int>("attemptsSeen");
     QTest::addColumn<FetchFailure>("reason");
     QTest::addColumn<long>("status");
-    // The page time limit is 0.7 s with --hang, else a minute.
+    // The page time limit is 0.4 s with --hang, else a minute.
     QTest::newRow("connection refused")
         << QStringList{} << true << 0 << FetchFailure::Refused << 0L;
     QTest::newRow("never answers")
@@ -246,7 +246,7 @@ void QuoteFetchTest::failedFetchGivesNoneAndItsReason() {
     QFETCH(int, attemptsSeen);
     QFETCH(FetchFailure, reason);
     QFETCH(long, status);
-    Rig rig(faults, faults.contains("--hang") ? 700ms : kPageTimeLimit, 0ms, 200ms);
+    Rig rig(faults, faults.contains("--hang") ? 400ms : kPageTimeLimit, 0ms, 200ms);
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     if (refused)
         QVERIFY(rig.service.stop());
