@@ -30,7 +30,7 @@ for mode in "${modes[@]}"; do
     started=$(date +%s.%N)
     http_proxy="http://127.0.0.1:$port" "$driver" --symbols AUDUSD --from 2005-06-06 \
         --to 2005-06-06 --out "$work/out" >"$work/failed" 2>"$work/batch.log" || status=$?
-    seconds=$(echo "$(date +%s.%N) - $started" | bc)
+    seconds=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
     requests=0
     [[ -f $work/requests.log ]] && requests=$(wc -l <"$work/requests.log")
     stop_service

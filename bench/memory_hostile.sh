@@ -23,11 +23,13 @@ source "$(dirname "$0")/local_service.sh"
 
 # Largest summed VmRSS (kB) of $1 and its descendants until $1 ends; printed at the end.
 sample_tree() {
-    local root=$1 peak=0 sum pids
+    local root=$1 peak=0 sum pids level
     while kill -0 "$root" 2>/dev/null; do
         pids=$root
+        level=$root
         for _ in 1 2 3; do
-            pids="$pids $(pgrep -d ' ' -P "${pids// /,}" 2>/dev/null || true)"
+            level=$(for pid in $level; do cat /proc/"$pid"/task/*/children 2>/dev/null; done)
+            pids="$pids $level"
         done
         sum=0
         for pid in $(tr ' ' '\n' <<<"$pids" | sort -u); do
@@ -55,7 +57,7 @@ for paragraphs in 10000 105800; do
     tree_kb=$(sample_tree "$timed")
     status=0
     wait "$timed" || status=$?
-    seconds=$(echo "$(date +%s.%N) - $started" | bc)
+    seconds=$(awk -v a="$started" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
     batch_kb=$(max_rss "$work/time")
 
     page_kb=$(wc -c <<<"$(curl -s --data 'w=CR&l=GB&stk=frxAUDUSD&date=6-Jun-05' \
