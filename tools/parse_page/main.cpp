@@ -2,8 +2,8 @@
 // bytes the program would save for that day: one line per quote, each ended by CR LF, or
 // "none" for a page the fetch would count as holding no quotes. --print-body writes the
 // body HTML the day is read from instead, to show why a page reads as it does.
-#include "quote/BodySerialiser.h"
 #include "quote/DayPage.h"
+#include "quote/PageBodyBounds.h"
 #include "quote/PageText.h"
 
 #include <QCommandLineParser>
@@ -90,13 +90,19 @@ int main(int argc, char** argv) {
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     }
     const std::string input = ReadAll(stdin);
-    const std::string body =
-        options->inputIsBody ? input : pellmark::SerialiseBody(input, options->contentType);
+    // Read within the bounds the program reads a page with, so that this tool gives up where
+    // the program would, and a hostile page costs no more memory here than there.
+    const std::optional<std::string> body =
+        options->inputIsBody ? input : pellmark::ReadBodyWithinBounds(input, options->contentType);
+    if (!body) {
+        std::fputs("pellmark-parse-page: page too complex\n", stderr);
+        return 1;
+    }
     const std::string out =
         options->printBody
-            ? body
+            ? *body
             : pellmark::JoinLines(pellmark::DayLinesFromPage(
-                  pellmark::NormaliseLines(body), options->lineOrder, options->separator));
+                  pellmark::NormaliseLines(*body), options->lineOrder, options->separator));
     std::fwrite(out.data(), 1, out.size(), stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }
