@@ -143,6 +143,17 @@ private slots:
         QVERIFY2(retry.err.contains("EURUSD 8-Jun-05 skipped"), retry.err);
         QCOMPARE(ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
                  ExpectedDayBytes("frxAUDUSD", "8-Jun-05"));
+
+        // Daily bars of the saved days, with nothing fetched.
+        QCOMPARE(retry.run(kTwoPairsOneDay + QStringList{"--skip-saved", "--out",
+                                                         batch.path("days"), "--csv",
+                                                         batch.path("bars"), "--bars", "1d"}),
+                 0);
+        QCOMPARE(healthy.requestLog().size(), 2);
+        const QList<QByteArray> bars = ReadFile(batch.path("bars/EURUSD.csv")).split('\n');
+        QCOMPARE(bars.size(), 3);
+        QCOMPARE(bars[0], QByteArray("date,time,open,high,low,close,ticks\r"));
+        QVERIFY2(bars[1].startsWith("2005-06-08,00:00,") && bars[1].endsWith(",288\r"), bars[1]);
     }
 
     // Whenever the stop comes, every day of the run is saved or listed.

@@ -2,6 +2,7 @@
 
 #include "core/DefaultSymbols.h"
 #include "core/FailedItems.h"
+#include "export/OhlcBars.h"
 #include "quote/PageText.h"
 #include "quote/QuoteService.h"
 
@@ -39,11 +40,13 @@ const char* const kBatchUsage =
     "      --sep TEXT            the separator between them, at most 3 characters\n"
     "                            (default: \" - \")\n"
     "      --host LABEL          the service's host label (default: www)\n"
-    "      --skip-saved          do not fetch a day whose file is already in DIR\n"
+    "      --skip-saved          do not fetch a day whose file is already in DIR and not empty\n"
     "      --errors FILE         append failed items to FILE, each followed by CR LF\n"
     "                            (default: print them on standard output at the end)\n"
     "      --csv OUTDIR          when the run has ended, export the run's symbols as one CSV\n"
     "                            per symbol into OUTDIR, as pellmark-export does\n"
+    "      --bars LENGTH         with --csv: open, high, low and close bars of LENGTH\n"
+    "                            (5min, 15min, 30min, 1h, 4h or 1d) instead of quotes\n"
     "  -q, --quiet               report only the days that fail and the summary\n"
     "  -h, --help                show this help and exit\n"
     "  -v, --version             show the version and exit\n"
@@ -133,9 +136,9 @@ private:
                                  from = valued("from"), to = valued("to"), out = valued("out"),
                                  sep = valued("sep"), host = valued("host"),
                                  errors = valued("errors"), retry = valued("retry"),
-                                 csv = valued("csv");
+                                 csv = valued("csv"), bars = valued("bars");
         const QList<QCommandLineOption> withValue = {symbols, symbolsFile, from,   to,    out,
-                                                     sep,     host,        errors, retry, csv};
+                                                     sep,     host,        errors, retry, csv, bars};
         parser.addOptions({help, version, quiet, forex, stocks, indices, timeFirst, skipSaved});
         parser.addOptions(withValue);
         if (!parser.parse(arguments))
@@ -170,6 +173,15 @@ private:
         options_.errorsFile = parser.value(errors);
         options_.retryFile = parser.value(retry);
         options_.csvDir = parser.value(csv);
+        if (parser.isSet(bars)) {
+            if (!parser.isSet(csv))
+                return Fail("--bars goes with --csv");
+            const std::optional<int> minutes = ParseBarLength(parser.value(bars));
+            if (!minutes)
+                return Fail("--bars takes one of " + std::string(kBarLengthNames) + ": " +
+                            parser.value(bars).toStdString());
+            options_.barMinutes = *minutes;
+        }
         if (parser.isSet(from) && !Day(parser.value(from), options_.from))
             return;
         if (parser.isSet(to) && !Day(parser.value(to), options_.to))

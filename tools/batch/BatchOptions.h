@@ -31,6 +31,7 @@ struct BatchOptions {
     QString retryFile;               // fetch the items listed here instead of a range
     std::vector<DayItem> retryItems; // read from retryFile
     QString csvDir;                  // export the run's symbols there once it has ended
+    int barMinutes = 0;              // with csvDir: bars of this length instead of quotes
 };
 
 // What the command line asks for: a run, a text to print and exit 0 (--help, --version),

@@ -4,8 +4,10 @@
 #include "core/FailedItems.h"
 #include "export/DayFileExport.h"
 #include "FailedItemsFile.h"
+#include "StopSignals.h"
 
 #include <QDir>
+#include <QSet>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -124,8 +126,13 @@ void BatchRun::RunEnded(const RunEnd& end) {
         status = kExitCannotWrite;
         break;
     }
-    if (!options_.csvDir.isEmpty() && !ExportCsv() && status == kExitSaved)
-        status = kExitSomeFailed;
+    if (!options_.csvDir.isEmpty()) {
+        const ExportReport exported = ExportCsv();
+        if (exported.stopped)
+            status = 128 + StopSignals::LastStop();
+        else if (!exported.problems.empty() && status == kExitSaved)
+            status = kExitSomeFailed;
+    }
     if (!listed && status == kExitSaved)
         status = kExitSomeFailed;
     emit ended(status);
@@ -141,26 +148,38 @@ bool BatchRun::PrintFailed(const std::vector<DayItem>& items) {
     return false;
 }
 
-bool BatchRun::ExportCsv() {
+ExportReport BatchRun::ExportCsv() {
     ExportOptions exportOptions;
     exportOptions.folder = options_.outDir;
     exportOptions.outDir = options_.csvDir;
     exportOptions.order = options_.lineOrder;
     exportOptions.separator = options_.separator;
+    exportOptions.barMinutes = options_.barMinutes;
+    // The export runs outside the event loop: a stop reaches it through the handler's flag.
+    exportOptions.stop = &StopSignals::StopAsked();
     if (options_.retryFile.isEmpty()) {
         for (const std::string& symbol : options_.symbols)
             exportOptions.symbols << QString::fromStdString(symbol);
         exportOptions.from = options_.from;
         exportOptions.to = options_.to;
     } else {
-        for (const DayItem& item : options_.retryItems)
-            if (!exportOptions.symbols.contains(QString::fromStdString(item.symbol)))
-                exportOptions.symbols << QString::fromStdString(item.symbol);
+        QSet<QString> listed;
+        for (const DayItem& item : options_.retryItems) {
+            const QString symbol = QString::fromStdString(item.symbol);
+            if (!listed.contains(symbol)) {
+                listed.insert(symbol);
+                exportOptions.symbols << symbol;
+            }
+        }
     }
     const ExportReport exported = ExportDayFiles(exportOptions);
     for (const ExportProblem& problem : exported.problems)
         report_.Say("pellmark-batch: " + ProblemText(problem).toStdString());
-    return exported.problems.empty();
+    for (const ExportProblem& note : exported.notes)
+        report_.Say("pellmark-batch: " + ProblemText(note).toStdString());
+    if (exported.stopped)
+        report_.Say("pellmark-batch: the CSV export was stopped");
+    return exported;
 }
 
 } // namespace pellmark

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BatchOptions.h"
+#include "export/DayFileExport.h"
 #include "ProgressReport.h"
 #include "quote/HiddenBrowser.h"
 #include "quote/QuoteFetch.h"
@@ -45,7 +46,7 @@ private:
     void RecordFailed(const std::vector<DayItem>& items);
     // False, with the reason reported, when standard output did not take them.
     bool PrintFailed(const std::vector<DayItem>& items);
-    bool ExportCsv();
+    ExportReport ExportCsv();
 
     BatchOptions options_;
     ProgressReport report_;

@@ -10,8 +10,13 @@ namespace {
 
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 int wakePipe[2] = {-1, -1};
+std::atomic<bool> stopAsked{false};
+volatile std::sig_atomic_t lastStop = 0;
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 extern "C" void OnStopSignal(int signalNumber) {
+    lastStop = signalNumber;
+    stopAsked.store(true);
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     // Nothing to be done in a signal handler when the pipe is full: a stop is already pending.
     [[maybe_unused]] const ssize_t written = ::write(wakePipe[1], &byte, 1);
@@ -30,6 +35,14 @@ void StopSignals::Install() {
     action.sa_flags = SA_RESTART;
     for (const int stop : kStopSignals)
         ::sigaction(stop, &action, nullptr);
+}
+
+const std::atomic<bool>& StopSignals::StopAsked() {
+    return stopAsked;
+}
+
+int StopSignals::LastStop() {
+    return lastStop;
 }
 
 StopSignals::StopSignals(QObject* parent) : QObject(parent) {

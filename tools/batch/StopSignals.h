@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QSocketNotifier>
 
+#include <atomic>
+#include <csignal>
 #include <memory>
 
 namespace pellmark {
@@ -17,6 +19,11 @@ public:
     // A write over the file-size limit or into a closed pipe then fails and is reported
     // rather than killing the process.
     static void Install();
+
+    // Set by the signal handler itself, for work that runs without the event loop (the
+    // --csv step): whether a stop came, and the last one that did.
+    static const std::atomic<bool>& StopAsked();
+    static int LastStop();
 
     // Delivers the stops caught since Install().
     explicit StopSignals(QObject* parent = nullptr);
