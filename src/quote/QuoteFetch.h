@@ -50,6 +50,10 @@ public:
     void FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) override;
     void Abort() override;
 
+signals:
+    // The page was bad and the day is fetched again; fetchNumber counts from 1.
+    void fetchingAgain(int fetchNumber);
+
 private:
     enum class Step { Idle, Pausing, Loading };
 
