@@ -18,7 +18,7 @@ if [ -f "$build/CMakeCache.txt" ]; then
 else
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build" -j "$(nproc)" --target pellmark pellmark-quote-service
+cmake --build "$build" -j "$(nproc)" --target pellmark pellmark-quote-service pellmark-page-body
 
 work=$(mktemp -d)
 service=""
@@ -50,7 +50,8 @@ port=$(head -n 1 "$work/port")
 echo "Local quote service on 127.0.0.1:$port (stands in for the real one)."
 
 # In the background, so that a signal to this script ends the program and the service at once.
-http_proxy="http://127.0.0.1:$port" no_proxy="" "$build/src/pellmark" "$@" &
+http_proxy="http://127.0.0.1:$port" no_proxy="" \
+    PELLMARK_PAGE_BODY="$build/src/quote/pellmark-page-body" "$build/src/pellmark" "$@" &
 app=$!
 status=0
 wait "$app" || status=$?
