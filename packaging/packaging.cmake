@@ -3,6 +3,15 @@
 # that every program target already exists.
 include(${CMAKE_CURRENT_LIST_DIR}/manpages.cmake)
 
+# Bash completion, which bash-completion loads by the command's name: one script for all.
+foreach(program pellmark-batch pellmark-export pellmark-check)
+    if(TARGET ${program})
+        install(FILES ${CMAKE_CURRENT_LIST_DIR}/completions/pellmark
+                DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions
+                RENAME ${program})
+    endif()
+endforeach()
+
 # Debian requires a copyright file and, for a package without a Debian revision, a
 # changelog.gz in the package's documentation folder.
 set(pellmark_changelog ${CMAKE_BINARY_DIR}/packaging/changelog.gz)

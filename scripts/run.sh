@@ -1,6 +1,7 @@
 #!/bin/sh
-# Installs what is missing (needs root or sudo), builds, starts the bundled local quote
-# service on a free port and starts Pellmark with http_proxy pointing at it. The service
+# Installs what is missing (needs root or sudo), builds the programs (the window, the local
+# quote service, pellmark-batch, pellmark-export, pellmark-parse-page), starts the bundled
+# local quote service on a free port and starts Pellmark with http_proxy pointing at it. The service
 # is stopped when the program ends. Arguments are passed on to the program.
 # PELLMARK_BUILD_DIR chooses the build folder (default: build).
 set -eu
@@ -18,7 +19,9 @@ if [ -f "$build/CMakeCache.txt" ]; then
 else
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build" -j "$(nproc)" --target pellmark pellmark-quote-service pellmark-page-body
+# Every program the README goes on to use, not only the window.
+cmake --build "$build" -j "$(nproc)" --target pellmark pellmark-quote-service pellmark-batch \
+    pellmark-export pellmark-parse-page pellmark-page-body
 
 work=$(mktemp -d)
 service=""

@@ -332,6 +332,8 @@ void TForm1::sButton1Click() {
 
 void TForm1::StartRun(RunKind kind, pellmark::DayItems items) {
     runKind_ = kind;
+    // Counted from the start of every run, also after one that ended on a file error.
+    ui->PB->setProgress(0);
     sinceRunStart_.start();
     ShowRunning(true);
     engine_.Start(std::move(items));
@@ -381,10 +383,12 @@ void TForm1::ShowProgress(const pellmark::RunProgress& progress) {
     TrayIcon1.setToolTip(text);
 }
 
-// Appended where the list ends, leaving the cursor and selection of someone typing in it.
+// Appended through a cursor of its own where the list ends; the memo's cursor and selection
+// stay where the user had them, even when they were at the very end.
 void TForm1::AddFailedItems(const std::vector<pellmark::DayItem>& items) {
-    QTextCursor typing = ui->Bady->textCursor();
-    typing.setKeepPositionOnInsert(true);
+    const QTextCursor typing = ui->Bady->textCursor();
+    const int anchor = typing.anchor();
+    const int position = typing.position();
     const std::string memo = BadyText();
     std::string added;
     for (const pellmark::DayItem& item : items)
@@ -392,7 +396,13 @@ void TForm1::AddFailedItems(const std::vector<pellmark::DayItem>& items) {
     QTextCursor end(ui->Bady->document());
     end.movePosition(QTextCursor::End);
     end.insertText(FromUtf8(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    ui->Bady->setTextCursor(typing);
+    const QTextCursor moved = ui->Bady->textCursor();
+    if (moved.anchor() == anchor && moved.position() == position)
+        return;
+    QTextCursor kept(ui->Bady->document());
+    kept.setPosition(anchor);
+    kept.setPosition(position, QTextCursor::KeepAnchor);
+    ui->Bady->setTextCursor(kept);
 }
 
 void TForm1::ReplaceFailedItems(const std::vector<pellmark::DayItem>& items) {

@@ -1,6 +1,6 @@
 #include "core/DayFile.h"
 
-#include <QSaveFile>
+#include "core/WholeFile.h"
 
 namespace pellmark {
 
@@ -38,15 +38,10 @@ void SaveDayFile(const std::string& folderText, const std::string& symbol,
     if (!IsPlainName(symbol + "-" + dateLabel))
         Fail(path, "The symbol or date cannot name a file in the save folder.");
 
-    // QSaveFile writes an unnamed temporary file where the system has them and renames it
-    // into place on commit, so a killed run leaves neither a half file nor a stray one.
-    QSaveFile file(QString::fromStdString(path));
-    const std::string bytes = JoinLines(lines);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-            static_cast<qint64>(bytes.size()) ||
-        !file.commit())
-        Fail(path, file.errorString().toStdString());
+    // The file is written whole or not at all: a killed run or a full disk leaves the old
+    // file, or none, and never a half or empty one.
+    if (const auto reason = WriteWholeFile(QString::fromStdString(path), JoinLines(lines)))
+        Fail(path, *reason);
 }
 
 } // namespace pellmark

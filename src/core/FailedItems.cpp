@@ -1,6 +1,7 @@
 #include "core/FailedItems.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 namespace pellmark {
@@ -9,7 +10,40 @@ std::string FailedItemText(const DayItem& item) {
     return item.symbol + "-" + item.dateLabel;
 }
 
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// "d-Mmm-yy" as DateLabel writes it: day 1 to 31 without a leading zero, an English short
+// month name, two digits of the year.
+bool IsDateLabel(std::string_view text) {
+    static constexpr std::array<std::string_view, 12> kMonths = {
+        "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const auto first = text.find('-');
+    if (first == std::string_view::npos || text.size() != first + 7)
+        return false;
+    const std::string_view day = text.substr(0, first);
+    const bool dayOk = (day.size() == 1 && day[0] >= '1' && day[0] <= '9') ||
+                       (day.size() == 2 && day[0] >= '1' && day[0] <= '3' && IsDigit(day[1]) &&
+                        (day[0] != '3' || day[1] <= '1'));
+    const std::string_view rest = text.substr(first + 1);
+    return dayOk && rest[3] == '-' && IsDigit(rest[4]) && IsDigit(rest[5]) &&
+           std::find(kMonths.begin(), kMonths.end(), rest.substr(0, 3)) != kMonths.end();
+}
+
+} // namespace
+
 DayItem ParseFailedItem(std::string_view line) {
+    // A symbol may hold hyphens itself (BRK-B): when the line ends in a date label, the
+    // symbol is everything before it.
+    for (const std::size_t labelLength : {std::size_t{8}, std::size_t{9}}) {
+        if (line.size() > labelLength && line[line.size() - labelLength - 1] == '-' &&
+            IsDateLabel(line.substr(line.size() - labelLength)))
+            return {std::string(line.substr(0, line.size() - labelLength - 1)),
+                    std::string(line.substr(line.size() - labelLength))};
+    }
     const auto hyphen = line.find('-');
     if (hyphen == std::string_view::npos)
         return {"", std::string(line)};

@@ -12,7 +12,9 @@ namespace pellmark {
 // symbol + "-" + date label
 std::string FailedItemText(const DayItem& item);
 
-// Split at the first hyphen; a line without one is an empty symbol and a whole-line label.
+// A line ending in a hyphen and a date label ("BRK-B-10-Jun-05") is split before that label;
+// any other line at its first hyphen, and a line without one is an empty symbol and a
+// whole-line label.
 DayItem ParseFailedItem(std::string_view line);
 
 // What adds the item to a memo as a new last line: the item and CR LF, or, after a line typed

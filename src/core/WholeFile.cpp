@@ -19,6 +19,13 @@ std::string Reason(const QFileDevice& file, int savedErrno) {
     return qtReason.toStdString();
 }
 
+// The reason is taken first: cancelling rewords it as "Writing canceled by application".
+std::string Cancel(QSaveFile& file, int savedErrno) {
+    std::string reason = Reason(file, savedErrno);
+    file.cancelWriting();
+    return reason;
+}
+
 } // namespace
 
 std::optional<std::string> WriteWholeFile(const QString& path, std::string_view bytes) {
@@ -32,19 +39,13 @@ std::optional<std::string> WriteWholeFile(const QString& path, std::string_view 
     while (!rest.empty()) {
         errno = 0;
         const qint64 written = file.write(rest.data(), static_cast<qint64>(rest.size()));
-        if (written <= 0) {
-            const int writeErrno = errno != 0 ? errno : ENOSPC;
-            file.cancelWriting();
-            return Reason(file, writeErrno);
-        }
+        if (written <= 0)
+            return Cancel(file, errno != 0 ? errno : ENOSPC);
         rest.remove_prefix(static_cast<std::size_t>(written));
     }
     errno = 0;
-    if (!file.flush()) {
-        const int flushErrno = errno;
-        file.cancelWriting();
-        return Reason(file, flushErrno);
-    }
+    if (!file.flush())
+        return Cancel(file, errno);
     // A full disk can also show first when the data is synced (delayed allocation, NFS).
     if (::fdatasync(file.handle()) != 0) {
         const int syncErrno = errno;

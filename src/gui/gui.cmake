@@ -1,7 +1,7 @@
 # Small widgets and seams shared by the windows.
 target_sources(pellmark_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Gauge.h ${CMAKE_CURRENT_LIST_DIR}/Gauge.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/DatePicker.h
+    ${CMAKE_CURRENT_LIST_DIR}/DatePicker.h ${CMAKE_CURRENT_LIST_DIR}/DatePicker.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.h ${CMAKE_CURRENT_LIST_DIR}/MessageBoxes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FolderChooser.h ${CMAKE_CURRENT_LIST_DIR}/FolderChooser.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SaveFolder.h ${CMAKE_CURRENT_LIST_DIR}/SaveFolder.cpp)

@@ -93,6 +93,15 @@ HiddenBrowser::HiddenBrowser(QObject* parent, std::string proxy,
     curl_easy_setopt(easy_, CURLOPT_USERAGENT, kUserAgent);
     curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, static_cast<long>(pageTimeLimit.count()));
+    curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(std::chrono::milliseconds(kConnectTimeLimit).count()));
+    // Cut below one byte a second. curl takes the speed over its last five seconds, sampled
+    // once a second, so it sees a silence about six seconds late: that much less makes the cut
+    // come at the silence limit.
+    constexpr std::chrono::seconds kCurlSpeedWindow{6};
+    curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME,
+                     static_cast<long>((kPageSilenceLimit - kCurlSpeedWindow).count()));
     curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &HiddenBrowser::OnBodyBytes);
     curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
     if (!proxy.empty())

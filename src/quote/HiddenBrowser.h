@@ -6,6 +6,7 @@
 #include "quote/CookieLimit.h"
 #include "quote/CurlMulti.h"
 #include "quote/FetchResult.h"
+#include "quote/PageBodyBounds.h"
 #include "quote/PageBodyReader.h"
 
 #include <QObject>
@@ -20,9 +21,11 @@ namespace pellmark {
 
 // A page that takes longer than this in all is a failed page.
 inline constexpr std::chrono::milliseconds kPageTimeLimit{60'000};
-// A bigger answer is a failed page rather than a reason to run out of memory; real quote
-// pages are tens of kilobytes.
-inline constexpr std::size_t kLargestPage = 16u << 20;
+// A dead service fails sooner: a connection not made within this is a failed page, and so is
+// an answer from which nothing at all arrives for kPageSilenceLimit. A slow page that keeps
+// coming has the whole kPageTimeLimit.
+inline constexpr std::chrono::seconds kConnectTimeLimit{15};
+inline constexpr std::chrono::seconds kPageSilenceLimit{20};
 
 // Why a navigation gave no page: reason None when a page came.
 struct NavigationFailure {

@@ -32,7 +32,10 @@ QString PageBodyReader::HelperPath() {
 }
 
 PageBodyReader::PageBodyReader(std::chrono::milliseconds timeLimit, QObject* parent)
-    : QObject(parent) {
+    : PageBodyReader(timeLimit, HelperPath(), parent) {}
+
+PageBodyReader::PageBodyReader(std::chrono::milliseconds timeLimit, QString helper, QObject* parent)
+    : QObject(parent), helperPath_(std::move(helper)) {
     limit_.setSingleShot(true);
     limit_.setInterval(timeLimit);
     connect(&limit_, &QTimer::timeout, this, [this] { Finish(Outcome::TooComplex); });
@@ -50,17 +53,14 @@ void PageBodyReader::Start(const std::string& response, const std::string& conte
     Stop();
     helper_ = new QProcess(this);
     helper_->setStandardErrorFile(QProcess::nullDevice());
-    connect(helper_, &QProcess::readyReadStandardOutput, this, [this] {
-        const QByteArray bytes = helper_->readAllStandardOutput();
-        body_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    });
+    connect(helper_, &QProcess::readyReadStandardOutput, this, &PageBodyReader::TakeOutput);
     connect(helper_, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
-        const QByteArray bytes = helper_->readAllStandardOutput();
-        body_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (!TakeOutput())
+            return;
         if (status == QProcess::NormalExit && exitCode == 0)
             Finish(Outcome::Read);
         else
-            // The HTML parser gave up on the page (out of memory, or worse).
+            // The helper found the page too complex, or its HTML parser failed on it.
             Finish(Outcome::TooComplex);
     });
     connect(helper_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
@@ -73,7 +73,7 @@ void PageBodyReader::Start(const std::string& response, const std::string& conte
                 Finish(Outcome::Failed, detail);
         });
     });
-    helper_->start(HelperPath(), {QString::fromStdString(contentType)});
+    helper_->start(helperPath_, {QString::fromStdString(contentType)});
     if (helper_->state() != QProcess::NotRunning) {
         helper_->write(response.data(), static_cast<qint64>(response.size()));
         helper_->closeWriteChannel();
@@ -95,6 +95,16 @@ void PageBodyReader::Stop() {
     // Reaped when it is gone, a moment after the kill, without waiting here.
     connect(helper, &QProcess::finished, helper, &QObject::deleteLater);
     helper->kill();
+}
+
+bool PageBodyReader::TakeOutput() {
+    const QByteArray bytes = helper_->readAllStandardOutput();
+    if (static_cast<std::size_t>(bytes.size()) > kLargestBody - body_.size()) {
+        Finish(Outcome::TooComplex);
+        return false;
+    }
+    body_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return true;
 }
 
 void PageBodyReader::Finish(Outcome outcome, const QString& detail) {

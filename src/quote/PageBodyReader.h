@@ -1,7 +1,10 @@
 // Turns an answer into its body HTML in the helper process pellmark-page-body, so that a page
 // the HTML parser struggles with never holds up the event loop: the helper is killed at once
-// when the reading is abandoned, and when it takes longer than its time limit.
+// when the reading is abandoned, when it takes longer than its time limit, and when it writes
+// more than the largest body.
 #pragma once
+
+#include "quote/PageBodyBounds.h"
 
 #include <QObject>
 #include <QProcess>
@@ -19,11 +22,13 @@ inline constexpr std::chrono::milliseconds kPageReadLimit{10'000};
 class PageBodyReader : public QObject {
     Q_OBJECT
 public:
-    // TooComplex: the reading took too long or the helper gave up on the page.
+    // TooComplex: the reading took too long, gave too large a body, or the helper gave up.
     enum class Outcome { Read, TooComplex, Failed };
 
     explicit PageBodyReader(std::chrono::milliseconds timeLimit = kPageReadLimit,
                             QObject* parent = nullptr);
+    // helper stands in for pellmark-page-body, taking the same argument and input.
+    PageBodyReader(std::chrono::milliseconds timeLimit, QString helper, QObject* parent = nullptr);
     ~PageBodyReader() override;
 
     // Abandons any reading in progress; done() follows, never from inside this call.
@@ -44,7 +49,10 @@ signals:
 
 private:
     void Finish(Outcome outcome, const QString& detail = {});
+    // False, with the reading ended as too complex, once the body outgrows kLargestBody.
+    bool TakeOutput();
 
+    QString helperPath_;
     QTimer limit_;
     QProcess* helper_ = nullptr;
     std::string body_;

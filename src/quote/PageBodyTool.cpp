@@ -1,12 +1,14 @@
 // pellmark-page-body: the hidden browser's helper. Reads an answer of the quote service on
 // standard input and writes the HTML of its body on standard output, in a process of its own
-// so that a page too hard to read can be killed.
+// so that a page too hard to read can be killed. Exits 3, writing nothing, for a page too
+// complex to read within the bounds of PageBodyBounds.h.
 //
 //     pellmark-page-body CONTENT-TYPE < answer > body
-#include "quote/BodySerialiser.h"
+#include "quote/PageBodyBounds.h"
 
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -29,7 +31,11 @@ int main(int argc, char** argv) {
     std::size_t got = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
         answer.append(buffer, got);
-    const std::string body = pellmark::SerialiseBody(answer, argv[1]);
-    std::fwrite(body.data(), 1, body.size(), stdout);
+    const std::optional<std::string> body = pellmark::ReadBodyWithinBounds(answer, argv[1]);
+    if (!body) {
+        std::fputs("pellmark-page-body: page too complex\n", stderr);
+        return 3;
+    }
+    std::fwrite(body->data(), 1, body->size(), stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }

@@ -120,6 +120,7 @@ void QuoteFetch::JudgePage() {
         failure.reason != FetchFailure::TooLarge && failure.reason != FetchFailure::PageTooComplex;
     if (worthAgain && IsBadPage(page) && fetches_ < kMostFetchesPerDay) {
         PauseThenFetch();
+        emit fetchingAgain(fetches_ + 1);
         return;
     }
     FetchResult result;

@@ -51,6 +51,10 @@ public:
     void Abort() override;
     bool Busy() const;
 
+signals:
+    // The page was bad and the day is fetched again; fetchNumber counts from 1.
+    void fetchingAgain(int fetchNumber);
+
 private:
     enum class Step { Idle, Pausing, Loading };
 

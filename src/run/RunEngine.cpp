@@ -62,9 +62,12 @@ void RunEngine::StartNext() {
         fetcher_.FetchDayQuotes(current_.symbol, current_.dateLabel);
 }
 
+// A saved day holds at least one quote line: an empty file (left by a tool that does not
+// check its writes on a full disk, say) is fetched again.
 bool RunEngine::AlreadySaved(const DayItem& item) const {
-    return QFileInfo::exists(
+    const QFileInfo file(
         QString::fromStdString(DayFilePath(saveFolder_(), item.symbol, item.dateLabel)));
+    return file.isFile() && file.size() > 0;
 }
 
 void RunEngine::OnFetched(const FetchResult& fetch) {

@@ -13,13 +13,15 @@ TTrayIcon::TTrayIcon(QWidget* mainWindow, std::unique_ptr<pellmark::SystemTray> 
       toolTip_(QStringLiteral("%1 v%2").arg(QString::fromUtf8(pellmark::kProductName),
                                             QString::fromUtf8(pellmark::kProductVersion))) {
     tray_->onActivated([this](QSystemTrayIcon::ActivationReason reason) { onActivated(reason); });
+    lingering_.setSingleShot(true);
+    connect(&lingering_, &QTimer::timeout, this, [this] { tray_->hide(); });
     // Every way of minimising (title-bar button, window menu, task bar, keyboard)
     // ends in a window-state change of the main window.
     mainWindow_->installEventFilter(this);
 }
 
 TTrayIcon::~TTrayIcon() {
-    if (active_)
+    if (active_ || lingering_.isActive())
         tray_->hide();
 }
 
@@ -41,6 +43,7 @@ void TTrayIcon::minimise() {
     if (active_ || !tray_->isSystemTrayAvailable())
         return;
     mainWindow_->hide();
+    lingering_.stop();
     tray_->setIcon(iconToShow());
     tray_->setToolTip(toolTip_.left(MaxToolTipLength));
     tray_->show();
@@ -53,8 +56,14 @@ void TTrayIcon::restore() {
     mainWindow_->showNormal();
     mainWindow_->raise();
     mainWindow_->activateWindow();
-    tray_->hide();
     active_ = false;
+    // A StatusNotifier host reports the first click of a double-click as an activation; the
+    // icon going at once would let the panel close up, and the second click would land on
+    // its neighbour (on Xfce, the workspace switcher, which moves the user away).
+    if (tray_->reportsDoubleClicks())
+        tray_->hide();
+    else
+        lingering_.start(QApplication::doubleClickInterval());
 }
 
 bool TTrayIcon::eventFilter(QObject* watched, QEvent* event) {
@@ -72,6 +81,8 @@ void TTrayIcon::minimiseIfStillMinimised() {
 }
 
 void TTrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (lingering_.isActive())
+        return;
     // Where the notification area tells clicks apart, a single click or a right click does
     // nothing (the icon has no menu). A StatusNotifier host reports any click that activates
     // the icon as a single click, so there that click is the only way back.

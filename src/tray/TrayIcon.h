@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -36,7 +37,8 @@ public:
     // Hides the main window behind the icon; does nothing while the icon is shown
     // or when the desktop has no notification area.
     void minimise();
-    // Shows the main window again, in front, and removes the icon.
+    // Shows the main window again, in front, and removes the icon; where the notification
+    // area reports no double-clicks, only once a double-click's time has passed.
     void restore();
 
 protected:
@@ -52,4 +54,7 @@ private:
     QIcon icon_;
     QString toolTip_;
     bool active_ = false;
+    // Runs while a restored window's icon is still shown, deaf to clicks, so that the second
+    // click of a double-click does not land on whatever the panel would move under it.
+    QTimer lingering_;
 };

@@ -1,15 +1,28 @@
 // pellmark-batch run as a script runs it, with no display, against the local quote service:
-// a day that fails, the errors file and exit status, --retry, --skip-saved, --csv and SIGINT.
+// a day that fails, the errors file and exit status, --retry, --skip-saved, --csv, stopping
+// signals, odd input, the live line on a narrow terminal, a full disk and an errors file
+// shared with another run.
+#include "FullDisk.h"
 #include "LocalService.h"
 #include "ServiceDay.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +48,11 @@ struct Batch {
         out = process.readAllStandardOutput();
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
+    void fillDiskAfter(qint64 room) {
+        QProcessEnvironment environment = process.processEnvironment();
+        PreloadFullDisk(environment, room);
+        process.setProcessEnvironment(environment);
+    }
     int run(const QStringList& arguments) {
         start(arguments);
         return finish();
@@ -47,6 +65,34 @@ struct Batch {
     QByteArray err;
     QByteArray out;
 };
+
+// A file system mounted on a folder for one case (tests run as root), unmounted after it.
+struct Mount {
+    QString target;
+    QString error;
+    bool make(const char* source, const QString& on, const char* type, unsigned long flags,
+              const char* data = nullptr) {
+        if (::mount(source, on.toLocal8Bit().constData(), type, flags, data) != 0) {
+            error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        target = on;
+        return true;
+    }
+    ~Mount() {
+        if (!target.isEmpty())
+            ::umount2(target.toLocal8Bit().constData(), MNT_DETACH);
+    }
+};
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+const QStringList kOnePairThreeDays = {"--symbols",  "AUDUSD", "--from",
+                                       "2005-06-06", "--to",   "2005-06-08"};
 
 const QStringList kTwoPairsOneDay = {"--symbols", "AUDUSD,EURUSD", "--from", "2005-06-08",
                                      "--to",      "2005-06-08",    "--out",  "days"};
@@ -61,6 +107,9 @@ private slots:
         LocalService failing({"--only", "EURUSD", "--no-data-first", "1000"});
         QVERIFY(failing.start());
         Batch batch(failing);
+        // A run without --skip-saved replaces an old file of the day.
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        WriteFile(batch.path("days/AUDUSD-8-Jun-05.txt"), "old\r\n");
         QCOMPARE(batch.run(kTwoPairsOneDay + QStringList{"--errors", "failed.txt"}), 1);
         QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
         QCOMPARE(ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
@@ -85,27 +134,267 @@ private slots:
         QCOMPARE(rows[0], QByteArray("date,time,price\r"));
         QVERIFY2(rows[1].startsWith("2005-06-08,00:00,"), rows[1]);
 
-        // Everything is saved now: nothing is asked for again.
+        // Everything is saved now: only an emptied day file is asked for again.
+        WriteFile(batch.path("days/AUDUSD-8-Jun-05.txt"), "");
         QCOMPARE(
             retry.run(kTwoPairsOneDay + QStringList{"--skip-saved", "--out", batch.path("days")}),
             0);
-        QCOMPARE(healthy.requestLog().size(), 1);
-        QVERIFY2(retry.err.contains("AUDUSD 8-Jun-05 skipped"), retry.err);
+        QCOMPARE(healthy.requestLog().size(), 2);
+        QVERIFY2(retry.err.contains("EURUSD 8-Jun-05 skipped"), retry.err);
+        QCOMPARE(ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
+                 ExpectedDayBytes("frxAUDUSD", "8-Jun-05"));
+
+        // Daily bars of the saved days, with nothing fetched.
+        QCOMPARE(retry.run(kTwoPairsOneDay + QStringList{"--skip-saved", "--out",
+                                                         batch.path("days"), "--csv",
+                                                         batch.path("bars"), "--bars", "1d"}),
+                 0);
+        QCOMPARE(healthy.requestLog().size(), 2);
+        const QList<QByteArray> bars = ReadFile(batch.path("bars/EURUSD.csv")).split('\n');
+        QCOMPARE(bars.size(), 3);
+        QCOMPARE(bars[0], QByteArray("date,time,open,high,low,close,ticks\r"));
+        QVERIFY2(bars[1].startsWith("2005-06-08,00:00,") && bars[1].endsWith(",288\r"), bars[1]);
     }
 
-    void interruptedRunListsTheRestAndStopsAtOnce() {
+    // Whenever the stop comes, every day of the run is saved or listed.
+    void stoppedRunListsTheRestAndStopsAtOnce_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("whileStarting");
+        QTest::addColumn<bool>("outputFull");
+        QTest::newRow("Ctrl+C mid-fetch") << SIGINT << false << false;
+        QTest::newRow("terminal closed mid-fetch") << SIGHUP << false << false;
+        QTest::newRow("SIGTERM while starting") << SIGTERM << true << false;
+        QTest::newRow("Ctrl+C, standard output full") << SIGINT << false << true;
+    }
+    void stoppedRunListsTheRestAndStopsAtOnce() {
+        QFETCH(int, signal);
+        QFETCH(bool, whileStarting);
+        QFETCH(bool, outputFull);
         LocalService service({"--delay-ms", "60000"});
         QVERIFY(service.start());
         Batch batch(service);
-        batch.start(kTwoPairsOneDay);
-        QTRY_COMPARE_WITH_TIMEOUT(service.requestLog().size(), 1, 10000);
+        if (outputFull)
+            batch.process.setStandardOutputFile("/dev/full");
+        QStringList arguments = kTwoPairsOneDay;
+        int symbolsPipe = -1;
+        if (whileStarting) {
+            // Still reading its symbols when the signal comes, long before the run exists.
+            QCOMPARE(::mkfifo(batch.path("symbols").toLocal8Bit().constData(), 0600), 0);
+            arguments.replace(0, "--symbols-file");
+            arguments.replace(1, "symbols");
+            batch.start(arguments);
+            // Opening the pipe's writing end succeeds once the program has it open to read.
+            QElapsedTimer waiting;
+            waiting.start();
+            while (symbolsPipe < 0 && waiting.elapsed() < 10000) {
+                symbolsPipe =
+                    ::open(batch.path("symbols").toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+                QTest::qWait(20);
+            }
+            QVERIFY(symbolsPipe >= 0);
+        } else {
+            batch.start(arguments);
+            QTRY_COMPARE_WITH_TIMEOUT(service.requestLog().size(), 1, 10000);
+        }
         QElapsedTimer stopping;
         stopping.start();
-        ::kill(static_cast<pid_t>(batch.process.processId()), SIGINT);
-        QCOMPARE(batch.finish(), 130);
+        ::kill(static_cast<pid_t>(batch.process.processId()), signal);
+        if (symbolsPipe >= 0) {
+            QCOMPARE(::write(symbolsPipe, "AUDUSD\nEURUSD\n", 14), 14);
+            ::close(symbolsPipe);
+        }
+        QCOMPARE(batch.finish(), 128 + signal);
         QVERIFY(stopping.elapsed() < 5000);
+        QVERIFY2(batch.err.contains("0 saved, 0 skipped, 0 failed, 2 not done\n"), batch.err);
+        if (outputFull)
+            QVERIFY2(batch.err.contains("cannot write the failed days to standard output: No "
+                                        "space left on device"),
+                     batch.err);
+        else
+            QCOMPARE(batch.out, QByteArray("AUDUSD-8-Jun-05\nEURUSD-8-Jun-05\n"));
+        QCOMPARE(batch.days(), QStringList());
+    }
+
+    // Over the file-size limit a day file cannot be written: the run says so, and lists it.
+    void fileSizeLimitEndsTheRunWithTheDaysListed() {
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        batch.process.setChildProcessModifier([] {
+            const rlimit limit{1024, 1024};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        QCOMPARE(batch.run(kTwoPairsOneDay), 3);
+        QVERIFY2(batch.err.contains("Cannot create file \"days/AUDUSD-8-Jun-05.txt\""), batch.err);
         QCOMPARE(batch.out, QByteArray("AUDUSD-8-Jun-05\nEURUSD-8-Jun-05\n"));
         QCOMPARE(batch.days(), QStringList());
+    }
+
+    // The errors file is on the full disk too: what it cannot take is printed instead.
+    void fullDiskListsTheDayAndTheRest_data() {
+        QTest::addColumn<qint64>("room"); // bytes that still fit; -1: a real 8 KB tmpfs
+        QTest::addColumn<QStringList>("saved");
+        const qint64 firstDay = ExpectedDayBytes("frxAUDUSD", "8-Jun-05").size();
+        QTest::newRow("full when synced") << firstDay << QStringList{};
+        QTest::newRow("cut short") << firstDay + 100 << QStringList{"AUDUSD-8-Jun-05"};
+        QTest::newRow("8 KB tmpfs") << qint64(-1) << QStringList{"AUDUSD-8-Jun-05"};
+    }
+    void fullDiskListsTheDayAndTheRest() {
+        QFETCH(qint64, room);
+        QFETCH(QStringList, saved);
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        Mount tmpfs;
+        if (room < 0 && !tmpfs.make("tmpfs", batch.path("days"), "tmpfs", 0, "size=8k"))
+            QSKIP(qPrintable("mounting an 8 KB tmpfs was refused: " + tmpfs.error));
+        if (room >= 0)
+            batch.fillDiskAfter(room);
+
+        QCOMPARE(batch.run(kOnePairThreeDays +
+                           QStringList{"--out", "days", "--errors", "days/failed.txt"}),
+                 3);
+        const QStringList days = {"AUDUSD-8-Jun-05", "AUDUSD-7-Jun-05", "AUDUSD-6-Jun-05"};
+        const QStringList listed = days.mid(saved.size());
+        QVERIFY2(batch.err.contains("Cannot create file \"days/" + listed[0].toUtf8() +
+                                    ".txt\". No space left on device"),
+                 batch.err);
+        QStringList files;
+        for (const QString& day : saved) {
+            files << day + ".txt";
+            QCOMPARE(ReadFile(batch.path("days/" + day + ".txt")),
+                     ExpectedDayBytes("frxAUDUSD", day.mid(7)));
+        }
+        QCOMPARE(batch.days(), files);
+        QCOMPARE(QString::fromUtf8(batch.out).split('\n', Qt::SkipEmptyParts), listed);
+        QCOMPARE(service.requestLog().size(), saved.size() + 1);
+    }
+
+    // A retry file that cannot be rewritten keeps the items it listed, and the exit status
+    // says so even when every day was saved.
+    void unwritableRetryFileIsKept_data() {
+        QTest::addColumn<bool>("fullDisk"); // else the retry file's folder is read-only
+        QTest::addColumn<int>("status");
+        QTest::newRow("full disk") << true << 3;
+        QTest::newRow("read-only folder, every day saved") << false << 1;
+    }
+    void unwritableRetryFileIsKept() {
+        QFETCH(bool, fullDisk);
+        QFETCH(int, status);
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        QVERIFY(QDir(batch.folder.path()).mkdir("list"));
+        const QByteArray items = "AUDUSD-8-Jun-05\r\n";
+        WriteFile(batch.path("list/failed.txt"), items);
+        Mount readOnly;
+        if (fullDisk) {
+            batch.fillDiskAfter(0);
+        } else if (const QByteArray list = QFile::encodeName(batch.path("list"));
+                   !readOnly.make(list.constData(), batch.path("list"), nullptr, MS_BIND) ||
+                   !readOnly.make(nullptr, batch.path("list"), nullptr,
+                                  MS_REMOUNT | MS_BIND | MS_RDONLY)) {
+            QSKIP(qPrintable("a read-only bind mount was refused: " + readOnly.error));
+        }
+        QCOMPARE(batch.run({"--retry", "list/failed.txt", "--out", "days"}), status);
+        QVERIFY2(batch.err.contains("cannot rewrite list/failed.txt: "), batch.err);
+        QCOMPARE(ReadFile(batch.path("list/failed.txt")), items);
+        QCOMPARE(batch.days().size(), fullDisk ? 0 : 1);
+    }
+
+    // Another run appending to the retry file while the retry runs: the retry waits for it,
+    // and its rewrite keeps what was appended.
+    void retryRewriteWaitsForTheLockAndKeepsAppendedItems() {
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        WriteFile(batch.path("failed.txt"), "AUDUSD-8-Jun-05\r\n");
+        QFile other(batch.path("failed.txt"));
+        QVERIFY(other.open(QIODevice::ReadWrite | QIODevice::Append));
+        QCOMPARE(::flock(other.handle(), LOCK_EX), 0);
+        batch.start({"--retry", "failed.txt", "--out", "days"});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(batch.path("days/AUDUSD-8-Jun-05.txt")), 10000);
+        QTest::qWait(500);
+        QCOMPARE(batch.process.state(), QProcess::Running);
+        other.write("EURUSD-7-Jun-05\r\n");
+        other.close();
+        QCOMPARE(batch.finish(), 0);
+        QCOMPARE(ReadFile(batch.path("failed.txt")), QByteArray("EURUSD-7-Jun-05\r\n"));
+    }
+
+    // Symbols as a spreadsheet exports them, a separator of three two-byte characters, and
+    // quiet mode: the day is saved and only the summary is said.
+    void cleanedSymbolsWideSeparatorQuietly() {
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        const QString separator = QString::fromUtf8("\u00e9\u00e9\u00e9");
+        QCOMPARE(
+            batch.run({"-q", "--symbols", QString::fromUtf8("\ufeff AUDUSD "), "--from",
+                       "2005-06-08", "--to", "2005-06-08", "--out", "days", "--sep", separator}),
+            0);
+        QCOMPARE(batch.err, QByteArray("1 saved, 0 skipped, 0 failed, 0 not done\n"));
+        QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
+        QCOMPARE(
+            ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
+            ExpectedDayBytes("frxAUDUSD", "8-Jun-05", pellmark::LineOrder::PriceFirst, separator));
+
+        QCOMPARE(batch.run({"--symbols", "AUDUSD", "--from", "2005-06-04", "--to", "2005-06-05"}),
+                 0);
+        QCOMPARE(batch.err, QByteArray("no week-days between 2005-06-04 and 2005-06-05\n"));
+        QCOMPARE(service.requestLog().size(), 1);
+    }
+
+    // Every frame of the live line fits a 40-column terminal, from the first to the retries.
+    void liveLineFitsANarrowTerminal() {
+        LocalService service({"--only", "EURUSD", "--no-data-first", "1"});
+        QVERIFY(service.start());
+        Batch batch(service);
+        const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+        const winsize size{24, 40, 0, 0};
+        QCOMPARE(::ioctl(terminal, TIOCSWINSZ, &size), 0);
+        batch.process.setStandardErrorFile(QString::fromLocal8Bit(::ptsname(terminal)));
+        batch.start(kTwoPairsOneDay);
+        QByteArray screen;
+        ::fcntl(terminal, F_SETFL, O_NONBLOCK);
+        char buffer[4096];
+        while (!batch.process.waitForFinished(100))
+            for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;)
+                screen.append(buffer, got);
+        for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;)
+            screen.append(buffer, got);
+        ::close(terminal);
+        QCOMPARE(batch.finish(), 0);
+
+        const QStringList frames = QString::fromUtf8(screen.replace("\x1b[K", ""))
+                                       .split(QRegularExpression("[\r\n]"), Qt::SkipEmptyParts);
+        QCOMPARE(frames.last(), "2 saved, 0 skipped, 0 failed, 0 not done");
+        for (const QString& frame : frames.mid(0, frames.size() - 1))
+            QVERIFY2(frame.size() < 40, qPrintable(frame));
+        QVERIFY2(frames.filter(QRegularExpression("^0% 0/2 AUDUSD 8-Jun-05")).size() > 0, screen);
+        QVERIFY2(frames.filter("EURUSD 8-Jun-05 retry 2/7").size() > 0, screen);
+        QVERIFY2(frames.filter("/0").isEmpty(), screen);
+    }
+
+    void helpAndVersion_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("-h") << "-h"
+                            << "Usage: pellmark-batch [OPTION]...\n";
+        QTest::newRow("--help") << "--help"
+                                << "Usage: pellmark-batch [OPTION]...\n";
+        QTest::newRow("-v") << "-v"
+                            << "pellmark-batch 1.0\n";
+    }
+    void helpAndVersion() {
+        QFETCH(QString, option);
+        QFETCH(QString, start);
+        Batch batch(LocalService{});
+        QCOMPARE(batch.run({option}), 0);
+        QVERIFY2(batch.out.startsWith(start.toUtf8()), batch.out);
+        QCOMPARE(batch.err, QByteArray());
     }
 
     void badInputIsRefusedBeforeAnythingIsFetched_data() {
@@ -120,6 +409,19 @@ private slots:
         QTest::newRow("unreadable symbols")
             << QStringList{"--symbols-file", "missing.txt"} << "cannot read the symbols file";
         QTest::newRow("unknown option") << QStringList{"--fast"} << "unknown option --fast";
+        QTest::newRow("two categories") << QStringList{"--stocks", "--forex"} << "one category";
+        QTest::newRow("slash in a symbol")
+            << QStringList{"--symbols", "A/B"} << "symbol \"A/B\" cannot name a file";
+        QTest::newRow("dot-dot symbol") << QStringList{"--symbols", ".."} << "cannot name a file";
+        QTest::newRow("empty symbol") << QStringList{"--symbols", "A,,B"} << "an empty symbol";
+        QTest::newRow("control character")
+            << QStringList{"--symbols", "A\x01B"} << "control character";
+        QTest::newRow("slash in a retried symbol")
+            << QStringList{"--retry", "retry.txt"} << "retry.txt:2: the symbol \"A/B\"";
+        QTest::newRow("host that is a path")
+            << QStringList{"--host", "evil.example/x?"} << "host label";
+        QTest::newRow("before 1970")
+            << QStringList{"--from", "1969-12-31", "--to", "1970-01-02"} << "before 1970-01-01";
     }
     void badInputIsRefusedBeforeAnythingIsFetched() {
         QFETCH(QStringList, arguments);
@@ -130,9 +432,14 @@ private slots:
         QFile plain(batch.path("plain"));
         QVERIFY(plain.open(QIODevice::WriteOnly));
         plain.close();
+        QFile retry(batch.path("retry.txt"));
+        QVERIFY(retry.open(QIODevice::WriteOnly));
+        retry.write("AUDUSD-8-Jun-05\r\nA/B-8-Jun-05\r\n");
+        retry.close();
         QCOMPARE(batch.run(arguments), 2);
         QVERIFY2(batch.err.startsWith("pellmark-batch: ") && batch.err.contains(reason.toUtf8()),
                  batch.err);
+        QCOMPARE(batch.out, QByteArray());
         QCOMPARE(service.requestLog().size(), 0);
     }
 };

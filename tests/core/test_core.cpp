@@ -146,6 +146,25 @@ private slots:
         QTest::newRow("empty line") << ""
                                     << ""
                                     << "";
+        QTest::newRow("hyphenated symbol") << "BRK-B-10-Jun-05"
+                                           << "BRK-B"
+                                           << "10-Jun-05";
+        QTest::newRow("two hyphens, one-digit day") << "A-B-C-5-Jun-05"
+                                                    << "A-B-C"
+                                                    << "5-Jun-05";
+        // Not a label: the first hyphen splits as always.
+        QTest::newRow("day 32") << "BRK-B-32-Jun-05"
+                                << "BRK"
+                                << "B-32-Jun-05";
+        QTest::newRow("leading zero") << "BRK-B-05-Jun-05"
+                                      << "BRK"
+                                      << "B-05-Jun-05";
+        QTest::newRow("unknown month") << "BRK-B-5-Jün-05"
+                                       << "BRK"
+                                       << "B-5-Jün-05";
+        QTest::newRow("label alone") << "5-Jun-05"
+                                     << "5"
+                                     << "Jun-05";
     }
     void failedItemParsing() {
         QFETCH(QString, line);

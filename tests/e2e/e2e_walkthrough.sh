@@ -137,10 +137,10 @@ memo_lines() {
         first=""
     done
 }
-# set_date Y DMMMYYYY: selects the day of the picker at height Y and types over the date,
-# for example 03Jun2005; each part moves on to the next once complete.
+# set_date Y DMMMYYYY: clicks the day of the picker at height Y, which selects it, and types
+# over the date, for example 03Jun2005; each part moves on to the next once complete.
 set_date() {
-    xdotool mousemove --window "$window" 376 "$1" click --repeat 2 --delay 80 1
+    click 376 "$1"
     xdotool type "$2"
 }
 # pick_in_list X Y KEY: opens the drop-down list and moves to the next (Down) or the
@@ -211,6 +211,10 @@ grep -q 'date=[45]-Jun-05' "$work/requests.log" && fail "the weekend was request
 [ "$(requests USAMSFT 6-Jun-05)" -gt 1 ] || fail "the day without data was not asked again"
 echo "download: 3 files time first with ';', USAMSFT-6-Jun-05 listed as failed"
 
+# The user adds a day of their own below the listed one, typing it key by key.
+click 650 200
+xdotool key ctrl+End type UK_BT-7-Jun-05
+
 # --- 2. the service answers again; Download Errors fetches the failed day
 stop_service
 start_service
@@ -218,12 +222,14 @@ keys alt+e
 # Only the information box: nothing failed again.
 close_box Information
 check_lines "$out/USAMSFT-6-Jun-05.txt" "$time_first_semicolon"
+check_lines "$out/UK_BT-7-Jun-05.txt" "$time_first_semicolon"
+[ "$(requests UK_BT 7-Jun-05)" -eq 1 ] || fail "the day typed into the errors list was not fetched"
 # The errors list is empty now: a second retry only says so.
 before=$(wc -l <"$work/requests.log")
 keys alt+e
 close_box Warning
 [ "$(wc -l <"$work/requests.log")" -eq "$before" ] || fail "an empty errors list fetched something"
-echo "retry: USAMSFT-6-Jun-05 fetched, errors list empty"
+echo "retry: USAMSFT-6-Jun-05 and the typed UK_BT-7-Jun-05 fetched, errors list empty"
 
 # --- 3. Forex, three pairs, default format, the save folder typed without its separator;
 # Stop, then the errors list resumes the run

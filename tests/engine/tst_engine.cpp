@@ -113,6 +113,10 @@ private slots:
         QVERIFY(existing.open(QIODevice::WriteOnly));
         existing.write("kept\r\n");
         existing.close();
+        // An empty file, as a tool that missed a full disk leaves, is no saved day.
+        QFile empty(rig.dir.filePath("B-7-Jun-05.txt"));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
         rig.run(TwoByTwo(), {.skipSaved = true});
         QCOMPARE(rig.fetcher.requests, QStringList({"A-7-Jun-05", "B-7-Jun-05", "B-6-Jun-05"}));
         QVERIFY(rig.days.contains("A-6-Jun-05 skipped, already saved"));

@@ -1,5 +1,7 @@
 // Day-file names and lines read back, the CSV series and bars built from a folder, and what
 // pellmark-export tells the user on odd input, a full disk and a signal.
+#include "FullDisk.h"
+
 #include "export/DayFileExport.h"
 #include "export/DayFileName.h"
 #include "export/OhlcBars.h"
@@ -320,22 +322,39 @@ private slots:
 
     // A real full file system: the CSV that does not fit is named with the system's reason
     // and the old one stays.
+    // The disk fills on a real 8 KB tmpfs, or through the shim with no room at all or in the
+    // middle of the CSV.
+    void fullDisk_data() {
+        QTest::addColumn<qint64>("room"); // bytes that still fit; -1: a real 8 KB tmpfs
+        QTest::newRow("8 KB tmpfs") << qint64(-1);
+        QTest::newRow("no room") << qint64(0);
+        QTest::newRow("cut short") << qint64(5000);
+    }
     void fullDisk() {
+        QFETCH(qint64, room);
         QTemporaryDir folder, out;
         QFile day(folder.filePath("GBPUSD-6-Jun-05.txt"));
         QVERIFY(day.open(QIODevice::WriteOnly) &&
                 day.write(QByteArray("1.2345 - 12:00\r\n").repeated(2000)) > 0);
         day.close();
         const QByteArray mountPoint = QFile::encodeName(out.path());
-        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=8k") != 0)
+        if (room < 0 && ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=8k") != 0)
             QSKIP(qPrintable("cannot mount a small tmpfs here (needs root): " +
                              QString::fromLocal8Bit(std::strerror(errno))));
-        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+        const auto unmount = qScopeGuard([&] {
+            if (room < 0)
+                ::umount2(mountPoint.constData(), MNT_DETACH);
+        });
         QFile old(out.filePath("GBPUSD.csv"));
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\r\n") == 5);
         old.close();
 
         QProcess process;
+        if (room >= 0) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            PreloadFullDisk(environment, room);
+            process.setProcessEnvironment(environment);
+        }
         process.start(PELLMARK_EXPORT_PATH, {folder.path(), out.path()});
         QVERIFY(process.waitForFinished());
         QCOMPARE(process.exitCode(), 1);

@@ -81,6 +81,7 @@ private slots:
     void cookieStoreDropsTheOldest();
     void stopAbandonsNavigation();
     void stopKillsThePageReading();
+    void endlessHelperOutputIsCut();
     void newNavigationReplacesUnfinishedOne();
     void refusesMalformedUrl();
     void usesProxyFromEnvironment();
@@ -265,6 +266,18 @@ void HiddenBrowserTest::stopKillsThePageReading() {
     QVERIFY(browser->ReadyState() != HiddenBrowser::LoadState::Loading);
     QTRY_VERIFY_WITH_TIMEOUT(!HelperRunning(), 500);
     QCOMPARE(complete.size(), 0);
+}
+
+// A helper gone wrong that writes without end: cut at the largest body, long before the time
+// limit, rather than taking all the program's memory.
+void HiddenBrowserTest::endlessHelperOutputIsCut() {
+    PageBodyReader reader(60s, "/usr/bin/yes");
+    QSignalSpy done(&reader, &PageBodyReader::done);
+    reader.Start("<html>", "text/html");
+    QVERIFY(done.wait(20000));
+    QCOMPARE(done.first().at(0).value<PageBodyReader::Outcome>(),
+             PageBodyReader::Outcome::TooComplex);
+    QVERIFY(reader.TakeBody().empty());
 }
 
 void HiddenBrowserTest::newNavigationReplacesUnfinishedOne() {

@@ -108,9 +108,12 @@ private slots:
     void failedFetchGivesNoneAndItsReason();
     void startsAreSpacedFromThePreviousStart_data();
     void startsAreSpacedFromThePreviousStart();
+    void pacerDelay_data();
+    void pacerDelay();
     void navigationThatCannotStartGivesNoneAtOnce();
     void readsTheFormEachAtItsMoment();
     void abortDuringPauseSendsNothing();
+    void abortRestartsThePause();
     void abortedNavigationDoesNotLeakIntoNextDay();
 };
 
@@ -190,13 +193,18 @@ void QuoteFetchTest::shortPagesAreFetchedAgain() {
     QCOMPARE(rig.service.requestLog().size(), kMostFetchesPerDay);
 }
 
+// With the real pause, which the service relies on: 1.51 s between starts, not 1.5.
 void QuoteFetchTest::goodThirdPageEndsTheFetching() {
-    Rig rig({"--no-data-first", "2"});
+    Rig rig({"--no-data-first", "2"}, kPageTimeLimit, kFetchPause);
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.service.requestLog().size(), 3);
     QCOMPARE(rig.results.at(0), ToQt(ExpectedDayLines("frxAUDUSD", kMonday, true, " - ")));
+    // Arrival times jitter by a few milliseconds on a busy machine; their mean spacing does not.
+    const QList<double> starts = rig.service.requestTimes();
+    const double spacing = (starts.last() - starts.first()) / (starts.size() - 1);
+    QVERIFY2(spacing >= 1.51, qPrintable(QString::number(spacing, 'f', 6)));
 }
 
 void QuoteFetchTest::goodSeventhPageIsParsed() {
@@ -216,7 +224,7 @@ void QuoteFetchTest::failedFetchGivesNoneAndItsReason_data() {
     QTest::addColumn<int>("attemptsSeen");
     QTest::addColumn<FetchFailure>("reason");
     QTest::addColumn<long>("status");
-    // The page time limit is 0.7 s with --hang, else a minute.
+    // The page time limit is 0.4 s with --hang, else a minute.
     QTest::newRow("connection refused")
         << QStringList{} << true << 0 << FetchFailure::Refused << 0L;
     QTest::newRow("never answers")
@@ -238,7 +246,7 @@ void QuoteFetchTest::failedFetchGivesNoneAndItsReason() {
     QFETCH(int, attemptsSeen);
     QFETCH(FetchFailure, reason);
     QFETCH(long, status);
-    Rig rig(faults, faults.contains("--hang") ? 700ms : kPageTimeLimit, 0ms, 200ms);
+    Rig rig(faults, faults.contains("--hang") ? 400ms : kPageTimeLimit, 0ms, 200ms);
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     if (refused)
         QVERIFY(rig.service.stop());
@@ -272,6 +280,31 @@ void QuoteFetchTest::startsAreSpacedFromThePreviousStart() {
     QCOMPARE(starts.size(), 2);
     const double gap = starts[1] - starts[0];
     QVERIFY2(gap >= leastGap && gap <= mostGap, qPrintable(QString::number(gap)));
+}
+
+void QuoteFetchTest::pacerDelay_data() {
+    QTest::addColumn<int>("answerEndMs"); // after the request's start; -1: no answer
+    QTest::addColumn<int>("askedMs");     // when the next request is asked for
+    QTest::addColumn<int>("delayMs");
+    // The pause is 1 s and the request started at 0.
+    QTest::newRow("no answer yet") << -1 << 500 << 1000;
+    QTest::newRow("quick answer: the rest of the pause") << 100 << 100 << 900;
+    QTest::newRow("past the pause, just before a new run") << 100 << 1099 << 0;
+    QTest::newRow("a pause after the answer: a new run") << 100 << 1100 << 1000;
+    QTest::newRow("answer as long as the pause") << 1000 << 1000 << 0;
+    QTest::newRow("answer slower than the pause") << 1001 << 1001 << 1000;
+}
+
+void QuoteFetchTest::pacerDelay() {
+    QFETCH(int, answerEndMs);
+    QFETCH(int, askedMs);
+    QFETCH(int, delayMs);
+    const RequestPacer::Clock::time_point start{};
+    RequestPacer pacer(1000ms);
+    pacer.RequestStarted(start);
+    if (answerEndMs >= 0)
+        pacer.AnswerEnded(start + std::chrono::milliseconds(answerEndMs));
+    QCOMPARE(pacer.DelayBeforeNext(start + std::chrono::milliseconds(askedMs)).count(), delayMs);
 }
 
 void QuoteFetchTest::navigationThatCannotStartGivesNoneAtOnce() {
@@ -313,6 +346,24 @@ void QuoteFetchTest::abortDuringPauseSendsNothing() {
     QTest::qWait(600);
     QCOMPARE(rig.service.requestLog().size(), 0);
     QCOMPARE(rig.results.size(), 0);
+}
+
+// Stopped while pausing after an answer: the service may still be busy with whatever the
+// abandoned fetch set going, so the next fetch waits a full pause from the stop.
+void QuoteFetchTest::abortRestartsThePause() {
+    Rig rig({"--no-data-first", "1"}, kPageTimeLimit, 600ms);
+    QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
+    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.service.requestLog().size(), 1, kWaitMs);
+    QTest::qWait(300);
+    rig.fetch->Abort();
+    const auto stopped = std::chrono::system_clock::now().time_since_epoch();
+    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
+    const QList<double> starts = rig.service.requestTimes();
+    QCOMPARE(starts.size(), 2);
+    const double gap = starts[1] - std::chrono::duration<double>(stopped).count();
+    QVERIFY2(gap >= 0.6, qPrintable(QString::number(gap)));
 }
 
 void QuoteFetchTest::abortedNavigationDoesNotLeakIntoNextDay() {

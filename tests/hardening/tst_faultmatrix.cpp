@@ -1,6 +1,8 @@
 // What the real window makes of every way the quote service can fail or surprise it: each day
 // ends either written with the right lines or listed in the errors memo, within the time
-// limit, and no file in the save folder ever holds anything but quote lines.
+// limit, and no file in the save folder ever holds anything but quote lines. A full disk
+// ends the run with its report, and the day and the rest go to the errors memo.
+#include "FullDisk.h"
 #include "HardeningRig.h"
 #include "LocalService.h"
 #include "QuotePage.h"
@@ -108,6 +110,9 @@ private slots:
         row("2,000 nested divs", {"--nested-divs", "2000"}, written, 1);
         row("one tag with 2,000 attributes", {"--many-attributes", "2000"}, written, 1);
         row("2,000 unclosed font tags", {"--unclosed-fonts", "2000"}, written, 1);
+        // 50 KB that would build a tree of gigabytes: given up once it outgrows its bounds.
+        row("1,000 bold tags reopened in 10,000 paragraphs", {"--reopened-formatting", "10000"},
+            recorded, 1);
     }
 
     void dayIsWrittenOrRecorded() {
@@ -167,6 +172,35 @@ private slots:
             QCOMPARE(service.requestLog().size(), requests);
     }
 
+    void fullDiskListsTheDayAndTheRest_data() {
+        QTest::addColumn<qint64>("room"); // bytes that still fit
+        const qint64 dayBytes = ExpectedDayBytes("frxAUDUSD", kMondayLabel).size();
+        QTest::newRow("nothing fits") << qint64(0);
+        QTest::newRow("cut short") << dayBytes / 2;
+        QTest::newRow("full when synced") << dayBytes;
+    }
+    void fullDiskListsTheDayAndTheRest() {
+        QFETCH(qint64, room);
+        LocalService service;
+        QVERIFY(service.start());
+        Rig rig(service.proxyUrl());
+        rig.setSymbols("Forex", "AUDUSD\nEURUSD");
+        QVERIFY2(SetDiskRoom(room), "the full-disk shim is not loaded");
+        rig.download();
+        const bool ended = rig.waitUntilIdle(kCaseLimitMs);
+        SetDiskRoom(-1);
+        QVERIFY(ended);
+
+        QCOMPARE(rig.boxes.texts(Kind::ErrorReport),
+                 QStringList{"Cannot create file \"" + rig.saveFolder() + kAudusdDay +
+                             ".txt\". No space left on device."});
+        QCOMPARE(rig.errors(), kAudusdDay + "\nEURUSD-" + kMondayLabel + "\n");
+        QCOMPARE(rig.files(), QStringList());
+        QCOMPARE(rig.strays(), QStringList());
+        QVERIFY(rig.boxes.texts(Kind::Information).isEmpty());
+        QCOMPARE(service.requestLog().size(), 1);
+    }
+
     // The window's browser waits up to a minute for a page; a page that never comes does not
     // freeze the window meanwhile, and Stop lists the day at once.
     void noAnswerCanBeStopped() {
@@ -188,5 +222,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFaultMatrix)
+QTEST_MAIN_WRAPPER(TestFaultMatrix, RestartWithFullDiskShim(argv); QTEST_MAIN_SETUP())
 #include "tst_faultmatrix.moc"

@@ -1,7 +1,7 @@
 // The parser on hand-made pages: which records become lines, how time and price are cut
 // out of them, and when a page counts as holding no data.
 #include "PageBytes.h"
-#include "quote/IntradayParser.h"
+#include "quote/DayPage.h"
 
 #include <QtTest>
 
@@ -161,19 +161,25 @@ void TestIntradayParser::outputWithinPage() {
 void TestIntradayParser::countPageLines_data() {
     QTest::addColumn<QByteArray>("page");
     QTest::addColumn<qulonglong>("count");
+    QTest::addColumn<bool>("bad"); // fetched again
 
-    QTest::newRow("empty") << QByteArray() << 0ULL;
-    QTest::newRow("five CR LF lines") << Bytes("a\r\nb\r\nc\r\nd\r\ne\r\n") << 5ULL;
-    QTest::newRow("unended last line") << Bytes("a\nb\nc\nd\ne") << 5ULL;
-    QTest::newRow("LF CR is two breaks") << Bytes("a\n\rb\n\rc") << 5ULL;
-    QTest::newRow("lines after NUL not counted") << Bytes("a\nb\nc\nd\ne\0\nf\ng") << 5ULL;
+    QTest::newRow("empty") << QByteArray() << 0ULL << true;
+    QTest::newRow("five CR LF lines") << Bytes("a\r\nb\r\nc\r\nd\r\ne\r\n") << 5ULL << true;
+    QTest::newRow("unended last line") << Bytes("a\nb\nc\nd\ne") << 5ULL << true;
+    QTest::newRow("LF CR is two breaks") << Bytes("a\n\rb\n\rc") << 5ULL << true;
+    QTest::newRow("lines after NUL not counted") << Bytes("a\nb\nc\nd\ne\0\nf\ng") << 5ULL << true;
+    QTest::newRow("quotes in five lines") << kThreeRecords + "Bid\r\nAsk\r\n" << 5ULL << true;
+    QTest::newRow("quotes in six lines") << kThreeRecords + "Bid\r\nAsk\r\nGMT\r\n"
+                                         << 6ULL << false;
 }
 
 void TestIntradayParser::countPageLines() {
     QFETCH(QByteArray, page);
     QFETCH(qulonglong, count);
+    QFETCH(bool, bad);
 
     QCOMPARE(static_cast<qulonglong>(CountPageLines(View(page))), count);
+    QCOMPARE(IsBadPage(View(page)), bad);
 }
 
 QTEST_APPLESS_MAIN(TestIntradayParser)

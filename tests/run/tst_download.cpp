@@ -62,6 +62,15 @@ public:
     void retry() { QTest::mouseClick(child<QPushButton>("sButton1"), Qt::LeftButton); }
     QString status() const { return child<QLabel>("StatB")->text(); }
     QString errors() const { return child<QPlainTextEdit>("Bady")->toPlainText(); }
+    // Types a line at the end of the errors list with the keys a user would press.
+    void typeError(const QString& item) {
+        auto* bady = child<QPlainTextEdit>("Bady");
+        bady->setFocus();
+        QTest::keyClick(bady, Qt::Key_End, Qt::ControlModifier);
+        if (!errors().isEmpty() && !errors().endsWith(u'\n'))
+            QTest::keyClick(bady, Qt::Key_Return);
+        QTest::keyClicks(bady, item);
+    }
     void setErrors(const QString& text) { child<QPlainTextEdit>("Bady")->setPlainText(text); }
     QStringList files() const {
         return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -188,6 +197,9 @@ private slots:
         QCOMPARE(window.errors(), QString("typed\nEURUSD-7-Jun-05\nEURUSD-6-Jun-05"));
         QCOMPARE(bady->textCursor().anchor(), 1);
         QCOMPARE(bady->textCursor().position(), 3);
+        window.typeError("AUDUSD-8-Jun-05");
+        QCOMPARE(window.errors(),
+                 QString("typed\nEURUSD-7-Jun-05\nEURUSD-6-Jun-05\nAUDUSD-8-Jun-05"));
         QCOMPARE(window.boxes.texts(Kind::Warning),
                  QStringList{kWarningHead + "typed\r\nEURUSD-7-Jun-05\r\nEURUSD-6-Jun-05\r\n\r\n" +
                              kWarningTail});
@@ -245,6 +257,16 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(service.requestLog().size(), 8);
         QVERIFY(window.boxes.texts(Kind::Information).isEmpty());
+
+        // The gauge keeps the day it stopped at, and starts again from 0 with the next run.
+        auto* gauge = window.child<pellmark::Gauge>("PB");
+        QCOMPARE(gauge->progress(), 1);
+        window.child<QLineEdit>("SaveLoad")->setText(window.folder.path() + "/");
+        window.setSymbols("Memo1", "AUDUSD");
+        window.download();
+        QCOMPARE(gauge->maximum(), 2);
+        QCOMPARE(gauge->progress(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Download done."), 20000);
     }
 
     void symbolThatWouldLeaveTheFolderIsRefused() {
@@ -289,13 +311,18 @@ private slots:
         QCOMPARE(window.child<pellmark::Gauge>("PB")->progress(), 0);
         QTest::qWait(300);
         QCOMPARE(window.files().size(), 1);
+        window.typeError("USDJPY-7-Jun-05");
+        QCOMPARE(window.errors(),
+                 QString("AUDUSD-6-Jun-05\nEURUSD-7-Jun-05\nEURUSD-6-Jun-05\nUSDJPY-7-Jun-05"));
 
         window.retry();
         QVERIFY(window.child<QPlainTextEdit>("Bady")->isReadOnly());
         QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Download done."), 20000);
         QCOMPARE(window.errors(), QString());
-        QCOMPARE(window.files().size(), 4);
+        QCOMPARE(window.files().size(), 5);
         QVERIFY(!window.child<QPlainTextEdit>("Bady")->isReadOnly());
+        window.typeError("AUDUSD-8-Jun-05");
+        QCOMPARE(window.errors(), QString("AUDUSD-8-Jun-05"));
     }
 
     void stoppingARetryKeepsUntriedItems() {

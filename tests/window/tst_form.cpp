@@ -7,6 +7,7 @@
 #include "quote/QuoteService.h"
 #include "Unit1.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -129,10 +131,106 @@ private slots:
         QCOMPARE(form->hostLabel(), std::string(pellmark::kDefaultHostLabel));
     }
 
-    void saveFolderFallsBackToDocuments() {
+    void saveFolderIsTheProgramsOnlyWhereTheUserPutIt_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<uint>("owner");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<uint>("user");
+        QTest::addColumn<bool>("own");
+        QTest::newRow("own build")
+            << "/home/ann/pellmark/build/src" << 1000u << true << 1000u << true;
+        QTest::newRow("another user's, group-writable")
+            << "/home/bob/pellmark" << 1001u << true << 1000u << false;
+        QTest::newRow("packaged, started by a user") << "/usr/bin" << 0u << false << 1000u << false;
+        QTest::newRow("packaged, started as root") << "/usr/bin" << 0u << true << 0u << false;
+        QTest::newRow("root's build outside home") << "/work/pellmark" << 0u << true << 0u << true;
+        QTest::newRow("a name that only starts like a system folder")
+            << "/optical/pellmark" << 1000u << true << 1000u << true;
+    }
+    void saveFolderIsTheProgramsOnlyWhereTheUserPutIt() {
+        QFETCH(QString, folder);
+        QFETCH(uint, owner);
+        QFETCH(bool, writable);
+        QFETCH(uint, user);
+        QFETCH(bool, own);
+        QCOMPARE(pellmark::IsUsersOwnFolder(folder, owner, writable, user), own);
+    }
+
+    void saveFolderFallsBackToDocumentsOrHome() {
         QCOMPARE(pellmark::DefaultSaveFolder(scratch.path()), scratch.path() + "/");
-        QCOMPARE(pellmark::DefaultSaveFolder(scratch.filePath("missing")),
-                 QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + "/");
+        const QByteArray home = qgetenv("HOME");
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", scratch.path().toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+        const QString fromMissing = pellmark::DefaultSaveFolder(scratch.filePath("missing"));
+        QDir(scratch.path()).mkdir("Documents");
+        const QString fromSystem = pellmark::DefaultSaveFolder("/usr/bin");
+        qputenv("HOME", home);
+        if (!config.isNull())
+            qputenv("XDG_CONFIG_HOME", config);
+        QCOMPARE(fromMissing, scratch.path() + "/");
+        QCOMPARE(fromSystem, scratch.path() + "/Documents/");
+    }
+
+    // The user clicks into the day of the date field, types, and leaves the field with Tab.
+    void typingADate_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QDate>("shown");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QDate>("date");
+        const QDate today = QDate::currentDate();
+        QTest::newRow("whole date into the end, which starts at today")
+            << "DatPick2" << today << "28Feb2005" << QDate(2005, 2, 28);
+        QTest::newRow("whole date into the start")
+            << "DatPick" << today << "10Jun2005" << QDate(2005, 6, 10);
+        QTest::newRow("day typed over")
+            << "DatPick2" << QDate(2005, 3, 15) << "30" << QDate(2005, 3, 30);
+        QTest::newRow("a day after today becomes today")
+            << "DatPick2" << today.addYears(-1) << today.addYears(1).toString("dMMMyyyy") << today;
+    }
+    void typingADate() {
+        QFETCH(QString, field);
+        QFETCH(QDate, shown);
+        QFETCH(QString, keys);
+        QFETCH(QDate, date);
+        auto* picker = control<QDateEdit>(field.toLatin1().constData());
+        picker->setDisplayFormat("d MMM yyyy");
+        picker->setDate(shown);
+        auto* edit = picker->findChild<QLineEdit*>();
+        // The middle of the day's digits; the text starts two pixels in.
+        const int x =
+            2 + edit->fontMetrics().horizontalAdvance(edit->text().section(u' ', 0, 0)) / 2;
+        picker->setFocus();
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(x, edit->height() / 2));
+        QTest::keyClicks(picker, keys);
+        QTest::keyClick(picker, Qt::Key_Tab);
+        QCOMPARE(picker->date(), date);
+    }
+
+    // The darkest pixel of a day's cell: black text where the day can be chosen.
+    void calendarGreysTheDaysAfterTheLatest() {
+        auto* picker = control<QDateEdit>("DatPick2");
+        picker->setDateRange(QDate(2005, 6, 1), QDate(2005, 6, 15));
+        picker->setDate(QDate(2005, 6, 10));
+        QTest::mouseClick(picker, Qt::LeftButton, {},
+                          QPoint(picker->width() - 4, picker->height() / 2));
+        auto* view = picker->calendarWidget()->findChild<QTableView*>();
+        QVERIFY(view && view->isVisible());
+        const QImage cells = view->viewport()->grab().toImage();
+        const auto darkest = [&](int day) {
+            int lightness = 255;
+            for (int row = 0; row < view->model()->rowCount(); ++row)
+                for (int column = 0; column < view->model()->columnCount(); ++column) {
+                    const QModelIndex cell = view->model()->index(row, column);
+                    const QRect rect = view->visualRect(cell);
+                    for (int y = rect.top(); cell.data() == day && y <= rect.bottom(); ++y)
+                        for (int x = rect.left(); x <= rect.right(); ++x)
+                            lightness = std::min(lightness, cells.pixelColor(x, y).lightness());
+                }
+            return lightness;
+        };
+        QVERIFY2(darkest(14) < 60, "Tuesday 14 June, before the latest day");
+        QVERIFY2(darkest(16) > 100, "Thursday 16 June, after it");
     }
 
     void categoryBoxes_data() {

@@ -2,17 +2,19 @@
 
 #include "core/DefaultSymbols.h"
 #include "core/FailedItems.h"
+#include "export/OhlcBars.h"
 #include "quote/PageText.h"
 #include "quote/QuoteService.h"
 
+#include <QCommandLineParser>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
-#include <functional>
-#include <map>
+#include <optional>
 
 namespace pellmark {
+
+using namespace Qt::Literals::StringLiterals;
 
 const char* const kBatchUsage =
     "Usage: pellmark-batch [OPTION]...\n"
@@ -20,7 +22,7 @@ const char* const kBatchUsage =
     "symbol and week-day, newest day first, as the Pellmark window does.\n"
     "\n"
     "What to download:\n"
-    "      --forex               currency pairs (the default category)\n"
+    "      --forex               currency pairs (the default category; one category at most)\n"
     "      --stocks              stocks\n"
     "      --indices             indices\n"
     "      --symbols A,B,C       the symbols, comma-separated (default: the category's list)\n"
@@ -38,41 +40,28 @@ const char* const kBatchUsage =
     "      --sep TEXT            the separator between them, at most 3 characters\n"
     "                            (default: \" - \")\n"
     "      --host LABEL          the service's host label (default: www)\n"
-    "      --skip-saved          do not fetch a day whose file is already in DIR\n"
+    "      --skip-saved          do not fetch a day whose file is already in DIR and not empty\n"
     "      --errors FILE         append failed items to FILE, each followed by CR LF\n"
     "                            (default: print them on standard output at the end)\n"
     "      --csv OUTDIR          when the run has ended, export the run's symbols as one CSV\n"
     "                            per symbol into OUTDIR, as pellmark-export does\n"
-    "      --help                show this help and exit\n"
-    "      --version             show the version and exit\n"
+    "      --bars LENGTH         with --csv: open, high, low and close bars of LENGTH\n"
+    "                            (5min, 15min, 30min, 1h, 4h or 1d) instead of quotes\n"
+    "  -q, --quiet               report only the days that fail and the summary\n"
+    "  -h, --help                show this help and exit\n"
+    "  -v, --version             show the version and exit\n"
     "\n"
     "Requests go out one at a time, at least 1.51 seconds apart. The http_proxy and\n"
-    "no_proxy environment variables are honoured. Progress goes to standard error.\n"
+    "no_proxy environment variables are honoured. Progress goes to standard error; on a\n"
+    "terminal one live line shows the day in hand, the time taken, the pace and the time\n"
+    "left. The run ends with \"N saved, N skipped, N failed, N not done\".\n"
     "\n"
     "Exit status: 0 when every day was saved or skipped, 1 when some failed (they are\n"
     "listed), 2 for a usage error, 3 when a day file cannot be written (that day and the\n"
-    "rest are listed as failed), 130 and 143 when stopped by SIGINT or SIGTERM (the day in\n"
-    "hand and the rest are listed as failed, so --retry resumes the run).\n"
-    "\n"
-    "Example, every week-day night at 23:30, resuming what failed before:\n"
-    "  30 23 * * 1-5  cd /data/fx && pellmark-batch --retry failed.txt; pellmark-batch "
-    "--errors failed.txt --skip-saved\n";
+    "rest are listed), 129, 130 and 143 when stopped by SIGHUP, SIGINT or SIGTERM (the day\n"
+    "in hand and the rest are listed as not done, so --retry resumes the run).\n";
 
 namespace {
-
-std::vector<std::string> SplitAtCommas(const std::string& text) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (std::size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
-        parts.push_back(text.substr(start, comma - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
-bool HasControlCharacter(const std::string& text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](unsigned char c) { return c < 0x20 || c == 0x7f; });
-}
 
 std::optional<std::string> ReadTextFile(const QString& path) {
     QFile file(path);
@@ -84,25 +73,50 @@ std::optional<std::string> ReadTextFile(const QString& path) {
     return bytes.toStdString();
 }
 
-std::optional<QDate> ParseDay(const std::string& text) {
-    const QDate day = QDate::fromString(QString::fromStdString(text), QStringLiteral("yyyy-MM-dd"));
-    return day.isValid() ? std::optional<QDate>(day) : std::nullopt;
+// Editors and spreadsheets add spaces and a byte-order mark that no symbol holds.
+QString Cleaned(QString text) {
+    text.remove(QChar(0xFEFF));
+    return text.trimmed();
 }
+
+bool HasControlCharacter(const QString& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
+// A symbol names day files, so it must stay a plain name inside the save folder.
+std::optional<std::string> SymbolProblem(const QString& symbol) {
+    if (symbol.isEmpty())
+        return "an empty symbol";
+    if (HasControlCharacter(symbol))
+        return "a symbol holds a control character";
+    if (symbol.contains(u'/') || symbol == u"." || symbol == u"..")
+        return "the symbol \"" + symbol.toStdString() + "\" cannot name a file";
+    return std::nullopt;
+}
+
+// A label of the service's host name: letters, digits and hyphens inside.
+bool IsHostLabel(const QString& label) {
+    const auto plain = [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+    };
+    return !label.isEmpty() && label.size() <= 63 && plain(label.front()) && plain(label.back()) &&
+           std::all_of(label.begin(), label.end(), [&](QChar c) { return plain(c) || c == u'-'; });
+}
+
+// Day files name the year by its last two digits; before 1970 one century would overwrite
+// another.
+const QDate kFirstDay(1970, 1, 1);
 
 class Parser {
 public:
-    Parser(const std::vector<std::string>& arguments, QDate today) : today_(today) {
+    Parser(const QStringList& arguments, QDate today) : today_(today) {
         options_.from = options_.to = today;
         options_.hostLabel = std::string(kDefaultHostLabel);
-        for (std::size_t i = 0; i < arguments.size() && !outcome_; ++i)
-            Take(arguments, i);
+        Parse(arguments);
     }
 
-    ParsedCommandLine Result() {
-        if (!outcome_)
-            Finish();
-        return std::move(*outcome_);
-    }
+    ParsedCommandLine Result() { return std::move(*outcome_); }
 
 private:
     void Fail(std::string reason) {
@@ -110,114 +124,182 @@ private:
             outcome_ = UsageError{std::move(reason)};
     }
 
-    // --name VALUE or --name=VALUE
-    void Take(const std::vector<std::string>& arguments, std::size_t& i) {
-        std::string name = arguments[i];
-        std::optional<std::string> value;
-        if (const auto equals = name.find('=');
-            name.rfind("--", 0) == 0 && equals != std::string::npos) {
-            value = name.substr(equals + 1);
-            name.resize(equals);
+    void Parse(const QStringList& arguments) {
+        QCommandLineParser parser;
+        const QCommandLineOption help(QStringList{"h", "help"});
+        const QCommandLineOption version(QStringList{"v", "version"});
+        const QCommandLineOption quiet(QStringList{"q", "quiet"});
+        const QCommandLineOption forex("forex"), stocks("stocks"), indices("indices");
+        const QCommandLineOption timeFirst("time-first"), skipSaved("skip-saved");
+        const auto valued = [](const char* name) { return QCommandLineOption(name, {}, "value"); };
+        const QCommandLineOption symbols = valued("symbols"), symbolsFile = valued("symbols-file"),
+                                 from = valued("from"), to = valued("to"), out = valued("out"),
+                                 sep = valued("sep"), host = valued("host"),
+                                 errors = valued("errors"), retry = valued("retry"),
+                                 csv = valued("csv"), bars = valued("bars");
+        const QList<QCommandLineOption> withValue = {symbols, symbolsFile, from,   to,    out,
+                                                     sep,     host,        errors, retry, csv, bars};
+        parser.addOptions({help, version, quiet, forex, stocks, indices, timeFirst, skipSaved});
+        parser.addOptions(withValue);
+        if (!parser.parse(arguments))
+            return Fail(ParseError(parser));
+        if (!parser.positionalArguments().isEmpty())
+            return Fail("unexpected argument " +
+                        parser.positionalArguments().front().toStdString());
+        if (parser.isSet(help)) {
+            outcome_ = PrintAndExit{kBatchUsage};
+            return;
         }
-        const std::map<std::string, std::function<void()>> flags = {
-            {"--help", [&] { outcome_ = PrintAndExit{kBatchUsage}; }},
-            {"--version", [&] { outcome_ = PrintAndExit{"pellmark-batch 1.0\n"}; }},
-            {"--forex", [&] { options_.category = Category::Forex; }},
-            {"--stocks", [&] { options_.category = Category::Stocks; }},
-            {"--indices", [&] { options_.category = Category::Indices; }},
-            {"--time-first", [&] { options_.lineOrder = LineOrder::TimeFirst; }},
-            {"--skip-saved", [&] { options_.skipSaved = true; }},
-        };
-        const std::map<std::string, std::function<void(const std::string&)>> valued = {
-            {"--symbols", [&](const std::string& v) { symbolsGiven_ = SplitAtCommas(v); }},
-            {"--symbols-file",
-             [&](const std::string& v) { symbolsFile_ = QString::fromStdString(v); }},
-            {"--from", [&](const std::string& v) { Day(v, options_.from, rangeGiven_); }},
-            {"--to", [&](const std::string& v) { Day(v, options_.to, rangeGiven_); }},
-            {"--out", [&](const std::string& v) { options_.outDir = QString::fromStdString(v); }},
-            {"--sep", [&](const std::string& v) { options_.separator = v; }},
-            {"--host", [&](const std::string& v) { options_.hostLabel = v; }},
-            {"--errors",
-             [&](const std::string& v) { options_.errorsFile = QString::fromStdString(v); }},
-            {"--retry",
-             [&](const std::string& v) { options_.retryFile = QString::fromStdString(v); }},
-            {"--csv", [&](const std::string& v) { options_.csvDir = QString::fromStdString(v); }},
-        };
-        if (const auto flag = flags.find(name); flag != flags.end() && !value) {
-            flag->second();
-        } else if (const auto option = valued.find(name); option != valued.end()) {
-            if (!value && i + 1 < arguments.size())
-                value = arguments[++i];
-            if (!value)
-                return Fail("option " + name + " needs a value");
-            if (value->empty() && name != "--sep")
-                return Fail("option " + name + " needs a value");
-            option->second(*value);
-        } else {
-            Fail("unknown option " + arguments[i]);
+        if (parser.isSet(version)) {
+            outcome_ = PrintAndExit{"pellmark-batch 1.0\n"};
+            return;
         }
-    }
+        for (const QCommandLineOption& option : withValue)
+            if (option.names() != sep.names() && parser.isSet(option) &&
+                parser.value(option).isEmpty())
+                return Fail("option --" + option.names().front().toStdString() + " needs a value");
 
-    void Day(const std::string& text, QDate& day, bool& given) {
-        const auto parsed = ParseDay(text);
-        if (!parsed)
-            return Fail("not a date (YYYY-MM-DD): " + text);
-        day = *parsed;
-        given = true;
-    }
-
-    void Finish() {
-        if (options_.separator.size() > 3)
-            return Fail("the separator has more than 3 characters: \"" + options_.separator + "\"");
-        if (HasControlCharacter(options_.separator))
-            return Fail("the separator holds a control character");
+        if (parser.isSet(forex) + parser.isSet(stocks) + parser.isSet(indices) > 1)
+            return Fail("--forex, --stocks and --indices choose one category: give one");
+        options_.category = parser.isSet(stocks)    ? Category::Stocks
+                            : parser.isSet(indices) ? Category::Indices
+                                                    : Category::Forex;
+        options_.quiet = parser.isSet(quiet);
+        options_.skipSaved = parser.isSet(skipSaved);
+        if (parser.isSet(timeFirst))
+            options_.lineOrder = LineOrder::TimeFirst;
+        if (parser.isSet(out))
+            options_.outDir = parser.value(out);
+        options_.errorsFile = parser.value(errors);
+        options_.retryFile = parser.value(retry);
+        options_.csvDir = parser.value(csv);
+        if (parser.isSet(bars)) {
+            if (!parser.isSet(csv))
+                return Fail("--bars goes with --csv");
+            const std::optional<int> minutes = ParseBarLength(parser.value(bars));
+            if (!minutes)
+                return Fail("--bars takes one of " + std::string(kBarLengthNames) + ": " +
+                            parser.value(bars).toStdString());
+            options_.barMinutes = *minutes;
+        }
+        if (parser.isSet(from) && !Day(parser.value(from), options_.from))
+            return;
+        if (parser.isSet(to) && !Day(parser.value(to), options_.to))
+            return;
+        if (parser.isSet(sep) && !Separator(parser.value(sep)))
+            return;
+        if (parser.isSet(host)) {
+            if (!IsHostLabel(parser.value(host)))
+                return Fail("--host takes a host label (letters, digits and inner hyphens): " +
+                            parser.value(host).toStdString());
+            options_.hostLabel = parser.value(host).toStdString();
+        }
         if (options_.from > options_.to)
             return Fail("the start date is after the end date");
         if (options_.to > today_)
             return Fail("the end date is after today: no quotes exist for it yet");
-        if (!options_.retryFile.isEmpty())
-            return FinishRetry();
-        if (symbolsGiven_ && !symbolsFile_.isEmpty())
+        if (parser.isSet(retry)) {
+            if (parser.isSet(symbols) || parser.isSet(symbolsFile) || parser.isSet(from) ||
+                parser.isSet(to))
+                return Fail("--retry takes its days from its file, not from --symbols or a range");
+            return TakeRetryFile();
+        }
+        if (parser.isSet(symbols) && parser.isSet(symbolsFile))
             return Fail("--symbols and --symbols-file cannot both be given");
-        if (symbolsGiven_) {
-            options_.symbols = *symbolsGiven_;
-        } else if (!symbolsFile_.isEmpty()) {
-            const auto text = ReadTextFile(symbolsFile_);
-            if (!text)
-                return Fail("cannot read the symbols file " + symbolsFile_.toStdString());
-            for (std::string& line : SplitLines(*text))
-                if (!line.empty())
-                    options_.symbols.push_back(std::move(line));
+        if (parser.isSet(symbols)) {
+            for (const QString& symbol : parser.value(symbols).split(u','))
+                options_.symbols.push_back(Cleaned(symbol).toStdString());
+        } else if (parser.isSet(symbolsFile)) {
+            if (!TakeSymbolsFile(parser.value(symbolsFile)))
+                return;
         } else {
             options_.symbols = DefaultSymbols(options_.category);
         }
+        for (const std::string& symbol : options_.symbols)
+            if (const auto problem = SymbolProblem(QString::fromStdString(symbol)))
+                return Fail(*problem);
         if (options_.symbols.empty())
             return Fail("no symbols to download");
         outcome_ = std::move(options_);
     }
 
-    void FinishRetry() {
-        if (symbolsGiven_ || !symbolsFile_.isEmpty() || rangeGiven_)
-            return Fail("--retry takes its days from its file, not from --symbols or a range");
+    // The program's own words for the parser's two common complaints.
+    static std::string ParseError(const QCommandLineParser& parser) {
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().front();
+            return "unknown option " + std::string(name.size() == 1 ? "-" : "--") +
+                   name.toStdString();
+        }
+        const QString text = parser.errorText();
+        const auto optionIn = [&](QLatin1StringView before) {
+            return text.startsWith(before) ? text.mid(before.size()).chopped(2).toStdString()
+                                           : std::string();
+        };
+        if (const std::string option = optionIn("Missing value after '"_L1); !option.empty())
+            return "option " + option + " needs a value";
+        if (const std::string option = optionIn("Unexpected value after '"_L1); !option.empty())
+            return "option " + option + " takes no value";
+        return text.toStdString();
+    }
+
+    bool Day(const QString& text, QDate& day) {
+        day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+        if (!day.isValid())
+            Fail("not a date (YYYY-MM-DD): " + text.toStdString());
+        else if (day < kFirstDay)
+            Fail("dates before 1970-01-01 cannot be told apart from a later century's: " +
+                 text.toStdString());
+        return !outcome_;
+    }
+
+    bool Separator(const QString& separator) {
+        if (separator.toUcs4().size() > 3)
+            Fail("the separator has more than 3 characters: \"" + separator.toStdString() + "\"");
+        else if (HasControlCharacter(separator))
+            Fail("the separator holds a control character");
+        options_.separator = separator.toStdString();
+        return !outcome_;
+    }
+
+    bool TakeSymbolsFile(const QString& path) {
+        const auto text = ReadTextFile(path);
+        if (!text) {
+            Fail("cannot read the symbols file " + path.toStdString());
+            return false;
+        }
+        for (const std::string& line : SplitLines(*text))
+            if (const QString symbol = Cleaned(QString::fromStdString(line)); !symbol.isEmpty())
+                options_.symbols.push_back(symbol.toStdString());
+        return true;
+    }
+
+    void TakeRetryFile() {
         const auto text = ReadTextFile(options_.retryFile);
         if (!text)
             return Fail("cannot read the retry file " + options_.retryFile.toStdString());
-        for (const std::string& line : SplitLines(*text))
-            options_.retryItems.push_back(ParseFailedItem(line));
+        std::size_t lineNumber = 0;
+        for (const std::string& line : SplitLines(*text)) {
+            ++lineNumber;
+            const QString item = Cleaned(QString::fromStdString(line));
+            if (item.isEmpty())
+                continue;
+            DayItem day = ParseFailedItem(item.toStdString());
+            if (const auto problem = SymbolProblem(QString::fromStdString(day.symbol)))
+                return Fail(options_.retryFile.toStdString() + ":" + std::to_string(lineNumber) +
+                            ": " + *problem);
+            options_.retryItems.push_back(std::move(day));
+        }
         outcome_ = std::move(options_);
     }
 
     QDate today_;
     BatchOptions options_;
-    std::optional<std::vector<std::string>> symbolsGiven_;
-    QString symbolsFile_;
-    bool rangeGiven_ = false;
     std::optional<ParsedCommandLine> outcome_;
 };
 
 } // namespace
 
-ParsedCommandLine ParseBatchCommandLine(const std::vector<std::string>& arguments, QDate today) {
+ParsedCommandLine ParseBatchCommandLine(const QStringList& arguments, QDate today) {
     return Parser(arguments, today).Result();
 }
 

@@ -8,8 +8,8 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
-#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -26,10 +26,12 @@ struct BatchOptions {
     std::string separator = " - ";
     std::string hostLabel;
     bool skipSaved = false;
+    bool quiet = false;              // only failures and the summary
     QString errorsFile;              // failed items are appended here; empty: printed at the end
     QString retryFile;               // fetch the items listed here instead of a range
     std::vector<DayItem> retryItems; // read from retryFile
     QString csvDir;                  // export the run's symbols there once it has ended
+    int barMinutes = 0;              // with csvDir: bars of this length instead of quotes
 };
 
 // What the command line asks for: a run, a text to print and exit 0 (--help, --version),
@@ -42,8 +44,9 @@ struct UsageError {
 };
 using ParsedCommandLine = std::variant<BatchOptions, PrintAndExit, UsageError>;
 
+// arguments starts with the program's name, as QCoreApplication::arguments() does.
 // today bounds the range: quotes for days that have not happened cannot exist.
-ParsedCommandLine ParseBatchCommandLine(const std::vector<std::string>& arguments, QDate today);
+ParsedCommandLine ParseBatchCommandLine(const QStringList& arguments, QDate today);
 
 extern const char* const kBatchUsage;
 

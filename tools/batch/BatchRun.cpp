@@ -4,15 +4,30 @@
 #include "core/FailedItems.h"
 #include "export/DayFileExport.h"
 #include "FailedItemsFile.h"
+#include "StopSignals.h"
 
 #include <QDir>
+#include <QSet>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
 
 namespace pellmark {
 
-BatchRun::BatchRun(BatchOptions options, std::FILE* progress, bool live)
-    : options_(std::move(options)), report_(progress, live), fetch_(browser_, *this),
-      engine_(fetch_, [this] { return options_.outDir.toStdString(); }) {
+namespace {
+
+ProgressReport::Mode ReportMode(bool quiet, bool terminal) {
+    if (quiet)
+        return ProgressReport::Mode::Quiet;
+    return terminal ? ProgressReport::Mode::Live : ProgressReport::Mode::Log;
+}
+
+} // namespace
+
+BatchRun::BatchRun(BatchOptions options, std::FILE* progress, bool terminal)
+    : options_(std::move(options)), report_(progress, ReportMode(options_.quiet, terminal)),
+      fetch_(browser_, *this), engine_(fetch_, [this] { return options_.outDir.toStdString(); }) {
     connect(&engine_, &RunEngine::itemStarting, this,
             [this](std::size_t, const DayItem& item) { report_.Starting(item); });
     connect(&engine_, &RunEngine::itemDone, this,
@@ -20,6 +35,8 @@ BatchRun::BatchRun(BatchOptions options, std::FILE* progress, bool live)
     connect(&engine_, &RunEngine::progress, this,
             [this](const RunProgress& progress) { report_.Progress(progress); });
     connect(&engine_, &RunEngine::ended, this, &BatchRun::RunEnded);
+    connect(&fetch_, &QuoteFetch::fetchingAgain, this,
+            [this](int fetchNumber) { report_.Refetching(fetchNumber); });
 }
 
 std::optional<std::string> BatchRun::Start() {
@@ -28,13 +45,18 @@ std::optional<std::string> BatchRun::Start() {
         return "--out names a file, not a folder: " + options_.outDir.toStdString();
     if (!QDir().mkpath(options_.outDir))
         return "cannot create the folder " + options_.outDir.toStdString();
-    if (!options_.retryFile.isEmpty()) {
-        engine_.Start(DayItems::AsListed(options_.retryItems), {.skipSaved = options_.skipSaved});
-        return std::nullopt;
+    DayItems items = DayItems::AsListed(options_.retryItems);
+    if (options_.retryFile.isEmpty()) {
+        std::vector<std::string> dates = WeekdayLabelsNewestFirst(options_.from, options_.to);
+        if (dates.empty()) {
+            const auto iso = [](QDate day) { return day.toString(Qt::ISODate).toStdString(); };
+            report_.Say("no week-days between " + iso(options_.from) + " and " + iso(options_.to));
+            noWeekdays_ = true;
+        }
+        items = DayItems::EveryDateOfEachSymbol(options_.symbols, std::move(dates));
     }
-    engine_.Start(DayItems::EveryDateOfEachSymbol(
-                      options_.symbols, WeekdayLabelsNewestFirst(options_.from, options_.to)),
-                  {.skipSaved = options_.skipSaved});
+    report_.Begin(items.Size());
+    engine_.Start(std::move(items), {.skipSaved = options_.skipSaved});
     return std::nullopt;
 }
 
@@ -61,26 +83,31 @@ void BatchRun::RecordFailed(const std::vector<DayItem>& items) {
                     error.toStdString());
         recordingFailed_ = false;
     }
+    if (!recordingFailed_)
+        unrecorded_.insert(unrecorded_.end(), items.begin(), items.end());
 }
 
 void BatchRun::RunEnded(const RunEnd& end) {
     report_.Finish();
-    // Whatever was not done counts as failed, so that --retry resumes the run.
+    if (!noWeekdays_)
+        report_.Say(std::to_string(saved_) + " saved, " + std::to_string(skipped_) + " skipped, " +
+                    std::to_string(end.failed.size()) + " failed, " +
+                    std::to_string(end.notDone.size()) + " not done");
+    // What was not done is listed with what failed, so that --retry resumes the run.
     std::vector<DayItem> failed = end.failed;
     failed.insert(failed.end(), end.notDone.begin(), end.notDone.end());
-    report_.Say(std::to_string(saved_) + " saved, " + std::to_string(skipped_) + " skipped, " +
-                std::to_string(failed.size()) + " failed" +
-                (end.how == RunEnd::How::Stopped ? " (stopped)" : ""));
+    bool listed = true;
     if (!options_.errorsFile.isEmpty())
         RecordFailed(end.notDone);
-    else
-        for (const DayItem& item : failed)
-            std::printf("%s\n", FailedItemText(item).c_str());
-    std::fflush(stdout);
-    bool listed = recordingFailed_;
+    // Items the errors file could not take (a full disk) are printed instead.
+    if (options_.errorsFile.isEmpty())
+        listed = PrintFailed(failed);
+    else if (!unrecorded_.empty())
+        listed = PrintFailed(unrecorded_);
+    listed = listed && recordingFailed_;
     if (!options_.retryFile.isEmpty()) {
         QString error;
-        if (!RewriteFailedItems(options_.retryFile, failed, error)) {
+        if (!RewriteFailedItems(options_.retryFile, options_.retryItems.size(), failed, error)) {
             report_.Say("pellmark-batch: cannot rewrite " + options_.retryFile.toStdString() +
                         ": " + error.toStdString());
             listed = false;
@@ -99,33 +126,60 @@ void BatchRun::RunEnded(const RunEnd& end) {
         status = kExitCannotWrite;
         break;
     }
-    if (!options_.csvDir.isEmpty() && !ExportCsv() && status == kExitSaved)
-        status = kExitSomeFailed;
+    if (!options_.csvDir.isEmpty()) {
+        const ExportReport exported = ExportCsv();
+        if (exported.stopped)
+            status = 128 + StopSignals::LastStop();
+        else if (!exported.problems.empty() && status == kExitSaved)
+            status = kExitSomeFailed;
+    }
     if (!listed && status == kExitSaved)
         status = kExitSomeFailed;
     emit ended(status);
 }
 
-bool BatchRun::ExportCsv() {
+bool BatchRun::PrintFailed(const std::vector<DayItem>& items) {
+    for (const DayItem& item : items)
+        std::printf("%s\n", FailedItemText(item).c_str());
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return true;
+    report_.Say("pellmark-batch: cannot write the failed days to standard output: " +
+                std::string(std::strerror(errno)));
+    return false;
+}
+
+ExportReport BatchRun::ExportCsv() {
     ExportOptions exportOptions;
     exportOptions.folder = options_.outDir;
     exportOptions.outDir = options_.csvDir;
     exportOptions.order = options_.lineOrder;
     exportOptions.separator = options_.separator;
+    exportOptions.barMinutes = options_.barMinutes;
+    // The export runs outside the event loop: a stop reaches it through the handler's flag.
+    exportOptions.stop = &StopSignals::StopAsked();
     if (options_.retryFile.isEmpty()) {
         for (const std::string& symbol : options_.symbols)
             exportOptions.symbols << QString::fromStdString(symbol);
         exportOptions.from = options_.from;
         exportOptions.to = options_.to;
     } else {
-        for (const DayItem& item : options_.retryItems)
-            if (!exportOptions.symbols.contains(QString::fromStdString(item.symbol)))
-                exportOptions.symbols << QString::fromStdString(item.symbol);
+        QSet<QString> listed;
+        for (const DayItem& item : options_.retryItems) {
+            const QString symbol = QString::fromStdString(item.symbol);
+            if (!listed.contains(symbol)) {
+                listed.insert(symbol);
+                exportOptions.symbols << symbol;
+            }
+        }
     }
     const ExportReport exported = ExportDayFiles(exportOptions);
     for (const ExportProblem& problem : exported.problems)
         report_.Say("pellmark-batch: " + ProblemText(problem).toStdString());
-    return exported.problems.empty();
+    for (const ExportProblem& note : exported.notes)
+        report_.Say("pellmark-batch: " + ProblemText(note).toStdString());
+    if (exported.stopped)
+        report_.Say("pellmark-batch: the CSV export was stopped");
+    return exported;
 }
 
 } // namespace pellmark

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BatchOptions.h"
+#include "export/DayFileExport.h"
 #include "ProgressReport.h"
 #include "quote/HiddenBrowser.h"
 #include "quote/QuoteFetch.h"
@@ -23,7 +24,8 @@ inline constexpr int kExitCannotWrite = 3;
 class BatchRun : public QObject, private QuoteFormSource {
     Q_OBJECT
 public:
-    BatchRun(BatchOptions options, std::FILE* progress, bool live);
+    // terminal: progress goes to a terminal, so it can be one live line.
+    BatchRun(BatchOptions options, std::FILE* progress, bool terminal);
 
     // A one-line reason when the run cannot start (a save folder that is a file, say).
     std::optional<std::string> Start();
@@ -42,7 +44,9 @@ private:
     void DayDone(const DayResult& result);
     void RunEnded(const RunEnd& end);
     void RecordFailed(const std::vector<DayItem>& items);
-    bool ExportCsv();
+    // False, with the reason reported, when standard output did not take them.
+    bool PrintFailed(const std::vector<DayItem>& items);
+    ExportReport ExportCsv();
 
     BatchOptions options_;
     ProgressReport report_;
@@ -53,6 +57,8 @@ private:
     std::size_t saved_ = 0;
     std::size_t skipped_ = 0;
     bool recordingFailed_ = true;
+    std::vector<DayItem> unrecorded_; // failed items the errors file could not take
+    bool noWeekdays_ = false;
 };
 
 } // namespace pellmark

@@ -1,25 +1,52 @@
 #include "FailedItemsFile.h"
 
 #include "core/FailedItems.h"
+#include "core/WholeFile.h"
+#include "FileLock.h"
+#include "quote/PageText.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include <algorithm>
+#include <optional>
+#include <string>
 
 namespace pellmark {
 
 namespace {
 
-// The last character is all that decides how the next item is added.
-std::string LastCharacter(const QString& path) {
+std::optional<std::string> ReadAll(const QString& path, QString& error) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || !file.seek(file.size() - 1))
-        return {};
-    return file.read(1).toStdString();
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        return std::nullopt;
+    }
+    return bytes.toStdString();
 }
 
-bool Write(QFileDevice& file, const std::string& text) {
-    return file.write(text.data(), static_cast<qint64>(text.size())) ==
-           static_cast<qint64>(text.size());
+// Under the lock: what the file holds now goes through change, and the result replaces it
+// whole. A file the lock had to create is removed again when the write fails.
+template <typename Change> bool ReplaceLocked(const QString& path, QString& error, Change change) {
+    const FileLock lock(path);
+    if (!lock.Locked()) {
+        error = lock.Error();
+        return false;
+    }
+    const std::optional<std::string> old = ReadAll(path, error);
+    if (!old)
+        return false;
+    if (const auto reason = WriteWholeFile(path, change(*old))) {
+        if (lock.Created())
+            QFile::remove(path);
+        error = QString::fromStdString(*reason);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -27,29 +54,35 @@ bool Write(QFileDevice& file, const std::string& text) {
 bool AppendFailedItems(const QString& path, const std::vector<DayItem>& items, QString& error) {
     if (items.empty())
         return true;
-    std::string added;
-    const std::string last = LastCharacter(path);
-    for (const DayItem& item : items)
-        added += FailedItemAddition(added.empty() ? last : added, item);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || !Write(file, added) ||
-        !file.flush()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    return ReplaceLocked(path, error, [&](std::string text) {
+        if (!text.empty() && text.back() != '\n' && text.back() != '\r')
+            text += "\r\n";
+        for (const DayItem& item : items)
+            text += FailedItemText(item) + "\r\n";
+        return text;
+    });
 }
 
-bool RewriteFailedItems(const QString& path, const std::vector<DayItem>& items, QString& error) {
-    std::string text;
-    for (const DayItem& item : items)
-        text += FailedItemText(item) + "\r\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !Write(file, text) || !file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+bool RewriteFailedItems(const QString& path, std::size_t linesRead,
+                        const std::vector<DayItem>& items, QString& error) {
+    return ReplaceLocked(path, error, [&](const std::string& now) {
+        std::vector<std::string> listed;
+        std::string text;
+        for (const DayItem& item : items) {
+            listed.push_back(FailedItemText(item));
+            text += listed.back() + "\r\n";
+        }
+        // A run that appends to the retry file itself would list its items twice.
+        const Lines lines = SplitLines(now);
+        for (std::size_t i = linesRead; i < lines.size(); ++i) {
+            const auto same = std::find(listed.begin(), listed.end(), lines[i]);
+            if (same != listed.end())
+                listed.erase(same);
+            else
+                text += lines[i] + "\r\n";
+        }
+        return text;
+    });
 }
 
 } // namespace pellmark

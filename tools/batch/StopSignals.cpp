@@ -8,9 +8,15 @@ namespace pellmark {
 
 namespace {
 
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 int wakePipe[2] = {-1, -1};
+std::atomic<bool> stopAsked{false};
+volatile std::sig_atomic_t lastStop = 0;
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
 
 extern "C" void OnStopSignal(int signalNumber) {
+    lastStop = signalNumber;
+    stopAsked.store(true);
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     // Nothing to be done in a signal handler when the pipe is full: a stop is already pending.
     [[maybe_unused]] const ssize_t written = ::write(wakePipe[1], &byte, 1);
@@ -18,8 +24,30 @@ extern "C" void OnStopSignal(int signalNumber) {
 
 } // namespace
 
+void StopSignals::Install() {
+    ::signal(SIGXFSZ, SIG_IGN);
+    ::signal(SIGPIPE, SIG_IGN);
+    if (wakePipe[0] >= 0 || ::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int stop : kStopSignals)
+        ::sigaction(stop, &action, nullptr);
+}
+
+const std::atomic<bool>& StopSignals::StopAsked() {
+    return stopAsked;
+}
+
+int StopSignals::LastStop() {
+    return lastStop;
+}
+
 StopSignals::StopSignals(QObject* parent) : QObject(parent) {
-    if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    Install();
+    if (wakePipe[0] < 0)
         return;
     notifier_ = std::make_unique<QSocketNotifier>(wakePipe[0], QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
@@ -27,17 +55,11 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent) {
         while (::read(wakePipe[0], &byte, 1) == 1)
             emit received(byte);
     });
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
 }
 
 StopSignals::~StopSignals() {
-    ::signal(SIGINT, SIG_DFL);
-    ::signal(SIGTERM, SIG_DFL);
+    for (const int stop : kStopSignals)
+        ::signal(stop, SIG_DFL);
     notifier_.reset();
     for (int& end : wakePipe) {
         if (end >= 0)

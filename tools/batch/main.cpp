@@ -10,12 +10,14 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+    // Before anything that takes time: a stop from now on is kept, never lost.
+    pellmark::StopSignals::Install();
     QCoreApplication app(argc, argv);
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    auto parsed = pellmark::ParseBatchCommandLine(arguments, QDate::currentDate());
+    auto parsed =
+        pellmark::ParseBatchCommandLine(QCoreApplication::arguments(), QDate::currentDate());
     if (const auto* print = std::get_if<pellmark::PrintAndExit>(&parsed)) {
         std::fputs(print->text.c_str(), stdout);
-        return 0;
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     }
     if (const auto* usage = std::get_if<pellmark::UsageError>(&parsed)) {
         std::fprintf(stderr,
@@ -25,9 +27,9 @@ int main(int argc, char** argv) {
         return pellmark::kExitUsage;
     }
 
+    pellmark::StopSignals stopSignals;
     pellmark::BatchRun run(std::move(std::get<pellmark::BatchOptions>(parsed)), stderr,
                            ::isatty(STDERR_FILENO) == 1);
-    pellmark::StopSignals stopSignals;
     QObject::connect(&stopSignals, &pellmark::StopSignals::received, &run,
                      &pellmark::BatchRun::StopForSignal);
     QObject::connect(&run, &pellmark::BatchRun::ended, &app, &QCoreApplication::exit);

@@ -2,9 +2,12 @@
 // bytes the program would save for that day: one line per quote, each ended by CR LF, or
 // "none" for a page the fetch would count as holding no quotes. --print-body writes the
 // body HTML the day is read from instead, to show why a page reads as it does.
-#include "quote/BodySerialiser.h"
 #include "quote/DayPage.h"
+#include "quote/PageBodyBounds.h"
 #include "quote/PageText.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
 
 #include <cstdio>
 #include <optional>
@@ -27,10 +30,12 @@ constexpr std::string_view kHelp =
     "      --time-first     write time then price (default: price then time)\n"
     "      --sep TEXT       the separator between them (default: \" - \")\n"
     "      --charset NAME   the answer's charset, as a Content-Type header would name it\n"
-    "      --help           show this help and exit\n"
-    "      --version        show the version and exit\n";
+    "  -h, --help           show this help and exit\n"
+    "  -v, --version        show the version and exit\n";
 
 struct Options {
+    bool help = false;
+    bool version = false;
     bool inputIsBody = false;
     bool printBody = false;
     pellmark::LineOrder lineOrder = pellmark::LineOrder::PriceFirst;
@@ -39,25 +44,27 @@ struct Options {
 };
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList{"h", "help"}), version(QStringList{"v", "version"});
+    const QCommandLineOption body("body"), printBody("print-body"), timeFirst("time-first");
+    const QCommandLineOption sep("sep", {}, "text"), charset("charset", {}, "name");
+    parser.addOptions({help, version, body, printBody, timeFirst, sep, charset});
+    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty())
+        return std::nullopt;
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const bool takesValue = arg == "--sep" || arg == "--charset";
-        if (takesValue && i + 1 == argc)
-            return std::nullopt;
-        if (arg == "--body")
-            options.inputIsBody = true;
-        else if (arg == "--print-body")
-            options.printBody = true;
-        else if (arg == "--time-first")
-            options.lineOrder = pellmark::LineOrder::TimeFirst;
-        else if (arg == "--sep")
-            options.separator = argv[++i];
-        else if (arg == "--charset")
-            options.contentType = std::string("text/html; charset=") + argv[++i];
-        else
-            return std::nullopt;
-    }
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    options.inputIsBody = parser.isSet(body);
+    options.printBody = parser.isSet(printBody);
+    if (parser.isSet(timeFirst))
+        options.lineOrder = pellmark::LineOrder::TimeFirst;
+    if (parser.isSet(sep))
+        options.separator = parser.value(sep).toStdString();
+    if (parser.isSet(charset))
+        options.contentType = "text/html; charset=" + parser.value(charset).toStdString();
     return options;
 }
 
@@ -73,26 +80,29 @@ std::string ReadAll(std::FILE* in) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 &&
-        (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "--version")) {
-        std::fputs(std::string_view(argv[1]) == "--help" ? kHelp.data()
-                                                         : "pellmark-parse-page 1.0\n",
-                   stdout);
-        return 0;
-    }
     const std::optional<Options> options = ParseOptions(argc, argv);
     if (!options) {
         std::fputs(kUsage.data(), stderr);
         return 2;
     }
+    if (options->help || options->version) {
+        std::fputs(options->help ? kHelp.data() : "pellmark-parse-page 1.0\n", stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
     const std::string input = ReadAll(stdin);
-    const std::string body =
-        options->inputIsBody ? input : pellmark::SerialiseBody(input, options->contentType);
+    // Read within the bounds the program reads a page with, so that this tool gives up where
+    // the program would, and a hostile page costs no more memory here than there.
+    const std::optional<std::string> body =
+        options->inputIsBody ? input : pellmark::ReadBodyWithinBounds(input, options->contentType);
+    if (!body) {
+        std::fputs("pellmark-parse-page: page too complex\n", stderr);
+        return 1;
+    }
     const std::string out =
         options->printBody
-            ? body
+            ? *body
             : pellmark::JoinLines(pellmark::DayLinesFromPage(
-                  pellmark::NormaliseLines(body), options->lineOrder, options->separator));
+                  pellmark::NormaliseLines(*body), options->lineOrder, options->separator));
     std::fwrite(out.data(), 1, out.size(), stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
 }

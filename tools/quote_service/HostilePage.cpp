@@ -4,6 +4,8 @@ namespace pellmark {
 
 namespace {
 
+constexpr int kReopenedElements = 1000;
+
 std::string Repeated(std::string_view text, int count) {
     std::string out;
     out.reserve(text.size() * static_cast<std::size_t>(count));
@@ -44,6 +46,12 @@ std::string HostilePageHtml(HostileLayout layout, int count, std::string_view st
         break;
     case HostileLayout::UnclosedFonts:
         page.beforeRecords = Repeated("<font>", count);
+        break;
+    case HostileLayout::ReopenedFormatting:
+        page.beforeRecords = "<p>";
+        for (int i = 0; i < kReopenedElements; ++i)
+            page.beforeRecords += "<b id=" + std::to_string(i) + ">";
+        page.beforeRecords += Repeated("<p>x", count);
         break;
     }
     return LaidOutPageHtml(stk, dateLabel, quotes, page);

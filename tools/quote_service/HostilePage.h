@@ -14,6 +14,8 @@ enum class HostileLayout {
     NestedDivs,     // the records inside count nested <div> elements
     ManyAttributes, // the records inside one tag with count attributes
     UnclosedFonts,  // count <font> tags that are never closed before the records
+    // 1,000 <b> tags told apart by their ids, then count paragraphs: each reopens them all
+    ReopenedFormatting,
 };
 
 std::string HostilePageHtml(HostileLayout layout, int count, std::string_view stk,

@@ -158,7 +158,8 @@ std::string QuoteServer::pageWithFaults(const DayRequest& day) {
          {std::pair{HostileLayout::NoParenRecords, options_.noParenRecords},
           std::pair{HostileLayout::NestedDivs, options_.nestedDivs},
           std::pair{HostileLayout::ManyAttributes, options_.manyAttributes},
-          std::pair{HostileLayout::UnclosedFonts, options_.unclosedFonts}}) {
+          std::pair{HostileLayout::UnclosedFonts, options_.unclosedFonts},
+          std::pair{HostileLayout::ReopenedFormatting, options_.reopenedFormatting}}) {
         if (count > 0)
             return HostilePageHtml(layout, count, quotedSymbol(day), day.date);
     }

@@ -55,6 +55,7 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
         {"--nested-divs", Number(&ServiceOptions::nestedDivs, 1, 10000000)},
         {"--many-attributes", Number(&ServiceOptions::manyAttributes, 1, 10000000)},
         {"--unclosed-fonts", Number(&ServiceOptions::unclosedFonts, 1, 10000000)},
+        {"--reopened-formatting", Number(&ServiceOptions::reopenedFormatting, 1, 10000000)},
         {"--charset", Text(&ServiceOptions::charset)},
         {"--cookie-flood", Number(&ServiceOptions::cookieFlood, 1, 1000)},
     };
@@ -62,6 +63,7 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
         {"--short", Flag(&ServiceOptions::shortPage)},
         {"--close", Flag(&ServiceOptions::closeConnection)},
         {"--hang", Flag(&ServiceOptions::hang)},
+        {"--never-accept", Flag(&ServiceOptions::neverAccept)},
         {"--reset-mid-body", Flag(&ServiceOptions::resetMidBody)},
         {"--binary", Flag(&ServiceOptions::binary)},
         {"--empty-body", Flag(&ServiceOptions::emptyBody)},
@@ -97,6 +99,7 @@ std::string ServiceUsage() {
            "  --close             close the connection without answering\n"
            "  --delay-ms N        wait N ms before answering\n"
            "  --hang              never answer\n"
+           "  --never-accept      listen but take no connection (no request is logged)\n"
            "  --reset-mid-body    reset the connection halfway through the body\n"
            "  --drip-ms N         send the body a few bytes at a time, N ms apart\n"
            "  --huge-mb N         the page padded with repeated records to N MB\n"
@@ -104,6 +107,7 @@ std::string ServiceUsage() {
            "  --nested-divs N     the records inside N nested <div> tags\n"
            "  --many-attributes N the records inside one tag with N attributes\n"
            "  --unclosed-fonts N  N <font> tags never closed before the records\n"
+           "  --reopened-formatting N  1,000 <b> tags, then N paragraphs that reopen them all\n"
            "  --binary            random bytes declared as text/html\n"
            "  --charset NAME      the page encoded in NAME (default ISO-8859-1)\n"
            "  --empty-body        200 with an empty body\n"

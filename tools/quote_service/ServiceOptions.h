@@ -19,6 +19,7 @@ struct ServiceOptions {
     bool closeConnection = false;
     int delayMs = 0;
     bool hang = false;
+    bool neverAccept = false; // listen, but take no connection
     bool resetMidBody = false;
     int dripMs = 0;
     int hugeMb = 0;
@@ -26,6 +27,7 @@ struct ServiceOptions {
     int nestedDivs = 0;
     int manyAttributes = 0;
     int unclosedFonts = 0;
+    int reopenedFormatting = 0;
     bool binary = false;
     std::string charset = "ISO-8859-1";
     bool emptyBody = false;

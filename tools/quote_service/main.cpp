@@ -1,6 +1,7 @@
 // pellmark-quote-service: a local stand-in for the quote service, for tests, benchmarks and
 // trying the program without the network. Prints the port it listens on, then serves until
 // SIGTERM or SIGINT.
+#include "NeverAccepting.h"
 #include "QuotePage.h"
 #include "QuoteServer.h"
 #include "Recode.h"
@@ -40,6 +41,21 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    int received = 0;
+    if (parsed.options->neverAccept) {
+        NeverAcceptingPort closed;
+        const int port = closed.open(parsed.options->port);
+        if (port < 0) {
+            std::fprintf(stderr, "pellmark-quote-service: cannot listen on 127.0.0.1:%d\n",
+                         parsed.options->port);
+            return 1;
+        }
+        std::printf("%d\n", port);
+        std::fflush(stdout);
+        sigwait(&stopSignals, &received);
+        return 0;
+    }
+
     QuoteServer server(*parsed.options);
     if (!parsed.options->logPath.empty() && !server.logOpen()) {
         std::fprintf(stderr, "pellmark-quote-service: cannot open log %s\n",
@@ -59,7 +75,6 @@ int main(int argc, char** argv) {
     std::printf("%d\n", port);
     std::fflush(stdout);
 
-    int received = 0;
     sigwait(&stopSignals, &received);
     server.stop();
     serving.join();

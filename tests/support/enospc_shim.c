@@ -1,0 +1,67 @@
+/* A full disk for the process it is preloaded into (LD_PRELOAD): once PELLMARK_ENOSPC_BYTES
+ * bytes have been written to regular files, further writes to them fail with ENOSPC, a write
+ * that crosses the limit is cut short, and fsync/fdatasync of a regular file fail too, as on a
+ * disk that runs out when the data is synced. Standard input, output and error, pipes and
+ * sockets are left alone, so the program can still report. Without the variable nothing
+ * fails until pellmark_enospc_budget() sets a limit (a test that preloads it into itself). */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+static _Atomic long long budget = -1; /* -1: no limit */
+static _Atomic long long written = 0;
+
+__attribute__((constructor)) static void ReadBudget(void) {
+    const char* text = getenv("PELLMARK_ENOSPC_BYTES");
+    if (text != NULL && *text != '\0')
+        budget = atoll(text);
+}
+
+/* A new limit, counted from now; -1 lifts it. */
+void pellmark_enospc_budget(long long bytes) {
+    written = 0;
+    budget = bytes;
+}
+
+static int Counted(int fd) {
+    struct stat st;
+    return budget >= 0 && fd > 2 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+ssize_t write(int fd, const void* data, size_t count) {
+    static ssize_t (*real)(int, const void*, size_t);
+    if (real == NULL)
+        real = (ssize_t(*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
+    if (count == 0 || !Counted(fd))
+        return real(fd, data, count);
+    const long long room = budget - written;
+    if (room <= 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    const ssize_t done = real(fd, data, (long long)count > room ? (size_t)room : count);
+    if (done > 0)
+        written += done;
+    return done;
+}
+
+static int Sync(const char* name, int fd) {
+    if (Counted(fd) && written >= budget) {
+        errno = ENOSPC;
+        return -1;
+    }
+    int (*real)(int) = (int (*)(int))dlsym(RTLD_NEXT, name);
+    return real(fd);
+}
+
+int fsync(int fd) {
+    return Sync("fsync", fd);
+}
+
+int fdatasync(int fd) {
+    return Sync("fdatasync", fd);
+}
