@@ -5,6 +5,7 @@ add_executable(pellmark_bench_fetch
     ${PROJECT_SOURCE_DIR}/tests/support/LocalService.cpp)
 target_include_directories(pellmark_bench_fetch PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
 target_compile_definitions(pellmark_bench_fetch PRIVATE
-    PELLMARK_QUOTE_SERVICE_PATH="$<TARGET_FILE:pellmark-quote-service>")
+    PELLMARK_QUOTE_SERVICE_PATH="$<TARGET_FILE:pellmark-quote-service>"
+    PELLMARK_PAGE_BODY_PATH="$<TARGET_FILE:pellmark-page-body>")
 target_link_libraries(pellmark_bench_fetch PRIVATE pellmark_net benchmark::benchmark)
 add_dependencies(pellmark_bench_fetch pellmark-quote-service)

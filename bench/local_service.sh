@@ -1,9 +1,11 @@
 # Sourced by the benchmark scripts (bash): checks that the run driver and the local quote
 # service are built, makes a scratch folder ($work) removed when the script ends, and gives
 # start_service [SERVICE OPTION]... (starts the service on a free port with a request log in
-# $work, sets $port) and stop_service. Needs $name (for messages), $driver and $service.
+# $work, sets $port) and stop_service. Needs $name (for messages), $build, $driver and $service.
 
-for binary in "$driver" "$service"; do
+# The driver reads page bodies with the build's helper.
+export PELLMARK_PAGE_BODY=$build/src/quote/pellmark-page-body
+for binary in "$driver" "$service" "$PELLMARK_PAGE_BODY"; do
     [[ -x $binary ]] || { echo "$name: build $binary first" >&2; exit 2; }
 done
 

@@ -21,7 +21,7 @@ else
 fi
 # Every program the README goes on to use, not only the window.
 cmake --build "$build" -j "$(nproc)" --target pellmark pellmark-quote-service pellmark-batch \
-    pellmark-export pellmark-parse-page
+    pellmark-export pellmark-parse-page pellmark-page-body
 
 work=$(mktemp -d)
 service=""
@@ -53,7 +53,8 @@ port=$(head -n 1 "$work/port")
 echo "Local quote service on 127.0.0.1:$port (stands in for the real one)."
 
 # In the background, so that a signal to this script ends the program and the service at once.
-http_proxy="http://127.0.0.1:$port" no_proxy="" "$build/src/pellmark" "$@" &
+http_proxy="http://127.0.0.1:$port" no_proxy="" \
+    PELLMARK_PAGE_BODY="$build/src/quote/pellmark-page-body" "$build/src/pellmark" "$@" &
 app=$!
 status=0
 wait "$app" || status=$?

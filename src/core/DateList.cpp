@@ -1,17 +1,24 @@
 #include "core/DateList.h"
 
-#include <array>
+#include <QLocale>
 
 namespace pellmark {
 
 std::string DateLabel(QDate day) {
-    static constexpr std::array<const char*, 12> kMonths = {
-        "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    const int twoDigitYear = ((day.year() % 100) + 100) % 100;
-    std::string label = std::to_string(day.day()) + "-" + kMonths[day.month() - 1] + "-";
-    if (twoDigitYear < 10)
-        label += '0';
-    return label + std::to_string(twoDigitYear);
+    return QLocale::c().toString(day, u"d-MMM-yy").toStdString();
+}
+
+QDate DayOfLabel(QStringView label, int firstYear) {
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    if (label.size() < 3 || label[label.size() - 3] != u'-' || !digit(label[label.size() - 2]) ||
+        !digit(label.back()))
+        return {};
+    // Qt reads "yy" as a year of the 1900s, which would lose 29 February 2000: the year is
+    // written out in full first.
+    const int twoDigitYear = label.last(2).toInt();
+    const int year = firstYear + (twoDigitYear - firstYear % 100 + 100) % 100;
+    return QLocale::c().toDate(label.chopped(2).toString() + QString::number(year),
+                               QStringLiteral("d-MMM-yyyy"));
 }
 
 std::vector<std::string> WeekdayLabelsNewestFirst(QDate start, QDate end) {

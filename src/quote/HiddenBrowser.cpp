@@ -1,6 +1,7 @@
 #include "quote/HiddenBrowser.h"
 
 #include "quote/BodySerialiser.h"
+#include "quote/CharsetAscii.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,15 +14,6 @@ namespace {
 constexpr const char* kUserAgent =
     "Mozilla/5.0 (Windows NT 10.0; Win64; x64; rv:115.0) Gecko/20100101 Firefox/115.0";
 constexpr const char* kAccept = "Accept: text/html,application/xhtml+xml,*/*;q=0.8";
-
-std::string_view Trim(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool IsHeaderName(std::string_view name) {
     return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
@@ -68,8 +60,8 @@ std::vector<std::string> ParseHeaderText(std::string_view headerText) {
         const std::size_t colon = line.find(':');
         if (colon == std::string_view::npos)
             continue;
-        const std::string_view name = Trim(line.substr(0, colon));
-        const std::string_view value = Trim(line.substr(colon + 1));
+        const std::string_view name = TrimAsciiWhitespace(line.substr(0, colon));
+        const std::string_view value = TrimAsciiWhitespace(line.substr(colon + 1));
         if (!IsHeaderName(name))
             continue;
         headers.push_back(std::string(name) + ":" + (value.empty() ? "" : " ") +

@@ -15,15 +15,20 @@ constexpr const char* kHelperName = "pellmark-page-body";
 } // namespace
 
 QString PageBodyReader::HelperPath() {
-    if (QCoreApplication::instance()) {
-        const QString programs = QCoreApplication::applicationDirPath() + "/";
-        for (const QString& folder : {programs, programs + PELLMARK_PAGE_BODY_FROM_BINDIR "/"}) {
-            const QFileInfo helper(folder + kHelperName);
-            if (helper.isExecutable())
-                return helper.filePath();
-        }
+    const QString fromEnvironment = qEnvironmentVariable("PELLMARK_PAGE_BODY");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    // Never from PATH or from a folder named at build time: only where the programs are.
+    if (!QCoreApplication::instance())
+        return {};
+    const QString programs = QCoreApplication::applicationDirPath() + "/";
+    for (const QString& folder : {programs, programs + PELLMARK_PAGE_BODY_FROM_BINDIR "/"}) {
+        const QFileInfo helper(folder + kHelperName);
+        if (helper.isExecutable())
+            return helper.filePath();
     }
-    return QStringLiteral(PELLMARK_PAGE_BODY_PATH);
+    // Not found: the failure names the place it was looked for first.
+    return programs + kHelperName;
 }
 
 PageBodyReader::PageBodyReader(std::chrono::milliseconds timeLimit, QObject* parent)

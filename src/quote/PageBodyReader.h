@@ -39,7 +39,8 @@ public:
     // The body HTML after Outcome::Read, handed over once.
     std::string TakeBody() { return std::move(body_); }
 
-    // Next to the running program, else where the build put it.
+    // PELLMARK_PAGE_BODY when set (programs run from the build tree), else next to the running
+    // program, else in ../libexec/pellmark beside it.
     static QString HelperPath();
 
 signals:

@@ -11,10 +11,15 @@
 #include <optional>
 #include <string>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     // A program killed outright cannot kill its helper; the helper then goes with it.
+    const pid_t program = getppid();
     prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // Gone before the call above: no signal will come.
+    if (getppid() != program)
+        return 1;
     // Ctrl-C at a terminal reaches the whole process group; the program decides what stops.
     std::signal(SIGINT, SIG_IGN);
     if (argc != 2) {

@@ -76,6 +76,7 @@ for program in pellmark pellmark-batch pellmark-export pellmark-check; do
     echo "$version" | head -n 1 | grep -q ' 1\.0$' || die "$program reports no version 1.0"
 done
 # A day fetched by the installed programs: the page-body helper is found where it is installed.
+unset PELLMARK_PAGE_BODY
 /usr/bin/pellmark-quote-service --port 0 >port.txt & service=$!
 sleep 1
 http_proxy="http://127.0.0.1:$(head -n 1 port.txt)" /usr/bin/pellmark-batch --symbols AUDUSD \

@@ -44,6 +44,10 @@ QString LocalService::binaryPath() {
 }
 
 bool LocalService::start() {
+#ifdef PELLMARK_PAGE_BODY_PATH
+    if (qEnvironmentVariableIsEmpty("PELLMARK_PAGE_BODY"))
+        qputenv("PELLMARK_PAGE_BODY", PELLMARK_PAGE_BODY_PATH);
+#endif
     const QString program = binaryPath();
     if (program.isEmpty()) {
         error_ = QStringLiteral("PELLMARK_QUOTE_SERVICE is not set");

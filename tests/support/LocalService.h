@@ -8,7 +8,8 @@
 //
 // The binary is taken from the environment variable PELLMARK_QUOTE_SERVICE, which
 // pellmark_use_local_service() in LocalService.cmake sets for the test, falling back to the
-// path compiled in by the same function.
+// path compiled in by the same function. A test binary run by hand gets PELLMARK_PAGE_BODY,
+// which the fetching programs need in the build tree, the same way.
 #pragma once
 
 #include <QProcess>

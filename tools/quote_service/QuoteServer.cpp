@@ -1,7 +1,6 @@
 #include "QuoteServer.h"
 
 #include "ConnectionSockets.h"
-#include "FormFields.h"
 #include "HostilePage.h"
 #include "QuotePage.h"
 #include "Recode.h"
@@ -54,12 +53,9 @@ QuoteServer::QuoteServer(const ServiceOptions& options) : options_(options), log
 
     server_.Post(kAnyOrigin + R"(//e/c_viewhourly/o_cgi_\.htm)",
                  [this](const httplib::Request& request, httplib::Response& response) {
-                     const FormFields fields = DecodeFormFields(request.body);
-                     const auto field = [&](const char* name) {
-                         const auto found = fields.find(name);
-                         return found == fields.end() ? std::string() : found->second;
-                     };
-                     answer(request, response, {field("stk"), field("date"), true});
+                     answer(
+                         request, response,
+                         {request.get_param_value("stk"), request.get_param_value("date"), true});
                  });
     server_.Get(kAnyOrigin + R"(/e/result\.htm)", [this](const httplib::Request& request,
                                                          httplib::Response& response) {
@@ -204,8 +200,8 @@ void QuoteServer::deliver(const httplib::Request& request, httplib::Response& re
 }
 
 void QuoteServer::redirectToResultPage(httplib::Response& response, const DayRequest& day) {
-    response.set_redirect("/e/result.htm?stk=" + EncodeFormValue(day.stk) +
-                              "&date=" + EncodeFormValue(day.date),
+    response.set_redirect("/e/result.htm?stk=" + httplib::detail::encode_query_param(day.stk) +
+                              "&date=" + httplib::detail::encode_query_param(day.date),
                           302);
     response.set_header("Set-Cookie", "session=" + newSession() + "; path=/");
     response.set_content(ErrorPage(302), "text/html");
