@@ -8,7 +8,8 @@ target_sources(pellmark_net PRIVATE
     PageBodyReader.h PageBodyReader.cpp
     HiddenBrowser.h HiddenBrowser.cpp
     RequestPacer.h RequestPacer.cpp
-    QuoteFetch.h QuoteFetch.cpp)
+    QuoteFetch.h QuoteFetch.cpp
+    FormRelay.h)
 
 # The hidden browser reads page bodies in this helper, found next to the running program (the
 # build tree), in the installed programs' libexec folder, else where the build put it.
