@@ -50,7 +50,7 @@ for patch in "$@"; do
     else
         # The suites that failed, then the rows that did (QtTest's "FAIL!" lines).
         caught=$(sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .*\*\*\*.*/\1/p' \
-            "$logs/$name.test.log" | tr '\n' ' ')
+            "$logs/$name.test.log" | paste -s -d ' ' -)
         rows=$(sed -n 's/^FAIL! *: *\([^(]*([^)]*)\).*/\1/p' "$logs/$name.test.log" |
             sort -u | head -n 3 | paste -s -d ';' -)
         echo "$name: caught by ${caught:-$suites}${rows:+ [$rows]}"
