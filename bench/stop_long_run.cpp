@@ -2,6 +2,8 @@
 // 2004 for the 13 default pairs, in the real window, offscreen: from the click to the window
 // answering again, with every day listed in the errors list.
 #include "gui/MessageBoxes.h"
+#include "quote/FormRelay.h"
+#include "quote/HiddenBrowser.h"
 #include "Unit1.h"
 
 #include <QApplication>
@@ -37,7 +39,11 @@ int main(int argc, char** argv) {
     SilentBoxes boxes;
     TForm1::Seams seams;
     seams.boxes = &boxes;
-    TForm1 form(seams);
+    pellmark::HiddenBrowser browser;
+    pellmark::FormRelay formRelay;
+    pellmark::QuoteFetch fetch(browser, formRelay);
+    TForm1 form(fetch, seams);
+    formRelay.Bind(form);
     form.findChild<QDateEdit*>("DatPick")->setDate(QDate(2004, 8, 2));
     form.show();
     auto* button = form.findChild<QPushButton*>("sBitBtn1");

@@ -1,11 +1,12 @@
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
-#include "core/DateList.h"
 #include "core/DefaultSymbols.h"
+#include "core/ErrorsList.h"
 #include "core/FailedItems.h"
 #include "gui/SaveFolder.h"
 #include "quote/QuoteService.h"
+#include "run/RunInput.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,7 +14,7 @@
 #include <QDate>
 #include <QDir>
 #include <QLocale>
-#include <QRegularExpressionValidator>
+#include <QValidator>
 #include <QScreen>
 #include <QTextCursor>
 
@@ -45,9 +46,25 @@ int GaugeValue(std::size_t value) {
     return static_cast<int>(std::min<std::size_t>(value, INT_MAX));
 }
 
+// Typing or pasting a separator the run would refuse is not taken.
+class SeparatorValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return pellmark::CheckSeparator(input) ? Invalid : Acceptable;
+    }
+};
+
+// The two refusals the window's input can meet: its pickers stop at today, and its separator
+// field takes no separator a run would refuse.
+QString Refusal(pellmark::InputRefusal refusal) {
+    return refusal == pellmark::InputRefusal::NoSymbols ? kNoSymbolsWarning
+                                                         : kReversedRangeWarning;
+}
+
 } // namespace
 
-TForm1::TForm1(Seams seams, QWidget* parent)
+TForm1::TForm1(pellmark::DayFetcher& fetcher, Seams seams, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
@@ -56,8 +73,7 @@ TForm1::TForm1(Seams seams, QWidget* parent)
       ownChooser_(seams.chooser ? nullptr : std::make_unique<pellmark::FolderDialogChooser>(this)),
       boxes_(seams.boxes ? seams.boxes : ownBoxes_.get()),
       chooser_(seams.chooser ? seams.chooser : ownChooser_.get()),
-      Web1(nullptr, seams.proxy, seams.pageTimeLimit), quoteFetch_(Web1, *this, seams.fetchPause),
-      engine_(quoteFetch_, [this] { return ui->SaveLoad->text().toStdString(); }), TrayIcon1(this),
+      engine_(fetcher, [this] { return ui->SaveLoad->text().toStdString(); }), TrayIcon1(this),
       idleTrayTip_(TrayIcon1.toolTip()) {
     ui->setupUi(this);
     setFixedSize(size());
@@ -68,9 +84,7 @@ TForm1::TForm1(Seams seams, QWidget* parent)
     const QString shortDate = QLocale().dateFormat(QLocale::ShortFormat);
     ui->DatPick->setDisplayFormat(shortDate);
     ui->DatPick2->setDisplayFormat(shortDate);
-    // A pasted line break or other control character would split every quote in two.
-    ui->Sep->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[^\\x00-\\x1f\\x7f]{0,3}")), ui->Sep));
+    ui->Sep->setValidator(new SeparatorValidator(ui->Sep));
     // Seventy blanks hold the status line's place until the first message.
     SetStatus(QString(70, u' '));
     ui->Subdomain->setText(
@@ -267,7 +281,7 @@ void TForm1::sBitBtn2Click() {
     aboutBox_->show();
 }
 
-pellmark::Lines TForm1::SymbolList() const {
+std::vector<std::string> TForm1::SymbolList() const {
     const QPlainTextEdit* memo = nullptr;
     switch (category()) {
     case pellmark::Category::Forex:
@@ -297,19 +311,19 @@ void TForm1::sBitBtn1Click() {
             StopRun();
         return;
     }
-    const pellmark::Lines symbols = SymbolList();
-    if (symbols.empty()) {
-        boxes_->Warning(kNoSymbolsWarning);
+    std::vector<std::string> symbols = SymbolList();
+    const QDate start = ui->DatPick->date();
+    const QDate end = ui->DatPick2->date();
+    auto refusal = pellmark::CheckSymbols(symbols);
+    if (!refusal)
+        refusal = pellmark::CheckRange(start, end);
+    if (refusal) {
+        boxes_->Warning(Refusal(*refusal));
         return;
     }
-    if (ui->DatPick->date() > ui->DatPick2->date()) {
-        boxes_->Warning(kReversedRangeWarning);
-        return;
-    }
-    auto dates = pellmark::WeekdayLabelsNewestFirst(ui->DatPick->date(), ui->DatPick2->date());
-    ui->PB->setMaximum(GaugeValue(symbols.size() * dates.size()));
-    StartRun(RunKind::Batch,
-             pellmark::DayItems::EveryDateOfEachSymbol(std::move(symbols), std::move(dates)));
+    auto items = pellmark::DayItems::ForRange(std::move(symbols), start, end);
+    ui->PB->setMaximum(GaugeValue(items.Size()));
+    StartRun(RunKind::Batch, std::move(items));
 }
 
 // Download &Errors: fetches again the items listed when it starts; the list cannot be edited
@@ -317,16 +331,16 @@ void TForm1::sBitBtn1Click() {
 void TForm1::sButton1Click() {
     if (Running())
         return;
-    const pellmark::Lines lines = pellmark::SplitLines(BadyText());
-    if (lines.empty()) {
+    const auto listed = pellmark::ReadRetryList(BadyText(), pellmark::ListReading::AsTyped);
+    if (listed.empty()) {
         boxes_->Warning(kNoErrorsWarning);
         return;
     }
-    ui->PB->setMaximum(GaugeValue(lines.size()));
+    ui->PB->setMaximum(GaugeValue(listed.size()));
     std::vector<pellmark::DayItem> items;
-    items.reserve(lines.size());
-    for (const std::string& line : lines)
-        items.push_back(pellmark::ParseFailedItem(line));
+    items.reserve(listed.size());
+    for (const pellmark::ListedItem& line : listed)
+        items.push_back(line.item);
     StartRun(RunKind::Retry, pellmark::DayItems::AsListed(std::move(items)));
 }
 
@@ -389,10 +403,7 @@ void TForm1::AddFailedItems(const std::vector<pellmark::DayItem>& items) {
     const QTextCursor typing = ui->Bady->textCursor();
     const int anchor = typing.anchor();
     const int position = typing.position();
-    const std::string memo = BadyText();
-    std::string added;
-    for (const pellmark::DayItem& item : items)
-        added += pellmark::AppendedFailedItemText(added.empty() ? memo : added, item);
+    const std::string added = pellmark::MemoAddition(BadyText(), items);
     QTextCursor end(ui->Bady->document());
     end.movePosition(QTextCursor::End);
     end.insertText(FromUtf8(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -406,10 +417,7 @@ void TForm1::AddFailedItems(const std::vector<pellmark::DayItem>& items) {
 }
 
 void TForm1::ReplaceFailedItems(const std::vector<pellmark::DayItem>& items) {
-    std::string text;
-    for (const pellmark::DayItem& item : items)
-        text += pellmark::FailedItemText(item) + "\r\n";
-    ui->Bady->setPlainText(FromUtf8(text));
+    ui->Bady->setPlainText(FromUtf8(pellmark::FailedItemLines(items)));
 }
 
 void TForm1::RunEnded(const pellmark::RunEnd& end) {
@@ -418,9 +426,7 @@ void TForm1::RunEnded(const pellmark::RunEnd& end) {
     // A retry's list becomes what still fails; a stopped or failed run adds every day it did
     // not do, so Download Errors resumes from there.
     if (runKind_ == RunKind::Retry) {
-        std::vector<pellmark::DayItem> left = end.failed;
-        left.insert(left.end(), end.notDone.begin(), end.notDone.end());
-        ReplaceFailedItems(left);
+        ReplaceFailedItems(end.LeftToDo());
     } else {
         AddFailedItems(end.notDone);
     }

@@ -4,7 +4,6 @@
 
 #include "gui/FolderChooser.h"
 #include "gui/MessageBoxes.h"
-#include "quote/HiddenBrowser.h"
 #include "quote/QuoteFetch.h"
 #include "run/RunEngine.h"
 #include "tray/TrayIcon.h"
@@ -15,7 +14,6 @@
 #include <QShortcut>
 #include <QWidget>
 
-#include <chrono>
 #include <exception>
 #include <memory>
 #include <string>
@@ -31,9 +29,6 @@ namespace pellmark {
 struct FormSeams {
     MessageBoxes* boxes = nullptr;    // null: boxes on the screen
     FolderChooser* chooser = nullptr; // null: the folder dialog
-    std::chrono::milliseconds fetchPause = kFetchPause;
-    std::string proxy; // for the hidden browser; empty: the environment's
-    std::chrono::milliseconds pageTimeLimit = kPageTimeLimit; // for the hidden browser
 };
 
 } // namespace pellmark
@@ -43,7 +38,9 @@ class TForm1 : public QWidget, public pellmark::QuoteFormSource {
 public:
     using Seams = pellmark::FormSeams;
 
-    explicit TForm1(Seams seams = {}, QWidget* parent = nullptr);
+    // The fetcher reads the request and line layout from this window (it is a QuoteFormSource)
+    // and must outlive it.
+    explicit TForm1(pellmark::DayFetcher& fetcher, Seams seams = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The about box is made after the window and shown by the &About button.
@@ -95,7 +92,7 @@ private:
     void ReplaceFailedItems(const std::vector<pellmark::DayItem>& items);
     void ShowFinalMessages();
     std::string BadyText() const;
-    pellmark::Lines SymbolList() const;
+    std::vector<std::string> SymbolList() const;
 
     // Runs body; a failure that escapes it is shown as the error report, never passed to Qt.
     template <typename Body> void Guarded(Body&& body) noexcept {
@@ -113,8 +110,6 @@ private:
     pellmark::MessageBoxes* boxes_;
     pellmark::FolderChooser* chooser_;
     QPointer<QDialog> aboutBox_;
-    pellmark::HiddenBrowser Web1;
-    pellmark::QuoteFetch quoteFetch_;
     pellmark::RunEngine engine_;
     RunKind runKind_ = RunKind::Batch;
     QElapsedTimer sinceRunStart_;

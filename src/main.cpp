@@ -1,7 +1,9 @@
-// The program entry: the main window and the about box, then the event loop until the
-// main window is closed.
+// The program entry: the fetch through the hidden browser, the main window it serves and the
+// about box, then the event loop until the main window is closed.
 #include "Branding.h"
 #include "CommandLine.h"
+#include "quote/FormRelay.h"
+#include "quote/HiddenBrowser.h"
 #include "tray/AppIcon.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -19,7 +21,11 @@ int main(int argc, char* argv[]) {
     // Hidden in the notification area the program has no window shown, yet goes on.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    TForm1 form;
+    pellmark::HiddenBrowser Web1;
+    pellmark::FormRelay formRelay;
+    pellmark::QuoteFetch fetch(Web1, formRelay);
+    TForm1 form(fetch);
+    formRelay.Bind(form);
     QObject::connect(&form, &TForm1::closed, &app, &QCoreApplication::quit);
     TAboutBox aboutBox;
     form.setAboutBox(&aboutBox);

@@ -7,7 +7,8 @@ target_sources(pellmark_net PRIVATE
     PageBodyReader.h PageBodyReader.cpp
     HiddenBrowser.h HiddenBrowser.cpp
     RequestPacer.h RequestPacer.cpp
-    QuoteFetch.h QuoteFetch.cpp)
+    QuoteFetch.h QuoteFetch.cpp
+    FormRelay.h)
 
 # The hidden browser reads page bodies in this helper, found next to the running program or in
 # the installed programs' libexec folder; programs run from the build tree are told where it is

@@ -1,5 +1,7 @@
 #include "run/DayItems.h"
 
+#include "core/DateList.h"
+
 namespace pellmark {
 
 DayItems DayItems::EveryDateOfEachSymbol(std::vector<std::string> symbols,
@@ -15,6 +17,10 @@ DayItems DayItems::AsListed(std::vector<DayItem> items) {
     DayItems listed;
     listed.listed_ = std::move(items);
     return listed;
+}
+
+DayItems DayItems::ForRange(std::vector<std::string> symbols, QDate start, QDate end) {
+    return EveryDateOfEachSymbol(std::move(symbols), WeekdayLabelsNewestFirst(start, end));
 }
 
 std::size_t DayItems::Size() const {

@@ -4,6 +4,8 @@
 
 #include "core/DayItem.h"
 
+#include <QDate>
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -16,6 +18,9 @@ public:
     static DayItems EveryDateOfEachSymbol(std::vector<std::string> symbols,
                                           std::vector<std::string> dates);
     static DayItems AsListed(std::vector<DayItem> items);
+    // Every week-day from end down to start for each symbol in turn; none when the range
+    // holds only a weekend.
+    static DayItems ForRange(std::vector<std::string> symbols, QDate start, QDate end);
 
     std::size_t Size() const;
     DayItem At(std::size_t index) const;

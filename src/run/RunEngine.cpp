@@ -8,6 +8,12 @@
 
 namespace pellmark {
 
+std::vector<DayItem> RunEnd::LeftToDo() const {
+    std::vector<DayItem> left = failed;
+    left.insert(left.end(), notDone.begin(), notDone.end());
+    return left;
+}
+
 RunEngine::RunEngine(DayFetcher& fetcher, std::function<std::string()> saveFolder, Clock clock,
                      QObject* parent)
     : QObject(parent), fetcher_(fetcher), saveFolder_(std::move(saveFolder)),
@@ -18,6 +24,11 @@ RunEngine::RunEngine(DayFetcher& fetcher, std::function<std::string()> saveFolde
     advance_.setInterval(0);
     connect(&advance_, &QTimer::timeout, this, &RunEngine::StartNext);
     connect(&fetcher_, &DayFetcher::finished, this, &RunEngine::OnFetched);
+}
+
+RunEngine::~RunEngine() {
+    if (running_)
+        fetcher_.Abort();
 }
 
 RunPace::Clock::time_point RunEngine::Now() const {

@@ -28,6 +28,9 @@ struct RunEnd {
     std::vector<DayItem> failed;  // items that gave no data or failed, in run order
     std::vector<DayItem> notDone; // items not handled, the one in hand first
     std::string error;            // why the run was abandoned
+
+    // What a retry takes up again: the failed items, then those not done.
+    std::vector<DayItem> LeftToDo() const;
 };
 
 struct RunOptions {
@@ -44,6 +47,8 @@ public:
     // then on. clock is for tests; empty means the steady clock.
     RunEngine(DayFetcher& fetcher, std::function<std::string()> saveFolder, Clock clock = {},
               QObject* parent = nullptr);
+    // A run still going abandons its fetch: nothing it brings could be handled any more.
+    ~RunEngine() override;
 
     // The first item starts from the event loop; ended() always follows, never from here.
     // Only when no run is going on: a second run would silently take the first one's place.

@@ -1,25 +1,19 @@
-// The batch run and the retry in the real window against the local quote service, with the
-// pause before each fetch shortened: files on disk, the errors list, the messages, Stop.
-#include "FakeMessageBoxes.h"
+// The batch run and the retry in the real window: files on disk, the errors list, the
+// messages, Stop; on the fake fetcher, and end to end against the local quote service with
+// the pause before each fetch shortened.
 #include "gui/Gauge.h"
 #include "LocalService.h"
 #include "ServiceDay.h"
-#include "Unit1.h"
+#include "WindowDriver.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QDateEdit>
 #include <QDir>
-#include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextCursor>
-
-#include <memory>
 
 using namespace std::chrono_literals;
 using Kind = FakeMessageBoxes::Kind;
@@ -34,55 +28,19 @@ const QString kWarningHead = "The Following Currency Pair/Date were not download
                              "server either not answering or returning an empty file:\r\n\r\n";
 const QString kWarningTail = "Please make note of it and redownload the missing Dates later.";
 
-class Window {
-public:
-    Window(const LocalService& service, std::chrono::milliseconds pause = 0ms) {
-        TForm1::Seams seams;
-        seams.boxes = &boxes;
-        seams.fetchPause = pause;
-        seams.proxy = service.proxyUrl().toStdString();
-        form = std::make_unique<TForm1>(seams);
-        child<QLineEdit>("SaveLoad")->setText(folder.path() + "/");
+const pellmark::FetchResult kNoData{{}, pellmark::kMostFetchesPerDay};
+
+// The range set to Monday and Tuesday; days from the fake fetcher unless a service is given.
+struct Window : WindowDriver {
+    Window() { setRange(kMonday, kTuesday); }
+    explicit Window(const LocalService& service, std::chrono::milliseconds pause = 0ms)
+        : WindowDriver(ServiceRoute{service.proxyUrl(), pause}) {
         setRange(kMonday, kTuesday);
     }
-
-    template <typename Widget> Widget* child(const char* name) const {
-        auto* widget = form->findChild<Widget*>(name);
-        Q_ASSERT(widget);
-        return widget;
+    void noDataFor(const QStringList& days) {
+        for (const QString& day : days)
+            fake.script[day] = kNoData;
     }
-    void setSymbols(const char* memo, const QString& text) {
-        child<QPlainTextEdit>(memo)->setPlainText(text);
-    }
-    void setRange(QDate start, QDate end) {
-        child<QDateEdit>("DatPick")->setDate(start);
-        child<QDateEdit>("DatPick2")->setDate(end);
-    }
-    void download() { QTest::mouseClick(child<QPushButton>("sBitBtn1"), Qt::LeftButton); }
-    void retry() { QTest::mouseClick(child<QPushButton>("sButton1"), Qt::LeftButton); }
-    QString status() const { return child<QLabel>("StatB")->text(); }
-    QString errors() const { return child<QPlainTextEdit>("Bady")->toPlainText(); }
-    // Types a line at the end of the errors list with the keys a user would press.
-    void typeError(const QString& item) {
-        auto* bady = child<QPlainTextEdit>("Bady");
-        bady->setFocus();
-        QTest::keyClick(bady, Qt::Key_End, Qt::ControlModifier);
-        if (!errors().isEmpty() && !errors().endsWith(u'\n'))
-            QTest::keyClick(bady, Qt::Key_Return);
-        QTest::keyClicks(bady, item);
-    }
-    void setErrors(const QString& text) { child<QPlainTextEdit>("Bady")->setPlainText(text); }
-    QStringList files() const {
-        return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
-    QByteArray file(const QString& name) const {
-        QFile in(folder.filePath(name));
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
-    }
-
-    FakeMessageBoxes boxes;
-    QTemporaryDir folder;
-    std::unique_ptr<TForm1> form;
 };
 
 } // namespace
@@ -95,7 +53,7 @@ private slots:
         LocalService service;
         QVERIFY2(service.start(), qPrintable(service.errorString()));
         Window window(service);
-        window.setSymbols("Memo1", "AUDUSD\nEURUSD");
+        window.setSymbols("Forex", "AUDUSD\nEURUSD");
         window.download();
         QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Download done."), 20000);
 
@@ -126,7 +84,7 @@ private slots:
         LocalService service;
         QVERIFY(service.start());
         Window window(service, 100ms);
-        window.setSymbols("Memo1", "AUDUSD");
+        window.setSymbols("Forex", "AUDUSD");
         window.download();
         QTRY_VERIFY(window.status().endsWith("on 6-Jun-05"));
         window.child<QLineEdit>("Sep")->setText(";");
@@ -151,22 +109,18 @@ private slots:
         QFETCH(QDate, start);
         QFETCH(QDate, end);
         QFETCH(QString, warning);
-        LocalService service;
-        QVERIFY(service.start());
-        Window window(service);
-        window.setSymbols("Memo1", symbols);
+        Window window;
+        window.setSymbols("Forex", symbols);
         window.setRange(start, end);
         window.download();
         QCOMPARE(window.boxes.texts(Kind::Warning), QStringList{warning});
         QVERIFY(!window.form->Running());
         QTest::qWait(50);
-        QVERIFY(service.requestLog().isEmpty());
+        QVERIFY(window.fake.requests.isEmpty());
     }
 
     void weekendRangeGoesStraightToTheEnd() {
-        LocalService service;
-        QVERIFY(service.start());
-        Window window(service);
+        Window window;
         window.setErrors("X-1-Jun-05\n");
         window.setRange(QDate(2005, 6, 4), QDate(2005, 6, 5));
         window.download();
@@ -175,14 +129,13 @@ private slots:
         QCOMPARE(window.boxes.texts(Kind::Warning),
                  QStringList{kWarningHead + "X-1-Jun-05\r\n\r\n\r\n" + kWarningTail});
         QCOMPARE(window.boxes.texts(Kind::Information), QStringList{kDone});
-        QVERIFY(service.requestLog().isEmpty());
+        QVERIFY(window.fake.requests.isEmpty());
     }
 
     void failedItemsAreAppendedAndListed() {
-        LocalService service({"--only", "EURUSD", "--no-data-first", "1000"});
-        QVERIFY(service.start());
-        Window window(service);
-        window.setSymbols("Memo1", "AUDUSD\nEURUSD");
+        Window window;
+        window.noDataFor({"EURUSD-7-Jun-05", "EURUSD-6-Jun-05"});
+        window.setSymbols("Forex", "AUDUSD\nEURUSD");
         window.setErrors("typed");
         // Someone selecting in the list meanwhile keeps the selection.
         auto* bady = window.child<QPlainTextEdit>("Bady");
@@ -204,14 +157,11 @@ private slots:
                  QStringList{kWarningHead + "typed\r\nEURUSD-7-Jun-05\r\nEURUSD-6-Jun-05\r\n\r\n" +
                              kWarningTail});
         QCOMPARE(window.files(), QStringList({"AUDUSD-6-Jun-05.txt", "AUDUSD-7-Jun-05.txt"}));
-        // A day that never has data is asked for seven times.
-        QCOMPARE(service.requestLog().filter("frxEURUSD&date=7-Jun-05").size(), 7);
     }
 
     void retryKeepsOnlyWhatStillFails() {
-        LocalService service({"--only", "EURUSD", "--no-data-first", "1000"});
-        QVERIFY(service.start());
-        Window window(service);
+        Window window;
+        window.noDataFor({"EURUSD-7-Jun-05"});
         window.setErrors("AUDUSD-6-Jun-05\nEURUSD-7-Jun-05\nno-hyphen-here\ngarbage\n");
         window.retry();
         QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Download done."), 20000);
@@ -223,13 +173,11 @@ private slots:
                  QStringList{kWarningHead +
                              "EURUSD-7-Jun-05\r\nno-hyphen-here\r\n-garbage\r\n\r\n\r\n" +
                              kWarningTail});
-        QVERIFY(service.requestLog().filter("stk=frx&date=garbage").size() == 7);
+        QVERIFY(window.fake.requests.contains("-garbage"));
     }
 
     void retryWithNothingListedWarns() {
-        LocalService service;
-        QVERIFY(service.start());
-        Window window(service);
+        Window window;
         window.setErrors("");
         window.retry();
         QCOMPARE(window.boxes.texts(Kind::Warning),
@@ -237,11 +185,10 @@ private slots:
     }
 
     void unwritableFolderStopsTheRun() {
-        LocalService service({"--only", "7-Jun-05", "--no-data-first", "1000"});
-        QVERIFY(service.start());
-        Window window(service);
-        window.setSymbols("Memo1", "AUDUSD\nEURUSD");
-        const QString missing = window.folder.path() + "/missing/";
+        Window window;
+        window.noDataFor({"AUDUSD-7-Jun-05", "EURUSD-7-Jun-05"});
+        window.setSymbols("Forex", "AUDUSD\nEURUSD");
+        const QString missing = window.saveFolder() + "missing/";
         window.child<QLineEdit>("SaveLoad")->setText(missing);
         window.download();
         QTRY_COMPARE_WITH_TIMEOUT(window.boxes.texts(Kind::ErrorReport).size(), 1, 20000);
@@ -255,14 +202,14 @@ private slots:
                  QString("AUDUSD-7-Jun-05\nAUDUSD-6-Jun-05\nEURUSD-7-Jun-05\nEURUSD-6-Jun-05\n"));
         QCOMPARE(window.status(), QString("Downloading Historical for AUDUSD on 6-Jun-05"));
         QTest::qWait(100);
-        QCOMPARE(service.requestLog().size(), 8);
+        QCOMPARE(window.fake.requests.size(), 2);
         QVERIFY(window.boxes.texts(Kind::Information).isEmpty());
 
         // The gauge keeps the day it stopped at, and starts again from 0 with the next run.
         auto* gauge = window.child<pellmark::Gauge>("PB");
         QCOMPARE(gauge->progress(), 1);
-        window.child<QLineEdit>("SaveLoad")->setText(window.folder.path() + "/");
-        window.setSymbols("Memo1", "AUDUSD");
+        window.setSaveFolderText(window.saveFolder());
+        window.setSymbols("Forex", "AUDUSD");
         window.download();
         QCOMPARE(gauge->maximum(), 2);
         QCOMPARE(gauge->progress(), 0);
@@ -270,27 +217,20 @@ private slots:
     }
 
     void symbolThatWouldLeaveTheFolderIsRefused() {
-        LocalService service({"--any-symbol"});
-        QVERIFY(service.start());
-        Window window(service);
-        QDir(window.folder.path()).mkdir("inside");
-        window.child<QLineEdit>("SaveLoad")->setText(window.folder.path() + "/inside/");
-        window.child<QCheckBox>("Stocks")->click();
-        window.setSymbols("Memo2", "../USAMSFT");
+        Window window;
+        window.setSymbols("Stocks", "../USAMSFT");
         window.setRange(kMonday, kMonday);
         window.download();
         QTRY_COMPARE_WITH_TIMEOUT(window.boxes.texts(Kind::ErrorReport).size(), 1, 20000);
         QVERIFY(window.boxes.texts(Kind::ErrorReport).first().contains("cannot name a file"));
         QCOMPARE(window.files(), QStringList());
-        QCOMPARE(QDir(window.folder.filePath("inside")).entryList(QDir::Files | QDir::Hidden),
-                 QStringList());
+        QCOMPARE(window.strays(), QStringList());
     }
 
     void stopListsWhatIsLeftAndRetryResumes() {
-        LocalService service;
-        QVERIFY(service.start());
-        Window window(service, 600ms);
-        window.setSymbols("Memo1", "AUDUSD\nEURUSD");
+        Window window;
+        window.fake.delay = 600ms;
+        window.setSymbols("Forex", "AUDUSD\nEURUSD");
         window.form->show();
         QVERIFY(QTest::qWaitForWindowActive(window.form.get()));
         QTest::keyClick(window.form.get(), Qt::Key_D, Qt::AltModifier);
@@ -326,9 +266,9 @@ private slots:
     }
 
     void stoppingARetryKeepsUntriedItems() {
-        LocalService service({"--only", "EURUSD", "--no-data-first", "1000"});
-        QVERIFY(service.start());
-        Window window(service, 150ms);
+        Window window;
+        window.fake.delay = 600ms; // the first day outlasts a double-click
+        window.noDataFor({"EURUSD-7-Jun-05"});
         window.setErrors("EURUSD-7-Jun-05\nAUDUSD-7-Jun-05\nAUDUSD-6-Jun-05\n");
         window.retry();
         QTRY_COMPARE_WITH_TIMEOUT(window.status(),
@@ -339,18 +279,18 @@ private slots:
     }
 
     void closingDuringARunStopsIt() {
-        LocalService service;
-        QVERIFY(service.start());
-        Window window(service, 200ms);
-        window.setSymbols("Memo1", "AUDUSD\nEURUSD");
+        Window window;
+        window.fake.delay = 200ms;
+        window.setSymbols("Forex", "AUDUSD\nEURUSD");
         window.form->show();
         window.download();
         QTRY_VERIFY(window.status().startsWith("Downloading"));
+        QSignalSpy answered(&window.fake, &pellmark::DayFetcher::finished);
         QVERIFY(window.form->close());
         QVERIFY(!window.form->Running());
         QTest::qWait(400);
         QCOMPARE(window.files(), QStringList());
-        QVERIFY(service.requestLog().isEmpty());
+        QCOMPARE(answered.count(), 0);
     }
 };
 

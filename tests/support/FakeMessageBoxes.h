@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class FakeMessageBoxes : public pellmark::MessageBoxes {
 public:
     enum class Kind { Warning, Information, Confirm, ErrorReport };
@@ -17,23 +19,28 @@ public:
 
     QList<Box> shown;
     bool answer = true;
+    std::function<void(const Box&)> onShown; // after the box is recorded and closed
 
     void Warning(const QString& text, Closed closed = {}) override {
         shown.append({Kind::Warning, text});
         if (closed)
             closed();
+        Shown();
     }
     void Information(const QString& text, Closed closed = {}) override {
         shown.append({Kind::Information, text});
         if (closed)
             closed();
+        Shown();
     }
     void Confirm(const QString& text, Answered answered) override {
         shown.append({Kind::Confirm, text});
         answered(answer);
+        Shown();
     }
     void ErrorReport(const QString& message) override {
         shown.append({Kind::ErrorReport, pellmark::WithFullStop(message)});
+        Shown();
     }
 
     QStringList texts(Kind kind) const {
@@ -42,5 +49,11 @@ public:
             if (box.kind == kind)
                 found.append(box.text);
         return found;
+    }
+
+private:
+    void Shown() {
+        if (onShown)
+            onShown(shown.last());
     }
 };

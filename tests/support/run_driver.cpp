@@ -12,25 +12,21 @@
 // download did not start, 2 for a wrong command line.
 #include "core/DateList.h"
 #include "core/DayFile.h"
-#include "gui/MessageBoxes.h"
 #include "gui/SaveFolder.h"
 #include "quote/PageText.h"
-#include "Unit1.h"
+#include "WindowDriver.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDate>
 #include <QDateEdit>
 #include <QDir>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -102,7 +98,8 @@ std::optional<Options> ParseOptions(const QApplication& app) {
         ok = ok && pause >= 0;
         options.pause = std::chrono::milliseconds(pause);
     }
-    options.folder = parser.isSet("folder") ? parser.value("folder") : QDir::currentPath();
+    options.folder = QDir(parser.isSet("folder") ? parser.value("folder") : QDir::currentPath())
+                         .absolutePath();
     options.symbols = SymbolLines(parser, ok);
     options.start = DateOption(parser, "start", ok);
     options.end = DateOption(parser, "end", ok);
@@ -110,38 +107,6 @@ std::optional<Options> ParseOptions(const QApplication& app) {
         return std::nullopt;
     return options;
 }
-
-// Prints each box and closes it at once; tells the driver when the run has ended.
-class PrintingMessageBoxes : public pellmark::MessageBoxes {
-public:
-    std::function<void(int exitCode)> runEnded;
-
-    void Warning(const QString& text, Closed closed = {}) override {
-        Print("Warning", text);
-        if (closed)
-            closed();
-    }
-    void Information(const QString& text, Closed closed = {}) override {
-        Print("Information", text);
-        if (closed)
-            closed();
-        if (text == kDoneMessage)
-            runEnded(0);
-    }
-    void Confirm(const QString& text, Answered answered) override {
-        Print("Confirm", text);
-        answered(true);
-    }
-    void ErrorReport(const QString& message) override {
-        Print("Error", pellmark::WithFullStop(message));
-        runEnded(1);
-    }
-
-private:
-    static void Print(const char* kind, const QString& text) {
-        std::fprintf(stderr, "[%s] %s\n", kind, qUtf8Printable(text));
-    }
-};
 
 using FileTimes = std::map<std::string, std::filesystem::file_time_type>;
 
@@ -184,36 +149,26 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    PrintingMessageBoxes boxes;
-    TForm1::Seams seams;
-    seams.boxes = &boxes;
-    seams.fetchPause = options->pause;
-    seams.proxy = options->proxy.toStdString();
-    TForm1 form(seams);
-
-    auto* memo = form.findChild<QPlainTextEdit*>("Memo1");
-    auto* startPicker = form.findChild<QDateEdit*>("DatPick");
-    auto* endPicker = form.findChild<QDateEdit*>("DatPick2");
-    auto* saveFolder = form.findChild<QLineEdit*>("SaveLoad");
-    auto* download = form.findChild<QPushButton*>("sBitBtn1");
-    auto* errors = form.findChild<QPlainTextEdit*>("Bady");
-    memo->setPlainText(options->symbols.join(u'\n'));
+    WindowDriver window(ServiceRoute{options->proxy, options->pause}, 
+                        pellmark::WithTrailingSeparator(options->folder));
+    window.setSymbols("Forex", options->symbols.join(u'\n'));
+    auto* startPicker = window.child<QDateEdit>("DatPick");
+    auto* endPicker = window.child<QDateEdit>("DatPick2");
     if (options->start)
         startPicker->setDate(*options->start);
     if (options->end)
         endPicker->setDate(*options->end);
-    saveFolder->setText(pellmark::WithTrailingSeparator(options->folder));
 
-    const std::string folderText = saveFolder->text().toStdString();
+    const std::string folderText = window.saveFolder().toStdString();
     const std::vector<std::string> dates =
         pellmark::WeekdayLabelsNewestFirst(startPicker->date(), endPicker->date());
     const FileTimes before = DayFileTimes(folderText, options->symbols, dates);
 
     bool ended = false;
-    boxes.runEnded = [&](int exitCode) {
+    const auto runEnded = [&](int exitCode) {
         ended = true;
         const int written = WrittenSince(before, DayFileTimes(folderText, options->symbols, dates));
-        const auto failed = pellmark::SplitLines(errors->toPlainText().toStdString()).size();
+        const auto failed = pellmark::SplitLines(window.errors().toStdString()).size();
         std::printf("symbol-days %lld written %d failed %zu\n",
                     static_cast<long long>(options->symbols.size()) *
                         static_cast<long long>(dates.size()),
@@ -221,10 +176,20 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         QCoreApplication::exit(exitCode);
     };
+    // Every box is printed and closed at once; the last two of a run end the driver.
+    window.boxes.onShown = [&](const FakeMessageBoxes::Box& box) {
+        static const char* const kKinds[] = {"Warning", "Information", "Confirm", "Error"};
+        std::fprintf(stderr, "[%s] %s\n", kKinds[static_cast<int>(box.kind)],
+                     qUtf8Printable(box.text));
+        if (box.kind == FakeMessageBoxes::Kind::Information && box.text == kDoneMessage)
+            runEnded(0);
+        else if (box.kind == FakeMessageBoxes::Kind::ErrorReport)
+            runEnded(1);
+    };
     // Pressed from the event loop, so that a run that ends at once can still end it.
-    QTimer::singleShot(0, &form, [&] {
-        download->click();
-        if (!ended && !form.Running()) {
+    QTimer::singleShot(0, window.form.get(), [&] {
+        window.child<QPushButton>("sBitBtn1")->click();
+        if (!ended && !window.form->Running()) {
             std::fputs("pellmark_run_driver: the download did not start\n", stderr);
             QCoreApplication::exit(1);
         }

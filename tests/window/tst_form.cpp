@@ -1,6 +1,7 @@
 // The main window: its state at start, the exclusive category boxes, the complementary
 // selectors, the separator field, focus order and the save-folder chooser.
 #include "Branding.h"
+#include "FakeDayFetcher.h"
 #include "FakeMessageBoxes.h"
 #include "gui/Gauge.h"
 #include "gui/SaveFolder.h"
@@ -59,6 +60,7 @@ class TestForm : public QObject {
     QTemporaryDir scratch;
     FakeMessageBoxes boxes;
     FakeFolderChooser chooser;
+    FakeDayFetcher fetcher;
     std::unique_ptr<TForm1> form;
 
     template <typename Control> Control* control(const char* name) {
@@ -86,7 +88,7 @@ private slots:
         TForm1::Seams seams;
         seams.boxes = &boxes;
         seams.chooser = &chooser;
-        form = std::make_unique<TForm1>(seams);
+        form = std::make_unique<TForm1>(fetcher, seams);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }

@@ -1,10 +1,12 @@
 #include "BatchOptions.h"
 
 #include "core/DefaultSymbols.h"
+#include "core/ErrorsList.h"
 #include "core/FailedItems.h"
 #include "export/OhlcBars.h"
 #include "quote/PageText.h"
 #include "quote/QuoteService.h"
+#include "run/RunInput.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -77,11 +79,6 @@ std::optional<std::string> ReadTextFile(const QString& path) {
 QString Cleaned(QString text) {
     text.remove(QChar(0xFEFF));
     return text.trimmed();
-}
-
-bool HasControlCharacter(const QString& text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
 // A symbol names day files, so it must stay a plain name inside the save folder.
@@ -194,9 +191,9 @@ private:
                             parser.value(host).toStdString());
             options_.hostLabel = parser.value(host).toStdString();
         }
-        if (options_.from > options_.to)
+        if (CheckRange(options_.from, options_.to))
             return Fail("the start date is after the end date");
-        if (options_.to > today_)
+        if (CheckNotAfterToday(options_.to, today_))
             return Fail("the end date is after today: no quotes exist for it yet");
         if (parser.isSet(retry)) {
             if (parser.isSet(symbols) || parser.isSet(symbolsFile) || parser.isSet(from) ||
@@ -218,7 +215,7 @@ private:
         for (const std::string& symbol : options_.symbols)
             if (const auto problem = SymbolProblem(QString::fromStdString(symbol)))
                 return Fail(*problem);
-        if (options_.symbols.empty())
+        if (CheckSymbols(options_.symbols))
             return Fail("no symbols to download");
         outcome_ = std::move(options_);
     }
@@ -253,10 +250,10 @@ private:
     }
 
     bool Separator(const QString& separator) {
-        if (separator.toUcs4().size() > 3)
-            Fail("the separator has more than 3 characters: \"" + separator.toStdString() + "\"");
-        else if (HasControlCharacter(separator))
-            Fail("the separator holds a control character");
+        if (const auto refusal = CheckSeparator(separator))
+            Fail(*refusal == InputRefusal::SeparatorTooLong
+                     ? "the separator has more than 3 characters: \"" + separator.toStdString() + "\""
+                     : "the separator holds a control character");
         options_.separator = separator.toStdString();
         return !outcome_;
     }
@@ -277,18 +274,13 @@ private:
         const auto text = ReadTextFile(options_.retryFile);
         if (!text)
             return Fail("cannot read the retry file " + options_.retryFile.toStdString());
-        std::size_t lineNumber = 0;
-        for (const std::string& line : SplitLines(*text)) {
-            ++lineNumber;
-            const QString item = Cleaned(QString::fromStdString(line));
-            if (item.isEmpty())
-                continue;
-            DayItem day = ParseFailedItem(item.toStdString());
-            if (const auto problem = SymbolProblem(QString::fromStdString(day.symbol)))
-                return Fail(options_.retryFile.toStdString() + ":" + std::to_string(lineNumber) +
+        for (ListedItem& listed : ReadRetryList(*text, ListReading::Cleaned)) {
+            if (const auto problem = SymbolProblem(QString::fromStdString(listed.item.symbol)))
+                return Fail(options_.retryFile.toStdString() + ":" + std::to_string(listed.line) +
                             ": " + *problem);
-            options_.retryItems.push_back(std::move(day));
+            options_.retryItems.push_back(std::move(listed.item));
         }
+        options_.retryLinesRead = CountLines(*text);
         outcome_ = std::move(options_);
     }
 

@@ -30,6 +30,7 @@ struct BatchOptions {
     QString errorsFile;              // failed items are appended here; empty: printed at the end
     QString retryFile;               // fetch the items listed here instead of a range
     std::vector<DayItem> retryItems; // read from retryFile
+    std::size_t retryLinesRead = 0;  // the lines of retryFile, blank ones too
     QString csvDir;                  // export the run's symbols there once it has ended
     int barMinutes = 0;              // with csvDir: bars of this length instead of quotes
 };

@@ -1,6 +1,5 @@
 #include "BatchRun.h"
 
-#include "core/DateList.h"
 #include "core/FailedItems.h"
 #include "export/DayFileExport.h"
 #include "FailedItemsFile.h"
@@ -25,9 +24,9 @@ ProgressReport::Mode ReportMode(bool quiet, bool terminal) {
 
 } // namespace
 
-BatchRun::BatchRun(BatchOptions options, std::FILE* progress, bool terminal)
+BatchRun::BatchRun(BatchOptions options, DayFetcher& fetcher, std::FILE* progress, bool terminal)
     : options_(std::move(options)), report_(progress, ReportMode(options_.quiet, terminal)),
-      fetch_(browser_, *this), engine_(fetch_, [this] { return options_.outDir.toStdString(); }) {
+      engine_(fetcher, [this] { return options_.outDir.toStdString(); }) {
     connect(&engine_, &RunEngine::itemStarting, this,
             [this](std::size_t, const DayItem& item) { report_.Starting(item); });
     connect(&engine_, &RunEngine::itemDone, this,
@@ -35,8 +34,6 @@ BatchRun::BatchRun(BatchOptions options, std::FILE* progress, bool terminal)
     connect(&engine_, &RunEngine::progress, this,
             [this](const RunProgress& progress) { report_.Progress(progress); });
     connect(&engine_, &RunEngine::ended, this, &BatchRun::RunEnded);
-    connect(&fetch_, &QuoteFetch::fetchingAgain, this,
-            [this](int fetchNumber) { report_.Refetching(fetchNumber); });
 }
 
 std::optional<std::string> BatchRun::Start() {
@@ -47,13 +44,13 @@ std::optional<std::string> BatchRun::Start() {
         return "cannot create the folder " + options_.outDir.toStdString();
     DayItems items = DayItems::AsListed(options_.retryItems);
     if (options_.retryFile.isEmpty()) {
-        std::vector<std::string> dates = WeekdayLabelsNewestFirst(options_.from, options_.to);
-        if (dates.empty()) {
+        items = DayItems::ForRange(options_.symbols, options_.from, options_.to);
+        // The symbols are never empty here, so no items means a weekend.
+        if (items.Size() == 0) {
             const auto iso = [](QDate day) { return day.toString(Qt::ISODate).toStdString(); };
             report_.Say("no week-days between " + iso(options_.from) + " and " + iso(options_.to));
             noWeekdays_ = true;
         }
-        items = DayItems::EveryDateOfEachSymbol(options_.symbols, std::move(dates));
     }
     report_.Begin(items.Size());
     engine_.Start(std::move(items), {.skipSaved = options_.skipSaved});
@@ -94,8 +91,7 @@ void BatchRun::RunEnded(const RunEnd& end) {
                     std::to_string(end.failed.size()) + " failed, " +
                     std::to_string(end.notDone.size()) + " not done");
     // What was not done is listed with what failed, so that --retry resumes the run.
-    std::vector<DayItem> failed = end.failed;
-    failed.insert(failed.end(), end.notDone.begin(), end.notDone.end());
+    const std::vector<DayItem> failed = end.LeftToDo();
     bool listed = true;
     if (!options_.errorsFile.isEmpty())
         RecordFailed(end.notDone);
@@ -107,7 +103,7 @@ void BatchRun::RunEnded(const RunEnd& end) {
     listed = listed && recordingFailed_;
     if (!options_.retryFile.isEmpty()) {
         QString error;
-        if (!RewriteFailedItems(options_.retryFile, options_.retryItems.size(), failed, error)) {
+        if (!RewriteFailedItems(options_.retryFile, options_.retryLinesRead, failed, error)) {
             report_.Say("pellmark-batch: cannot rewrite " + options_.retryFile.toStdString() +
                         ": " + error.toStdString());
             listed = false;

@@ -1,12 +1,12 @@
-// One pellmark-batch run: the fetch and the engine set up from the command line, progress
-// and failed items reported as the run goes, and the exit status decided when it ends.
+// One pellmark-batch run: the engine set up from the command line over the fetcher it is
+// given, progress and failed items reported as the run goes, and the exit status decided when
+// it ends.
 #pragma once
 
 #include "BatchOptions.h"
 #include "export/DayFileExport.h"
 #include "ProgressReport.h"
-#include "quote/HiddenBrowser.h"
-#include "quote/QuoteFetch.h"
+#include "quote/DayFetcher.h"
 #include "run/RunEngine.h"
 
 #include <QObject>
@@ -21,26 +21,23 @@ inline constexpr int kExitSomeFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitCannotWrite = 3;
 
-class BatchRun : public QObject, private QuoteFormSource {
+class BatchRun : public QObject {
     Q_OBJECT
 public:
     // terminal: progress goes to a terminal, so it can be one live line.
-    BatchRun(BatchOptions options, std::FILE* progress, bool terminal);
+    BatchRun(BatchOptions options, DayFetcher& fetcher, std::FILE* progress, bool terminal);
 
     // A one-line reason when the run cannot start (a save folder that is a file, say).
     std::optional<std::string> Start();
     // Stops for a signal; the run then ends with 128 + its number.
     void StopForSignal(int signalNumber);
+    // The day in hand is fetched again; fetchNumber counts from 1.
+    void FetchingAgain(int fetchNumber) { report_.Refetching(fetchNumber); }
 
 signals:
     void ended(int exitStatus);
 
 private:
-    Category category() const override { return options_.category; }
-    std::string hostLabel() const override { return options_.hostLabel; }
-    LineOrder lineOrder() const override { return options_.lineOrder; }
-    std::string separator() const override { return options_.separator; }
-
     void DayDone(const DayResult& result);
     void RunEnded(const RunEnd& end);
     void RecordFailed(const std::vector<DayItem>& items);
@@ -50,8 +47,6 @@ private:
 
     BatchOptions options_;
     ProgressReport report_;
-    HiddenBrowser browser_;
-    QuoteFetch fetch_;
     RunEngine engine_;
     int stopSignal_ = 0;
     std::size_t saved_ = 0;

@@ -1,5 +1,6 @@
 #include "FailedItemsFile.h"
 
+#include "core/ErrorsList.h"
 #include "core/FailedItems.h"
 #include "core/WholeFile.h"
 #include "FileLock.h"
@@ -54,24 +55,17 @@ template <typename Change> bool ReplaceLocked(const QString& path, QString& erro
 bool AppendFailedItems(const QString& path, const std::vector<DayItem>& items, QString& error) {
     if (items.empty())
         return true;
-    return ReplaceLocked(path, error, [&](std::string text) {
-        if (!text.empty() && text.back() != '\n' && text.back() != '\r')
-            text += "\r\n";
-        for (const DayItem& item : items)
-            text += FailedItemText(item) + "\r\n";
-        return text;
-    });
+    return ReplaceLocked(path, error,
+                         [&](std::string text) { return AppendedToFile(std::move(text), items); });
 }
 
 bool RewriteFailedItems(const QString& path, std::size_t linesRead,
                         const std::vector<DayItem>& items, QString& error) {
     return ReplaceLocked(path, error, [&](const std::string& now) {
+        std::string text = FailedItemLines(items);
         std::vector<std::string> listed;
-        std::string text;
-        for (const DayItem& item : items) {
+        for (const DayItem& item : items)
             listed.push_back(FailedItemText(item));
-            text += listed.back() + "\r\n";
-        }
         // A run that appends to the retry file itself would list its items twice.
         const Lines lines = SplitLines(now);
         for (std::size_t i = linesRead; i < lines.size(); ++i) {

@@ -2,12 +2,31 @@
 // display needed. See --help.
 #include "BatchOptions.h"
 #include "BatchRun.h"
+#include "quote/HiddenBrowser.h"
+#include "quote/QuoteFetch.h"
 #include "StopSignals.h"
 
 #include <QCoreApplication>
 
 #include <cstdio>
 #include <unistd.h>
+
+namespace {
+
+// The request and the lines as the command line set them, for the whole run.
+class OptionsForm : public pellmark::QuoteFormSource {
+public:
+    explicit OptionsForm(const pellmark::BatchOptions& options) : options_(options) {}
+    pellmark::Category category() const override { return options_.category; }
+    std::string hostLabel() const override { return options_.hostLabel; }
+    pellmark::LineOrder lineOrder() const override { return options_.lineOrder; }
+    std::string separator() const override { return options_.separator; }
+
+private:
+    const pellmark::BatchOptions options_;
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     // Before anything that takes time: a stop from now on is kept, never lost.
@@ -27,9 +46,14 @@ int main(int argc, char** argv) {
         return pellmark::kExitUsage;
     }
 
+    auto& options = std::get<pellmark::BatchOptions>(parsed);
     pellmark::StopSignals stopSignals;
-    pellmark::BatchRun run(std::move(std::get<pellmark::BatchOptions>(parsed)), stderr,
-                           ::isatty(STDERR_FILENO) == 1);
+    const OptionsForm form(options);
+    pellmark::HiddenBrowser browser;
+    pellmark::QuoteFetch fetch(browser, form);
+    pellmark::BatchRun run(std::move(options), fetch, stderr, ::isatty(STDERR_FILENO) == 1);
+    QObject::connect(&fetch, &pellmark::QuoteFetch::fetchingAgain, &run,
+                     &pellmark::BatchRun::FetchingAgain);
     QObject::connect(&stopSignals, &pellmark::StopSignals::received, &run,
                      &pellmark::BatchRun::StopForSignal);
     QObject::connect(&run, &pellmark::BatchRun::ended, &app, &QCoreApplication::exit);

@@ -1,5 +1,5 @@
-// A fetcher that answers from a script, from the event loop, and moves a fake clock on by
-// twenty seconds for every day it fetches.
+// A fetcher that answers from a script, from the event loop after delay, and moves a fake
+// clock on by twenty seconds for every day it fetches.
 #pragma once
 
 #include "quote/DayFetcher.h"
@@ -9,19 +9,22 @@
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 
 class FakeDayFetcher : public pellmark::DayFetcher {
 public:
     void FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) override {
         const QString day = QString::fromStdString(symbol + "-" + dateLabel);
         requests << day;
-        pending_.start(0);
+        pending_.start(delay);
         pendingDay_ = day;
     }
     void Abort() override { pending_.stop(); }
 
-    // Days without an entry hold one quote.
+    // Days without an entry in the script get answer's result, by default one quote.
     QMap<QString, pellmark::FetchResult> script;
+    std::function<pellmark::FetchResult(const QString& day)> answer;
+    std::chrono::milliseconds delay{0};
     QStringList requests;
     std::chrono::steady_clock::time_point now{};
 
@@ -29,7 +32,11 @@ public:
         pending_.setSingleShot(true);
         connect(&pending_, &QTimer::timeout, this, [this] {
             now += std::chrono::seconds(20);
-            emit finished(script.value(pendingDay_, {{true, {"1.2345 - 00:05"}}, 1}));
+            if (script.contains(pendingDay_))
+                emit finished(script.value(pendingDay_));
+            else
+                emit finished(answer ? answer(pendingDay_)
+                                     : pellmark::FetchResult{{true, {"1.2345 - 00:05"}}, 1});
         });
     }
 

@@ -1,0 +1,49 @@
+#include "core/ErrorsList.h"
+
+#include "core/FailedItems.h"
+#include "quote/PageText.h"
+
+#include <QString>
+
+namespace pellmark {
+
+std::string FailedItemLines(const std::vector<DayItem>& items) {
+    std::string text;
+    for (const DayItem& item : items)
+        text += FailedItemText(item) + "\r\n";
+    return text;
+}
+
+std::string MemoAddition(std::string_view memoText, const std::vector<DayItem>& items) {
+    std::string added;
+    for (const DayItem& item : items)
+        added += AppendedFailedItemText(added.empty() ? memoText : added, item);
+    return added;
+}
+
+std::string AppendedToFile(std::string text, const std::vector<DayItem>& items) {
+    if (items.empty())
+        return text;
+    if (!text.empty() && text.back() != '\n' && text.back() != '\r')
+        text += "\r\n";
+    return text + FailedItemLines(items);
+}
+
+std::vector<ListedItem> ReadRetryList(std::string_view text, ListReading reading) {
+    std::vector<ListedItem> items;
+    std::size_t lineNumber = 0;
+    for (std::string line : SplitLines(std::string(text))) {
+        ++lineNumber;
+        if (reading == ListReading::Cleaned) {
+            QString cleaned = QString::fromStdString(line);
+            cleaned.remove(QChar(0xFEFF));
+            line = cleaned.trimmed().toStdString();
+            if (line.empty())
+                continue;
+        }
+        items.push_back({ParseFailedItem(line), lineNumber});
+    }
+    return items;
+}
+
+} // namespace pellmark

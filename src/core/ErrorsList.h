@@ -1,0 +1,36 @@
+// The errors list as text, one failed item a line: what the window's memo and pellmark-batch's
+// errors and retry files hold, how items are added to it, and how it is read back for a retry.
+#pragma once
+
+#include "core/DayItem.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellmark {
+
+// Each item followed by CR LF.
+std::string FailedItemLines(const std::vector<DayItem>& items);
+
+// What adds the items to the memo, as AppendedFailedItemText does one at a time: after a line
+// typed without a break, the memo still ends without one.
+std::string MemoAddition(std::string_view memoText, const std::vector<DayItem>& items);
+
+// A file always ends with a break: one is added first after a line without it.
+std::string AppendedToFile(std::string text, const std::vector<DayItem>& items);
+
+struct ListedItem {
+    DayItem item;
+    std::size_t line; // counted from 1
+};
+
+// AsTyped: every line is an item, a blank one too, as the memo holds it. Cleaned: the spaces
+// and byte-order marks that editors and spreadsheets put around a line are dropped, and blank
+// lines skipped.
+enum class ListReading { AsTyped, Cleaned };
+
+std::vector<ListedItem> ReadRetryList(std::string_view text, ListReading reading);
+
+} // namespace pellmark
