@@ -14,9 +14,9 @@
 #include <QDate>
 #include <QDir>
 #include <QLocale>
-#include <QValidator>
 #include <QScreen>
 #include <QTextCursor>
+#include <QValidator>
 
 #include <algorithm>
 #include <climits>
@@ -58,8 +58,7 @@ public:
 // The two refusals the window's input can meet: its pickers stop at today, and its separator
 // field takes no separator a run would refuse.
 QString Refusal(pellmark::InputRefusal refusal) {
-    return refusal == pellmark::InputRefusal::NoSymbols ? kNoSymbolsWarning
-                                                         : kReversedRangeWarning;
+    return refusal == pellmark::InputRefusal::NoSymbols ? kNoSymbolsWarning : kReversedRangeWarning;
 }
 
 } // namespace

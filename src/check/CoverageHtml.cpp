@@ -96,9 +96,8 @@ std::string MonthText(QDate day) {
 
 std::string Calendar(const SymbolCoverage& symbol, const Grid& grid) {
     // The room on the right is for a month name over the last column.
-    std::string svg = "<svg class=\"calendar\" width=\"" +
-                      std::to_string(grid.Width() + 30) + "\" height=\"" +
-                      std::to_string(grid.Bands() * grid.BandHeight()) + "\">";
+    std::string svg = "<svg class=\"calendar\" width=\"" + std::to_string(grid.Width() + 30) +
+                      "\" height=\"" + std::to_string(grid.Bands() * grid.BandHeight()) + "\">";
     for (int band = 0; band < grid.Bands(); ++band) {
         const int top = band * grid.BandHeight() + kMonthRow;
         for (int row = 0; row < 5; ++row)

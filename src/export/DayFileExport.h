@@ -54,9 +54,9 @@ struct ExportReport {
     std::vector<ExportProblem> notes;
     bool stopped = false; // options.stop was set before the export was done
     int dayFilesRead = 0;
-    int filesSkipped = 0; // day files not read: not regular, too large, or unreadable
-    int linesSkipped = 0; // lines that are not a time and a price in the given layout
-    long long quotesExported = 0; // in the CSVs written, as rows or within bars
+    int filesSkipped = 0;               // day files not read: not regular, too large, or unreadable
+    int linesSkipped = 0;               // lines that are not a time and a price in the given layout
+    long long quotesExported = 0;       // in the CSVs written, as rows or within bars
     QStringList csvFiles;               // every CSV written, in symbol order
     QStringList symbolsWithoutDayFiles; // asked for, but no day file in the range
 };

@@ -147,10 +147,10 @@ private slots:
                  ExpectedDayBytes("frxAUDUSD", "8-Jun-05"));
 
         // Daily bars of the saved days, with nothing fetched.
-        QCOMPARE(retry.run(kTwoPairsOneDay + QStringList{"--skip-saved", "--out",
-                                                         batch.path("days"), "--csv",
-                                                         batch.path("bars"), "--bars", "1d"}),
-                 0);
+        QCOMPARE(
+            retry.run(kTwoPairsOneDay + QStringList{"--skip-saved", "--out", batch.path("days"),
+                                                    "--csv", batch.path("bars"), "--bars", "1d"}),
+            0);
         QCOMPARE(healthy.requestLog().size(), 2);
         const QList<QByteArray> bars = ReadFile(batch.path("bars/EURUSD.csv")).split('\n');
         QCOMPARE(bars.size(), 3);

@@ -42,9 +42,8 @@ WindowDriver::WindowDriver() {
 WindowDriver::WindowDriver(const ServiceRoute& route) : WindowDriver(route, QString()) {}
 
 WindowDriver::WindowDriver(const ServiceRoute& route, const QString& saveFolder)
-    : saveFolder_(saveFolder),
-      browser_(std::make_unique<pellmark::HiddenBrowser>(nullptr, route.proxyUrl.toStdString(),
-                                                         route.pageTimeLimit)),
+    : saveFolder_(saveFolder), browser_(std::make_unique<pellmark::HiddenBrowser>(
+                                   nullptr, route.proxyUrl.toStdString(), route.pageTimeLimit)),
       fetch_(std::make_unique<pellmark::QuoteFetch>(*browser_, formRelay_, route.pause)) {
     Open(*fetch_);
     formRelay_.Bind(*form);
