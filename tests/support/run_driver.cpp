@@ -98,8 +98,8 @@ std::optional<Options> ParseOptions(const QApplication& app) {
         ok = ok && pause >= 0;
         options.pause = std::chrono::milliseconds(pause);
     }
-    options.folder = QDir(parser.isSet("folder") ? parser.value("folder") : QDir::currentPath())
-                         .absolutePath();
+    options.folder =
+        QDir(parser.isSet("folder") ? parser.value("folder") : QDir::currentPath()).absolutePath();
     options.symbols = SymbolLines(parser, ok);
     options.start = DateOption(parser, "start", ok);
     options.end = DateOption(parser, "end", ok);
@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    WindowDriver window(ServiceRoute{options->proxy, options->pause}, 
+    WindowDriver window(ServiceRoute{options->proxy, options->pause},
                         pellmark::WithTrailingSeparator(options->folder));
     window.setSymbols("Forex", options->symbols.join(u'\n'));
     auto* startPicker = window.child<QDateEdit>("DatPick");

@@ -134,8 +134,8 @@ private:
                                  sep = valued("sep"), host = valued("host"),
                                  errors = valued("errors"), retry = valued("retry"),
                                  csv = valued("csv"), bars = valued("bars");
-        const QList<QCommandLineOption> withValue = {symbols, symbolsFile, from,   to,    out,
-                                                     sep,     host,        errors, retry, csv, bars};
+        const QList<QCommandLineOption> withValue = {symbols, symbolsFile, from,  to,  out, sep,
+                                                     host,    errors,      retry, csv, bars};
         parser.addOptions({help, version, quiet, forex, stocks, indices, timeFirst, skipSaved});
         parser.addOptions(withValue);
         if (!parser.parse(arguments))
@@ -252,7 +252,8 @@ private:
     bool Separator(const QString& separator) {
         if (const auto refusal = CheckSeparator(separator))
             Fail(*refusal == InputRefusal::SeparatorTooLong
-                     ? "the separator has more than 3 characters: \"" + separator.toStdString() + "\""
+                     ? "the separator has more than 3 characters: \"" + separator.toStdString() +
+                           "\""
                      : "the separator holds a control character");
         options_.separator = separator.toStdString();
         return !outcome_;

@@ -6,8 +6,8 @@
 #include "StopSignals.h"
 
 #include <QDir>
-#include <QSet>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
