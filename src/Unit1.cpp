@@ -298,7 +298,7 @@ std::vector<std::string> TForm1::SymbolList() const {
     return pellmark::SplitLines(MemoText(memo));
 }
 
-std::string TForm1::BadyText() const {
+std::string TForm1::ErrorsListText() const {
     return MemoText(ui->Bady);
 }
 
@@ -330,7 +330,7 @@ void TForm1::sBitBtn1Click() {
 void TForm1::sButton1Click() {
     if (Running())
         return;
-    const auto listed = pellmark::ReadRetryList(BadyText(), pellmark::ListReading::AsTyped);
+    const auto listed = pellmark::ReadRetryList(ErrorsListText(), pellmark::ListReading::AsTyped);
     if (listed.empty()) {
         boxes_->Warning(kNoErrorsWarning);
         return;
@@ -402,7 +402,7 @@ void TForm1::AddFailedItems(const std::vector<pellmark::DayItem>& items) {
     const QTextCursor typing = ui->Bady->textCursor();
     const int anchor = typing.anchor();
     const int position = typing.position();
-    const std::string added = pellmark::MemoAddition(BadyText(), items);
+    const std::string added = pellmark::MemoAddition(ErrorsListText(), items);
     QTextCursor end(ui->Bady->document());
     end.movePosition(QTextCursor::End);
     end.insertText(FromUtf8(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -452,7 +452,7 @@ void TForm1::ShowFinalMessages() {
             SetStatus(QStringLiteral("Download done."));
         });
     };
-    const std::string failed = BadyText();
+    const std::string failed = ErrorsListText();
     if (pellmark::SplitLines(failed).empty())
         done();
     else

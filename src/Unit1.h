@@ -91,7 +91,7 @@ private:
     void AddFailedItems(const std::vector<pellmark::DayItem>& items);
     void ReplaceFailedItems(const std::vector<pellmark::DayItem>& items);
     void ShowFinalMessages();
-    std::string BadyText() const;
+    std::string ErrorsListText() const;
     std::vector<std::string> SymbolList() const;
 
     // Runs body; a failure that escapes it is shown as the error report, never passed to Qt.

@@ -1,7 +1,6 @@
 // pellmark-batch run as a script runs it, with no display, against the local quote service:
-// a day that fails, the errors file and exit status, --retry, --skip-saved, --csv, stopping
-// signals, odd input, the live line on a narrow terminal, a full disk and an errors file
-// shared with another run.
+// stopping signals, the file-size limit, a full disk, a retry file that cannot be rewritten or
+// is shared with another run, odd input and the live line on a narrow terminal.
 #include "FullDisk.h"
 #include "LocalService.h"
 #include "ServiceDay.h"
@@ -103,61 +102,6 @@ class TestBatch : public QObject {
     Q_OBJECT
 
 private slots:
-    void failedDayIsListedThenRetried() {
-        LocalService failing({"--only", "EURUSD", "--no-data-first", "1000"});
-        QVERIFY(failing.start());
-        Batch batch(failing);
-        // A run without --skip-saved replaces an old file of the day.
-        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
-        WriteFile(batch.path("days/AUDUSD-8-Jun-05.txt"), "old\r\n");
-        QCOMPARE(batch.run(kTwoPairsOneDay + QStringList{"--errors", "failed.txt"}), 1);
-        QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
-        QCOMPARE(ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
-                 ExpectedDayBytes("frxAUDUSD", "8-Jun-05"));
-        QCOMPARE(ReadFile(batch.path("failed.txt")), QByteArray("EURUSD-8-Jun-05\r\n"));
-        QVERIFY2(batch.err.contains("AUDUSD 8-Jun-05 saved 288 quotes\n"), batch.err);
-        QVERIFY2(batch.err.contains("EURUSD 8-Jun-05 no data after 7 fetches\n"), batch.err);
-        QCOMPARE(failing.requestLog().size(), 8);
-
-        // A blank line, as an editor may leave, is read past like any other.
-        WriteFile(batch.path("failed.txt"), "\r\n" + ReadFile(batch.path("failed.txt")));
-        LocalService healthy;
-        QVERIFY(healthy.start());
-        Batch retry(healthy);
-        const QStringList resume = {"--retry", batch.path("failed.txt"),
-                                    "--out",   batch.path("days"),
-                                    "--csv",   batch.path("csv")};
-        QCOMPARE(retry.run(resume), 0);
-        QCOMPARE(ReadFile(batch.path("failed.txt")), QByteArray());
-        QCOMPARE(ReadFile(batch.path("days/EURUSD-8-Jun-05.txt")),
-                 ExpectedDayBytes("frxEURUSD", "8-Jun-05"));
-        const QList<QByteArray> rows = ReadFile(batch.path("csv/EURUSD.csv")).split('\n');
-        QCOMPARE(rows.size(), 290); // header, 288 quotes, and the empty text after the last break
-        QCOMPARE(rows[0], QByteArray("date,time,price\r"));
-        QVERIFY2(rows[1].startsWith("2005-06-08,00:00,"), rows[1]);
-
-        // Everything is saved now: only an emptied day file is asked for again.
-        WriteFile(batch.path("days/AUDUSD-8-Jun-05.txt"), "");
-        QCOMPARE(
-            retry.run(kTwoPairsOneDay + QStringList{"--skip-saved", "--out", batch.path("days")}),
-            0);
-        QCOMPARE(healthy.requestLog().size(), 2);
-        QVERIFY2(retry.err.contains("EURUSD 8-Jun-05 skipped"), retry.err);
-        QCOMPARE(ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
-                 ExpectedDayBytes("frxAUDUSD", "8-Jun-05"));
-
-        // Daily bars of the saved days, with nothing fetched.
-        QCOMPARE(
-            retry.run(kTwoPairsOneDay + QStringList{"--skip-saved", "--out", batch.path("days"),
-                                                    "--csv", batch.path("bars"), "--bars", "1d"}),
-            0);
-        QCOMPARE(healthy.requestLog().size(), 2);
-        const QList<QByteArray> bars = ReadFile(batch.path("bars/EURUSD.csv")).split('\n');
-        QCOMPARE(bars.size(), 3);
-        QCOMPARE(bars[0], QByteArray("date,time,open,high,low,close,ticks\r"));
-        QVERIFY2(bars[1].startsWith("2005-06-08,00:00,") && bars[1].endsWith(",288\r"), bars[1]);
-    }
-
     // Whenever the stop comes, every day of the run is saved or listed.
     void stoppedRunListsTheRestAndStopsAtOnce_data() {
         QTest::addColumn<int>("signal");

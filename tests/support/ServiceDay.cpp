@@ -1,6 +1,9 @@
 #include "ServiceDay.h"
 
+#include "quote/QuoteFetch.h"
 #include "QuotePage.h"
+
+#include <QDate>
 
 #include <cstdio>
 
@@ -27,4 +30,14 @@ QByteArray ExpectedDayBytes(const std::string& stk, const QString& dateLabel,
                           separator.toStdString(), paddedTo))
         bytes += QByteArray::fromStdString(line) + "\r\n";
     return bytes;
+}
+
+pellmark::FetchResult ServiceDayFetch(const QString& symbolDay) {
+    const qsizetype hyphen = symbolDay.indexOf(u'-');
+    const QString label = symbolDay.mid(hyphen + 1);
+    if (!QDate::fromString(label, QStringLiteral("d-MMM-yy")).isValid())
+        return {{}, pellmark::kMostFetchesPerDay};
+    return {{true, ExpectedDayLines("frx" + symbolDay.left(hyphen).toStdString(),
+                                    label.toStdString(), true, " - ")},
+            1};
 }

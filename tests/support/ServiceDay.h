@@ -2,6 +2,7 @@
 // from the service's own quote generator rather than from its HTML.
 #pragma once
 
+#include "quote/FetchResult.h"
 #include "quote/IntradayParser.h"
 
 #include <QByteArray>
@@ -22,3 +23,7 @@ QByteArray ExpectedDayBytes(const std::string& stk, const QString& dateLabel,
                             pellmark::LineOrder order = pellmark::LineOrder::PriceFirst,
                             const QString& separator = QStringLiteral(" - "),
                             std::size_t paddedTo = 0);
+
+// What a fetch of "SYMBOL-d-Mmm-yy" from the service gives in the default layout: the quotes
+// of the currency pair, or no data after every fetch when the label names no day.
+pellmark::FetchResult ServiceDayFetch(const QString& symbolDay);

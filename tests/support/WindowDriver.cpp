@@ -27,15 +27,7 @@ QStringList Entries(const QString& path) {
 } // namespace
 
 WindowDriver::WindowDriver() {
-    fake.answer = [](const QString& day) {
-        const qsizetype hyphen = day.indexOf(u'-');
-        const QString label = day.mid(hyphen + 1);
-        if (!QDate::fromString(label, QStringLiteral("d-MMM-yy")).isValid())
-            return pellmark::FetchResult{{}, pellmark::kMostFetchesPerDay};
-        return pellmark::FetchResult{{true, ExpectedDayLines("frx" + day.left(hyphen).toStdString(),
-                                                             label.toStdString(), true, " - ")},
-                                     1};
-    };
+    fake.answer = ServiceDayFetch;
     Open(fake);
 }
 

@@ -24,8 +24,10 @@ ProgressReport::Mode ReportMode(bool quiet, bool terminal) {
 
 } // namespace
 
-BatchRun::BatchRun(BatchOptions options, DayFetcher& fetcher, std::FILE* progress, bool terminal)
-    : options_(std::move(options)), report_(progress, ReportMode(options_.quiet, terminal)),
+BatchRun::BatchRun(BatchOptions options, DayFetcher& fetcher, std::FILE* failedDays,
+                   std::FILE* progress, bool terminal)
+    : options_(std::move(options)), failedDays_(failedDays),
+      report_(progress, ReportMode(options_.quiet, terminal)),
       engine_(fetcher, [this] { return options_.outDir.toStdString(); }) {
     connect(&engine_, &RunEngine::itemStarting, this,
             [this](std::size_t, const DayItem& item) { report_.Starting(item); });
@@ -75,12 +77,12 @@ void BatchRun::DayDone(const DayResult& result) {
 
 void BatchRun::RecordFailed(const std::vector<DayItem>& items) {
     QString error;
-    if (recordingFailed_ && !AppendFailedItems(options_.errorsFile, items, error)) {
+    if (errorsFileWritable_ && !AppendFailedItems(options_.errorsFile, items, error)) {
         report_.Say("pellmark-batch: cannot write " + options_.errorsFile.toStdString() + ": " +
                     error.toStdString());
-        recordingFailed_ = false;
+        errorsFileWritable_ = false;
     }
-    if (!recordingFailed_)
+    if (!errorsFileWritable_)
         unrecorded_.insert(unrecorded_.end(), items.begin(), items.end());
 }
 
@@ -100,7 +102,7 @@ void BatchRun::RunEnded(const RunEnd& end) {
         listed = PrintFailed(failed);
     else if (!unrecorded_.empty())
         listed = PrintFailed(unrecorded_);
-    listed = listed && recordingFailed_;
+    listed = listed && errorsFileWritable_;
     if (!options_.retryFile.isEmpty()) {
         QString error;
         if (!RewriteFailedItems(options_.retryFile, options_.retryLinesRead, failed, error)) {
@@ -136,8 +138,8 @@ void BatchRun::RunEnded(const RunEnd& end) {
 
 bool BatchRun::PrintFailed(const std::vector<DayItem>& items) {
     for (const DayItem& item : items)
-        std::printf("%s\n", FailedItemText(item).c_str());
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        std::fprintf(failedDays_, "%s\n", FailedItemText(item).c_str());
+    if (std::fflush(failedDays_) == 0 && !std::ferror(failedDays_))
         return true;
     report_.Say("pellmark-batch: cannot write the failed days to standard output: " +
                 std::string(std::strerror(errno)));

@@ -24,8 +24,10 @@ inline constexpr int kExitCannotWrite = 3;
 class BatchRun : public QObject {
     Q_OBJECT
 public:
+    // failedDays takes the items left to do when there is no errors file (standard output);
     // terminal: progress goes to a terminal, so it can be one live line.
-    BatchRun(BatchOptions options, DayFetcher& fetcher, std::FILE* progress, bool terminal);
+    BatchRun(BatchOptions options, DayFetcher& fetcher, std::FILE* failedDays, std::FILE* progress,
+             bool terminal);
 
     // A one-line reason when the run cannot start (a save folder that is a file, say).
     std::optional<std::string> Start();
@@ -41,17 +43,18 @@ private:
     void DayDone(const DayResult& result);
     void RunEnded(const RunEnd& end);
     void RecordFailed(const std::vector<DayItem>& items);
-    // False, with the reason reported, when standard output did not take them.
+    // False, with the reason reported, when the output did not take them.
     bool PrintFailed(const std::vector<DayItem>& items);
     ExportReport ExportCsv();
 
     BatchOptions options_;
+    std::FILE* failedDays_;
     ProgressReport report_;
     RunEngine engine_;
     int stopSignal_ = 0;
     std::size_t saved_ = 0;
     std::size_t skipped_ = 0;
-    bool recordingFailed_ = true;
+    bool errorsFileWritable_ = true;  // false once a write to it failed
     std::vector<DayItem> unrecorded_; // failed items the errors file could not take
     bool noWeekdays_ = false;
 };

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     const OptionsForm form(options);
     pellmark::HiddenBrowser browser;
     pellmark::QuoteFetch fetch(browser, form);
-    pellmark::BatchRun run(std::move(options), fetch, stderr, ::isatty(STDERR_FILENO) == 1);
+    pellmark::BatchRun run(std::move(options), fetch, stdout, stderr, ::isatty(STDERR_FILENO) == 1);
     QObject::connect(&fetch, &pellmark::QuoteFetch::fetchingAgain, &run,
                      &pellmark::BatchRun::FetchingAgain);
     QObject::connect(&stopSignals, &pellmark::StopSignals::received, &run,

@@ -1,0 +1,156 @@
+// pellmark-batch's run in-process on the fake fetcher, as its command line sets it up: a day
+// that fails, the errors file and exit status, --retry, --skip-saved and --csv.
+#include "BatchOptions.h"
+#include "BatchRun.h"
+#include "FakeDayFetcher.h"
+#include "ServiceDay.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace pellmark;
+
+namespace {
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Text written to a stream, read back once the stream is closed.
+class CapturedStream {
+public:
+    CapturedStream() : stream_(::open_memstream(&text_, &size_)) {}
+    ~CapturedStream() {
+        close();
+        std::free(text_);
+    }
+    CapturedStream(const CapturedStream&) = delete;
+    CapturedStream& operator=(const CapturedStream&) = delete;
+    std::FILE* stream() const { return stream_; }
+    QByteArray close() {
+        if (stream_)
+            std::fclose(stream_);
+        stream_ = nullptr;
+        return QByteArray(text_, static_cast<qsizetype>(size_));
+    }
+
+private:
+    char* text_ = nullptr;
+    std::size_t size_ = 0;
+    std::FILE* stream_;
+};
+
+// One fetcher for the whole test, as a service would be; each run is a new BatchRun.
+struct Batch {
+    Batch() { fetcher.answer = ServiceDayFetch; }
+
+    // The exit status, -1 when the run did not end in time.
+    int run(const QStringList& arguments) {
+        auto parsed =
+            ParseBatchCommandLine(QStringList{"pellmark-batch"} + arguments, QDate(2026, 12, 7));
+        if (auto* usage = std::get_if<UsageError>(&parsed)) {
+            err = QByteArray::fromStdString(usage->reason);
+            return kExitUsage;
+        }
+        CapturedStream failedDays;
+        CapturedStream progress;
+        int status = -1;
+        {
+            BatchRun batch(std::get<BatchOptions>(std::move(parsed)), fetcher, failedDays.stream(),
+                           progress.stream(), false);
+            QSignalSpy ended(&batch, &BatchRun::ended);
+            if (batch.Start())
+                status = kExitUsage;
+            else if (ended.wait(10000))
+                status = ended.at(0).at(0).toInt();
+        }
+        out = failedDays.close();
+        err = progress.close();
+        return status;
+    }
+    QString path(const QString& name) const { return folder.filePath(name); }
+    QStringList days() const { return QDir(folder.filePath("days")).entryList(QDir::Files); }
+
+    QTemporaryDir folder;
+    FakeDayFetcher fetcher;
+    QByteArray err;
+    QByteArray out;
+};
+
+} // namespace
+
+class TestBatchRun : public QObject {
+    Q_OBJECT
+
+private slots:
+    void failedDayIsListedThenRetried() {
+        Batch batch;
+        batch.fetcher.script["EURUSD-8-Jun-05"] = FetchResult{{}, 7};
+        const QStringList twoPairsOneDay = {
+            "--symbols", "AUDUSD,EURUSD", "--from", "2005-06-08",
+            "--to",      "2005-06-08",    "--out",  batch.path("days")};
+        // A run without --skip-saved replaces an old file of the day.
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        WriteFile(batch.path("days/AUDUSD-8-Jun-05.txt"), "old\r\n");
+        QCOMPARE(batch.run(twoPairsOneDay + QStringList{"--errors", batch.path("failed.txt")}), 1);
+        QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
+        QCOMPARE(ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
+                 ExpectedDayBytes("frxAUDUSD", "8-Jun-05"));
+        QCOMPARE(ReadFile(batch.path("failed.txt")), QByteArray("EURUSD-8-Jun-05\r\n"));
+        QCOMPARE(batch.out, QByteArray());
+        QVERIFY2(batch.err.contains("AUDUSD 8-Jun-05 saved 288 quotes\n"), batch.err);
+        QVERIFY2(batch.err.contains("EURUSD 8-Jun-05 no data after 7 fetches\n"), batch.err);
+        QVERIFY2(batch.err.endsWith("1 saved, 0 skipped, 1 failed, 0 not done\n"), batch.err);
+
+        // A blank line, as an editor may leave, is read past like any other.
+        WriteFile(batch.path("failed.txt"), "\r\n" + ReadFile(batch.path("failed.txt")));
+        batch.fetcher.script.clear();
+        const QStringList resume = {"--retry", batch.path("failed.txt"),
+                                    "--out",   batch.path("days"),
+                                    "--csv",   batch.path("csv")};
+        QCOMPARE(batch.run(resume), 0);
+        QCOMPARE(ReadFile(batch.path("failed.txt")), QByteArray());
+        QCOMPARE(ReadFile(batch.path("days/EURUSD-8-Jun-05.txt")),
+                 ExpectedDayBytes("frxEURUSD", "8-Jun-05"));
+        const QList<QByteArray> rows = ReadFile(batch.path("csv/EURUSD.csv")).split('\n');
+        QCOMPARE(rows.size(), 290); // header, 288 quotes, and the empty text after the last break
+        QCOMPARE(rows[0], QByteArray("date,time,price\r"));
+        QVERIFY2(rows[1].startsWith("2005-06-08,00:00,"), rows[1]);
+        QCOMPARE(batch.fetcher.requests,
+                 (QStringList{"AUDUSD-8-Jun-05", "EURUSD-8-Jun-05", "EURUSD-8-Jun-05"}));
+
+        // Everything is saved now: only an emptied day file is asked for again.
+        WriteFile(batch.path("days/AUDUSD-8-Jun-05.txt"), "");
+        QCOMPARE(batch.run(twoPairsOneDay + QStringList{"--skip-saved"}), 0);
+        QCOMPARE(batch.fetcher.requests.mid(3), QStringList{"AUDUSD-8-Jun-05"});
+        QVERIFY2(batch.err.contains("EURUSD 8-Jun-05 skipped"), batch.err);
+        QCOMPARE(ReadFile(batch.path("days/AUDUSD-8-Jun-05.txt")),
+                 ExpectedDayBytes("frxAUDUSD", "8-Jun-05"));
+
+        // Daily bars of the saved days, with nothing fetched.
+        QCOMPARE(batch.run(twoPairsOneDay + QStringList{"--skip-saved", "--csv", batch.path("bars"),
+                                                        "--bars", "1d"}),
+                 0);
+        QCOMPARE(batch.fetcher.requests.size(), 4);
+        const QList<QByteArray> bars = ReadFile(batch.path("bars/EURUSD.csv")).split('\n');
+        QCOMPARE(bars.size(), 3);
+        QCOMPARE(bars[0], QByteArray("date,time,open,high,low,close,ticks\r"));
+        QVERIFY2(bars[1].startsWith("2005-06-08,00:00,") && bars[1].endsWith(",288\r"), bars[1]);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatchRun)
+#include "tst_batchrun.moc"
