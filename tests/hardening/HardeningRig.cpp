@@ -11,6 +11,10 @@ QRegularExpression QuoteLinePattern(pellmark::LineOrder order, const QString& se
                                   : "^" + time + sep + price + "$");
 }
 
+Rig::Rig() {
+    setRange(kMonday, kMonday);
+}
+
 Rig::Rig(const QString& proxyUrl, std::chrono::milliseconds pageTimeLimit)
     : WindowDriver(ServiceRoute{proxyUrl, std::chrono::milliseconds(0), pageTimeLimit}) {
     setRange(kMonday, kMonday);

@@ -1,5 +1,5 @@
-// The main window driven against the local quote service, and the checks every hardening case
-// makes on what a run left on disk.
+// The main window driven against the local quote service or the fake fetcher, and the checks
+// every hardening case makes on what a run left on disk.
 #pragma once
 
 #include "quote/IntradayParser.h"
@@ -25,9 +25,11 @@ inline const QString kDoneMessage = QStringLiteral("Historical Data Download Don
 // A whole line of a day file: a price and an hh:mm time in the chosen order and separator.
 QRegularExpression QuoteLinePattern(pellmark::LineOrder order, const QString& separator);
 
-// The window on the local service, with the range set to kMonday and no pause before fetches.
+// The window with the range set to kMonday: on the fake fetcher, or on the local service with
+// no pause before fetches.
 class Rig : public WindowDriver {
 public:
+    Rig();
     explicit Rig(const QString& proxyUrl,
                  std::chrono::milliseconds pageTimeLimit = pellmark::kPageTimeLimit);
 
