@@ -1,16 +1,13 @@
 // pellmark-batch run as a script runs it, with no display, against the local quote service:
 // stopping signals, the file-size limit, a full disk, a retry file that cannot be rewritten or
 // is shared with another run, odd input and the live line on a narrow terminal.
+#include "BatchFolder.h"
 #include "FullDisk.h"
 #include "LocalService.h"
 #include "ServiceDay.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <cerrno>
 #include <csignal>
@@ -25,13 +22,8 @@
 
 namespace {
 
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The real pause before each request stays: no option shortens it.
-struct Batch {
+struct Batch : BatchFolder {
     explicit Batch(const LocalService& service) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove("DISPLAY");
@@ -56,13 +48,8 @@ struct Batch {
         start(arguments);
         return finish();
     }
-    QString path(const QString& name) const { return folder.filePath(name); }
-    QStringList days() const { return QDir(folder.filePath("days")).entryList(QDir::Files); }
 
-    QTemporaryDir folder;
     QProcess process;
-    QByteArray err;
-    QByteArray out;
 };
 
 // A file system mounted on a folder for one case (tests run as root), unmounted after it.
@@ -83,12 +70,6 @@ struct Mount {
             ::umount2(target.toLocal8Bit().constData(), MNT_DETACH);
     }
 };
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 const QStringList kOnePairThreeDays = {"--symbols",  "AUDUSD", "--from",
                                        "2005-06-06", "--to",   "2005-06-08"};

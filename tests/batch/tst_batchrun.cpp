@@ -1,15 +1,12 @@
 // pellmark-batch's run in-process on the fake fetcher, as its command line sets it up: a day
 // that fails, the errors file and exit status, --retry, --skip-saved and --csv.
+#include "BatchFolder.h"
 #include "BatchOptions.h"
 #include "BatchRun.h"
 #include "FakeDayFetcher.h"
 #include "ServiceDay.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,17 +14,6 @@
 using namespace pellmark;
 
 namespace {
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // Text written to a stream, read back once the stream is closed.
 class CapturedStream {
@@ -54,7 +40,7 @@ private:
 };
 
 // One fetcher for the whole test, as a service would be; each run is a new BatchRun.
-struct Batch {
+struct Batch : BatchFolder {
     Batch() { fetcher.answer = ServiceDayFetch; }
 
     // The exit status, -1 when the run did not end in time.
@@ -81,13 +67,8 @@ struct Batch {
         err = progress.close();
         return status;
     }
-    QString path(const QString& name) const { return folder.filePath(name); }
-    QStringList days() const { return QDir(folder.filePath("days")).entryList(QDir::Files); }
 
-    QTemporaryDir folder;
     FakeDayFetcher fetcher;
-    QByteArray err;
-    QByteArray out;
 };
 
 } // namespace
