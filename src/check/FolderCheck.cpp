@@ -1,6 +1,6 @@
 #include "check/FolderCheck.h"
 
-#include "export/DayFileName.h"
+#include "core/DayFileName.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -3,7 +3,7 @@
 #include "FullDisk.h"
 
 #include "export/DayFileExport.h"
-#include "export/DayFileName.h"
+#include "core/DayFileName.h"
 #include "export/OhlcBars.h"
 #include "export/QuoteLine.h"
 

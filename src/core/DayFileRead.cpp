@@ -1,4 +1,4 @@
-#include "export/DayFileRead.h"
+#include "core/DayFileRead.h"
 
 #include <QFile>
 

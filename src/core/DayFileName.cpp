@@ -1,4 +1,4 @@
-#include "export/DayFileName.h"
+#include "core/DayFileName.h"
 
 #include "core/DateList.h"
 
