@@ -6,6 +6,8 @@ set -eu
 cd "$(dirname "$0")/.."
 # The compiler cache keys on paths relative to the checkout, so any clone reuses it.
 export CCACHE_BASEDIR="$(pwd)"
+# Debug information names files relative to the checkout too, so the folder itself need not match.
+export CCACHE_NOHASHDIR=1
 scripts/install-deps.sh
 jobs=$(nproc)
 
