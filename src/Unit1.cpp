@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QScreen>
 #include <QTextCursor>
@@ -84,6 +85,9 @@ TForm1::TForm1(pellmark::DayFetcher& fetcher, Seams seams, QWidget* parent)
     ui->DatPick->setDisplayFormat(shortDate);
     ui->DatPick2->setDisplayFormat(shortDate);
     ui->Sep->setValidator(new SeparatorValidator(ui->Sep));
+    // Enter presses the button that has the focus, as Space does.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(true);
     // Seventy blanks hold the status line's place until the first message.
     SetStatus(QString(70, u' '));
     ui->Subdomain->setText(
@@ -169,6 +173,15 @@ void TForm1::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted())
         emit closed();
+}
+
+// Enter anywhere else starts a download, as a dialog's default button would; it never stops one.
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !Running()) {
+        Guarded([this] { sBitBtn1Click(); });
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TForm1::ReportFailure(std::exception_ptr failure) noexcept {
@@ -295,7 +308,7 @@ std::vector<std::string> TForm1::SymbolList() const {
     case pellmark::Category::None:
         return {};
     }
-    return pellmark::SplitLines(MemoText(memo));
+    return pellmark::ListedSymbols(MemoText(memo));
 }
 
 std::string TForm1::ErrorsListText() const {
@@ -310,6 +323,10 @@ void TForm1::sBitBtn1Click() {
             StopRun();
         return;
     }
+    // A typed date is taken by its field only when the focus leaves it; the run takes the
+    // dates as the fields show them, whatever started it.
+    ui->DatPick->interpretText();
+    ui->DatPick2->interpretText();
     std::vector<std::string> symbols = SymbolList();
     const QDate start = ui->DatPick->date();
     const QDate end = ui->DatPick2->date();
@@ -320,9 +337,7 @@ void TForm1::sBitBtn1Click() {
         boxes_->Warning(Refusal(*refusal));
         return;
     }
-    auto items = pellmark::DayItems::ForRange(std::move(symbols), start, end);
-    ui->PB->setMaximum(GaugeValue(items.Size()));
-    StartRun(RunKind::Batch, std::move(items));
+    StartRun(RunKind::Batch, pellmark::DayItems::ForRange(std::move(symbols), start, end));
 }
 
 // Download &Errors: fetches again the items listed when it starts; the list cannot be edited
@@ -335,7 +350,6 @@ void TForm1::sButton1Click() {
         boxes_->Warning(kNoErrorsWarning);
         return;
     }
-    ui->PB->setMaximum(GaugeValue(listed.size()));
     std::vector<pellmark::DayItem> items;
     items.reserve(listed.size());
     for (const pellmark::ListedItem& line : listed)
@@ -344,7 +358,12 @@ void TForm1::sButton1Click() {
 }
 
 void TForm1::StartRun(RunKind kind, pellmark::DayItems items) {
+    if (const auto whyNot = whyCannotFetch_ ? whyCannotFetch_() : std::nullopt) {
+        boxes_->ErrorReport(FromUtf8(*whyNot));
+        return;
+    }
     runKind_ = kind;
+    ui->PB->setMaximum(GaugeValue(items.Size()));
     // Counted from the start of every run, also after one that ended on a file error.
     ui->PB->setProgress(0);
     sinceRunStart_.start();
@@ -375,9 +394,7 @@ void TForm1::LimitDatesToToday() {
     ui->DatPick2->setMaximumDate(QDate::currentDate());
 }
 
-void TForm1::ItemStarting(std::size_t index, const pellmark::DayItem& item) {
-    if (runKind_ == RunKind::Retry)
-        ui->PB->setProgress(GaugeValue(index));
+void TForm1::ItemStarting(std::size_t, const pellmark::DayItem& item) {
     SetStatus(QStringLiteral("Downloading Historical for ") + FromUtf8(item.symbol) +
               QStringLiteral(" on ") + FromUtf8(item.dateLabel));
 }
@@ -389,34 +406,41 @@ void TForm1::ItemDone(const pellmark::DayResult& result) {
 }
 
 void TForm1::ShowProgress(const pellmark::RunProgress& progress) {
-    if (runKind_ == RunKind::Batch)
-        ui->PB->setProgress(GaugeValue(progress.done));
+    ui->PB->setProgress(GaugeValue(progress.done));
     const QString text = FromUtf8(pellmark::DescribeProgress(progress));
     ui->PB->setToolTip(text);
     TrayIcon1.setToolTip(text);
 }
 
-// Appended through a cursor of its own where the list ends; the memo's cursor and selection
-// stay where the user had them, even when they were at the very end.
+// Appended through a cursor of its own where the list ends. The user's cursor and selection
+// keep their place, except where what is typed next would join the new item: a cursor after
+// the list's last break moves on past the item, and a selection up to there gives up that break.
 void TForm1::AddFailedItems(const std::vector<pellmark::DayItem>& items) {
+    const QString before = ui->Bady->toPlainText();
+    const int listEnd = static_cast<int>(before.size());
+    const bool afterBreak = before.isEmpty() || before.endsWith(u'\n');
     const QTextCursor typing = ui->Bady->textCursor();
-    const int anchor = typing.anchor();
-    const int position = typing.position();
+    int anchor = typing.anchor();
+    int position = typing.position();
     const std::string added = pellmark::MemoAddition(ErrorsListText(), items);
     QTextCursor end(ui->Bady->document());
     end.movePosition(QTextCursor::End);
     end.insertText(FromUtf8(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    const QTextCursor moved = ui->Bady->textCursor();
-    if (moved.anchor() == anchor && moved.position() == position)
-        return;
+    if (afterBreak && anchor == listEnd && position == listEnd) {
+        anchor = position = end.position();
+    } else if (afterBreak) {
+        anchor -= anchor == listEnd ? 1 : 0;
+        position -= position == listEnd ? 1 : 0;
+    }
     QTextCursor kept(ui->Bady->document());
     kept.setPosition(anchor);
     kept.setPosition(position, QTextCursor::KeepAnchor);
     ui->Bady->setTextCursor(kept);
 }
 
-void TForm1::ReplaceFailedItems(const std::vector<pellmark::DayItem>& items) {
-    ui->Bady->setPlainText(FromUtf8(pellmark::FailedItemLines(items)));
+// The list cannot be edited during a retry, so it still holds what the retry read.
+void TForm1::ReplaceFailedItems(const std::vector<pellmark::DayItem>& leftToDo) {
+    ui->Bady->setPlainText(FromUtf8(pellmark::ListAfterRetry(ErrorsListText(), leftToDo)));
 }
 
 void TForm1::RunEnded(const pellmark::RunEnd& end) {

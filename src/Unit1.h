@@ -15,7 +15,9 @@
 #include <QWidget>
 
 #include <exception>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,10 @@ public:
 
     // The about box is made after the window and shown by the &About button.
     void setAboutBox(QDialog* aboutBox) { aboutBox_ = aboutBox; }
+    // Asked as each run starts: why no page could be read, if so; the run then does not start.
+    void setFetchCheck(std::function<std::optional<std::string>()> whyNot) {
+        whyCannotFetch_ = std::move(whyNot);
+    }
 
     void SetStatus(const QString& text);
     // True while a download or a retry is going on.
@@ -60,6 +66,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private slots:
     void ForexChange();
@@ -89,7 +96,7 @@ private:
     void ShowProgress(const pellmark::RunProgress& progress);
     void RunEnded(const pellmark::RunEnd& end);
     void AddFailedItems(const std::vector<pellmark::DayItem>& items);
-    void ReplaceFailedItems(const std::vector<pellmark::DayItem>& items);
+    void ReplaceFailedItems(const std::vector<pellmark::DayItem>& leftToDo);
     void ShowFinalMessages();
     std::string ErrorsListText() const;
     std::vector<std::string> SymbolList() const;
@@ -110,6 +117,7 @@ private:
     pellmark::MessageBoxes* boxes_;
     pellmark::FolderChooser* chooser_;
     QPointer<QDialog> aboutBox_;
+    std::function<std::optional<std::string>()> whyCannotFetch_;
     pellmark::RunEngine engine_;
     RunKind runKind_ = RunKind::Batch;
     QElapsedTimer sinceRunStart_;

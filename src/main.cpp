@@ -4,11 +4,13 @@
 #include "CommandLine.h"
 #include "quote/FormRelay.h"
 #include "quote/HiddenBrowser.h"
+#include "quote/PageBodyReader.h"
 #include "tray/AppIcon.h"
 #include "Unit1.h"
 #include "Unit2.h"
 
 #include <QApplication>
+#include <QSettings>
 
 int main(int argc, char* argv[]) {
     // Before QApplication, which would need a display.
@@ -20,12 +22,17 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(pellmark::PellmarkIcon());
     // Hidden in the notification area the program has no window shown, yet goes on.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The folder dialog keeps its history in a settings file; Pellmark keeps nothing between
+    // starts, so that file is pointed where none can be made.
+    for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
 
     pellmark::HiddenBrowser Web1;
     pellmark::FormRelay formRelay;
     pellmark::QuoteFetch fetch(Web1, formRelay);
     TForm1 form(fetch);
     formRelay.Bind(form);
+    form.setFetchCheck(&pellmark::PageBodyReader::HelperMissing);
     QObject::connect(&form, &TForm1::closed, &app, &QCoreApplication::quit);
     TAboutBox aboutBox;
     form.setAboutBox(&aboutBox);

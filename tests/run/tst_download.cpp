@@ -101,6 +101,9 @@ private slots:
         QTest::newRow("empty memo")
             << "" << kMonday << kTuesday
             << "At least one pair/symbol must be entered to start the download.";
+        QTest::newRow("blank lines only")
+            << "\n  \n\t" << kMonday << kTuesday
+            << "At least one pair/symbol must be entered to start the download.";
         QTest::newRow("reversed range") << "AUDUSD" << kTuesday << kMonday
                                         << "The Start Date appears to be after the End Range Date.";
     }
@@ -135,7 +138,7 @@ private slots:
     void failedItemsAreAppendedAndListed() {
         Window window;
         window.noDataFor({"EURUSD-7-Jun-05", "EURUSD-6-Jun-05"});
-        window.setSymbols("Forex", "AUDUSD\nEURUSD");
+        window.setSymbols("Forex", "AUDUSD\n \nEURUSD\n");
         window.setErrors("typed");
         // Someone selecting in the list meanwhile keeps the selection.
         auto* bady = window.child<QPlainTextEdit>("Bady");
@@ -157,23 +160,33 @@ private slots:
                  QStringList{kWarningHead + "typed\r\nEURUSD-7-Jun-05\r\nEURUSD-6-Jun-05\r\n\r\n" +
                              kWarningTail});
         QCOMPARE(window.files(), QStringList({"AUDUSD-6-Jun-05.txt", "AUDUSD-7-Jun-05.txt"}));
+        QCOMPARE(window.fake.requests.size(), 4);
     }
 
     void retryKeepsOnlyWhatStillFails() {
         Window window;
         window.noDataFor({"EURUSD-7-Jun-05"});
-        window.setErrors("AUDUSD-6-Jun-05\nEURUSD-7-Jun-05\nno-hyphen-here\ngarbage\n");
+        window.setErrors(
+            "AUDUSD-6-Jun-05\n\nEURUSD-7-Jun-05\nno-hyphen-here\nX-31-Feb-05\ngarbage\n");
+        QList<int> gaugeAtBoxes;
+        window.boxes.onShown = [&](const FakeMessageBoxes::Box&) {
+            gaugeAtBoxes << window.child<pellmark::Gauge>("PB")->percent();
+        };
         window.retry();
         QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Download done."), 20000);
 
-        QCOMPARE(window.errors(), QString("EURUSD-7-Jun-05\nno-hyphen-here\n-garbage\n"));
+        // Lines that name no day are the user's own: kept as typed and never asked for.
+        const QString left = "\nEURUSD-7-Jun-05\nno-hyphen-here\nX-31-Feb-05\ngarbage\n";
+        QCOMPARE(window.errors(), left);
         QCOMPARE(window.files(), QStringList{"AUDUSD-6-Jun-05.txt"});
         QCOMPARE(window.file("AUDUSD-6-Jun-05.txt"), ExpectedDayBytes("frxAUDUSD", "6-Jun-05"));
         QCOMPARE(window.boxes.texts(Kind::Warning),
-                 QStringList{kWarningHead +
-                             "EURUSD-7-Jun-05\r\nno-hyphen-here\r\n-garbage\r\n\r\n\r\n" +
+                 QStringList{kWarningHead + QString(left).replace("\n", "\r\n") + "\r\n\r\n" +
                              kWarningTail});
-        QVERIFY(window.fake.requests.contains("-garbage"));
+        QCOMPARE(window.fake.requests, QStringList({"AUDUSD-6-Jun-05", "EURUSD-7-Jun-05"}));
+        QCOMPARE(window.child<pellmark::Gauge>("PB")->maximum(), 2);
+        QCOMPARE(gaugeAtBoxes, QList<int>({100, 100}));
+        QCOMPARE(window.child<pellmark::Gauge>("PB")->progress(), 0);
     }
 
     void retryWithNothingListedWarns() {
