@@ -47,8 +47,9 @@ std::optional<std::string> PageBodyReader::HelperMissing() {
     const QStringList places = HelperPlaces();
     if (std::any_of(places.begin(), places.end(), CanRun))
         return std::nullopt;
-    return "Cannot read the quote service's pages: their reader " + std::string(kHelperName) +
-           " is not at " + places.join(QStringLiteral(" nor at ")).toStdString();
+    return "Cannot read the quote service's pages: " + std::string(kHelperName) +
+           ", which reads them, is neither at " +
+           places.join(QStringLiteral(" nor at ")).toStdString();
 }
 
 PageBodyReader::PageBodyReader(std::chrono::milliseconds timeLimit, QObject* parent)
