@@ -48,7 +48,8 @@ std::optional<std::string> PageBodyReader::HelperMissing() {
     if (std::any_of(places.begin(), places.end(), CanRun))
         return std::nullopt;
     return "Cannot read the quote service's pages: " + std::string(kHelperName) +
-           ", which reads them, is neither at " +
+           (places.size() > 1 ? ", which reads them, is neither at "
+                              : ", which reads them, is not at ") +
            places.join(QStringLiteral(" nor at ")).toStdString();
 }
 
