@@ -2,12 +2,12 @@
 // about box, then the event loop until the main window is closed.
 #include "Branding.h"
 #include "CommandLine.h"
+#include "gui/AboutBox.h"
+#include "gui/MainWindow.h"
 #include "quote/FormRelay.h"
 #include "quote/HiddenBrowser.h"
 #include "quote/PageBodyReader.h"
 #include "tray/AppIcon.h"
-#include "Unit1.h"
-#include "Unit2.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -27,14 +27,14 @@ int main(int argc, char* argv[]) {
     for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
 
-    pellmark::HiddenBrowser Web1;
+    pellmark::HiddenBrowser browser;
     pellmark::FormRelay formRelay;
-    pellmark::QuoteFetch fetch(Web1, formRelay);
-    TForm1 form(fetch);
+    pellmark::QuoteFetch fetch(browser, formRelay);
+    MainWindow form(fetch);
     formRelay.Bind(form);
     form.setFetchCheck(&pellmark::PageBodyReader::HelperMissing);
-    QObject::connect(&form, &TForm1::closed, &app, &QCoreApplication::quit);
-    TAboutBox aboutBox;
+    QObject::connect(&form, &MainWindow::closed, &app, &QCoreApplication::quit);
+    AboutBox aboutBox;
     form.setAboutBox(&aboutBox);
     form.show();
     return QApplication::exec();

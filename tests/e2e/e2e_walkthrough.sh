@@ -118,7 +118,7 @@ size=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } EN
 timeout 5 xdotool windowactivate --sync "$window" || fail "the main window cannot be activated"
 shot 1-start
 
-# Positions below are inside the window's client area (see src/Unit1.ui).
+# Positions below are inside the window's client area (see src/gui/MainWindow.ui).
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 # key_to WINDOW KEY...: types the keys into that window, as the user would after
 # bringing it to the front.
