@@ -1,10 +1,10 @@
 // pellmark_bench_stop_long_run: how long Stop takes on a run over every week-day since August
 // 2004 for the 13 default pairs, in the real window, offscreen: from the click to the window
 // answering again, with every day listed in the errors list.
+#include "gui/MainWindow.h"
 #include "gui/MessageBoxes.h"
 #include "quote/FormRelay.h"
 #include "quote/HiddenBrowser.h"
-#include "Unit1.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -37,16 +37,16 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     SilentBoxes boxes;
-    TForm1::Seams seams;
+    MainWindow::Seams seams;
     seams.boxes = &boxes;
     pellmark::HiddenBrowser browser;
     pellmark::FormRelay formRelay;
     pellmark::QuoteFetch fetch(browser, formRelay);
-    TForm1 form(fetch, seams);
+    MainWindow form(fetch, seams);
     formRelay.Bind(form);
-    form.findChild<QDateEdit*>("DatPick")->setDate(QDate(2004, 8, 2));
+    form.findChild<QDateEdit*>("rangeStart")->setDate(QDate(2004, 8, 2));
     form.show();
-    auto* button = form.findChild<QPushButton*>("sBitBtn1");
+    auto* button = form.findChild<QPushButton*>("downloadButton");
     button->click();
 
     QElapsedTimer stopping;
@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
         stopping.start();
         button->click();
         QTimer::singleShot(0, [&] {
-            const auto lines = form.findChild<QPlainTextEdit*>("Bady")->toPlainText().count(u'\n');
+            const auto lines =
+                form.findChild<QPlainTextEdit*>("errorsList")->toPlainText().count(u'\n');
             std::printf("Stop took %lld ms; %lld days listed\n",
                         static_cast<long long>(stopping.elapsed()), static_cast<long long>(lines));
             app.quit();

@@ -59,6 +59,10 @@ wait_for "the window manager" sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep
 pids="$! $pids"
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarnwick - Pellmark' | head -n 1)
 timeout 5 xdotool windowactivate --sync "$window"
+# A neutral save folder rather than the one the binary was built in; then the focus back where
+# it starts, at the top of the first symbol list.
+xdotool mousemove --window "$window" 430 158 click 1 key ctrl+a type "~/Documents/"
+xdotool mousemove --window "$window" 60 60 click 1 key ctrl+Home
 # The window paints itself once it is mapped and active; give it that moment.
 sleep 1
 import -frame -window "$window" "$png"

@@ -2,13 +2,15 @@
 // about box, then the event loop until the main window is closed.
 #include "Branding.h"
 #include "CommandLine.h"
+#include "gui/AboutBox.h"
+#include "gui/MainWindow.h"
 #include "quote/FormRelay.h"
 #include "quote/HiddenBrowser.h"
+#include "quote/PageBodyReader.h"
 #include "tray/AppIcon.h"
-#include "Unit1.h"
-#include "Unit2.h"
 
 #include <QApplication>
+#include <QSettings>
 
 int main(int argc, char* argv[]) {
     // Before QApplication, which would need a display.
@@ -20,14 +22,19 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(pellmark::PellmarkIcon());
     // Hidden in the notification area the program has no window shown, yet goes on.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The folder dialog keeps its history in a settings file; Pellmark keeps nothing between
+    // starts, so that file is pointed where none can be made.
+    for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
 
-    pellmark::HiddenBrowser Web1;
+    pellmark::HiddenBrowser browser;
     pellmark::FormRelay formRelay;
-    pellmark::QuoteFetch fetch(Web1, formRelay);
-    TForm1 form(fetch);
+    pellmark::QuoteFetch fetch(browser, formRelay);
+    MainWindow form(fetch);
     formRelay.Bind(form);
-    QObject::connect(&form, &TForm1::closed, &app, &QCoreApplication::quit);
-    TAboutBox aboutBox;
+    form.setFetchCheck(&pellmark::PageBodyReader::HelperMissing);
+    QObject::connect(&form, &MainWindow::closed, &app, &QCoreApplication::quit);
+    AboutBox aboutBox;
     form.setAboutBox(&aboutBox);
     form.show();
     return QApplication::exec();

@@ -7,7 +7,10 @@ namespace pellmark {
 std::optional<DayFileName> ParseDayFileName(QStringView fileName) {
     if (!fileName.endsWith(kDayFileSuffix))
         return std::nullopt;
-    const QStringView stem = fileName.chopped(kDayFileSuffix.size());
+    return ParseDayName(fileName.chopped(kDayFileSuffix.size()));
+}
+
+std::optional<DayFileName> ParseDayName(QStringView stem) {
     const qsizetype yearDash = stem.lastIndexOf(u'-');
     const qsizetype monthDash = yearDash > 0 ? stem.lastIndexOf(u'-', yearDash - 1) : -1;
     const qsizetype dayDash = monthDash > 0 ? stem.lastIndexOf(u'-', monthDash - 1) : -1;

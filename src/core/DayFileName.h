@@ -23,4 +23,7 @@ inline constexpr QStringView kDayFileSuffix = u".txt";
 // so that every day has one name only.
 std::optional<DayFileName> ParseDayFileName(QStringView fileName);
 
+// The same name without ".txt", as the errors list holds it.
+std::optional<DayFileName> ParseDayName(QStringView name);
+
 } // namespace pellmark

@@ -8,6 +8,8 @@ namespace pellmark {
 struct DayItem {
     std::string symbol;
     std::string dateLabel;
+
+    bool operator==(const DayItem&) const = default;
 };
 
 } // namespace pellmark

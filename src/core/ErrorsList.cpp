@@ -1,11 +1,27 @@
 #include "core/ErrorsList.h"
 
+#include "core/DateList.h"
+#include "core/DayFileName.h"
 #include "core/FailedItems.h"
 #include "quote/PageText.h"
 
 #include <QString>
 
+#include <algorithm>
+#include <optional>
+
 namespace pellmark {
+
+namespace {
+
+std::optional<DayItem> NamedDay(const std::string& line) {
+    const auto day = ParseDayName(QString::fromStdString(line));
+    if (!day)
+        return std::nullopt;
+    return DayItem{day->symbol.toStdString(), DateLabel(day->day)};
+}
+
+} // namespace
 
 std::string FailedItemLines(const std::vector<DayItem>& items) {
     std::string text;
@@ -40,10 +56,27 @@ std::vector<ListedItem> ReadRetryList(std::string_view text, ListReading reading
             line = cleaned.trimmed().toStdString();
             if (line.empty())
                 continue;
+            items.push_back({ParseFailedItem(line), lineNumber});
+        } else if (const auto day = NamedDay(line)) {
+            items.push_back({*day, lineNumber});
         }
-        items.push_back({ParseFailedItem(line), lineNumber});
     }
     return items;
+}
+
+std::string ListAfterRetry(std::string_view typed, const std::vector<DayItem>& leftToDo) {
+    std::vector<DayItem> left = leftToDo;
+    std::string text;
+    for (const std::string& line : SplitLines(std::string(typed))) {
+        if (const auto day = NamedDay(line)) {
+            const auto found = std::find(left.begin(), left.end(), *day);
+            if (found == left.end())
+                continue;
+            left.erase(found);
+        }
+        text += line + "\r\n";
+    }
+    return text;
 }
 
 } // namespace pellmark

@@ -26,11 +26,16 @@ struct ListedItem {
     std::size_t line; // counted from 1
 };
 
-// AsTyped: every line is an item, a blank one too, as the memo holds it. Cleaned: the spaces
+// AsTyped: only the lines that name a day exactly as a run writes it, a symbol, a hyphen and
+// the label of a real day, are items; any other line is the user's own. Cleaned: the spaces
 // and byte-order marks that editors and spreadsheets put around a line are dropped, and blank
 // lines skipped.
 enum class ListReading { AsTyped, Cleaned };
 
 std::vector<ListedItem> ReadRetryList(std::string_view text, ListReading reading);
+
+// The memo after a retry of the items read AsTyped: a line that names a day stays while that
+// day is left to do, any other line stays as typed; each line followed by CR LF.
+std::string ListAfterRetry(std::string_view typed, const std::vector<DayItem>& leftToDo);
 
 } // namespace pellmark

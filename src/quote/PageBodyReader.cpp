@@ -1,9 +1,11 @@
 #include "quote/PageBodyReader.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QPointer>
 
+#include <algorithm>
 #include <utility>
 
 namespace pellmark {
@@ -12,23 +14,43 @@ namespace {
 
 constexpr const char* kHelperName = "pellmark-page-body";
 
-} // namespace
-
-QString PageBodyReader::HelperPath() {
+// The places the helper may be, in the order they are tried.
+QStringList HelperPlaces() {
     const QString fromEnvironment = qEnvironmentVariable("PELLMARK_PAGE_BODY");
     if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
+        return {fromEnvironment};
     // Never from PATH or from a folder named at build time: only where the programs are.
     if (!QCoreApplication::instance())
         return {};
     const QString programs = QCoreApplication::applicationDirPath() + "/";
-    for (const QString& folder : {programs, programs + PELLMARK_PAGE_BODY_FROM_BINDIR "/"}) {
-        const QFileInfo helper(folder + kHelperName);
-        if (helper.isExecutable())
-            return helper.filePath();
-    }
+    return {programs + kHelperName,
+            QDir::cleanPath(programs + PELLMARK_PAGE_BODY_FROM_BINDIR "/" + kHelperName)};
+}
+
+bool CanRun(const QString& path) {
+    const QFileInfo helper(path);
+    return helper.isFile() && helper.isExecutable();
+}
+
+} // namespace
+
+QString PageBodyReader::HelperPath() {
+    const QStringList places = HelperPlaces();
+    for (const QString& place : places)
+        if (CanRun(place))
+            return place;
     // Not found: the failure names the place it was looked for first.
-    return programs + kHelperName;
+    return places.value(0);
+}
+
+std::optional<std::string> PageBodyReader::HelperMissing() {
+    const QStringList places = HelperPlaces();
+    if (std::any_of(places.begin(), places.end(), CanRun))
+        return std::nullopt;
+    return "Cannot read the quote service's pages: " + std::string(kHelperName) +
+           (places.size() > 1 ? ", which reads them, is neither at "
+                              : ", which reads them, is not at ") +
+           places.join(QStringLiteral(" nor at ")).toStdString();
 }
 
 PageBodyReader::PageBodyReader(std::chrono::milliseconds timeLimit, QObject* parent)

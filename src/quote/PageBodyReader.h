@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -42,6 +43,8 @@ public:
     // PELLMARK_PAGE_BODY when set (programs run from the build tree), else next to the running
     // program, else in ../libexec/pellmark beside it.
     static QString HelperPath();
+    // Why no page can be read, naming where the helper was looked for; nothing when it is there.
+    static std::optional<std::string> HelperMissing();
 
 signals:
     // detail says what went wrong with Outcome::Failed.

@@ -1,8 +1,18 @@
 #include "run/RunInput.h"
 
+#include "quote/PageText.h"
+
 #include <algorithm>
 
 namespace pellmark {
+
+std::vector<std::string> ListedSymbols(std::string_view text) {
+    std::vector<std::string> symbols;
+    for (std::string& line : SplitLines(text))
+        if (!QString::fromStdString(line).trimmed().isEmpty())
+            symbols.push_back(std::move(line));
+    return symbols;
+}
 
 std::optional<InputRefusal> CheckSymbols(const std::vector<std::string>& symbols) {
     if (symbols.empty())

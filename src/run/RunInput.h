@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pellmark {
@@ -20,6 +21,10 @@ enum class InputRefusal {
 };
 
 inline constexpr int kMostSeparatorCharacters = 3;
+
+// The symbols of a list typed one a line, each as typed; a line that is empty or holds only
+// spaces names none.
+std::vector<std::string> ListedSymbols(std::string_view text);
 
 std::optional<InputRefusal> CheckSymbols(const std::vector<std::string>& symbols);
 // Only calendar days count; equal days are a range of one day.

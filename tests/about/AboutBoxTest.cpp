@@ -1,5 +1,5 @@
 // The about box: its fixed texts, how it closes, and the logo that opens the maker's site.
-#include "Unit2.h"
+#include "gui/AboutBox.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -7,7 +7,7 @@
 
 namespace {
 
-QLabel* label(TAboutBox& box, const char* name) {
+QLabel* label(AboutBox& box, const char* name) {
     auto* found = box.findChild<QLabel*>(QString::fromLatin1(name));
     if (!found)
         qFatal("no label %s", name);
@@ -21,7 +21,7 @@ class AboutBoxTest : public QObject {
 
 private slots:
     void showsTheFixedTexts() {
-        TAboutBox box;
+        AboutBox box;
         QCOMPARE(box.windowTitle(), QStringLiteral("About"));
         QCOMPARE(label(box, "ProductName")->text(), QStringLiteral("Pellmark"));
         QVERIFY(label(box, "Version")->text().contains(QStringLiteral("1.0")));
@@ -34,7 +34,7 @@ private slots:
     }
 
     void isAFixedSizeDialogWithoutMinimiseOrMaximise() {
-        TAboutBox box;
+        AboutBox box;
         QCOMPARE(box.minimumSize(), QSize(345, 213));
         QCOMPARE(box.maximumSize(), QSize(345, 213));
         QVERIFY(!(box.windowFlags() & Qt::WindowMinMaxButtonsHint));
@@ -42,8 +42,8 @@ private slots:
     }
 
     void showsTheLogoWithAHandCursor() {
-        TAboutBox box;
-        QLabel* logo = label(box, "ProgramIcon");
+        AboutBox box;
+        QLabel* logo = label(box, "logo");
         QCOMPARE(logo->pixmap().size(), QSize(169, 56));
         QCOMPARE(logo->cursor().shape(), Qt::PointingHandCursor);
     }
@@ -56,11 +56,11 @@ private slots:
     }
     void closesAcceptedByOkOrEnter() {
         QFETCH(int, key);
-        TAboutBox box;
+        AboutBox box;
         box.open();
         QVERIFY(box.isVisible());
         if (key == 0)
-            QTest::mouseClick(box.findChild<QPushButton*>(QStringLiteral("sBitBtn1")),
+            QTest::mouseClick(box.findChild<QPushButton*>(QStringLiteral("okButton")),
                               Qt::LeftButton);
         else
             QTest::keyClick(&box, Qt::Key(key));
@@ -69,14 +69,14 @@ private slots:
     }
 
     void escapeLeavesTheBoxOpen() {
-        TAboutBox box;
+        AboutBox box;
         box.open();
         QTest::keyClick(&box, Qt::Key_Escape);
         QVERIFY(box.isVisible());
     }
 
     void theWindowCloseButtonStillClosesIt() {
-        TAboutBox box;
+        AboutBox box;
         box.open();
         QVERIFY(box.close());
         QVERIFY(!box.isVisible());
@@ -85,10 +85,10 @@ private slots:
 
     void clickingTheLogoOpensTheMakersAddressAndStaysOpen() {
         QList<QUrl> opened;
-        TAboutBox box(nullptr, [&opened](const QUrl& url) { opened.append(url); });
+        AboutBox box(nullptr, [&opened](const QUrl& url) { opened.append(url); });
         box.open();
-        QTest::mouseClick(label(box, "ProgramIcon"), Qt::LeftButton);
-        QCOMPARE(opened, QList<QUrl>{TAboutBox::makerAddress()});
+        QTest::mouseClick(label(box, "logo"), Qt::LeftButton);
+        QCOMPARE(opened, QList<QUrl>{AboutBox::makerAddress()});
         QVERIFY(opened.first().isValid());
         QCOMPARE(opened.first().scheme(), QStringLiteral("https"));
         QVERIFY(box.isVisible());
@@ -96,9 +96,9 @@ private slots:
 
     void otherClicksOpenNothing() {
         QList<QUrl> opened;
-        TAboutBox box(nullptr, [&opened](const QUrl& url) { opened.append(url); });
+        AboutBox box(nullptr, [&opened](const QUrl& url) { opened.append(url); });
         box.open();
-        QTest::mouseClick(label(box, "ProgramIcon"), Qt::RightButton);
+        QTest::mouseClick(label(box, "logo"), Qt::RightButton);
         QTest::mouseClick(label(box, "Comments"), Qt::LeftButton);
         QVERIFY(opened.isEmpty());
     }

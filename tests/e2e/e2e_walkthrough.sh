@@ -2,19 +2,21 @@
 # Walks through Pellmark as a user would: the real program against the real local quote
 # service, on a virtual X server with a window manager (openbox) and a notification area
 # (trayer), driven with xdotool. Checks what lands on disk, the errors retry, Stop, the
-# notification-area icon and the about box. Exits 77 (skipped) when the X tools are missing
+# notification-area icon, the about box, and the programs copied alone into an empty folder.
+# Exits 77 (skipped) when the X tools are missing
 # or no X server can be started.
-# Usage: e2e_walkthrough.sh PELLMARK QUOTE_SERVICE [SCREENSHOT_DIR]
+# Usage: e2e_walkthrough.sh PELLMARK QUOTE_SERVICE PELLMARK_BATCH [SCREENSHOT_DIR]
 #   SCREENSHOT_DIR, when given, receives pictures of the screen at the main steps, and of
 #   the screen at the moment of a failure.
 set -u
-if [ $# -lt 2 ]; then
-    echo "usage: $0 PELLMARK QUOTE_SERVICE [SCREENSHOT_DIR]" >&2
+if [ $# -lt 3 ]; then
+    echo "usage: $0 PELLMARK QUOTE_SERVICE PELLMARK_BATCH [SCREENSHOT_DIR]" >&2
     exit 2
 fi
 program=$(realpath "$1")
 service=$(realpath "$2")
-shots=${3:-}
+batch=$(realpath "$3")
+shots=${4:-}
 
 . "$(dirname "$0")/../support/xdesktop.sh"
 require_x_tools
@@ -25,7 +27,7 @@ fi
 
 work=$(mktemp -d)
 out=$work/out
-mkdir -p "$out" "$work/runtime"
+mkdir -p "$out" "$work/runtime" "$work/home"
 chmod 700 "$work/runtime"
 [ -n "$shots" ] && mkdir -p "$shots"
 pids=""
@@ -97,11 +99,18 @@ requests() {
 # --- the program, started the way scripts/run.sh starts it
 # The service has no data for this one symbol-day until it is restarted without faults.
 start_service --only USAMSFT-6-Jun-05 --no-data-first 1000
-(cd "$work" && exec env LC_ALL=C.UTF-8 XDG_RUNTIME_DIR="$work/runtime" \
-    http_proxy="http://127.0.0.1:$port" no_proxy="" "$program" >"$work/program.log" 2>&1) &
-app_pid=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarnwick - Pellmark v1\.0' |
-    head -n 1)
+# start_program PATH [ENV OPTION...]: with a home of its own, to show whatever it would keep.
+start_program() {
+    path=$1
+    shift
+    (cd "$work" && exec env "$@" LC_ALL=C.UTF-8 XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home" \
+        XDG_CONFIG_HOME= http_proxy="http://127.0.0.1:$port" no_proxy="" "$path" \
+        >>"$work/program.log" 2>&1) &
+    app_pid=$!
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Tarnwick - Pellmark v1\.0' |
+        head -n 1)
+}
+start_program "$program"
 [ -n "$window" ] || fail "the main window did not appear"
 hex=$(printf '0x%x' "$window")
 size=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
@@ -109,7 +118,7 @@ size=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } EN
 timeout 5 xdotool windowactivate --sync "$window" || fail "the main window cannot be activated"
 shot 1-start
 
-# Positions below are inside the window's client area (see src/Unit1.ui).
+# Positions below are inside the window's client area (see src/gui/MainWindow.ui).
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 # key_to WINDOW KEY...: types the keys into that window, as the user would after
 # bringing it to the front.
@@ -191,11 +200,17 @@ price_first_default='[0-9]+\.[0-9]+ - [0-9][0-9]:[0-9][0-9]'
 # --- 1. Stocks, two symbols, Friday to Monday, time first with ";", a typed save folder
 click 112 24
 memo_lines 140 60 USAMSFT UK_BT
-set_date 39 03Jun2005
-set_date 63 06Jun2005
 pick_in_list 400 94 Up
 type_over 450 94 ";"
 type_over 430 158 "$out/"
+# The folder chooser, opened and cancelled, must leave no settings behind.
+click 524 158
+wait_for 10 "the folder chooser" box_up "Select Directory"
+key_to "$(box_up "Select Directory")" Escape
+wait_for 5 "the folder chooser to close" no_box "Select Directory"
+# The end date is typed last and the field never left: Alt+D runs on it as shown.
+set_date 39 03Jun2005
+set_date 63 06Jun2005
 shot 2-settings
 keys alt+d
 close_box Warning
@@ -302,7 +317,60 @@ icon_gone() { ! xwininfo -id "$icon"; }
 wait_for 5 "the icon to go" icon_gone
 echo "tray: hidden on minimise, back on a double-click"
 
-# --- 5. the about box: Escape leaves it open, Enter closes it
+# --- 5. dates typed and not left: Alt+S and Enter start a run on them too
+memo_lines 60 60 AUDUSD
+for start in alt+s:8 Return:9; do
+    set_date 39 "0${start#*:}Jun2005"
+    set_date 63 "0${start#*:}Jun2005"
+    keys "${start%:*}"
+    close_box Information
+    [ "$(requests frxAUDUSD "${start#*:}-Jun-05")" -eq 1 ] || fail "$start: not the typed day"
+done
+echo "typed dates: Alt+D, Alt+S and Enter each ran on the dates as shown"
+
+# --- 6. typing in the errors list while a run adds failed days; the USAMSFT days after them
+# leave time to type before the run ends
+stop_service
+start_service --only UK_BT --no-data-first 1000
+click 112 24
+memo_lines 140 60 UK_BT USAMSFT
+set_date 39 01Jun2005
+set_date 63 03Jun2005
+click 650 200
+xdotool type USAMSFT-13-Jun-05
+xdotool key Return
+keys alt+d
+failed_seven_times() { [ "$(requests UK_BT "$1")" -ge 7 ]; }
+log_grew() { [ "$(wc -l <"$work/requests.log")" -gt "$1" ]; }
+# added DAY: waits until UK_BT DAY is listed, which the next day's request follows.
+added() {
+    wait_for 40 "UK_BT $1 to fail" failed_seven_times "$1"
+    wait_for 10 "the day after UK_BT $1" log_grew "$(wc -l <"$work/requests.log")"
+}
+# At the very end, what is typed goes on a line of its own after the added day; inside the
+# list it stays where it was; over a selection it replaces it.
+added 3-Jun-05
+xdotool type USAMSFT-14-Jun-05
+xdotool key ctrl+Home
+added 2-Jun-05
+xdotool type USAMSFT-15-Jun-05
+xdotool key Return ctrl+Home shift+End
+added 1-Jun-05
+xdotool type USAMSFT-16-Jun-05
+wait_for 30 "the end of the run" any_box_up
+shot 7-typed-while-adding
+close_box Warning
+close_box Information
+stop_service
+start_service
+keys alt+e
+close_box Information
+for day in 13:1 14:1 15:0 16:1; do
+    [ "$(requests USAMSFT "${day%:*}-Jun-05")" -eq "${day#*:}" ] || fail "retry of ${day%:*} Jun"
+done
+echo "errors list: typing at the end, inside and over a selection kept apart from added days"
+
+# --- 7. the about box: Escape leaves it open, Enter closes it
 keys alt+a
 wait_for 10 "the about box" box_up About
 about=$(box_up About)
@@ -314,7 +382,7 @@ key_to "$about" Return
 wait_for 5 "the about box to close" box_gone "$about"
 echo "about box: shown, stays on Escape, closes on Enter"
 
-# --- 6. closing the window ends the program
+# --- 8. closing the window ends the program
 keys alt+F4
 ended() { ! ps -o stat= -p "$app_pid" | grep -q -v Z; }
 wait_for 10 "the program to end" ended
@@ -323,3 +391,23 @@ status=$?
 app_pid=""
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
 echo "closed: the program ended with status 0"
+[ -e "$work/home/.config/QtProject.conf" ] && fail "settings were kept: $(find "$work/home" -type f)"
+echo "nothing kept: no settings file in the home folder"
+
+# --- 9. the programs copied alone into an empty folder say what they miss and ask nothing
+mkdir "$work/alone"
+cp "$program" "$batch" "$work/alone/"
+asked=$(wc -l <"$work/requests.log")
+start_program "$work/alone/$name" -u PELLMARK_PAGE_BODY
+keys alt+d
+wait_for 10 "the error box" box_up "Tarnwick Pellmark"
+shot 8-alone
+close_box "Tarnwick Pellmark"
+keys alt+F4
+status=0
+env -u PELLMARK_PAGE_BODY http_proxy="http://127.0.0.1:$port" "$work/alone/${batch##*/}" \
+    --symbols AUDUSD --out "$out" 2>"$work/batch.log" || status=$?
+[ "$status" -eq 2 ] && grep -qF "$work/alone/pellmark-page-body" "$work/batch.log" ||
+    fail "the lone pellmark-batch exited $status: $(cat "$work/batch.log")"
+[ "$(wc -l <"$work/requests.log")" -eq "$asked" ] || fail "a lone program asked the service"
+echo "alone: the window and pellmark-batch refused to run, naming where the helper was looked for"

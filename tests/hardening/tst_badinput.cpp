@@ -96,8 +96,6 @@ private slots:
                                       << "A%25B" << written << QString();
         QTest::newRow("non-ASCII") << "ÄÖÜ€"
                                    << "%C3%84%C3%96%C3%9C%E2%82%AC" << written << QString();
-        QTest::newRow("blank line") << ""
-                                    << "" << written << QString();
         QTest::newRow("slash") << "A/B"
                                << "A%2FB" << refused << kNoFileName;
         QTest::newRow("dots inside") << "A..B"
@@ -122,8 +120,7 @@ private slots:
         Rig rig(service.proxyUrl());
         const QString item = symbol + "-" + kMondayLabel;
         const QString dayFile = item + ".txt";
-        // A lone blank line is what the memo holds for one empty symbol.
-        rig.setSymbols("Stocks", symbol.isEmpty() ? QStringLiteral("\n") : symbol);
+        rig.setSymbols("Stocks", symbol);
 
         rig.download();
         QVERIFY(rig.waitUntilIdle(kRunLimitMs));
@@ -148,11 +145,12 @@ private slots:
         QVERIFY(rig.normalDownloadWorks());
     }
 
+    // Blank lines are neither symbols nor items.
     void emptyListsAreRefused() {
         Rig rig;
-        rig.setSymbols("Stocks", "");
+        rig.setSymbols("Stocks", " \n\n");
         rig.download();
-        rig.setErrors("");
+        rig.setErrors("\n \n");
         rig.retry();
         QCOMPARE(rig.boxes.texts(Kind::Warning), QStringList({kNoSymbols, kNoErrors}));
         QVERIFY(!rig.form->Running());
@@ -160,8 +158,7 @@ private slots:
         QVERIFY(rig.normalDownloadWorks());
     }
 
-    // A typed item whose date is not a day brings no data and stays listed; one whose date
-    // climbs out of the folder never names a file.
+    // A typed item whose date is not a day is not asked for and stays as typed.
     void oddDateInTheErrorsList_data() {
         QTest::addColumn<QString>("item");
         QTest::newRow("not a date") << "AUDUSD-31-Feb-05";

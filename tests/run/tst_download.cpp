@@ -75,8 +75,8 @@ private slots:
         QVERIFY(log[2].endsWith("stk=frxEURUSD&date=7-Jun-05"));
         QCOMPARE(window.boxes.texts(Kind::Information), QStringList{kDone});
         QVERIFY(window.boxes.texts(Kind::Warning).isEmpty());
-        QCOMPARE(window.child<pellmark::Gauge>("PB")->progress(), 0);
-        QCOMPARE(window.child<pellmark::Gauge>("PB")->maximum(), 4);
+        QCOMPARE(window.child<pellmark::Gauge>("gauge")->progress(), 0);
+        QCOMPARE(window.child<pellmark::Gauge>("gauge")->maximum(), 4);
         QCOMPARE(window.errors(), QString());
     }
 
@@ -87,7 +87,7 @@ private slots:
         window.setSymbols("Forex", "AUDUSD");
         window.download();
         QTRY_VERIFY(window.status().endsWith("on 6-Jun-05"));
-        window.child<QLineEdit>("Sep")->setText(";");
+        window.child<QLineEdit>("separatorField")->setText(";");
         QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Download done."), 20000);
         QVERIFY(window.file("AUDUSD-7-Jun-05.txt").contains(" - 00:05\r\n"));
         QVERIFY(window.file("AUDUSD-6-Jun-05.txt").contains(";00:05\r\n"));
@@ -100,6 +100,9 @@ private slots:
         QTest::addColumn<QString>("warning");
         QTest::newRow("empty memo")
             << "" << kMonday << kTuesday
+            << "At least one pair/symbol must be entered to start the download.";
+        QTest::newRow("blank lines only")
+            << "\n  \n\t" << kMonday << kTuesday
             << "At least one pair/symbol must be entered to start the download.";
         QTest::newRow("reversed range") << "AUDUSD" << kTuesday << kMonday
                                         << "The Start Date appears to be after the End Range Date.";
@@ -125,7 +128,7 @@ private slots:
         window.setRange(QDate(2005, 6, 4), QDate(2005, 6, 5));
         window.download();
         QTRY_COMPARE(window.status(), QString("Download done."));
-        QCOMPARE(window.child<pellmark::Gauge>("PB")->maximum(), 0);
+        QCOMPARE(window.child<pellmark::Gauge>("gauge")->maximum(), 0);
         QCOMPARE(window.boxes.texts(Kind::Warning),
                  QStringList{kWarningHead + "X-1-Jun-05\r\n\r\n\r\n" + kWarningTail});
         QCOMPARE(window.boxes.texts(Kind::Information), QStringList{kDone});
@@ -135,10 +138,10 @@ private slots:
     void failedItemsAreAppendedAndListed() {
         Window window;
         window.noDataFor({"EURUSD-7-Jun-05", "EURUSD-6-Jun-05"});
-        window.setSymbols("Forex", "AUDUSD\nEURUSD");
+        window.setSymbols("Forex", "AUDUSD\n \nEURUSD\n");
         window.setErrors("typed");
         // Someone selecting in the list meanwhile keeps the selection.
-        auto* bady = window.child<QPlainTextEdit>("Bady");
+        auto* bady = window.child<QPlainTextEdit>("errorsList");
         QTextCursor selection = bady->textCursor();
         selection.setPosition(1);
         selection.setPosition(3, QTextCursor::KeepAnchor);
@@ -157,23 +160,33 @@ private slots:
                  QStringList{kWarningHead + "typed\r\nEURUSD-7-Jun-05\r\nEURUSD-6-Jun-05\r\n\r\n" +
                              kWarningTail});
         QCOMPARE(window.files(), QStringList({"AUDUSD-6-Jun-05.txt", "AUDUSD-7-Jun-05.txt"}));
+        QCOMPARE(window.fake.requests.size(), 4);
     }
 
     void retryKeepsOnlyWhatStillFails() {
         Window window;
         window.noDataFor({"EURUSD-7-Jun-05"});
-        window.setErrors("AUDUSD-6-Jun-05\nEURUSD-7-Jun-05\nno-hyphen-here\ngarbage\n");
+        window.setErrors(
+            "AUDUSD-6-Jun-05\n\nEURUSD-7-Jun-05\nno-hyphen-here\nX-31-Feb-05\ngarbage\n");
+        QList<int> gaugeAtBoxes;
+        window.boxes.onShown = [&](const FakeMessageBoxes::Box&) {
+            gaugeAtBoxes << window.child<pellmark::Gauge>("gauge")->percent();
+        };
         window.retry();
         QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Download done."), 20000);
 
-        QCOMPARE(window.errors(), QString("EURUSD-7-Jun-05\nno-hyphen-here\n-garbage\n"));
+        // Lines that name no day are the user's own: kept as typed and never asked for.
+        const QString left = "\nEURUSD-7-Jun-05\nno-hyphen-here\nX-31-Feb-05\ngarbage\n";
+        QCOMPARE(window.errors(), left);
         QCOMPARE(window.files(), QStringList{"AUDUSD-6-Jun-05.txt"});
         QCOMPARE(window.file("AUDUSD-6-Jun-05.txt"), ExpectedDayBytes("frxAUDUSD", "6-Jun-05"));
         QCOMPARE(window.boxes.texts(Kind::Warning),
-                 QStringList{kWarningHead +
-                             "EURUSD-7-Jun-05\r\nno-hyphen-here\r\n-garbage\r\n\r\n\r\n" +
+                 QStringList{kWarningHead + QString(left).replace("\n", "\r\n") + "\r\n\r\n" +
                              kWarningTail});
-        QVERIFY(window.fake.requests.contains("-garbage"));
+        QCOMPARE(window.fake.requests, QStringList({"AUDUSD-6-Jun-05", "EURUSD-7-Jun-05"}));
+        QCOMPARE(window.child<pellmark::Gauge>("gauge")->maximum(), 2);
+        QCOMPARE(gaugeAtBoxes, QList<int>({100, 100}));
+        QCOMPARE(window.child<pellmark::Gauge>("gauge")->progress(), 0);
     }
 
     void retryWithNothingListedWarns() {
@@ -189,7 +202,7 @@ private slots:
         window.noDataFor({"AUDUSD-7-Jun-05", "EURUSD-7-Jun-05"});
         window.setSymbols("Forex", "AUDUSD\nEURUSD");
         const QString missing = window.saveFolder() + "missing/";
-        window.child<QLineEdit>("SaveLoad")->setText(missing);
+        window.child<QLineEdit>("saveFolderField")->setText(missing);
         window.download();
         QTRY_COMPARE_WITH_TIMEOUT(window.boxes.texts(Kind::ErrorReport).size(), 1, 20000);
 
@@ -206,7 +219,7 @@ private slots:
         QVERIFY(window.boxes.texts(Kind::Information).isEmpty());
 
         // The gauge keeps the day it stopped at, and starts again from 0 with the next run.
-        auto* gauge = window.child<pellmark::Gauge>("PB");
+        auto* gauge = window.child<pellmark::Gauge>("gauge");
         QCOMPARE(gauge->progress(), 1);
         window.setSaveFolderText(window.saveFolder());
         window.setSymbols("Forex", "AUDUSD");
@@ -236,8 +249,8 @@ private slots:
         QTest::keyClick(window.form.get(), Qt::Key_D, Qt::AltModifier);
         QTRY_VERIFY(window.form->Running()); // a key clicks the button after a short flash
         window.download(); // the second click of a double-click does not stop the run
-        QCOMPARE(window.child<QPushButton>("sBitBtn1")->text(), QString("&Stop"));
-        QVERIFY(!window.child<QPushButton>("sButton1")->isEnabled());
+        QCOMPARE(window.child<QPushButton>("downloadButton")->text(), QString("&Stop"));
+        QVERIFY(!window.child<QPushButton>("downloadErrorsButton")->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(window.status(),
                                   QString("Downloading Historical for AUDUSD on 6-Jun-05"), 10000);
         QVERIFY(QApplication::doubleClickInterval() < 600); // the second day starts later
@@ -247,8 +260,8 @@ private slots:
         QCOMPARE(window.status(), QString("Download stopped."));
         QCOMPARE(window.errors(), QString("AUDUSD-6-Jun-05\nEURUSD-7-Jun-05\nEURUSD-6-Jun-05\n"));
         QCOMPARE(window.files(), QStringList{"AUDUSD-7-Jun-05.txt"});
-        QCOMPARE(window.child<QPushButton>("sBitBtn1")->text(), QString("&Download"));
-        QCOMPARE(window.child<pellmark::Gauge>("PB")->progress(), 0);
+        QCOMPARE(window.child<QPushButton>("downloadButton")->text(), QString("&Download"));
+        QCOMPARE(window.child<pellmark::Gauge>("gauge")->progress(), 0);
         QTest::qWait(300);
         QCOMPARE(window.files().size(), 1);
         window.typeError("USDJPY-7-Jun-05");
@@ -256,11 +269,11 @@ private slots:
                  QString("AUDUSD-6-Jun-05\nEURUSD-7-Jun-05\nEURUSD-6-Jun-05\nUSDJPY-7-Jun-05"));
 
         window.retry();
-        QVERIFY(window.child<QPlainTextEdit>("Bady")->isReadOnly());
+        QVERIFY(window.child<QPlainTextEdit>("errorsList")->isReadOnly());
         QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Download done."), 20000);
         QCOMPARE(window.errors(), QString());
         QCOMPARE(window.files().size(), 5);
-        QVERIFY(!window.child<QPlainTextEdit>("Bady")->isReadOnly());
+        QVERIFY(!window.child<QPlainTextEdit>("errorsList")->isReadOnly());
         window.typeError("AUDUSD-8-Jun-05");
         QCOMPARE(window.errors(), QString("AUDUSD-8-Jun-05"));
     }

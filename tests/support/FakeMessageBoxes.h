@@ -19,19 +19,19 @@ public:
 
     QList<Box> shown;
     bool answer = true;
-    std::function<void(const Box&)> onShown; // after the box is recorded and closed
+    std::function<void(const Box&)> onShown; // while the box shows, before it is closed
 
     void Warning(const QString& text, Closed closed = {}) override {
         shown.append({Kind::Warning, text});
+        Shown();
         if (closed)
             closed();
-        Shown();
     }
     void Information(const QString& text, Closed closed = {}) override {
         shown.append({Kind::Information, text});
+        Shown();
         if (closed)
             closed();
-        Shown();
     }
     void Confirm(const QString& text, Answered answered) override {
         shown.append({Kind::Confirm, text});

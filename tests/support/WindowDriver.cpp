@@ -50,9 +50,9 @@ void WindowDriver::Open(pellmark::DayFetcher& fetcher) {
         QDir::setCurrent(scratch_->filePath(kCurrent));
         saveFolder_ = scratch_->filePath(kParent + "/" + kSave) + "/";
     }
-    TForm1::Seams seams;
+    MainWindow::Seams seams;
     seams.boxes = &boxes;
-    form = std::make_unique<TForm1>(fetcher, seams);
+    form = std::make_unique<MainWindow>(fetcher, seams);
     setSaveFolderText(saveFolder());
 }
 
@@ -64,32 +64,33 @@ WindowDriver::~WindowDriver() {
 void WindowDriver::setSymbols(const char* category, const QString& text) {
     for (const char* box : {"Forex", "Stocks", "Indices"})
         child<QCheckBox>(box)->setChecked(qstrcmp(box, category) == 0);
-    const char* memo = qstrcmp(category, "Forex") == 0    ? "Memo1"
-                       : qstrcmp(category, "Stocks") == 0 ? "Memo2"
-                                                          : "Memo4";
+    const char* memo = qstrcmp(category, "Forex") == 0    ? "forexSymbols"
+                       : qstrcmp(category, "Stocks") == 0 ? "stockSymbols"
+                                                          : "indexSymbols";
     child<QPlainTextEdit>(memo)->setPlainText(text);
 }
 
 void WindowDriver::setRange(QDate start, QDate end) {
-    child<QDateEdit>("DatPick")->setDate(start);
-    child<QDateEdit>("DatPick2")->setDate(end);
+    child<QDateEdit>("rangeStart")->setDate(start);
+    child<QDateEdit>("rangeEnd")->setDate(end);
 }
 
 void WindowDriver::setLayout(pellmark::LineOrder order, const QString& separator) {
-    child<QComboBox>("P1")->setCurrentIndex(order == pellmark::LineOrder::PriceFirst ? 1 : 0);
-    child<QLineEdit>("Sep")->setText(separator);
+    child<QComboBox>("firstField")
+        ->setCurrentIndex(order == pellmark::LineOrder::PriceFirst ? 1 : 0);
+    child<QLineEdit>("separatorField")->setText(separator);
 }
 
 void WindowDriver::setSaveFolderText(const QString& text) {
-    child<QLineEdit>("SaveLoad")->setText(text);
+    child<QLineEdit>("saveFolderField")->setText(text);
 }
 
 void WindowDriver::download() {
-    QTest::mouseClick(child<QPushButton>("sBitBtn1"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("downloadButton"), Qt::LeftButton);
 }
 
 void WindowDriver::retry() {
-    QTest::mouseClick(child<QPushButton>("sButton1"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("downloadErrorsButton"), Qt::LeftButton);
 }
 
 bool WindowDriver::waitUntilIdle(int timeoutMs) {
@@ -97,19 +98,19 @@ bool WindowDriver::waitUntilIdle(int timeoutMs) {
 }
 
 QString WindowDriver::status() const {
-    return child<QLabel>("StatB")->text();
+    return child<QLabel>("statusLine")->text();
 }
 
 QString WindowDriver::errors() const {
-    return child<QPlainTextEdit>("Bady")->toPlainText();
+    return child<QPlainTextEdit>("errorsList")->toPlainText();
 }
 
 void WindowDriver::setErrors(const QString& text) {
-    child<QPlainTextEdit>("Bady")->setPlainText(text);
+    child<QPlainTextEdit>("errorsList")->setPlainText(text);
 }
 
 void WindowDriver::typeError(const QString& item) {
-    auto* bady = child<QPlainTextEdit>("Bady");
+    auto* bady = child<QPlainTextEdit>("errorsList");
     bady->setFocus();
     QTest::keyClick(bady, Qt::Key_End, Qt::ControlModifier);
     if (!errors().isEmpty() && !errors().endsWith(u'\n'))

@@ -7,9 +7,9 @@
 
 #include "FakeDayFetcher.h"
 #include "FakeMessageBoxes.h"
+#include "gui/MainWindow.h"
 #include "quote/FormRelay.h"
 #include "quote/HiddenBrowser.h"
-#include "Unit1.h"
 
 #include <QDate>
 #include <QString>
@@ -47,7 +47,7 @@ public:
     // Checks category box "Forex", "Stocks" or "Indices" alone and fills its memo.
     void setSymbols(const char* category, const QString& text);
     void setRange(QDate start, QDate end);
-    // Line order (the P1 selector) and separator (the Sep field).
+    // Line order (the firstField selector) and separator (the separator field).
     void setLayout(pellmark::LineOrder order, const QString& separator);
     void setSaveFolderText(const QString& text);
     void download();
@@ -69,7 +69,7 @@ public:
 
     FakeMessageBoxes boxes;
     FakeDayFetcher fake;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
 private:
     void Open(pellmark::DayFetcher& fetcher);

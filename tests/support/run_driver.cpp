@@ -152,8 +152,8 @@ int main(int argc, char** argv) {
     WindowDriver window(ServiceRoute{options->proxy, options->pause},
                         pellmark::WithTrailingSeparator(options->folder));
     window.setSymbols("Forex", options->symbols.join(u'\n'));
-    auto* startPicker = window.child<QDateEdit>("DatPick");
-    auto* endPicker = window.child<QDateEdit>("DatPick2");
+    auto* startPicker = window.child<QDateEdit>("rangeStart");
+    auto* endPicker = window.child<QDateEdit>("rangeEnd");
     if (options->start)
         startPicker->setDate(*options->start);
     if (options->end)
@@ -188,7 +188,7 @@ int main(int argc, char** argv) {
     };
     // Pressed from the event loop, so that a run that ends at once can still end it.
     QTimer::singleShot(0, window.form.get(), [&] {
-        window.child<QPushButton>("sBitBtn1")->click();
+        window.child<QPushButton>("downloadButton")->click();
         if (!ended && !window.form->Running()) {
             std::fputs("pellmark_run_driver: the download did not start\n", stderr);
             QCoreApplication::exit(1);

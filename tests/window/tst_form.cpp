@@ -4,9 +4,9 @@
 #include "FakeDayFetcher.h"
 #include "FakeMessageBoxes.h"
 #include "gui/Gauge.h"
+#include "gui/MainWindow.h"
 #include "gui/SaveFolder.h"
 #include "quote/QuoteService.h"
-#include "Unit1.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -61,7 +61,7 @@ class TestForm : public QObject {
     FakeMessageBoxes boxes;
     FakeFolderChooser chooser;
     FakeDayFetcher fetcher;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     template <typename Control> Control* control(const char* name) {
         auto* found = form->findChild<Control*>(name);
@@ -85,10 +85,10 @@ private slots:
     void init() {
         boxes = {};
         chooser = {};
-        TForm1::Seams seams;
+        MainWindow::Seams seams;
         seams.boxes = &boxes;
         seams.chooser = &chooser;
-        form = std::make_unique<TForm1>(fetcher, seams);
+        form = std::make_unique<MainWindow>(fetcher, seams);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
@@ -105,25 +105,28 @@ private slots:
         const auto memoLines = [this](const char* memo) {
             return control<QPlainTextEdit>(memo)->toPlainText().split(u'\n');
         };
-        QCOMPARE(memoLines("Memo1").size(), 13);
-        QCOMPARE(memoLines("Memo2").size(), 30);
-        QCOMPARE(memoLines("Memo4"), QStringList({"DJI", "FCHI", "FTSE", "GDAXI", "IXIC", "SPC",
-                                                  "SSMI", "R_100", "R_75", "R_50", "R_25"}));
-        QCOMPARE(memoLines("Memo1").first() + memoLines("Memo1").last(), "AUDUSDEURCHF");
-        QCOMPARE(memoLines("Memo2").first() + memoLines("Memo2").last(), "USASUNWUK_SMIN");
-        QCOMPARE(control<QComboBox>("P1")->currentText(), "PRICE");
-        QCOMPARE(control<QComboBox>("P2")->currentText(), "TIME");
-        QCOMPARE(control<QDateEdit>("DatPick")->date(), QDate::currentDate());
-        QCOMPARE(control<QDateEdit>("DatPick2")->date(), QDate::currentDate());
-        QCOMPARE(control<QDateEdit>("DatPick")->minimumDate(), QDate(2004, 8, 1));
-        QCOMPARE(control<QDateEdit>("DatPick")->maximumDate(), QDate::currentDate());
-        QCOMPARE(control<QDateEdit>("DatPick2")->maximumDate(), QDate::currentDate());
-        QCOMPARE(control<QLineEdit>("SaveLoad")->text(),
+        QCOMPARE(memoLines("forexSymbols").size(), 13);
+        QCOMPARE(memoLines("stockSymbols").size(), 30);
+        QCOMPARE(memoLines("indexSymbols"),
+                 QStringList({"DJI", "FCHI", "FTSE", "GDAXI", "IXIC", "SPC", "SSMI", "R_100",
+                              "R_75", "R_50", "R_25"}));
+        QCOMPARE(memoLines("forexSymbols").first() + memoLines("forexSymbols").last(),
+                 "AUDUSDEURCHF");
+        QCOMPARE(memoLines("stockSymbols").first() + memoLines("stockSymbols").last(),
+                 "USASUNWUK_SMIN");
+        QCOMPARE(control<QComboBox>("firstField")->currentText(), "PRICE");
+        QCOMPARE(control<QComboBox>("secondField")->currentText(), "TIME");
+        QCOMPARE(control<QDateEdit>("rangeStart")->date(), QDate::currentDate());
+        QCOMPARE(control<QDateEdit>("rangeEnd")->date(), QDate::currentDate());
+        QCOMPARE(control<QDateEdit>("rangeStart")->minimumDate(), QDate(2004, 8, 1));
+        QCOMPARE(control<QDateEdit>("rangeStart")->maximumDate(), QDate::currentDate());
+        QCOMPARE(control<QDateEdit>("rangeEnd")->maximumDate(), QDate::currentDate());
+        QCOMPARE(control<QLineEdit>("saveFolderField")->text(),
                  QCoreApplication::applicationDirPath() + "/");
-        QCOMPARE(control<QLabel>("StatB")->text(), QString(70, u' '));
-        QVERIFY(!control<QLineEdit>("Subdomain")->isVisible());
+        QCOMPARE(control<QLabel>("statusLine")->text(), QString(70, u' '));
+        QVERIFY(!control<QLineEdit>("hostLabelField")->isVisible());
 
-        const auto* gauge = control<pellmark::Gauge>("PB");
+        const auto* gauge = control<pellmark::Gauge>("gauge");
         QCOMPARE(gauge->maximum(), 100);
         QCOMPARE(gauge->progress(), 0);
 
@@ -182,13 +185,13 @@ private slots:
         QTest::addColumn<QDate>("date");
         const QDate today = QDate::currentDate();
         QTest::newRow("whole date into the end, which starts at today")
-            << "DatPick2" << today << "28Feb2005" << QDate(2005, 2, 28);
+            << "rangeEnd" << today << "28Feb2005" << QDate(2005, 2, 28);
         QTest::newRow("whole date into the start")
-            << "DatPick" << today << "10Jun2005" << QDate(2005, 6, 10);
+            << "rangeStart" << today << "10Jun2005" << QDate(2005, 6, 10);
         QTest::newRow("day typed over")
-            << "DatPick2" << QDate(2005, 3, 15) << "30" << QDate(2005, 3, 30);
+            << "rangeEnd" << QDate(2005, 3, 15) << "30" << QDate(2005, 3, 30);
         QTest::newRow("a day after today becomes today")
-            << "DatPick2" << today.addYears(-1) << today.addYears(1).toString("dMMMyyyy") << today;
+            << "rangeEnd" << today.addYears(-1) << today.addYears(1).toString("dMMMyyyy") << today;
     }
     void typingADate() {
         QFETCH(QString, field);
@@ -211,7 +214,7 @@ private slots:
 
     // The darkest pixel of a day's cell: black text where the day can be chosen.
     void calendarGreysTheDaysAfterTheLatest() {
-        auto* picker = control<QDateEdit>("DatPick2");
+        auto* picker = control<QDateEdit>("rangeEnd");
         picker->setDateRange(QDate(2005, 6, 1), QDate(2005, 6, 15));
         picker->setDate(QDate(2005, 6, 10));
         QTest::mouseClick(picker, Qt::LeftButton, {},
@@ -283,12 +286,12 @@ private slots:
         QTest::addColumn<QString>("p1");
         QTest::addColumn<QString>("p2");
         QTest::addColumn<LineOrder>("order");
-        QTest::newRow("TIME in P1") << "P1" << int(Qt::Key_Up) << "TIME"
-                                    << "PRICE" << LineOrder::TimeFirst;
-        QTest::newRow("PRICE in P2") << "P2" << int(Qt::Key_Down) << "TIME"
-                                     << "PRICE" << LineOrder::TimeFirst;
-        QTest::newRow("PRICE again in P1") << "P1" << int(Qt::Key_Down) << "PRICE"
-                                           << "TIME" << LineOrder::PriceFirst;
+        QTest::newRow("TIME in firstField") << "firstField" << int(Qt::Key_Up) << "TIME"
+                                            << "PRICE" << LineOrder::TimeFirst;
+        QTest::newRow("PRICE in secondField") << "secondField" << int(Qt::Key_Down) << "TIME"
+                                              << "PRICE" << LineOrder::TimeFirst;
+        QTest::newRow("PRICE again in firstField") << "firstField" << int(Qt::Key_Down) << "PRICE"
+                                                   << "TIME" << LineOrder::PriceFirst;
     }
     void selectorsStayComplementary() {
         QFETCH(QString, picked);
@@ -297,18 +300,18 @@ private slots:
         QFETCH(QString, p2);
         QFETCH(LineOrder, order);
         QTest::keyClick(control<QComboBox>(picked.toLatin1().constData()), Qt::Key(key));
-        QCOMPARE(control<QComboBox>("P1")->currentText(), p1);
-        QCOMPARE(control<QComboBox>("P2")->currentText(), p2);
+        QCOMPARE(control<QComboBox>("firstField")->currentText(), p1);
+        QCOMPARE(control<QComboBox>("secondField")->currentText(), p2);
         QCOMPARE(form->lineOrder(), order);
     }
 
     void selectorSetFromCodeLeavesTheOther() {
-        control<QComboBox>("P1")->setCurrentIndex(0);
-        QCOMPARE(control<QComboBox>("P2")->currentText(), "TIME");
+        control<QComboBox>("firstField")->setCurrentIndex(0);
+        QCOMPARE(control<QComboBox>("secondField")->currentText(), "TIME");
     }
 
     void separatorRefusesAFourthCharacter() {
-        auto* sep = control<QLineEdit>("Sep");
+        auto* sep = control<QLineEdit>("separatorField");
         sep->clear();
         QTest::keyClicks(sep, "ab;;");
         QCOMPARE(sep->text(), "ab;");
@@ -323,11 +326,24 @@ private slots:
     }
 
     void tabVisitsTheControlsInOrder() {
-        const QStringList expected{"Memo1", "Forex",    "Memo2",    "Stocks",   "Indices",
-                                   "Memo4", "DatPick",  "DatPick2", "P1",       "P2",
-                                   "Sep",   "sBitBtn1", "SaveLoad", "sBitBtn2", "sButton2",
-                                   "Bady",  "sButton1"};
-        control<QWidget>("Memo1")->setFocus();
+        const QStringList expected{"forexSymbols",
+                                   "Forex",
+                                   "stockSymbols",
+                                   "Stocks",
+                                   "Indices",
+                                   "indexSymbols",
+                                   "rangeStart",
+                                   "rangeEnd",
+                                   "firstField",
+                                   "secondField",
+                                   "separatorField",
+                                   "downloadButton",
+                                   "saveFolderField",
+                                   "aboutButton",
+                                   "chooseFolderButton",
+                                   "errorsList",
+                                   "downloadErrorsButton"};
+        control<QWidget>("forexSymbols")->setFocus();
         QStringList visited;
         for (qsizetype i = 0; i < expected.size(); ++i) {
             // Some controls keep the focus on an inner part.
@@ -366,12 +382,12 @@ private slots:
         if (choice)
             chooser.answer = inScratch(*choice);
         boxes.answer = createIt;
-        control<QLineEdit>("SaveLoad")->setText("old/");
+        control<QLineEdit>("saveFolderField")->setText("old/");
 
-        QTest::mouseClick(control<QPushButton>("sButton2"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>("chooseFolderButton"), Qt::LeftButton);
 
         QCOMPARE(chooser.startedAt, QDir::currentPath());
-        QCOMPARE(control<QLineEdit>("SaveLoad")->text(), inScratch(saveFolder));
+        QCOMPARE(control<QLineEdit>("saveFolderField")->text(), inScratch(saveFolder));
         QCOMPARE(boxes.texts(FakeMessageBoxes::Kind::Confirm), QStringList(questions, kCreateIt));
         QCOMPARE(chooser.stillOpen, stillOpen);
         if (choice)
@@ -380,25 +396,25 @@ private slots:
 
     void folderThatCannotBeMadeIsReported() {
         chooser.answer = "/proc/pellmark-window-test";
-        control<QLineEdit>("SaveLoad")->setText("old/");
-        QTest::mouseClick(control<QPushButton>("sButton2"), Qt::LeftButton);
+        control<QLineEdit>("saveFolderField")->setText("old/");
+        QTest::mouseClick(control<QPushButton>("chooseFolderButton"), Qt::LeftButton);
         QCOMPARE(boxes.texts(FakeMessageBoxes::Kind::ErrorReport),
                  QStringList{"Cannot create folder \"/proc/pellmark-window-test\""});
-        QCOMPARE(control<QLineEdit>("SaveLoad")->text(), "old/");
+        QCOMPARE(control<QLineEdit>("saveFolderField")->text(), "old/");
         QVERIFY(chooser.stillOpen);
     }
 
     void aboutButtonShowsTheAboutBoxModally() {
         QDialog about;
         form->setAboutBox(&about);
-        QTest::mouseClick(control<QPushButton>("sBitBtn2"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>("aboutButton"), Qt::LeftButton);
         QVERIFY(about.isVisible());
         QVERIFY(about.isModal());
     }
 
     void closingTheWindowIsAnnounced() {
         bool closed = false;
-        connect(form.get(), &TForm1::closed, this, [&] { closed = true; });
+        connect(form.get(), &MainWindow::closed, this, [&] { closed = true; });
         form->close();
         QVERIFY(closed);
     }

@@ -59,9 +59,10 @@ const char* const kBatchUsage =
     "left. The run ends with \"N saved, N skipped, N failed, N not done\".\n"
     "\n"
     "Exit status: 0 when every day was saved or skipped, 1 when some failed (they are\n"
-    "listed), 2 for a usage error, 3 when a day file cannot be written (that day and the\n"
-    "rest are listed), 129, 130 and 143 when stopped by SIGHUP, SIGINT or SIGTERM (the day\n"
-    "in hand and the rest are listed as not done, so --retry resumes the run).\n";
+    "listed), 2 for a usage error or a missing pellmark-page-body (nothing is fetched), 3\n"
+    "when a day file cannot be written (that day and the rest are listed), 129, 130 and 143\n"
+    "when stopped by SIGHUP, SIGINT or SIGTERM (the day in hand and the rest are listed as\n"
+    "not done, so --retry resumes the run).\n";
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "BatchOptions.h"
 #include "BatchRun.h"
 #include "quote/HiddenBrowser.h"
+#include "quote/PageBodyReader.h"
 #include "quote/QuoteFetch.h"
 #include "StopSignals.h"
 
@@ -46,6 +47,10 @@ int main(int argc, char** argv) {
         return pellmark::kExitUsage;
     }
 
+    if (const auto whyNot = pellmark::PageBodyReader::HelperMissing()) {
+        std::fprintf(stderr, "pellmark-batch: %s\n", whyNot->c_str());
+        return pellmark::kExitUsage;
+    }
     auto& options = std::get<pellmark::BatchOptions>(parsed);
     pellmark::StopSignals stopSignals;
     const OptionsForm form(options);

@@ -15,36 +15,42 @@
 #include <QWidget>
 
 #include <exception>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace Ui {
-class TForm1;
+class MainWindow;
 }
 
 namespace pellmark {
 
 // What the window would otherwise take from the real world; tests replace it.
-struct FormSeams {
+struct WindowSeams {
     MessageBoxes* boxes = nullptr;    // null: boxes on the screen
     FolderChooser* chooser = nullptr; // null: the folder dialog
 };
 
 } // namespace pellmark
 
-class TForm1 : public QWidget, public pellmark::QuoteFormSource {
+class MainWindow : public QWidget, public pellmark::QuoteFormSource {
     Q_OBJECT
 public:
-    using Seams = pellmark::FormSeams;
+    using Seams = pellmark::WindowSeams;
 
     // The fetcher reads the request and line layout from this window (it is a QuoteFormSource)
     // and must outlive it.
-    explicit TForm1(pellmark::DayFetcher& fetcher, Seams seams = {}, QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(pellmark::DayFetcher& fetcher, Seams seams = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The about box is made after the window and shown by the &About button.
     void setAboutBox(QDialog* aboutBox) { aboutBox_ = aboutBox; }
+    // Asked as each run starts: why no page could be read, if so; the run then does not start.
+    void setFetchCheck(std::function<std::optional<std::string>()> whyNot) {
+        whyCannotFetch_ = std::move(whyNot);
+    }
 
     void SetStatus(const QString& text);
     // True while a download or a retry is going on.
@@ -60,20 +66,21 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private slots:
-    void ForexChange();
-    void StocksChange();
-    void IndicesChange();
-    void P1Change();
-    void P2Change();
-    void sButton2Click();
-    void sBitBtn1Click();
-    void sBitBtn2Click();
-    void sButton1Click();
+    void ForexChosen();
+    void StocksChosen();
+    void IndicesChosen();
+    void FirstFieldChosen();
+    void SecondFieldChosen();
+    void ChooseSaveFolder();
+    void DownloadOrStop();
+    void ShowAboutBox();
+    void DownloadErrors();
 
 private:
-    void FormCreate();
+    void FillDefaults();
     void Wire();
     void SaveFolderChosen(const QString& folder);
     void CreateSaveFolder(const QString& folder);
@@ -89,7 +96,7 @@ private:
     void ShowProgress(const pellmark::RunProgress& progress);
     void RunEnded(const pellmark::RunEnd& end);
     void AddFailedItems(const std::vector<pellmark::DayItem>& items);
-    void ReplaceFailedItems(const std::vector<pellmark::DayItem>& items);
+    void ReplaceFailedItems(const std::vector<pellmark::DayItem>& leftToDo);
     void ShowFinalMessages();
     std::string ErrorsListText() const;
     std::vector<std::string> SymbolList() const;
@@ -104,18 +111,19 @@ private:
     }
     void ReportFailure(std::exception_ptr failure) noexcept;
 
-    std::unique_ptr<Ui::TForm1> ui;
+    std::unique_ptr<Ui::MainWindow> ui;
     std::unique_ptr<pellmark::MessageBoxes> ownBoxes_;
     std::unique_ptr<pellmark::FolderChooser> ownChooser_;
     pellmark::MessageBoxes* boxes_;
     pellmark::FolderChooser* chooser_;
     QPointer<QDialog> aboutBox_;
+    std::function<std::optional<std::string>()> whyCannotFetch_;
     pellmark::RunEngine engine_;
     RunKind runKind_ = RunKind::Batch;
     QElapsedTimer sinceRunStart_;
     // The button's caption carries one key; these give it the other in each state.
     QShortcut* downloadKey_ = nullptr;
     QShortcut* stopKey_ = nullptr;
-    TTrayIcon TrayIcon1;
+    TTrayIcon trayIcon_;
     const QString idleTrayTip_;
 };

@@ -8,18 +8,18 @@
 #include <memory>
 
 namespace Ui {
-class TAboutBox;
+class AboutBox;
 }
 
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
 
 public:
     using UrlOpener = std::function<void(const QUrl&)>;
 
     // Without an opener the address goes to the desktop's default browser.
-    explicit TAboutBox(QWidget* parent = nullptr, UrlOpener openUrl = {});
-    ~TAboutBox() override;
+    explicit AboutBox(QWidget* parent = nullptr, UrlOpener openUrl = {});
+    ~AboutBox() override;
 
     static QUrl makerAddress();
 
@@ -29,9 +29,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void sBitBtn1Click();
-    void ProgramIconClick();
+    void OpenMakerSite();
 
-    std::unique_ptr<Ui::TAboutBox> ui_;
+    std::unique_ptr<Ui::AboutBox> ui_;
     UrlOpener openUrl_;
 };

@@ -1,18 +1,18 @@
-#include "Unit2.h"
+#include "gui/AboutBox.h"
 
 #include "Branding.h"
-#include "ui_Unit2.h"
+#include "ui_AboutBox.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 
-TAboutBox::TAboutBox(QWidget* parent, UrlOpener openUrl)
+AboutBox::AboutBox(QWidget* parent, UrlOpener openUrl)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      ui_(std::make_unique<Ui::TAboutBox>()), openUrl_(std::move(openUrl)) {
+      ui_(std::make_unique<Ui::AboutBox>()), openUrl_(std::move(openUrl)) {
     if (!openUrl_)
         openUrl_ = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     // The logo lives in the static GUI library; referencing its resource keeps it linked.
@@ -27,21 +27,21 @@ TAboutBox::TAboutBox(QWidget* parent, UrlOpener openUrl)
     for (QLabel* label : {ui_->ProductName, ui_->Version, ui_->Copyright})
         label->adjustSize();
 
-    connect(ui_->sBitBtn1, &QPushButton::clicked, this, &TAboutBox::sBitBtn1Click);
-    ui_->ProgramIcon->installEventFilter(this);
+    connect(ui_->okButton, &QPushButton::clicked, this, &QDialog::accept);
+    ui_->logo->installEventFilter(this);
 }
 
-TAboutBox::~TAboutBox() = default;
+AboutBox::~AboutBox() = default;
 
-QUrl TAboutBox::makerAddress() {
+QUrl AboutBox::makerAddress() {
     return QUrl(QString::fromUtf8(pellmark::kMakerWebAddress));
 }
 
-bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->ProgramIcon && event->type() == QEvent::MouseButtonRelease &&
+bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->logo && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-        ui_->ProgramIcon->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
-        ProgramIconClick();
+        ui_->logo->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        OpenMakerSite();
         return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -49,7 +49,7 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
 
 // Escape must not close the box; Enter still reaches the default OK button. The title-bar
 // close button goes through closeEvent() and still closes it, as users expect.
-void TAboutBox::keyPressEvent(QKeyEvent* event) {
+void AboutBox::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Cancel)) {
         event->accept();
         return;
@@ -58,7 +58,7 @@ void TAboutBox::keyPressEvent(QKeyEvent* event) {
 }
 
 // Centred on the screen rather than over the main window.
-void TAboutBox::showEvent(QShowEvent* event) {
+void AboutBox::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
@@ -69,11 +69,7 @@ void TAboutBox::showEvent(QShowEvent* event) {
     }
 }
 
-void TAboutBox::sBitBtn1Click() {
-    accept();
-}
-
 // Whether the browser could be started is not checked; the box stays open either way.
-void TAboutBox::ProgramIconClick() {
+void AboutBox::OpenMakerSite() {
     openUrl_(makerAddress());
 }

@@ -1,5 +1,5 @@
-#include "Unit1.h"
-#include "ui_Unit1.h"
+#include "gui/MainWindow.h"
+#include "ui_MainWindow.h"
 
 #include "core/DefaultSymbols.h"
 #include "core/ErrorsList.h"
@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QScreen>
 #include <QTextCursor>
@@ -63,60 +64,63 @@ QString Refusal(pellmark::InputRefusal refusal) {
 
 } // namespace
 
-TForm1::TForm1(pellmark::DayFetcher& fetcher, Seams seams, QWidget* parent)
+MainWindow::MainWindow(pellmark::DayFetcher& fetcher, Seams seams, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TForm1>()),
+      ui(std::make_unique<Ui::MainWindow>()),
       ownBoxes_(seams.boxes ? nullptr : std::make_unique<pellmark::ScreenMessageBoxes>(this)),
       ownChooser_(seams.chooser ? nullptr : std::make_unique<pellmark::FolderDialogChooser>(this)),
       boxes_(seams.boxes ? seams.boxes : ownBoxes_.get()),
       chooser_(seams.chooser ? seams.chooser : ownChooser_.get()),
-      engine_(fetcher, [this] { return ui->SaveLoad->text().toStdString(); }), TrayIcon1(this),
-      idleTrayTip_(TrayIcon1.toolTip()) {
+      engine_(fetcher, [this] { return ui->saveFolderField->text().toStdString(); }),
+      trayIcon_(this), idleTrayTip_(trayIcon_.toolTip()) {
     ui->setupUi(this);
     setFixedSize(size());
     // Labels size themselves to their captions, so none is cut at this font.
     for (QLabel* label : findChildren<QLabel*>())
-        if (label != ui->StatB)
+        if (label != ui->statusLine)
             label->adjustSize();
     const QString shortDate = QLocale().dateFormat(QLocale::ShortFormat);
-    ui->DatPick->setDisplayFormat(shortDate);
-    ui->DatPick2->setDisplayFormat(shortDate);
-    ui->Sep->setValidator(new SeparatorValidator(ui->Sep));
+    ui->rangeStart->setDisplayFormat(shortDate);
+    ui->rangeEnd->setDisplayFormat(shortDate);
+    ui->separatorField->setValidator(new SeparatorValidator(ui->separatorField));
+    // Enter presses the button that has the focus, as Space does.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(true);
     // Seventy blanks hold the status line's place until the first message.
     SetStatus(QString(70, u' '));
-    ui->Subdomain->setText(
+    ui->hostLabelField->setText(
         QString::fromUtf8(pellmark::kDefaultHostLabel.data(), pellmark::kDefaultHostLabel.size()));
     Wire();
-    FormCreate();
+    FillDefaults();
     if (const QScreen* desktop = screen())
         move(desktop->availableGeometry().center() - rect().center());
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::Wire() {
-    const auto wire = [this](auto* sender, auto signal, void (TForm1::*handler)()) {
+void MainWindow::Wire() {
+    const auto wire = [this](auto* sender, auto signal, void (MainWindow::*handler)()) {
         connect(sender, signal, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
     };
     // clicked and activated come from the user only, never from setting a value in code.
-    wire(ui->Forex, &QCheckBox::clicked, &TForm1::ForexChange);
-    wire(ui->Stocks, &QCheckBox::clicked, &TForm1::StocksChange);
-    wire(ui->Indices, &QCheckBox::clicked, &TForm1::IndicesChange);
-    wire(ui->P1, &QComboBox::activated, &TForm1::P1Change);
-    wire(ui->P2, &QComboBox::activated, &TForm1::P2Change);
-    wire(ui->sButton2, &QPushButton::clicked, &TForm1::sButton2Click);
-    wire(ui->sBitBtn1, &QPushButton::clicked, &TForm1::sBitBtn1Click);
-    wire(ui->sBitBtn2, &QPushButton::clicked, &TForm1::sBitBtn2Click);
-    wire(ui->sButton1, &QPushButton::clicked, &TForm1::sButton1Click);
+    wire(ui->Forex, &QCheckBox::clicked, &MainWindow::ForexChosen);
+    wire(ui->Stocks, &QCheckBox::clicked, &MainWindow::StocksChosen);
+    wire(ui->Indices, &QCheckBox::clicked, &MainWindow::IndicesChosen);
+    wire(ui->firstField, &QComboBox::activated, &MainWindow::FirstFieldChosen);
+    wire(ui->secondField, &QComboBox::activated, &MainWindow::SecondFieldChosen);
+    wire(ui->chooseFolderButton, &QPushButton::clicked, &MainWindow::ChooseSaveFolder);
+    wire(ui->downloadButton, &QPushButton::clicked, &MainWindow::DownloadOrStop);
+    wire(ui->aboutButton, &QPushButton::clicked, &MainWindow::ShowAboutBox);
+    wire(ui->downloadErrorsButton, &QPushButton::clicked, &MainWindow::DownloadErrors);
 
     // Alt+D and Alt+S both press the button in either state: users stop with the key they
     // started with. The caption's own key must not be doubled, or neither would work.
     downloadKey_ = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_D), this);
     stopKey_ = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_S), this);
     for (QShortcut* key : {downloadKey_, stopKey_})
-        connect(key, &QShortcut::activated, ui->sBitBtn1, &QPushButton::click);
+        connect(key, &QShortcut::activated, ui->downloadButton, &QPushButton::click);
     downloadKey_->setEnabled(false);
 
     // A failure while the window records a day stops the run, so no day is lost unlisted.
@@ -145,25 +149,26 @@ void TForm1::Wire() {
             [this](const pellmark::RunEnd& end) { Guarded([&] { RunEnded(end); }); });
 }
 
-void TForm1::FormCreate() {
-    ui->SaveLoad->setText(pellmark::DefaultSaveFolder(QCoreApplication::applicationDirPath()));
+void MainWindow::FillDefaults() {
+    ui->saveFolderField->setText(
+        pellmark::DefaultSaveFolder(QCoreApplication::applicationDirPath()));
     const auto fill = [](QPlainTextEdit* memo, pellmark::Category category) {
         QStringList lines;
         for (const std::string& symbol : pellmark::DefaultSymbols(category))
             lines << FromUtf8(symbol);
         memo->setPlainText(lines.join(u'\n'));
     };
-    fill(ui->Memo1, pellmark::Category::Forex);
-    fill(ui->Memo2, pellmark::Category::Stocks);
-    fill(ui->Memo4, pellmark::Category::Indices);
-    ui->P1->setCurrentIndex(1);
-    ui->P2->setCurrentIndex(0);
-    ui->DatPick->setDate(QDate::currentDate());
-    ui->DatPick2->setDate(QDate::currentDate());
+    fill(ui->forexSymbols, pellmark::Category::Forex);
+    fill(ui->stockSymbols, pellmark::Category::Stocks);
+    fill(ui->indexSymbols, pellmark::Category::Indices);
+    ui->firstField->setCurrentIndex(1);
+    ui->secondField->setCurrentIndex(0);
+    ui->rangeStart->setDate(QDate::currentDate());
+    ui->rangeEnd->setDate(QDate::currentDate());
     LimitDatesToToday();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing ends a run the way Stop does, so no file is written after the window is gone.
     StopRun();
     QWidget::closeEvent(event);
@@ -171,7 +176,16 @@ void TForm1::closeEvent(QCloseEvent* event) {
         emit closed();
 }
 
-void TForm1::ReportFailure(std::exception_ptr failure) noexcept {
+// Enter anywhere else starts a download, as a dialog's default button would; it never stops one.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !Running()) {
+        Guarded([this] { DownloadOrStop(); });
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MainWindow::ReportFailure(std::exception_ptr failure) noexcept {
     try {
         try {
             std::rethrow_exception(failure);
@@ -185,11 +199,11 @@ void TForm1::ReportFailure(std::exception_ptr failure) noexcept {
     }
 }
 
-void TForm1::SetStatus(const QString& text) {
-    ui->StatB->setText(text);
+void MainWindow::SetStatus(const QString& text) {
+    ui->statusLine->setText(text);
 }
 
-pellmark::Category TForm1::category() const {
+pellmark::Category MainWindow::category() const {
     if (ui->Forex->isChecked())
         return pellmark::Category::Forex;
     if (ui->Stocks->isChecked())
@@ -199,46 +213,46 @@ pellmark::Category TForm1::category() const {
     return pellmark::Category::None;
 }
 
-std::string TForm1::hostLabel() const {
-    return ui->Subdomain->text().toStdString();
+std::string MainWindow::hostLabel() const {
+    return ui->hostLabelField->text().toStdString();
 }
 
-pellmark::LineOrder TForm1::lineOrder() const {
-    return ui->P1->currentIndex() == 1 ? pellmark::LineOrder::PriceFirst
-                                       : pellmark::LineOrder::TimeFirst;
+pellmark::LineOrder MainWindow::lineOrder() const {
+    return ui->firstField->currentIndex() == 1 ? pellmark::LineOrder::PriceFirst
+                                               : pellmark::LineOrder::TimeFirst;
 }
 
-std::string TForm1::separator() const {
-    return ui->Sep->text().toStdString();
+std::string MainWindow::separator() const {
+    return ui->separatorField->text().toStdString();
 }
 
 // Each category box clears the other two whatever its own new state, so clicking the
 // checked box leaves none checked.
-void TForm1::ForexChange() {
+void MainWindow::ForexChosen() {
     ui->Stocks->setChecked(false);
     ui->Indices->setChecked(false);
 }
 
-void TForm1::StocksChange() {
+void MainWindow::StocksChosen() {
     ui->Forex->setChecked(false);
     ui->Indices->setChecked(false);
 }
 
-void TForm1::IndicesChange() {
+void MainWindow::IndicesChosen() {
     ui->Forex->setChecked(false);
     ui->Stocks->setChecked(false);
 }
 
 // The selectors name the two fields in the order they are written, so they always differ.
-void TForm1::P1Change() {
-    ui->P2->setCurrentIndex(ui->P1->currentIndex() == 0 ? 1 : 0);
+void MainWindow::FirstFieldChosen() {
+    ui->secondField->setCurrentIndex(ui->firstField->currentIndex() == 0 ? 1 : 0);
 }
 
-void TForm1::P2Change() {
-    ui->P1->setCurrentIndex(ui->P2->currentIndex() == 0 ? 1 : 0);
+void MainWindow::SecondFieldChosen() {
+    ui->firstField->setCurrentIndex(ui->secondField->currentIndex() == 0 ? 1 : 0);
 }
 
-void TForm1::sButton2Click() {
+void MainWindow::ChooseSaveFolder() {
     chooser_->Choose(
         QDir::currentPath(),
         // Asked while the chooser is still open, so that No returns the user to it.
@@ -262,57 +276,61 @@ void TForm1::sButton2Click() {
         });
 }
 
-void TForm1::SaveFolderChosen(const QString& folder) {
-    ui->SaveLoad->setText(pellmark::WithTrailingSeparator(folder));
+void MainWindow::SaveFolderChosen(const QString& folder) {
+    ui->saveFolderField->setText(pellmark::WithTrailingSeparator(folder));
 }
 
 // Saving into a folder that is not there would fail for every file of the next run.
-void TForm1::CreateSaveFolder(const QString& folder) {
+void MainWindow::CreateSaveFolder(const QString& folder) {
     if (!QDir().mkpath(folder))
         throw std::runtime_error(
             tr("Cannot create folder \"%1\"").arg(QDir::toNativeSeparators(folder)).toStdString());
 }
 
-void TForm1::sBitBtn2Click() {
+void MainWindow::ShowAboutBox() {
     if (!aboutBox_)
         return;
     aboutBox_->setWindowModality(Qt::ApplicationModal);
     aboutBox_->show();
 }
 
-std::vector<std::string> TForm1::SymbolList() const {
+std::vector<std::string> MainWindow::SymbolList() const {
     const QPlainTextEdit* memo = nullptr;
     switch (category()) {
     case pellmark::Category::Forex:
-        memo = ui->Memo1;
+        memo = ui->forexSymbols;
         break;
     case pellmark::Category::Stocks:
-        memo = ui->Memo2;
+        memo = ui->stockSymbols;
         break;
     case pellmark::Category::Indices:
-        memo = ui->Memo4;
+        memo = ui->indexSymbols;
         break;
     case pellmark::Category::None:
         return {};
     }
-    return pellmark::SplitLines(MemoText(memo));
+    return pellmark::ListedSymbols(MemoText(memo));
 }
 
-std::string TForm1::ErrorsListText() const {
-    return MemoText(ui->Bady);
+std::string MainWindow::ErrorsListText() const {
+    return MemoText(ui->errorsList);
 }
 
 // &Download, or &Stop while a run is going on.
-void TForm1::sBitBtn1Click() {
+void MainWindow::DownloadOrStop() {
     if (Running()) {
         // The second click of a double-click would stop the run it just started.
         if (sinceRunStart_.elapsed() >= QApplication::doubleClickInterval())
             StopRun();
         return;
     }
+    // A typed date is taken by its field only when the focus leaves it; the run takes the
+    // dates as the fields show them, whatever started it.
+    ui->rangeStart->interpretText();
+    ui->rangeEnd->interpretText();
     std::vector<std::string> symbols = SymbolList();
-    const QDate start = ui->DatPick->date();
-    const QDate end = ui->DatPick2->date();
+    const QDate start = ui->rangeStart->date();
+    const QDate end = ui->rangeEnd->date();
     auto refusal = pellmark::CheckSymbols(symbols);
     if (!refusal)
         refusal = pellmark::CheckRange(start, end);
@@ -320,14 +338,12 @@ void TForm1::sBitBtn1Click() {
         boxes_->Warning(Refusal(*refusal));
         return;
     }
-    auto items = pellmark::DayItems::ForRange(std::move(symbols), start, end);
-    ui->PB->setMaximum(GaugeValue(items.Size()));
-    StartRun(RunKind::Batch, std::move(items));
+    StartRun(RunKind::Batch, pellmark::DayItems::ForRange(std::move(symbols), start, end));
 }
 
 // Download &Errors: fetches again the items listed when it starts; the list cannot be edited
 // meanwhile, so nothing typed during the retry is lost when the list is replaced.
-void TForm1::sButton1Click() {
+void MainWindow::DownloadErrors() {
     if (Running())
         return;
     const auto listed = pellmark::ReadRetryList(ErrorsListText(), pellmark::ListReading::AsTyped);
@@ -335,7 +351,6 @@ void TForm1::sButton1Click() {
         boxes_->Warning(kNoErrorsWarning);
         return;
     }
-    ui->PB->setMaximum(GaugeValue(listed.size()));
     std::vector<pellmark::DayItem> items;
     items.reserve(listed.size());
     for (const pellmark::ListedItem& line : listed)
@@ -343,83 +358,93 @@ void TForm1::sButton1Click() {
     StartRun(RunKind::Retry, pellmark::DayItems::AsListed(std::move(items)));
 }
 
-void TForm1::StartRun(RunKind kind, pellmark::DayItems items) {
+void MainWindow::StartRun(RunKind kind, pellmark::DayItems items) {
+    if (const auto whyNot = whyCannotFetch_ ? whyCannotFetch_() : std::nullopt) {
+        boxes_->ErrorReport(FromUtf8(*whyNot));
+        return;
+    }
     runKind_ = kind;
+    ui->gauge->setMaximum(GaugeValue(items.Size()));
     // Counted from the start of every run, also after one that ended on a file error.
-    ui->PB->setProgress(0);
+    ui->gauge->setProgress(0);
     sinceRunStart_.start();
     ShowRunning(true);
     engine_.Start(std::move(items));
 }
 
-void TForm1::StopRun() {
+void MainWindow::StopRun() {
     engine_.Stop();
 }
 
-void TForm1::ShowRunning(bool running) {
-    ui->sBitBtn1->setText(running ? tr("&Stop") : tr("&Download"));
+void MainWindow::ShowRunning(bool running) {
+    ui->downloadButton->setText(running ? tr("&Stop") : tr("&Download"));
     downloadKey_->setEnabled(running);
     stopKey_->setEnabled(!running);
-    ui->sButton1->setEnabled(!running);
-    ui->Bady->setReadOnly(running && runKind_ == RunKind::Retry);
+    ui->downloadErrorsButton->setEnabled(!running);
+    ui->errorsList->setReadOnly(running && runKind_ == RunKind::Retry);
     LimitDatesToToday();
     if (!running) {
-        ui->PB->setToolTip({});
-        TrayIcon1.setToolTip(idleTrayTip_);
+        ui->gauge->setToolTip({});
+        trayIcon_.setToolTip(idleTrayTip_);
     }
 }
 
 // Days after today have no quotes; the limit follows the calendar from run to run.
-void TForm1::LimitDatesToToday() {
-    ui->DatPick->setMaximumDate(QDate::currentDate());
-    ui->DatPick2->setMaximumDate(QDate::currentDate());
+void MainWindow::LimitDatesToToday() {
+    ui->rangeStart->setMaximumDate(QDate::currentDate());
+    ui->rangeEnd->setMaximumDate(QDate::currentDate());
 }
 
-void TForm1::ItemStarting(std::size_t index, const pellmark::DayItem& item) {
-    if (runKind_ == RunKind::Retry)
-        ui->PB->setProgress(GaugeValue(index));
+void MainWindow::ItemStarting(std::size_t, const pellmark::DayItem& item) {
     SetStatus(QStringLiteral("Downloading Historical for ") + FromUtf8(item.symbol) +
               QStringLiteral(" on ") + FromUtf8(item.dateLabel));
 }
 
-void TForm1::ItemDone(const pellmark::DayResult& result) {
+void MainWindow::ItemDone(const pellmark::DayResult& result) {
     // A retry's list is replaced as a whole when it ends.
     if (runKind_ == RunKind::Batch && pellmark::GoesToErrorsList(result.outcome))
         AddFailedItems({result.item});
 }
 
-void TForm1::ShowProgress(const pellmark::RunProgress& progress) {
-    if (runKind_ == RunKind::Batch)
-        ui->PB->setProgress(GaugeValue(progress.done));
+void MainWindow::ShowProgress(const pellmark::RunProgress& progress) {
+    ui->gauge->setProgress(GaugeValue(progress.done));
     const QString text = FromUtf8(pellmark::DescribeProgress(progress));
-    ui->PB->setToolTip(text);
-    TrayIcon1.setToolTip(text);
+    ui->gauge->setToolTip(text);
+    trayIcon_.setToolTip(text);
 }
 
-// Appended through a cursor of its own where the list ends; the memo's cursor and selection
-// stay where the user had them, even when they were at the very end.
-void TForm1::AddFailedItems(const std::vector<pellmark::DayItem>& items) {
-    const QTextCursor typing = ui->Bady->textCursor();
-    const int anchor = typing.anchor();
-    const int position = typing.position();
+// Appended through a cursor of its own where the list ends. The user's cursor and selection
+// keep their place, except where what is typed next would join the new item: a cursor after
+// the list's last break moves on past the item, and a selection up to there gives up that break.
+void MainWindow::AddFailedItems(const std::vector<pellmark::DayItem>& items) {
+    const QString before = ui->errorsList->toPlainText();
+    const int listEnd = static_cast<int>(before.size());
+    const bool afterBreak = before.isEmpty() || before.endsWith(u'\n');
+    const QTextCursor typing = ui->errorsList->textCursor();
+    int anchor = typing.anchor();
+    int position = typing.position();
     const std::string added = pellmark::MemoAddition(ErrorsListText(), items);
-    QTextCursor end(ui->Bady->document());
+    QTextCursor end(ui->errorsList->document());
     end.movePosition(QTextCursor::End);
     end.insertText(FromUtf8(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    const QTextCursor moved = ui->Bady->textCursor();
-    if (moved.anchor() == anchor && moved.position() == position)
-        return;
-    QTextCursor kept(ui->Bady->document());
+    if (afterBreak && anchor == listEnd && position == listEnd) {
+        anchor = position = end.position();
+    } else if (afterBreak) {
+        anchor -= anchor == listEnd ? 1 : 0;
+        position -= position == listEnd ? 1 : 0;
+    }
+    QTextCursor kept(ui->errorsList->document());
     kept.setPosition(anchor);
     kept.setPosition(position, QTextCursor::KeepAnchor);
-    ui->Bady->setTextCursor(kept);
+    ui->errorsList->setTextCursor(kept);
 }
 
-void TForm1::ReplaceFailedItems(const std::vector<pellmark::DayItem>& items) {
-    ui->Bady->setPlainText(FromUtf8(pellmark::FailedItemLines(items)));
+// The list cannot be edited during a retry, so it still holds what the retry read.
+void MainWindow::ReplaceFailedItems(const std::vector<pellmark::DayItem>& leftToDo) {
+    ui->errorsList->setPlainText(FromUtf8(pellmark::ListAfterRetry(ErrorsListText(), leftToDo)));
 }
 
-void TForm1::RunEnded(const pellmark::RunEnd& end) {
+void MainWindow::RunEnded(const pellmark::RunEnd& end) {
     using How = pellmark::RunEnd::How;
     ShowRunning(false);
     // A retry's list becomes what still fails; a stopped or failed run adds every day it did
@@ -435,7 +460,7 @@ void TForm1::RunEnded(const pellmark::RunEnd& end) {
         ShowFinalMessages();
         break;
     case How::Stopped:
-        ui->PB->setProgress(0);
+        ui->gauge->setProgress(0);
         SetStatus(QStringLiteral("Download stopped."));
         break;
     case How::Abandoned:
@@ -445,10 +470,10 @@ void TForm1::RunEnded(const pellmark::RunEnd& end) {
     }
 }
 
-void TForm1::ShowFinalMessages() {
+void MainWindow::ShowFinalMessages() {
     const auto done = [this] {
         boxes_->Information(kDoneMessage, [this] {
-            ui->PB->setProgress(0);
+            ui->gauge->setProgress(0);
             SetStatus(QStringLiteral("Download done."));
         });
     };
