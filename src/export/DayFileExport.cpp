@@ -1,10 +1,10 @@
 #include "export/DayFileExport.h"
 
-#include "core/WholeFile.h"
 #include "core/DayFileName.h"
 #include "core/DayFileRead.h"
+#include "core/QuoteLine.h"
+#include "core/WholeFile.h"
 #include "export/OhlcBars.h"
-#include "export/QuoteLine.h"
 
 #include <QDir>
 #include <QSet>
@@ -56,10 +56,12 @@ DayFilesBySymbol FindDayFiles(const ExportOptions& options, const QSet<QString>&
         report.problems.push_back({options.folder, 0, QStringLiteral("cannot read the folder")});
         return found;
     }
-    // Hidden files are left out: a run saves through hidden temporary files. FIFOs and
-    // devices are listed, so that one named like a day file is reported, not passed over.
-    const QStringList names =
-        folder.entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::System, QDir::Name);
+    // Hidden files are left out: a run saves through hidden temporary files. FIFOs, devices,
+    // folders and dangling links are listed, so that one named like a day file is reported,
+    // not passed over.
+    const QStringList names = folder.entryList(
+        {QStringLiteral("*.txt")}, QDir::Files | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot,
+        QDir::Name);
     for (const QString& name : names) {
         const std::optional<DayFileName> dayFile = ParseDayFileName(name);
         if (!dayFile) {
@@ -126,33 +128,24 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
                     const QString& layoutText, BadLines& badLines, ExportReport& report,
                     QByteArray& csv) {
     std::vector<Quote> quotes;
-    int lineNumber = 0;
     int badInFile = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        const std::string_view line = text.substr(start, end - start);
-        ++lineNumber;
+    ForEachDayFileLine(text, [&](std::string_view line, int lineNumber) {
         if (const std::optional<Quote> quote =
                 SplitQuoteLine(line, options.order, options.separator)) {
             quotes.push_back(*quote);
-        } else {
-            if (++badInFile <= kLinesReportedPerFile)
-                report.problems.push_back(
-                    {file.path, lineNumber,
-                     QStringLiteral("not a quote line \"%1\"").arg(layoutText)});
-            if (++badLines.count <= kLinesBeforeLayoutHint) {
-                badLines.guesses.push_back(GuessLayout(line));
-                if (badLines.count == kLinesBeforeLayoutHint) {
-                    if (const std::optional<QString> hint = LayoutHint(badLines.guesses, options))
-                        report.problems.push_back({file.path, 0, *hint});
-                }
+            return;
+        }
+        if (++badInFile <= kLinesReportedPerFile)
+            report.problems.push_back(
+                {file.path, lineNumber, QStringLiteral("not a quote line \"%1\"").arg(layoutText)});
+        if (++badLines.count <= kLinesBeforeLayoutHint) {
+            badLines.guesses.push_back(GuessLayout(line));
+            if (badLines.count == kLinesBeforeLayoutHint) {
+                if (const std::optional<QString> hint = LayoutHint(badLines.guesses, options))
+                    report.problems.push_back({file.path, 0, *hint});
             }
         }
-        if (end == std::string_view::npos)
-            break;
-        start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
-    }
+    });
     if (badInFile > kLinesReportedPerFile)
         report.problems.push_back({file.path, 0,
                                    QStringLiteral("%1 more lines that are not quote lines")
@@ -195,7 +188,7 @@ std::optional<SymbolCsv> BuildSymbolCsv(const std::vector<DayFile>& files,
             return std::nullopt;
         std::variant<std::string, QString> read = ReadDayFile(file.path);
         if (const QString* reason = std::get_if<QString>(&read)) {
-            report.problems.push_back({file.path, 0, *reason});
+            report.problems.push_back({file.path, 0, "unreadable: " + *reason});
             ++report.filesSkipped;
             continue;
         }

@@ -2,10 +2,10 @@
 // pellmark-export tells the user on odd input, a full disk and a signal.
 #include "FullDisk.h"
 
-#include "export/DayFileExport.h"
 #include "core/DayFileName.h"
+#include "core/QuoteLine.h"
+#include "export/DayFileExport.h"
 #include "export/OhlcBars.h"
-#include "export/QuoteLine.h"
 
 #include <QDir>
 #include <QFile>
@@ -205,7 +205,7 @@ private slots:
 
     // What the user sees of pellmark-export: status, messages and the CSV of GBPUSD, which
     // holds "old" before the run. `odd` is a further entry GBPUSD-6-Jun-05.txt: FIFO, a link
-    // to /dev/zero, a 17 MB file, or else the bytes it holds.
+    // to /dev/zero, a folder, a dangling link, a 17 MB file, or else the bytes it holds.
     void command_data() {
         QTest::addColumn<QString>("files");
         QTest::addColumn<QByteArray>("odd");
@@ -254,12 +254,20 @@ private slots:
         QTest::newRow("no folder") << "" << QByteArray() << QStringList{"@IN/none", "@OUT"} << 2
                                    << QStringList{"is not a folder"} << old;
         QTest::newRow("FIFO") << "GBPUSD" << QByteArray("FIFO") << inOut << 1
-                              << QStringList{"GBPUSD-6-Jun-05.txt: not a regular file"} << rows;
+                              << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: not a regular file"}
+                              << rows;
         QTest::newRow("link to /dev/zero")
             << "GBPUSD" << QByteArray("/dev/zero") << inOut << 1
-            << QStringList{"GBPUSD-6-Jun-05.txt: not a regular file"} << rows;
+            << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: not a regular file"} << rows;
+        QTest::newRow("folder")
+            << "GBPUSD" << QByteArray("folder") << inOut << 1
+            << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: not a regular file"} << rows;
+        QTest::newRow("dangling link")
+            << "GBPUSD" << QByteArray("dangling") << inOut << 1
+            << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: No such file or directory"} << rows;
         QTest::newRow("17 MB") << "GBPUSD" << QByteArray("17 MB") << inOut << 1
-                               << QStringList{"GBPUSD-6-Jun-05.txt: larger than 16 MB"} << rows;
+                               << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: larger than 16 MB"}
+                               << rows;
         QTest::newRow("25 lines time first: ten told, a count, a hint")
             << "GBPUSD" << QByteArray("14:05 - 1.2\r\n").repeated(25) << inOut << 1
             << QStringList{"GBPUSD-6-Jun-05.txt:10: not a quote line", "!GBPUSD-6-Jun-05.txt:11:",
@@ -298,6 +306,10 @@ private slots:
             QCOMPARE(::mkfifo(QFile::encodeName(oddPath).constData(), 0600), 0);
         else if (odd == "/dev/zero")
             QVERIFY(QFile::link("/dev/zero", oddPath));
+        else if (odd == "folder")
+            QVERIFY(QDir(folder.path()).mkdir("GBPUSD-6-Jun-05.txt"));
+        else if (odd == "dangling")
+            QVERIFY(QFile::link(folder.filePath("gone"), oddPath));
         else if (odd == "17 MB")
             QVERIFY(oddFile.open(QIODevice::WriteOnly) && oddFile.resize(17 << 20));
         else if (!odd.isEmpty())

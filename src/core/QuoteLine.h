@@ -1,6 +1,7 @@
-// Splits one line of a day file into its time and price, given the layout the run that
-// wrote the file used (line order and separator), and guesses the layout of a line that
-// does not split, to tell the user which options would read it.
+// Reads the lines of a day file: splits its text into lines, and each line into its time and
+// price, given the layout the run that wrote the file used (line order and separator); guesses
+// the layout of a line that does not split, to tell the user which options would read it.
+// pellmark-export and pellmark-check read day files through it, so they agree on every line.
 #pragma once
 
 #include "quote/IntradayParser.h"
@@ -10,6 +11,20 @@
 #include <string_view>
 
 namespace pellmark {
+
+// Calls onLine(line, number) for every line of text, without its break, numbered from 1.
+// Lines end at CR, LF or CR LF; a last line without a break counts too.
+template <typename OnLine> void ForEachDayFileLine(std::string_view text, OnLine onLine) {
+    int number = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        onLine(text.substr(start, end - start), ++number);
+        if (end == std::string_view::npos)
+            return;
+        start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+    }
+}
 
 // Views into the line given to SplitQuoteLine.
 struct Quote {
