@@ -32,6 +32,17 @@ struct DayFile {
 // Per symbol, in symbol order; each symbol's files in date order.
 using DayFilesBySymbol = std::map<QString, std::vector<DayFile>>;
 
+// The first and the last day of every symbol in the folder, filters aside: what the folder
+// holds, to tell when nothing in it is wanted.
+struct DaySpan {
+    QDate first;
+    QDate last;
+};
+using FolderDays = std::map<QString, DaySpan>;
+
+// Enough symbols to recognise the folder by without filling the screen.
+constexpr int kSymbolsNamed = 5;
+
 // The lines of one symbol that are not quotes, kept for the hint about their layout.
 struct BadLines {
     int count = 0;
@@ -49,7 +60,7 @@ bool Wanted(const DayFileName& name, const ExportOptions& options, const QSet<QS
 }
 
 DayFilesBySymbol FindDayFiles(const ExportOptions& options, const QSet<QString>& symbols,
-                              ExportReport& report) {
+                              FolderDays& folderDays, ExportReport& report) {
     const QDir folder(options.folder);
     DayFilesBySymbol found;
     if (!folder.isReadable()) {
@@ -68,9 +79,13 @@ DayFilesBySymbol FindDayFiles(const ExportOptions& options, const QSet<QString>&
             report.notes.push_back(
                 {folder.filePath(name), 0,
                  QStringLiteral("not a day file name (SYMBOL-d-mmm-yy.txt), skipped")});
-        } else if (Wanted(*dayFile, options, symbols)) {
-            found[dayFile->symbol].push_back({folder.filePath(name), dayFile->day});
+            continue;
         }
+        DaySpan& span = folderDays[dayFile->symbol];
+        span.first = span.first.isValid() ? std::min(span.first, dayFile->day) : dayFile->day;
+        span.last = std::max(span.last, dayFile->day);
+        if (Wanted(*dayFile, options, symbols))
+            found[dayFile->symbol].push_back({folder.filePath(name), dayFile->day});
     }
     // Every day has one file name only, so no two files of a symbol share a date.
     for (auto& [symbol, files] : found) {
@@ -78,6 +93,42 @@ DayFilesBySymbol FindDayFiles(const ExportOptions& options, const QSet<QString>&
                   [](const DayFile& a, const DayFile& b) { return a.day < b.day; });
     }
     return found;
+}
+
+QString IsoDay(QDate day) {
+    return day.toString(Qt::ISODate);
+}
+
+// What the folder holds when none of it is wanted: no day files at all, none of the symbols
+// asked for, or none of their days in the range.
+QString NothingToExport(const ExportOptions& options, const FolderDays& folderDays) {
+    if (folderDays.empty())
+        return QStringLiteral("no day files (SYMBOL-d-mmm-yy.txt) here, nothing to export");
+    QStringList held;
+    DaySpan span;
+    for (const auto& [symbol, days] : folderDays) {
+        if (!options.symbols.isEmpty() && !options.symbols.contains(symbol))
+            continue;
+        held << symbol;
+        span.first = span.first.isValid() ? std::min(span.first, days.first) : days.first;
+        span.last = std::max(span.last, days.last);
+    }
+    if (held.isEmpty()) {
+        for (const auto& [symbol, days] : folderDays)
+            held << symbol;
+        const qsizetype more = held.size() - kSymbolsNamed;
+        return "no day files of " + options.symbols.join(QStringLiteral(", ")) +
+               " (the folder holds " + held.mid(0, kSymbolsNamed).join(QStringLiteral(", ")) +
+               (more > 0 ? QStringLiteral(" and %1 more").arg(more) : QString()) +
+               "), nothing to export";
+    }
+    // Only a range leaves out every day of a symbol the folder holds.
+    const QString range = !options.to.isValid() ? "from " + IsoDay(options.from) + " on"
+                          : !options.from.isValid()
+                              ? "up to " + IsoDay(options.to)
+                              : "from " + IsoDay(options.from) + " to " + IsoDay(options.to);
+    return "no day files " + range + " (the days run from " + IsoDay(span.first) + " to " +
+           IsoDay(span.last) + "), nothing to export";
 }
 
 // Single quotes for the shell, so that the user can paste the option as it stands.
@@ -204,7 +255,8 @@ std::optional<SymbolCsv> BuildSymbolCsv(const std::vector<DayFile>& files,
 ExportReport ExportDayFiles(const ExportOptions& options) {
     ExportReport report;
     const QSet<QString> symbols(options.symbols.begin(), options.symbols.end());
-    const DayFilesBySymbol bySymbol = FindDayFiles(options, symbols, report);
+    FolderDays folderDays;
+    const DayFilesBySymbol bySymbol = FindDayFiles(options, symbols, folderDays, report);
     QSet<QString> listedMissing;
     for (const QString& symbol : options.symbols) {
         if (!bySymbol.contains(symbol) && !listedMissing.contains(symbol)) {
@@ -212,8 +264,11 @@ ExportReport ExportDayFiles(const ExportOptions& options) {
             report.symbolsWithoutDayFiles.append(symbol);
         }
     }
-    if (bySymbol.empty())
+    if (bySymbol.empty()) {
+        if (report.problems.empty())
+            report.problems.push_back({options.folder, 0, NothingToExport(options, folderDays)});
         return report;
+    }
 
     const QDir outDir(options.outDir);
     outDir.mkpath(QStringLiteral("."));

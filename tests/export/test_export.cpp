@@ -253,6 +253,21 @@ private slots:
             << QStringList{"--bars needs one of 5min, 15min, 30min, 1h, 4h, 1d, not '2h'"} << old;
         QTest::newRow("no folder") << "" << QByteArray() << QStringList{"@IN/none", "@OUT"} << 2
                                    << QStringList{"is not a folder"} << old;
+        QTest::newRow("empty folder")
+            << "none" << QByteArray() << inOut << 1
+            << QStringList{"no day files (SYMBOL-d-mmm-yy.txt) here, nothing to export"} << old;
+        QTest::newRow("no such symbol")
+            << "GBPUSD" << QByteArray() << QStringList{"--symbols", "NOPE"} + inOut << 1
+            << QStringList{"no day files of NOPE (the folder holds GBPUSD), nothing to export"}
+            << old;
+        QTest::newRow("no day in the range")
+            << "GBPUSD" << QByteArray() << QStringList{"--from", "2030-01-01"} + inOut << 1
+            << QStringList{"no day files from 2030-01-01 on (the days run from 1970-06-05 to "
+                           "1970-06-05), nothing to export"}
+            << old;
+        QTest::newRow("one symbol of two")
+            << "GBPUSD" << QByteArray() << QStringList{"--symbols", "GBPUSD,NOPE"} + inOut << 1
+            << QStringList{"no day files for NOPE"} << rows;
         QTest::newRow("FIFO") << "GBPUSD" << QByteArray("FIFO") << inOut << 1
                               << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: not a regular file"}
                               << rows;
