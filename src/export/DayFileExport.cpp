@@ -3,7 +3,7 @@
 #include "core/DayFileName.h"
 #include "core/DayFileRead.h"
 #include "core/QuoteLine.h"
-#include "core/WholeFile.h"
+#include "core/WholeFiles.h"
 #include "export/OhlcBars.h"
 
 #include <QDir>
@@ -272,6 +272,8 @@ ExportReport ExportDayFiles(const ExportOptions& options) {
 
     const QDir outDir(options.outDir);
     outDir.mkpath(QStringLiteral("."));
+    WholeFiles csvFiles(options.outDir);
+    std::map<QString, long long> quotesByPath;
     for (const auto& [symbol, files] : bySymbol) {
         const std::optional<SymbolCsv> csv = BuildSymbolCsv(files, options, report);
         if (!csv || StopAsked(options)) {
@@ -284,16 +286,25 @@ ExportReport ExportDayFiles(const ExportOptions& options) {
                 {path, 0, QStringLiteral("not written: the day files hold no quotes")});
             continue;
         }
-        if (const std::optional<std::string> reason = WriteWholeFile(
-                path, std::string_view(csv->bytes.constData(),
-                                       static_cast<std::size_t>(csv->bytes.size())))) {
+        if (const std::optional<std::string> reason = csvFiles.Add(
+                symbol + ".csv", std::string_view(csv->bytes.constData(),
+                                                  static_cast<std::size_t>(csv->bytes.size())))) {
             report.problems.push_back(
                 {path, 0, "cannot write: " + QString::fromStdString(*reason)});
             continue;
         }
-        report.csvFiles.append(path);
-        report.quotesExported += csv->quotes;
+        quotesByPath[path] = csv->quotes;
     }
+    const WholeFiles::Outcome written = csvFiles.Commit();
+    for (const WholeFiles::Failure& failure : written.failures)
+        report.problems.push_back(
+            {failure.path, 0, "cannot write: " + QString::fromStdString(failure.reason)});
+    for (const QString& path : written.written) {
+        report.csvFiles.append(path);
+        report.quotesExported += quotesByPath[path];
+    }
+    // A stop that came while the CSVs took their names still ends the program as stopped.
+    report.stopped = StopAsked(options);
     return report;
 }
 

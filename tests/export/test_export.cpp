@@ -347,34 +347,42 @@ private slots:
         QCOMPARE(ReadFile(out.filePath("GBPUSD.csv")), gbpUsd);
     }
 
-    // A real full file system: the CSV that does not fit is named with the system's reason
-    // and the old one stays.
-    // The disk fills on a real 8 KB tmpfs, or through the shim with no room at all or in the
-    // middle of the CSV.
+    // A full disk while two CSVs are written: each CSV that does not fit is named with the
+    // system's reason and keeps its old content, one that fits is whole, and no temporary is
+    // left. The disk fills on a real 32 KB tmpfs (room for the small AUDUSD.csv only), or
+    // through the shim: no room at all, in the middle of GBPUSD.csv, or at the sync.
     void fullDisk_data() {
-        QTest::addColumn<qint64>("room"); // bytes that still fit; -1: a real 8 KB tmpfs
-        QTest::newRow("8 KB tmpfs") << qint64(-1);
-        QTest::newRow("no room") << qint64(0);
-        QTest::newRow("cut short") << qint64(5000);
+        QTest::addColumn<qint64>("room"); // bytes that still fit; -1: a real 32 KB tmpfs
+        QTest::addColumn<QStringList>("failed");
+        const QStringList both = {"AUDUSD", "GBPUSD"};
+        QTest::newRow("32 KB tmpfs") << qint64(-1) << QStringList{"GBPUSD"};
+        QTest::newRow("no room") << qint64(0) << both;
+        QTest::newRow("cut short") << qint64(5000) << QStringList{"GBPUSD"};
+        QTest::newRow("full at the sync") << qint64(40 + 50017) << both;
     }
     void fullDisk() {
         QFETCH(qint64, room);
+        QFETCH(QStringList, failed);
         QTemporaryDir folder, out;
-        QFile day(folder.filePath("GBPUSD-6-Jun-05.txt"));
-        QVERIFY(day.open(QIODevice::WriteOnly) &&
-                day.write(QByteArray("1.2345 - 12:00\r\n").repeated(2000)) > 0);
-        day.close();
+        const QList<QPair<QString, QByteArray>> days = {
+            {"AUDUSD", "0.75 - 12:00\r\n"},                               // 40 bytes of CSV
+            {"GBPUSD", QByteArray("1.2345 - 12:00\r\n").repeated(2000)}}; // 50,017 bytes
+        for (const auto& [symbol, bytes] : days) {
+            QFile day(folder.filePath(symbol + "-6-Jun-05.txt"));
+            QVERIFY(day.open(QIODevice::WriteOnly) && day.write(bytes) == bytes.size());
+        }
         const QByteArray mountPoint = QFile::encodeName(out.path());
-        if (room < 0 && ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=8k") != 0)
+        if (room < 0 && ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=32k") != 0)
             QSKIP(qPrintable("cannot mount a small tmpfs here (needs root): " +
                              QString::fromLocal8Bit(std::strerror(errno))));
         const auto unmount = qScopeGuard([&] {
             if (room < 0)
                 ::umount2(mountPoint.constData(), MNT_DETACH);
         });
-        QFile old(out.filePath("GBPUSD.csv"));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\r\n") == 5);
-        old.close();
+        for (const auto& [symbol, bytes] : days) {
+            QFile old(out.filePath(symbol + ".csv"));
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\r\n") == 5);
+        }
 
         QProcess process;
         if (room >= 0) {
@@ -385,15 +393,23 @@ private slots:
         process.start(PELLMARK_EXPORT_PATH, {folder.path(), out.path()});
         QVERIFY(process.waitForFinished());
         QCOMPARE(process.exitCode(), 1);
+        QString said;
+        for (const QString& symbol : failed)
+            said += QStringLiteral("pellmark-export: %1: cannot write: No space left on device\n")
+                        .arg(out.filePath(symbol + ".csv"));
         QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()),
-                 QStringLiteral("pellmark-export: %1: cannot write: No space left on device\n"
-                                "pellmark-export: skipped 0 line(s) and 0 file(s)\n")
-                     .arg(out.filePath("GBPUSD.csv")));
+                 said + "pellmark-export: skipped 0 line(s) and 0 file(s)\n");
+        QCOMPARE(ReadFile(out.filePath("AUDUSD.csv")),
+                 failed.contains("AUDUSD")
+                     ? QByteArray("old\r\n")
+                     : QByteArray("date,time,price\r\n2005-06-06,12:00,0.75\r\n"));
         QCOMPARE(ReadFile(out.filePath("GBPUSD.csv")), QByteArray("old\r\n"));
-        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"GBPUSD.csv"});
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"AUDUSD.csv", "GBPUSD.csv"}));
     }
 
-    // SIGTERM in the middle of many symbols ends the export after the CSV in hand.
+    // SIGTERM while many CSVs are written ends the export with every old CSV as it was (or,
+    // when they were already taking their names, every new one) and no temporary left.
     void stopOnSignal() {
         QTemporaryDir folder, out;
         constexpr int kSymbols = 3000;
@@ -405,17 +421,18 @@ private slots:
         QProcess process;
         process.start(PELLMARK_EXPORT_PATH, {folder.path(), out.path()});
         QVERIFY(process.waitForStarted());
-        const auto csvFiles = [&] { return QDir(out.path()).entryList({"*.csv"}).size(); };
-        QTRY_VERIFY_WITH_TIMEOUT(csvFiles() > 0 || process.state() == QProcess::NotRunning, 20000);
+        const auto files = [&] { return QDir(out.path()).entryList(QDir::Files | QDir::Hidden); };
+        QTRY_VERIFY_WITH_TIMEOUT(!files().isEmpty() || process.state() == QProcess::NotRunning,
+                                 20000);
         ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
         QVERIFY(process.waitForFinished(5000));
         if (process.exitCode() == 0)
             QSKIP("the export was done before the signal came");
         QCOMPARE(process.exitCode(), 143);
         QVERIFY(QString(process.readAllStandardError()).contains("stopped by SIGTERM"));
-        QVERIFY(csvFiles() < kSymbols);
-        // Nothing half written: no temporary file is left beside the CSVs.
-        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), csvFiles());
+        const qsizetype csvFiles = QDir(out.path()).entryList({"*.csv"}).size();
+        QVERIFY2(csvFiles == 0 || csvFiles == kSymbols, qPrintable(QString::number(csvFiles)));
+        QCOMPARE(files().size(), csvFiles);
     }
 };
 
