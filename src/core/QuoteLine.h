@@ -18,11 +18,12 @@ template <typename OnLine> void ForEachDayFileLine(std::string_view text, OnLine
     int number = 0;
     std::size_t start = 0;
     while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
+        // A plain scan: find_first_of and comparing views call the C library for every byte.
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
         onLine(text.substr(start, end - start), ++number);
-        if (end == std::string_view::npos)
-            return;
-        start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+        start = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
     }
 }
 

@@ -212,12 +212,16 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
     if (options.barMinutes > 0) {
         AppendBars(csv, date, quotes, options.barMinutes);
     } else {
+        // Gathered first and appended once: appending field by field to the CSV cost more
+        // than reading the lines.
+        std::string rows;
+        rows.reserve(quotes.size() * (static_cast<std::size_t>(date.size()) + 20));
         for (const Quote& quote : quotes) {
-            csv.append(date).append(',');
-            csv.append(quote.time.data(), static_cast<qsizetype>(quote.time.size())).append(',');
-            csv.append(quote.price.data(), static_cast<qsizetype>(quote.price.size()))
-                .append("\r\n");
+            rows.append(date.constData(), static_cast<std::size_t>(date.size())) += ',';
+            rows.append(quote.time) += ',';
+            rows.append(quote.price) += "\r\n";
         }
+        csv.append(rows.data(), static_cast<qsizetype>(rows.size()));
     }
     return static_cast<long long>(quotes.size());
 }
