@@ -203,9 +203,11 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
                                        .arg(badInFile - kLinesReportedPerFile)});
     report.linesSkipped += badInFile;
 
-    // "HH:MM" sorts as text; the stable sort keeps equal times in file order.
-    std::stable_sort(quotes.begin(), quotes.end(),
-                     [](const Quote& a, const Quote& b) { return a.time < b.time; });
+    // "HH:MM" sorts as text; the stable sort keeps equal times in file order. A run writes
+    // its files in time order, so most need no sorting.
+    const auto earlier = [](const Quote& a, const Quote& b) { return a.time < b.time; };
+    if (!std::is_sorted(quotes.begin(), quotes.end(), earlier))
+        std::stable_sort(quotes.begin(), quotes.end(), earlier);
     // Dates, times and checked prices hold no comma, quote or line break, so no field
     // ever needs quoting.
     const QByteArray date = file.day.toString(Qt::ISODate).toLatin1();
