@@ -3,7 +3,7 @@
 # and 80,000 symbols with one saved day each, a --skip-saved run (nothing is fetched) is timed
 # with and without --csv; the difference is the export. Goal: the time grows in step with the
 # number of symbols, not with its square. Prints wall and user CPU seconds: the user time is
-# the export's own work, the rest is the file system's (one CSV synced per symbol).
+# the export's own work, the rest is the file system's (every CSV written, then one sync).
 #
 #   bench/csv_symbols.sh [BUILD_DIR] [COUNT]...    (default: build 20000 40000 80000)
 set -euo pipefail

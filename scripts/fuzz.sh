@@ -1,8 +1,9 @@
-#!/bin/sh
-# Builds the page fuzzer with clang (libFuzzer, address and undefined-behaviour sanitizers)
-# and runs it for the given number of seconds (default 60) on the seed corpus.
-# Usage: scripts/fuzz.sh [seconds] [extra libFuzzer options...]
-set -eu
+#!/bin/bash
+# Builds the fuzzers with clang (libFuzzer, address and undefined-behaviour sanitizers) and runs
+# each for its share of the given number of seconds (default 60), one after the other, on its
+# seed corpus. Naming targets runs only those, each for its share of the time.
+# Usage: scripts/fuzz.sh [seconds] [target...]      targets: see TARGETS below
+set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
@@ -11,19 +12,50 @@ if ! command -v clang++ >/dev/null 2>&1; then
     exit 0
 fi
 out=build-fuzz
-mkdir -p "$out/corpus"
-# shellcheck disable=SC2046
-clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -Isrc $(pkg-config --cflags gumbo) \
-    tests/fuzz/fuzz_page.cpp src/quote/PageText.cpp src/quote/IntradayParser.cpp \
-    src/quote/BodySerialiser.cpp src/quote/Charset*.cpp src/quote/IconvConversion.cpp \
-    $(pkg-config --libs gumbo) -o "$out/fuzz_page"
-# New inputs go to build-fuzz/corpus; tests/corpus holds the committed seeds.
-if ! "$out/fuzz_page" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
-    -print_final_stats=1 -artifact_prefix="$out/" "$@" "$out/corpus" tests/corpus >"$out/fuzz.log" 2>&1; then
-    tail -n 40 "$out/fuzz.log"
-    echo "fuzz: FAILED (the input that failed is in $out/)"
-    exit 1
-fi
-grep -E "(DONE|stat::number_of_executed_units|stat::peak_rss_mb)" "$out/fuzz.log" || true
-echo "fuzz: passed ($seconds s)"
+mkdir -p "$out"
+
+# One line a target: its name (its entry is tests/fuzz/fuzz_NAME.cpp), the sources it tests,
+# the pkg-config packages it links, its committed seeds and its largest input.
+declare -A SOURCES PACKAGES SEEDS MAX_LEN
+TARGETS=()
+target() {
+    TARGETS+=("$1")
+    SOURCES[$1]=$2 PACKAGES[$1]=$3 SEEDS[$1]=$4 MAX_LEN[$1]=$5
+}
+target page "src/quote/PageText.cpp src/quote/IntradayParser.cpp src/quote/BodySerialiser.cpp
+    $(echo src/quote/Charset*.cpp) src/quote/IconvConversion.cpp" gumbo tests/corpus 65536
+target day_lines src/core/QuoteLine.cpp "" tests/fuzz/seeds/day_lines 4096
+target day_file_name "src/core/DayFileName.cpp src/core/DateList.cpp" Qt6Core \
+    tests/fuzz/seeds/day_file_name 256
+target retry_list "src/core/ErrorsList.cpp src/core/FailedItems.cpp src/quote/PageText.cpp" \
+    Qt6Core tests/fuzz/seeds/retry_list 4096
+
+[ $# -gt 0 ] && TARGETS=("$@")
+share=$((seconds / ${#TARGETS[@]}))
+[ "$share" -gt 0 ] || share=1
+failed=0
+for name in "${TARGETS[@]}"; do
+    [ -n "${SOURCES[$name]+set}" ] || { echo "fuzz: no target '$name'"; exit 2; }
+    packages=${PACKAGES[$name]}
+    # shellcheck disable=SC2046,SC2086
+    clang++ -std=c++20 -O1 -g -fPIC -fsanitize=fuzzer,address,undefined \
+        -fno-sanitize-recover=undefined -Isrc ${packages:+$(pkg-config --cflags $packages)} \
+        "tests/fuzz/fuzz_$name.cpp" ${SOURCES[$name]} ${packages:+$(pkg-config --libs $packages)} \
+        -o "$out/fuzz_$name"
+    # New inputs go to build-fuzz/corpus_NAME; committed seeds stay in their own folders.
+    mkdir -p "$out/corpus_$name"
+    log=$out/fuzz_$name.log
+    # shellcheck disable=SC2086
+    if ! "$out/fuzz_$name" -max_total_time="$share" -timeout=10 -rss_limit_mb=2048 \
+        -max_len="${MAX_LEN[$name]}" -print_final_stats=1 -artifact_prefix="$out/${name}_" \
+        "$out/corpus_$name" ${SEEDS[$name]} >"$log" 2>&1; then
+        tail -n 40 "$log"
+        echo "fuzz: $name FAILED (the input that failed is in $out/${name}_*)"
+        failed=1
+        continue
+    fi
+    echo "fuzz: $name $(grep -E '^#[0-9]+.*DONE' "$log" | tail -n 1)"
+    grep -E "stat::(number_of_executed_units|peak_rss_mb)" "$log" | sed "s/^/fuzz: $name /" || true
+done
+[ "$failed" -eq 0 ] || exit 1
+echo "fuzz: passed ($seconds s over ${TARGETS[*]})"

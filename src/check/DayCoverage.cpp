@@ -1,6 +1,6 @@
 #include "check/DayCoverage.h"
 
-#include "export/QuoteLine.h"
+#include "core/QuoteLine.h"
 
 #include <algorithm>
 #include <array>

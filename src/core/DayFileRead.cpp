@@ -16,6 +16,14 @@ QString SystemReason(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+QString NotRegular() {
+    return QStringLiteral("not a regular file");
+}
+
+QString TooLarge() {
+    return QStringLiteral("larger than 16 MB");
+}
+
 // Closes the descriptor on every way out.
 struct Descriptor {
     int fd;
@@ -28,19 +36,24 @@ struct Descriptor {
 } // namespace
 
 std::variant<std::string, QString> ReadDayFile(const QString& path) {
-    // Non-blocking, so that opening a FIFO with no writer returns at once; the type is
-    // checked on what was opened, not on the name, which may change in between.
-    const Descriptor file{
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
-    if (file.fd < 0)
-        return "cannot read: " + SystemReason(errno);
+    const QByteArray name = QFile::encodeName(path);
+    // A device is never opened: opening one can wait for it or set it going.
     struct stat status {};
-    if (::fstat(file.fd, &status) != 0)
-        return "cannot read: " + SystemReason(errno);
+    if (::stat(name.constData(), &status) != 0)
+        return SystemReason(errno);
     if (!S_ISREG(status.st_mode))
-        return QStringLiteral("not a regular file");
+        return NotRegular();
+    // Non-blocking, so that a FIFO put in its place meanwhile cannot hang the open; the
+    // type is checked again on what was opened.
+    const Descriptor file{::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+    if (file.fd < 0)
+        return SystemReason(errno);
+    if (::fstat(file.fd, &status) != 0)
+        return SystemReason(errno);
+    if (!S_ISREG(status.st_mode))
+        return NotRegular();
     if (status.st_size > kMaxDayFileBytes)
-        return QStringLiteral("larger than 16 MB, too large for a day file");
+        return TooLarge();
 
     // One byte more than the limit tells a file that grew meanwhile from one that did not.
     std::string bytes(static_cast<std::size_t>(status.st_size) + 1, '\0');
@@ -50,12 +63,12 @@ std::variant<std::string, QString> ReadDayFile(const QString& path) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return "cannot read: " + SystemReason(errno);
+            return SystemReason(errno);
         if (got == 0)
             break;
         filled += static_cast<std::size_t>(got);
         if (filled > static_cast<std::size_t>(kMaxDayFileBytes))
-            return QStringLiteral("larger than 16 MB, too large for a day file");
+            return TooLarge();
         if (filled == bytes.size())
             bytes.resize(
                 std::min(bytes.size() * 2, static_cast<std::size_t>(kMaxDayFileBytes) + 1));

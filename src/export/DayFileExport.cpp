@@ -1,10 +1,10 @@
 #include "export/DayFileExport.h"
 
-#include "core/WholeFile.h"
 #include "core/DayFileName.h"
 #include "core/DayFileRead.h"
+#include "core/QuoteLine.h"
+#include "core/WholeFiles.h"
 #include "export/OhlcBars.h"
-#include "export/QuoteLine.h"
 
 #include <QDir>
 #include <QSet>
@@ -32,6 +32,17 @@ struct DayFile {
 // Per symbol, in symbol order; each symbol's files in date order.
 using DayFilesBySymbol = std::map<QString, std::vector<DayFile>>;
 
+// The first and the last day of every symbol in the folder, filters aside: what the folder
+// holds, to tell when nothing in it is wanted.
+struct DaySpan {
+    QDate first;
+    QDate last;
+};
+using FolderDays = std::map<QString, DaySpan>;
+
+// Enough symbols to recognise the folder by without filling the screen.
+constexpr int kSymbolsNamed = 5;
+
 // The lines of one symbol that are not quotes, kept for the hint about their layout.
 struct BadLines {
     int count = 0;
@@ -49,26 +60,32 @@ bool Wanted(const DayFileName& name, const ExportOptions& options, const QSet<QS
 }
 
 DayFilesBySymbol FindDayFiles(const ExportOptions& options, const QSet<QString>& symbols,
-                              ExportReport& report) {
+                              FolderDays& folderDays, ExportReport& report) {
     const QDir folder(options.folder);
     DayFilesBySymbol found;
     if (!folder.isReadable()) {
         report.problems.push_back({options.folder, 0, QStringLiteral("cannot read the folder")});
         return found;
     }
-    // Hidden files are left out: a run saves through hidden temporary files. FIFOs and
-    // devices are listed, so that one named like a day file is reported, not passed over.
-    const QStringList names =
-        folder.entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::System, QDir::Name);
+    // Hidden files are left out: a run saves through hidden temporary files. FIFOs, devices,
+    // folders and dangling links are listed, so that one named like a day file is reported,
+    // not passed over.
+    const QStringList names = folder.entryList(
+        {QStringLiteral("*.txt")}, QDir::Files | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot,
+        QDir::Name);
     for (const QString& name : names) {
         const std::optional<DayFileName> dayFile = ParseDayFileName(name);
         if (!dayFile) {
             report.notes.push_back(
                 {folder.filePath(name), 0,
                  QStringLiteral("not a day file name (SYMBOL-d-mmm-yy.txt), skipped")});
-        } else if (Wanted(*dayFile, options, symbols)) {
-            found[dayFile->symbol].push_back({folder.filePath(name), dayFile->day});
+            continue;
         }
+        DaySpan& span = folderDays[dayFile->symbol];
+        span.first = span.first.isValid() ? std::min(span.first, dayFile->day) : dayFile->day;
+        span.last = std::max(span.last, dayFile->day);
+        if (Wanted(*dayFile, options, symbols))
+            found[dayFile->symbol].push_back({folder.filePath(name), dayFile->day});
     }
     // Every day has one file name only, so no two files of a symbol share a date.
     for (auto& [symbol, files] : found) {
@@ -76,6 +93,42 @@ DayFilesBySymbol FindDayFiles(const ExportOptions& options, const QSet<QString>&
                   [](const DayFile& a, const DayFile& b) { return a.day < b.day; });
     }
     return found;
+}
+
+QString IsoDay(QDate day) {
+    return day.toString(Qt::ISODate);
+}
+
+// What the folder holds when none of it is wanted: no day files at all, none of the symbols
+// asked for, or none of their days in the range.
+QString NothingToExport(const ExportOptions& options, const FolderDays& folderDays) {
+    if (folderDays.empty())
+        return QStringLiteral("no day files (SYMBOL-d-mmm-yy.txt) here, nothing to export");
+    QStringList held;
+    DaySpan span;
+    for (const auto& [symbol, days] : folderDays) {
+        if (!options.symbols.isEmpty() && !options.symbols.contains(symbol))
+            continue;
+        held << symbol;
+        span.first = span.first.isValid() ? std::min(span.first, days.first) : days.first;
+        span.last = std::max(span.last, days.last);
+    }
+    if (held.isEmpty()) {
+        for (const auto& [symbol, days] : folderDays)
+            held << symbol;
+        const qsizetype more = held.size() - kSymbolsNamed;
+        return "no day files of " + options.symbols.join(QStringLiteral(", ")) +
+               " (the folder holds " + held.mid(0, kSymbolsNamed).join(QStringLiteral(", ")) +
+               (more > 0 ? QStringLiteral(" and %1 more").arg(more) : QString()) +
+               "), nothing to export";
+    }
+    // Only a range leaves out every day of a symbol the folder holds.
+    const QString range = !options.to.isValid() ? "from " + IsoDay(options.from) + " on"
+                          : !options.from.isValid()
+                              ? "up to " + IsoDay(options.to)
+                              : "from " + IsoDay(options.from) + " to " + IsoDay(options.to);
+    return "no day files " + range + " (the days run from " + IsoDay(span.first) + " to " +
+           IsoDay(span.last) + "), nothing to export";
 }
 
 // Single quotes for the shell, so that the user can paste the option as it stands.
@@ -126,54 +179,51 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
                     const QString& layoutText, BadLines& badLines, ExportReport& report,
                     QByteArray& csv) {
     std::vector<Quote> quotes;
-    int lineNumber = 0;
     int badInFile = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        const std::string_view line = text.substr(start, end - start);
-        ++lineNumber;
+    ForEachDayFileLine(text, [&](std::string_view line, int lineNumber) {
         if (const std::optional<Quote> quote =
                 SplitQuoteLine(line, options.order, options.separator)) {
             quotes.push_back(*quote);
-        } else {
-            if (++badInFile <= kLinesReportedPerFile)
-                report.problems.push_back(
-                    {file.path, lineNumber,
-                     QStringLiteral("not a quote line \"%1\"").arg(layoutText)});
-            if (++badLines.count <= kLinesBeforeLayoutHint) {
-                badLines.guesses.push_back(GuessLayout(line));
-                if (badLines.count == kLinesBeforeLayoutHint) {
-                    if (const std::optional<QString> hint = LayoutHint(badLines.guesses, options))
-                        report.problems.push_back({file.path, 0, *hint});
-                }
+            return;
+        }
+        if (++badInFile <= kLinesReportedPerFile)
+            report.problems.push_back(
+                {file.path, lineNumber, QStringLiteral("not a quote line \"%1\"").arg(layoutText)});
+        if (++badLines.count <= kLinesBeforeLayoutHint) {
+            badLines.guesses.push_back(GuessLayout(line));
+            if (badLines.count == kLinesBeforeLayoutHint) {
+                if (const std::optional<QString> hint = LayoutHint(badLines.guesses, options))
+                    report.problems.push_back({file.path, 0, *hint});
             }
         }
-        if (end == std::string_view::npos)
-            break;
-        start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
-    }
+    });
     if (badInFile > kLinesReportedPerFile)
         report.problems.push_back({file.path, 0,
                                    QStringLiteral("%1 more lines that are not quote lines")
                                        .arg(badInFile - kLinesReportedPerFile)});
     report.linesSkipped += badInFile;
 
-    // "HH:MM" sorts as text; the stable sort keeps equal times in file order.
-    std::stable_sort(quotes.begin(), quotes.end(),
-                     [](const Quote& a, const Quote& b) { return a.time < b.time; });
+    // "HH:MM" sorts as text; the stable sort keeps equal times in file order. A run writes
+    // its files in time order, so most need no sorting.
+    const auto earlier = [](const Quote& a, const Quote& b) { return a.time < b.time; };
+    if (!std::is_sorted(quotes.begin(), quotes.end(), earlier))
+        std::stable_sort(quotes.begin(), quotes.end(), earlier);
     // Dates, times and checked prices hold no comma, quote or line break, so no field
     // ever needs quoting.
     const QByteArray date = file.day.toString(Qt::ISODate).toLatin1();
     if (options.barMinutes > 0) {
         AppendBars(csv, date, quotes, options.barMinutes);
     } else {
+        // Gathered first and appended once: appending field by field to the CSV cost more
+        // than reading the lines.
+        std::string rows;
+        rows.reserve(quotes.size() * (static_cast<std::size_t>(date.size()) + 20));
         for (const Quote& quote : quotes) {
-            csv.append(date).append(',');
-            csv.append(quote.time.data(), static_cast<qsizetype>(quote.time.size())).append(',');
-            csv.append(quote.price.data(), static_cast<qsizetype>(quote.price.size()))
-                .append("\r\n");
+            rows.append(date.constData(), static_cast<std::size_t>(date.size())) += ',';
+            rows.append(quote.time) += ',';
+            rows.append(quote.price) += "\r\n";
         }
+        csv.append(rows.data(), static_cast<qsizetype>(rows.size()));
     }
     return static_cast<long long>(quotes.size());
 }
@@ -195,7 +245,7 @@ std::optional<SymbolCsv> BuildSymbolCsv(const std::vector<DayFile>& files,
             return std::nullopt;
         std::variant<std::string, QString> read = ReadDayFile(file.path);
         if (const QString* reason = std::get_if<QString>(&read)) {
-            report.problems.push_back({file.path, 0, *reason});
+            report.problems.push_back({file.path, 0, "unreadable: " + *reason});
             ++report.filesSkipped;
             continue;
         }
@@ -211,7 +261,8 @@ std::optional<SymbolCsv> BuildSymbolCsv(const std::vector<DayFile>& files,
 ExportReport ExportDayFiles(const ExportOptions& options) {
     ExportReport report;
     const QSet<QString> symbols(options.symbols.begin(), options.symbols.end());
-    const DayFilesBySymbol bySymbol = FindDayFiles(options, symbols, report);
+    FolderDays folderDays;
+    const DayFilesBySymbol bySymbol = FindDayFiles(options, symbols, folderDays, report);
     QSet<QString> listedMissing;
     for (const QString& symbol : options.symbols) {
         if (!bySymbol.contains(symbol) && !listedMissing.contains(symbol)) {
@@ -219,11 +270,16 @@ ExportReport ExportDayFiles(const ExportOptions& options) {
             report.symbolsWithoutDayFiles.append(symbol);
         }
     }
-    if (bySymbol.empty())
+    if (bySymbol.empty()) {
+        if (report.problems.empty())
+            report.problems.push_back({options.folder, 0, NothingToExport(options, folderDays)});
         return report;
+    }
 
     const QDir outDir(options.outDir);
     outDir.mkpath(QStringLiteral("."));
+    WholeFiles csvFiles(options.outDir);
+    std::map<QString, long long> quotesByPath;
     for (const auto& [symbol, files] : bySymbol) {
         const std::optional<SymbolCsv> csv = BuildSymbolCsv(files, options, report);
         if (!csv || StopAsked(options)) {
@@ -236,16 +292,25 @@ ExportReport ExportDayFiles(const ExportOptions& options) {
                 {path, 0, QStringLiteral("not written: the day files hold no quotes")});
             continue;
         }
-        if (const std::optional<std::string> reason = WriteWholeFile(
-                path, std::string_view(csv->bytes.constData(),
-                                       static_cast<std::size_t>(csv->bytes.size())))) {
+        if (const std::optional<std::string> reason = csvFiles.Add(
+                symbol + ".csv", std::string_view(csv->bytes.constData(),
+                                                  static_cast<std::size_t>(csv->bytes.size())))) {
             report.problems.push_back(
                 {path, 0, "cannot write: " + QString::fromStdString(*reason)});
             continue;
         }
-        report.csvFiles.append(path);
-        report.quotesExported += csv->quotes;
+        quotesByPath[path] = csv->quotes;
     }
+    const WholeFiles::Outcome written = csvFiles.Commit();
+    for (const WholeFiles::Failure& failure : written.failures)
+        report.problems.push_back(
+            {failure.path, 0, "cannot write: " + QString::fromStdString(failure.reason)});
+    for (const QString& path : written.written) {
+        report.csvFiles.append(path);
+        report.quotesExported += quotesByPath[path];
+    }
+    // A stop that came while the CSVs took their names still ends the program as stopped.
+    report.stopped = StopAsked(options);
     return report;
 }
 

@@ -35,7 +35,7 @@ struct ExportOptions {
     QDate to;            // last day exported; invalid means no upper bound
     // Bar length in minutes (ParseBarLength); 0 writes one row per quote.
     int barMinutes = 0;
-    // Checked before each file; once true the export ends at once, the CSV in hand unwritten.
+    // Checked before each file; once true the export ends at once, and no CSV is replaced.
     const std::atomic<bool>* stop = nullptr;
 };
 
@@ -67,7 +67,9 @@ struct ExportReport {
 // their order in the file. Time and price are copied as written. Lines are split at CR, LF
 // or CR LF; the first ten lines of a file that are not quotes are reported, then their
 // count, and after ten in one symbol the layout they seem to have. Each CSV is written
-// whole or not at all, with CR LF line ends (RFC 4180). Time grows in step with the number
+// whole or not at all, with CR LF line ends (RFC 4180); the CSVs take their names together,
+// after one sync of the file system (WholeFiles.h). When nothing is found to export, a
+// problem says what the folder holds. Time grows in step with the number
 // of files. Does not print anything.
 ExportReport ExportDayFiles(const ExportOptions& options);
 

@@ -3,7 +3,7 @@
 // pellmark-batch --csv.
 #pragma once
 
-#include "export/QuoteLine.h"
+#include "core/QuoteLine.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,10 +2,10 @@
 // pellmark-export tells the user on odd input, a full disk and a signal.
 #include "FullDisk.h"
 
-#include "export/DayFileExport.h"
 #include "core/DayFileName.h"
+#include "core/QuoteLine.h"
+#include "export/DayFileExport.h"
 #include "export/OhlcBars.h"
-#include "export/QuoteLine.h"
 
 #include <QDir>
 #include <QFile>
@@ -205,7 +205,7 @@ private slots:
 
     // What the user sees of pellmark-export: status, messages and the CSV of GBPUSD, which
     // holds "old" before the run. `odd` is a further entry GBPUSD-6-Jun-05.txt: FIFO, a link
-    // to /dev/zero, a 17 MB file, or else the bytes it holds.
+    // to /dev/zero, a folder, a dangling link, a 17 MB file, or else the bytes it holds.
     void command_data() {
         QTest::addColumn<QString>("files");
         QTest::addColumn<QByteArray>("odd");
@@ -253,13 +253,36 @@ private slots:
             << QStringList{"--bars needs one of 5min, 15min, 30min, 1h, 4h, 1d, not '2h'"} << old;
         QTest::newRow("no folder") << "" << QByteArray() << QStringList{"@IN/none", "@OUT"} << 2
                                    << QStringList{"is not a folder"} << old;
+        QTest::newRow("empty folder")
+            << "none" << QByteArray() << inOut << 1
+            << QStringList{"no day files (SYMBOL-d-mmm-yy.txt) here, nothing to export"} << old;
+        QTest::newRow("no such symbol")
+            << "GBPUSD" << QByteArray() << QStringList{"--symbols", "NOPE"} + inOut << 1
+            << QStringList{"no day files of NOPE (the folder holds GBPUSD), nothing to export"}
+            << old;
+        QTest::newRow("no day in the range")
+            << "GBPUSD" << QByteArray() << QStringList{"--from", "2030-01-01"} + inOut << 1
+            << QStringList{"no day files from 2030-01-01 on (the days run from 1970-06-05 to "
+                           "1970-06-05), nothing to export"}
+            << old;
+        QTest::newRow("one symbol of two")
+            << "GBPUSD" << QByteArray() << QStringList{"--symbols", "GBPUSD,NOPE"} + inOut << 1
+            << QStringList{"no day files for NOPE"} << rows;
         QTest::newRow("FIFO") << "GBPUSD" << QByteArray("FIFO") << inOut << 1
-                              << QStringList{"GBPUSD-6-Jun-05.txt: not a regular file"} << rows;
+                              << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: not a regular file"}
+                              << rows;
         QTest::newRow("link to /dev/zero")
             << "GBPUSD" << QByteArray("/dev/zero") << inOut << 1
-            << QStringList{"GBPUSD-6-Jun-05.txt: not a regular file"} << rows;
+            << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: not a regular file"} << rows;
+        QTest::newRow("folder")
+            << "GBPUSD" << QByteArray("folder") << inOut << 1
+            << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: not a regular file"} << rows;
+        QTest::newRow("dangling link")
+            << "GBPUSD" << QByteArray("dangling") << inOut << 1
+            << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: No such file or directory"} << rows;
         QTest::newRow("17 MB") << "GBPUSD" << QByteArray("17 MB") << inOut << 1
-                               << QStringList{"GBPUSD-6-Jun-05.txt: larger than 16 MB"} << rows;
+                               << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: larger than 16 MB"}
+                               << rows;
         QTest::newRow("25 lines time first: ten told, a count, a hint")
             << "GBPUSD" << QByteArray("14:05 - 1.2\r\n").repeated(25) << inOut << 1
             << QStringList{"GBPUSD-6-Jun-05.txt:10: not a quote line", "!GBPUSD-6-Jun-05.txt:11:",
@@ -298,6 +321,10 @@ private slots:
             QCOMPARE(::mkfifo(QFile::encodeName(oddPath).constData(), 0600), 0);
         else if (odd == "/dev/zero")
             QVERIFY(QFile::link("/dev/zero", oddPath));
+        else if (odd == "folder")
+            QVERIFY(QDir(folder.path()).mkdir("GBPUSD-6-Jun-05.txt"));
+        else if (odd == "dangling")
+            QVERIFY(QFile::link(folder.filePath("gone"), oddPath));
         else if (odd == "17 MB")
             QVERIFY(oddFile.open(QIODevice::WriteOnly) && oddFile.resize(17 << 20));
         else if (!odd.isEmpty())
@@ -320,34 +347,42 @@ private slots:
         QCOMPARE(ReadFile(out.filePath("GBPUSD.csv")), gbpUsd);
     }
 
-    // A real full file system: the CSV that does not fit is named with the system's reason
-    // and the old one stays.
-    // The disk fills on a real 8 KB tmpfs, or through the shim with no room at all or in the
-    // middle of the CSV.
+    // A full disk while two CSVs are written: each CSV that does not fit is named with the
+    // system's reason and keeps its old content, one that fits is whole, and no temporary is
+    // left. The disk fills on a real 32 KB tmpfs (room for the small AUDUSD.csv only), or
+    // through the shim: no room at all, in the middle of GBPUSD.csv, or at the sync.
     void fullDisk_data() {
-        QTest::addColumn<qint64>("room"); // bytes that still fit; -1: a real 8 KB tmpfs
-        QTest::newRow("8 KB tmpfs") << qint64(-1);
-        QTest::newRow("no room") << qint64(0);
-        QTest::newRow("cut short") << qint64(5000);
+        QTest::addColumn<qint64>("room"); // bytes that still fit; -1: a real 32 KB tmpfs
+        QTest::addColumn<QStringList>("failed");
+        const QStringList both = {"AUDUSD", "GBPUSD"};
+        QTest::newRow("32 KB tmpfs") << qint64(-1) << QStringList{"GBPUSD"};
+        QTest::newRow("no room") << qint64(0) << both;
+        QTest::newRow("cut short") << qint64(5000) << QStringList{"GBPUSD"};
+        QTest::newRow("full at the sync") << qint64(40 + 50017) << both;
     }
     void fullDisk() {
         QFETCH(qint64, room);
+        QFETCH(QStringList, failed);
         QTemporaryDir folder, out;
-        QFile day(folder.filePath("GBPUSD-6-Jun-05.txt"));
-        QVERIFY(day.open(QIODevice::WriteOnly) &&
-                day.write(QByteArray("1.2345 - 12:00\r\n").repeated(2000)) > 0);
-        day.close();
+        const QList<QPair<QString, QByteArray>> days = {
+            {"AUDUSD", "0.75 - 12:00\r\n"},                               // 40 bytes of CSV
+            {"GBPUSD", QByteArray("1.2345 - 12:00\r\n").repeated(2000)}}; // 50,017 bytes
+        for (const auto& [symbol, bytes] : days) {
+            QFile day(folder.filePath(symbol + "-6-Jun-05.txt"));
+            QVERIFY(day.open(QIODevice::WriteOnly) && day.write(bytes) == bytes.size());
+        }
         const QByteArray mountPoint = QFile::encodeName(out.path());
-        if (room < 0 && ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=8k") != 0)
+        if (room < 0 && ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=32k") != 0)
             QSKIP(qPrintable("cannot mount a small tmpfs here (needs root): " +
                              QString::fromLocal8Bit(std::strerror(errno))));
         const auto unmount = qScopeGuard([&] {
             if (room < 0)
                 ::umount2(mountPoint.constData(), MNT_DETACH);
         });
-        QFile old(out.filePath("GBPUSD.csv"));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\r\n") == 5);
-        old.close();
+        for (const auto& [symbol, bytes] : days) {
+            QFile old(out.filePath(symbol + ".csv"));
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\r\n") == 5);
+        }
 
         QProcess process;
         if (room >= 0) {
@@ -358,15 +393,23 @@ private slots:
         process.start(PELLMARK_EXPORT_PATH, {folder.path(), out.path()});
         QVERIFY(process.waitForFinished());
         QCOMPARE(process.exitCode(), 1);
+        QString said;
+        for (const QString& symbol : failed)
+            said += QStringLiteral("pellmark-export: %1: cannot write: No space left on device\n")
+                        .arg(out.filePath(symbol + ".csv"));
         QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()),
-                 QStringLiteral("pellmark-export: %1: cannot write: No space left on device\n"
-                                "pellmark-export: skipped 0 line(s) and 0 file(s)\n")
-                     .arg(out.filePath("GBPUSD.csv")));
+                 said + "pellmark-export: skipped 0 line(s) and 0 file(s)\n");
+        QCOMPARE(ReadFile(out.filePath("AUDUSD.csv")),
+                 failed.contains("AUDUSD")
+                     ? QByteArray("old\r\n")
+                     : QByteArray("date,time,price\r\n2005-06-06,12:00,0.75\r\n"));
         QCOMPARE(ReadFile(out.filePath("GBPUSD.csv")), QByteArray("old\r\n"));
-        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"GBPUSD.csv"});
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"AUDUSD.csv", "GBPUSD.csv"}));
     }
 
-    // SIGTERM in the middle of many symbols ends the export after the CSV in hand.
+    // SIGTERM while many CSVs are written ends the export with every old CSV as it was (or,
+    // when they were already taking their names, every new one) and no temporary left.
     void stopOnSignal() {
         QTemporaryDir folder, out;
         constexpr int kSymbols = 3000;
@@ -378,17 +421,18 @@ private slots:
         QProcess process;
         process.start(PELLMARK_EXPORT_PATH, {folder.path(), out.path()});
         QVERIFY(process.waitForStarted());
-        const auto csvFiles = [&] { return QDir(out.path()).entryList({"*.csv"}).size(); };
-        QTRY_VERIFY_WITH_TIMEOUT(csvFiles() > 0 || process.state() == QProcess::NotRunning, 20000);
+        const auto files = [&] { return QDir(out.path()).entryList(QDir::Files | QDir::Hidden); };
+        QTRY_VERIFY_WITH_TIMEOUT(!files().isEmpty() || process.state() == QProcess::NotRunning,
+                                 20000);
         ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
         QVERIFY(process.waitForFinished(5000));
         if (process.exitCode() == 0)
             QSKIP("the export was done before the signal came");
         QCOMPARE(process.exitCode(), 143);
         QVERIFY(QString(process.readAllStandardError()).contains("stopped by SIGTERM"));
-        QVERIFY(csvFiles() < kSymbols);
-        // Nothing half written: no temporary file is left beside the CSVs.
-        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), csvFiles());
+        const qsizetype csvFiles = QDir(out.path()).entryList({"*.csv"}).size();
+        QVERIFY2(csvFiles == 0 || csvFiles == kSymbols, qPrintable(QString::number(csvFiles)));
+        QCOMPARE(files().size(), csvFiles);
     }
 };
 

@@ -1,9 +1,11 @@
 /* A full disk for the process it is preloaded into (LD_PRELOAD): once PELLMARK_ENOSPC_BYTES
  * bytes have been written to regular files, further writes to them fail with ENOSPC, a write
  * that crosses the limit is cut short, and fsync/fdatasync of a regular file fail too, as on a
- * disk that runs out when the data is synced. Standard input, output and error, pipes and
- * sockets are left alone, so the program can still report. Without the variable nothing
- * fails until pellmark_enospc_budget() sets a limit (a test that preloads it into itself). */
+ * disk that runs out when the data is synced; syncfs fails when the limit was reached with no
+ * write refused, as on a disk that runs out when the whole file system is synced. Standard
+ * input, output and error, pipes and sockets are left alone, so the program can still report.
+ * Without the variable nothing fails until pellmark_enospc_budget() sets a limit (a test that
+ * preloads it into itself). */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -14,6 +16,7 @@
 
 static _Atomic long long budget = -1; /* -1: no limit */
 static _Atomic long long written = 0;
+static _Atomic int refused = 0; /* a write was cut short or failed */
 
 __attribute__((constructor)) static void ReadBudget(void) {
     const char* text = getenv("PELLMARK_ENOSPC_BYTES");
@@ -24,6 +27,7 @@ __attribute__((constructor)) static void ReadBudget(void) {
 /* A new limit, counted from now; -1 lifts it. */
 void pellmark_enospc_budget(long long bytes) {
     written = 0;
+    refused = 0;
     budget = bytes;
 }
 
@@ -40,9 +44,11 @@ ssize_t write(int fd, const void* data, size_t count) {
         return real(fd, data, count);
     const long long room = budget - written;
     if (room <= 0) {
+        refused = 1;
         errno = ENOSPC;
         return -1;
     }
+    refused = refused || (long long)count > room;
     const ssize_t done = real(fd, data, (long long)count > room ? (size_t)room : count);
     if (done > 0)
         written += done;
@@ -64,4 +70,13 @@ int fsync(int fd) {
 
 int fdatasync(int fd) {
     return Sync("fdatasync", fd);
+}
+
+int syncfs(int fd) {
+    if (budget >= 0 && written >= budget && !refused) {
+        errno = ENOSPC;
+        return -1;
+    }
+    int (*real)(int) = (int (*)(int))dlsym(RTLD_NEXT, "syncfs");
+    return real(fd);
 }

@@ -124,7 +124,7 @@ void BatchRun::RunEnded(const RunEnd& end) {
         status = kExitCannotWrite;
         break;
     }
-    if (!options_.csvDir.isEmpty()) {
+    if (!options_.csvDir.isEmpty() && !noWeekdays_) {
         const ExportReport exported = ExportCsv();
         if (exported.stopped)
             status = 128 + StopSignals::LastStop();

@@ -85,5 +85,5 @@ int main(int argc, char** argv) {
     if (!report.problems.empty())
         std::fprintf(stderr, "pellmark-export: skipped %d line(s) and %d file(s)\n",
                      report.linesSkipped, report.filesSkipped);
-    return report.problems.empty() ? 0 : 1;
+    return report.problems.empty() && report.symbolsWithoutDayFiles.empty() ? 0 : 1;
 }

@@ -1,6 +1,7 @@
-// Splits one line of a day file into its time and price, given the layout the run that
-// wrote the file used (line order and separator), and guesses the layout of a line that
-// does not split, to tell the user which options would read it.
+// Reads the lines of a day file: splits its text into lines, and each line into its time and
+// price, given the layout the run that wrote the file used (line order and separator); guesses
+// the layout of a line that does not split, to tell the user which options would read it.
+// pellmark-export and pellmark-check read day files through it, so they agree on every line.
 #pragma once
 
 #include "quote/IntradayParser.h"
@@ -10,6 +11,21 @@
 #include <string_view>
 
 namespace pellmark {
+
+// Calls onLine(line, number) for every line of text, without its break, numbered from 1.
+// Lines end at CR, LF or CR LF; a last line without a break counts too.
+template <typename OnLine> void ForEachDayFileLine(std::string_view text, OnLine onLine) {
+    int number = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        // A plain scan: find_first_of and comparing views call the C library for every byte.
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        onLine(text.substr(start, end - start), ++number);
+        start = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
+    }
+}
 
 // Views into the line given to SplitQuoteLine.
 struct Quote {

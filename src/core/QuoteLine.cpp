@@ -1,4 +1,4 @@
-#include "export/QuoteLine.h"
+#include "core/QuoteLine.h"
 
 namespace pellmark {
 namespace {

@@ -1,0 +1,42 @@
+// libFuzzer entry: a day file's text through the line reader of pellmark-export and
+// pellmark-check. The first byte picks the line order and the separator's length (up to three
+// bytes, taken next), so both layouts and any separator are explored. A line read as a quote
+// must be exactly its time, the separator and its price, and a layout guessed for a line must
+// read it.
+#include "core/QuoteLine.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0)
+        return 0;
+    const std::uint8_t options = data[0];
+    const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+    const auto order =
+        (options & 1) ? pellmark::LineOrder::TimeFirst : pellmark::LineOrder::PriceFirst;
+    const std::string_view separator = rest.substr(0, (options >> 1) & 3);
+    const std::string_view text = rest.substr(separator.size());
+
+    int lines = 0;
+    pellmark::ForEachDayFileLine(text, [&](std::string_view line, int number) {
+        if (number != ++lines || line.find_first_of("\r\n") != std::string_view::npos)
+            __builtin_trap();
+        if (const auto quote = pellmark::SplitQuoteLine(line, order, separator)) {
+            const bool timeFirst = order == pellmark::LineOrder::TimeFirst;
+            const std::string_view first = timeFirst ? quote->time : quote->price;
+            const std::string_view last = timeFirst ? quote->price : quote->time;
+            if (quote->time.size() != 5 ||
+                first.size() + separator.size() + last.size() != line.size() ||
+                line.substr(0, first.size()) != first || !line.ends_with(last) ||
+                line.substr(first.size(), separator.size()) != separator)
+                __builtin_trap();
+        }
+        if (const auto layout = pellmark::GuessLayout(line)) {
+            if (!pellmark::SplitQuoteLine(line, layout->order, layout->separator))
+                __builtin_trap();
+        }
+    });
+    return 0;
+}
