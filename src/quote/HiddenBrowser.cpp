@@ -1,6 +1,5 @@
 #include "quote/HiddenBrowser.h"
 
-#include "quote/BodySerialiser.h"
 #include "quote/CharsetAscii.h"
 
 #include <algorithm>
@@ -73,7 +72,7 @@ std::vector<std::string> ParseHeaderText(std::string_view headerText) {
 HiddenBrowser::HiddenBrowser(QObject* parent, std::string proxy,
                              std::chrono::milliseconds pageTimeLimit,
                              std::chrono::milliseconds pageReadLimit)
-    : QObject(parent), multi_([this](CURL*, CURLcode result) { Finish(result); }),
+    : PageBrowser(parent), multi_([this](CURL*, CURLcode result) { Finish(result); }),
       reader_(pageReadLimit), easy_(curl_easy_init()) {
     connect(&reader_, &PageBodyReader::done, this, &HiddenBrowser::BodyRead);
     if (!easy_)

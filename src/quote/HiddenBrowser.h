@@ -5,11 +5,9 @@
 
 #include "quote/CookieLimit.h"
 #include "quote/CurlMulti.h"
-#include "quote/FetchResult.h"
 #include "quote/PageBodyBounds.h"
 #include "quote/PageBodyReader.h"
-
-#include <QObject>
+#include "quote/PageBrowser.h"
 
 #include <chrono>
 #include <cstddef>
@@ -27,18 +25,11 @@ inline constexpr std::chrono::milliseconds kPageTimeLimit{60'000};
 inline constexpr std::chrono::seconds kConnectTimeLimit{15};
 inline constexpr std::chrono::seconds kPageSilenceLimit{20};
 
-// Why a navigation gave no page: reason None when a page came.
-struct NavigationFailure {
-    FetchFailure reason = FetchFailure::None;
-    long httpStatus = 0;  // with HttpStatus
-    std::string detail{}; // the network library's own words, when it gave any
-};
-
 // Extra header text as a browser takes it: lines split at CR or LF, blank lines and lines
 // without a colon dropped, each kept as "Name: value".
 std::vector<std::string> ParseHeaderText(std::string_view headerText);
 
-class HiddenBrowser : public QObject {
+class HiddenBrowser : public PageBrowser {
     Q_OBJECT
 public:
     // An empty proxy leaves the choice to the environment (http_proxy, no_proxy).
@@ -50,19 +41,12 @@ public:
     HiddenBrowser(const HiddenBrowser&) = delete;
     HiddenBrowser& operator=(const HiddenBrowser&) = delete;
 
-    // Posts postData (an empty body is still a POST) and abandons any navigation still
-    // going. False when the navigation cannot be started, e.g. for a malformed URL.
-    bool Navigate(const std::string& url, std::string_view postData, std::string_view extraHeaders);
-    // Abandons the navigation in progress; no documentComplete() follows for it.
-    void Stop();
+    bool Navigate(const std::string& url, std::string_view postData,
+                  std::string_view extraHeaders) override;
+    void Stop() override;
 
-    // Empty after a transport failure or an HTTP error status.
-    const std::string& BodyHtml() const { return bodyHtml_; }
-    // Why the last completed navigation gave no page.
-    const NavigationFailure& Failure() const { return failure_; }
-
-signals:
-    void documentComplete();
+    const std::string& BodyHtml() const override { return bodyHtml_; }
+    const NavigationFailure& Failure() const override { return failure_; }
 
 private:
     static size_t OnBodyBytes(char* data, size_t size, size_t count, void* self);

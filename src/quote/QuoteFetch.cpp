@@ -54,18 +54,18 @@ std::string BuildServiceUrl(std::string_view hostLabel) {
            std::string(kHourlyViewPath);
 }
 
-QuoteFetch::QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form,
+QuoteFetch::QuoteFetch(PageBrowser& browser, const QuoteFormSource& form,
                        std::chrono::milliseconds pause, QObject* parent)
     : QuoteFetch(browser, form, pause, &RequestPacer::Clock::now, parent) {}
 
-QuoteFetch::QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form,
+QuoteFetch::QuoteFetch(PageBrowser& browser, const QuoteFormSource& form,
                        std::chrono::milliseconds pause, Now now, QObject* parent)
     : DayFetcher(parent), browser_(browser), form_(form), now_(std::move(now)), pacer_(pause) {
     pause_.setSingleShot(true);
     // A coarse timer may run 5% late, which over a long run adds up to minutes.
     pause_.setTimerType(Qt::PreciseTimer);
     connect(&pause_, &QTimer::timeout, this, &QuoteFetch::FetchPage);
-    connect(&browser_, &HiddenBrowser::documentComplete, this, &QuoteFetch::JudgePage);
+    connect(&browser_, &PageBrowser::documentComplete, this, &QuoteFetch::JudgePage);
 }
 
 void QuoteFetch::FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) {

@@ -1,11 +1,11 @@
-// FetchDayQuotes: obtains one symbol-day from the quote service through the hidden
-// browser, fetching again while the page is bad, and reports the parsed result list.
+// FetchDayQuotes: obtains one symbol-day from the quote service through a browser, fetching again
+// while the page is bad, and reports the parsed result list.
 #pragma once
 
 #include "core/Category.h"
 #include "quote/DayFetcher.h"
-#include "quote/HiddenBrowser.h"
 #include "quote/IntradayParser.h"
+#include "quote/PageBrowser.h"
 #include "quote/RequestPacer.h"
 
 #include <QObject>
@@ -40,10 +40,10 @@ class QuoteFetch : public DayFetcher {
 public:
     using Now = std::function<RequestPacer::Clock::time_point()>;
 
-    QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form,
+    QuoteFetch(PageBrowser& browser, const QuoteFormSource& form,
                std::chrono::milliseconds pause = kFetchPause, QObject* parent = nullptr);
     // now tells the time the pause is counted in.
-    QuoteFetch(HiddenBrowser& browser, const QuoteFormSource& form, std::chrono::milliseconds pause,
+    QuoteFetch(PageBrowser& browser, const QuoteFormSource& form, std::chrono::milliseconds pause,
                Now now, QObject* parent = nullptr);
 
     // One fetch at a time: starting another abandons the one in progress.
@@ -62,7 +62,7 @@ private:
     void JudgePage();
     void Finish(FetchResult result);
 
-    HiddenBrowser& browser_;
+    PageBrowser& browser_;
     const QuoteFormSource& form_;
     Now now_;
     RequestPacer pacer_;

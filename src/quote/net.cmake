@@ -5,6 +5,7 @@ target_sources(pellmark_net PRIVATE
     CurlMulti.h CurlMulti.cpp
     CookieLimit.h CookieLimit.cpp
     PageBodyReader.h PageBodyReader.cpp
+    PageBrowser.h
     HiddenBrowser.h HiddenBrowser.cpp
     RequestPacer.h RequestPacer.cpp
     QuoteFetch.h QuoteFetch.cpp
