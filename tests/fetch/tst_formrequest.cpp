@@ -80,7 +80,7 @@ void FormRequestTest::serviceUrl() {
 void FormRequestTest::headerText_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QStringList>("headers");
-    QTest::newRow("form header ending LF CR")
+    QTest::newRow("form header")
         << QByteArray(kFormHeaders.data(), kFormHeaders.size())
         << QStringList{"Content-Type: application/x-www-form-urlencoded"};
     QTest::newRow("mixed breaks and blank lines")
