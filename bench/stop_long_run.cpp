@@ -2,8 +2,8 @@
 // 2004 for the 13 default pairs, in the real window, offscreen: from the click to the window
 // answering again, with every day listed in the errors list.
 #include "gui/MessageBoxes.h"
-#include "quote/FormRelay.h"
-#include "quote/HiddenBrowser.h"
+#include "net/FormRelay.h"
+#include "net/HiddenBrowser.h"
 #include "Unit1.h"
 
 #include <QApplication>

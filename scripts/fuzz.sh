@@ -15,8 +15,8 @@ mkdir -p "$out/corpus"
 # shellcheck disable=SC2046
 clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
     -Isrc $(pkg-config --cflags gumbo) \
-    tests/fuzz/fuzz_page.cpp src/quote/PageText.cpp src/quote/IntradayParser.cpp \
-    src/quote/BodySerialiser.cpp src/quote/Charset*.cpp src/quote/IconvConversion.cpp \
+    tests/fuzz/fuzz_page.cpp src/core/TextLines.cpp src/page/IntradayParser.cpp \
+    src/page/BodySerialiser.cpp src/page/Charset*.cpp src/page/IconvConversion.cpp \
     $(pkg-config --libs gumbo) -o "$out/fuzz_page"
 # New inputs go to build-fuzz/corpus; tests/corpus holds the committed seeds.
 if ! "$out/fuzz_page" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \

@@ -2,8 +2,8 @@
 // about box, then the event loop until the main window is closed.
 #include "Branding.h"
 #include "CommandLine.h"
-#include "quote/FormRelay.h"
-#include "quote/HiddenBrowser.h"
+#include "net/FormRelay.h"
+#include "net/HiddenBrowser.h"
 #include "tray/AppIcon.h"
 #include "Unit1.h"
 #include "Unit2.h"

@@ -1,7 +1,7 @@
 #include "core/ErrorsList.h"
 
 #include "core/FailedItems.h"
-#include "quote/PageText.h"
+#include "core/TextLines.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 // does not split, to tell the user which options would read it.
 #pragma once
 
-#include "quote/IntradayParser.h"
+#include "page/IntradayParser.h"
 
 #include <optional>
 #include <string>

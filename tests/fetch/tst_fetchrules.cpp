@@ -1,7 +1,7 @@
 // The fetch's own rules on a scripted browser: when it fetches again and how often, the pause
 // before every request, and that nothing reaches it after an abort or without its asking.
 #include "FakeBrowser.h"
-#include "quote/QuoteFetch.h"
+#include "net/QuoteFetch.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // The fetch of one symbol-day against the local quote service: the requests it makes,
 // how often it fetches again, what it reads from the form and when, and aborting.
 #include "LocalService.h"
-#include "quote/HiddenBrowser.h"
-#include "quote/QuoteFetch.h"
+#include "net/HiddenBrowser.h"
+#include "net/QuoteFetch.h"
 #include "ServiceDay.h"
 #include "WatchedBrowser.h"
 #include "WatchedFetch.h"

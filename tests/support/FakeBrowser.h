@@ -2,7 +2,7 @@
 // loop, and keeps what it was asked: the posts, when each was asked for, and how each ended.
 #pragma once
 
-#include "quote/PageBrowser.h"
+#include "net/PageBrowser.h"
 
 #include <QTimer>
 

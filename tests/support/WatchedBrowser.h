@@ -4,7 +4,7 @@
 // each navigation that started was asked for.
 #pragma once
 
-#include "quote/HiddenBrowser.h"
+#include "net/HiddenBrowser.h"
 
 #include <chrono>
 #include <string>

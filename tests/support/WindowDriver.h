@@ -7,8 +7,8 @@
 
 #include "FakeDayFetcher.h"
 #include "FakeMessageBoxes.h"
-#include "quote/FormRelay.h"
-#include "quote/HiddenBrowser.h"
+#include "net/FormRelay.h"
+#include "net/HiddenBrowser.h"
 #include "Unit1.h"
 
 #include <QDate>

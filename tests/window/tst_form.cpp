@@ -5,7 +5,7 @@
 #include "FakeMessageBoxes.h"
 #include "gui/Gauge.h"
 #include "gui/SaveFolder.h"
-#include "quote/QuoteService.h"
+#include "net/QuoteService.h"
 #include "Unit1.h"
 
 #include <QCalendarWidget>

@@ -2,8 +2,8 @@
 // display needed. See --help.
 #include "BatchOptions.h"
 #include "BatchRun.h"
-#include "quote/HiddenBrowser.h"
-#include "quote/QuoteFetch.h"
+#include "net/HiddenBrowser.h"
+#include "net/QuoteFetch.h"
 #include "StopSignals.h"
 
 #include <QCoreApplication>
