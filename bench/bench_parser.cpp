@@ -1,6 +1,6 @@
 // Parsing speed on pages shaped like the service's: a heading, then one record per quote,
 // each on a line of its own. The step-by-step walk shows what the linear parser saves.
-#include "quote/IntradayParser.h"
+#include "page/IntradayParser.h"
 #include "ReferenceParser.h"
 
 #include <benchmark/benchmark.h>

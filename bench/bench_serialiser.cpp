@@ -1,6 +1,6 @@
 // Serialising speed on whole responses shaped like the service's: a full document with
 // lower-case tags, a heading, then one record per quote on a line of its own.
-#include "quote/BodySerialiser.h"
+#include "page/BodySerialiser.h"
 
 #include <benchmark/benchmark.h>
 #include <gumbo.h>

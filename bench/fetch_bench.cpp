@@ -3,9 +3,9 @@
 // answers that set cookies, the time and memory of the largest page accepted, and how soon
 // the event loop answers after Stop while a page hard to read is being read.
 #include "LocalService.h"
-#include "quote/BodySerialiser.h"
-#include "quote/QuoteFetch.h"
-#include "quote/QuoteService.h"
+#include "net/QuoteFetch.h"
+#include "net/QuoteService.h"
+#include "page/BodySerialiser.h"
 #include "WatchedBrowser.h"
 
 #include <benchmark/benchmark.h>

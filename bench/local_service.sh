@@ -4,7 +4,7 @@
 # $work, sets $port) and stop_service. Needs $name (for messages), $build, $driver and $service.
 
 # The driver reads page bodies with the build's helper.
-export PELLMARK_PAGE_BODY=$build/src/quote/pellmark-page-body
+export PELLMARK_PAGE_BODY=$build/src/net/pellmark-page-body
 for binary in "$driver" "$service" "$PELLMARK_PAGE_BODY"; do
     [[ -x $binary ]] || { echo "$name: build $binary first" >&2; exit 2; }
 done

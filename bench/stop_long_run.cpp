@@ -3,8 +3,8 @@
 // answering again, with every day listed in the errors list.
 #include "gui/MainWindow.h"
 #include "gui/MessageBoxes.h"
-#include "quote/FormRelay.h"
-#include "quote/HiddenBrowser.h"
+#include "net/FormRelay.h"
+#include "net/HiddenBrowser.h"
 
 #include <QApplication>
 #include <QDateEdit>

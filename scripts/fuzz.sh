@@ -22,12 +22,12 @@ target() {
     TARGETS+=("$1")
     SOURCES[$1]=$2 PACKAGES[$1]=$3 SEEDS[$1]=$4 MAX_LEN[$1]=$5
 }
-target page "src/quote/PageText.cpp src/quote/IntradayParser.cpp src/quote/BodySerialiser.cpp
-    $(echo src/quote/Charset*.cpp) src/quote/IconvConversion.cpp" gumbo tests/corpus 65536
+target page "src/core/TextLines.cpp src/page/IntradayParser.cpp src/page/BodySerialiser.cpp
+    $(echo src/page/Charset*.cpp) src/page/IconvConversion.cpp" gumbo tests/corpus 65536
 target day_lines src/core/QuoteLine.cpp "" tests/fuzz/seeds/day_lines 4096
 target day_file_name "src/core/DayFileName.cpp src/core/DateList.cpp" Qt6Core \
     tests/fuzz/seeds/day_file_name 256
-target retry_list "src/core/ErrorsList.cpp src/core/FailedItems.cpp src/quote/PageText.cpp" \
+target retry_list "src/core/ErrorsList.cpp src/core/FailedItems.cpp src/core/TextLines.cpp" \
     Qt6Core tests/fuzz/seeds/retry_list 4096
 
 [ $# -gt 0 ] && TARGETS=("$@")

@@ -54,7 +54,7 @@ echo "Local quote service on 127.0.0.1:$port (stands in for the real one)."
 
 # In the background, so that a signal to this script ends the program and the service at once.
 http_proxy="http://127.0.0.1:$port" no_proxy="" \
-    PELLMARK_PAGE_BODY="$build/src/quote/pellmark-page-body" "$build/src/pellmark" "$@" &
+    PELLMARK_PAGE_BODY="$build/src/net/pellmark-page-body" "$build/src/pellmark" "$@" &
 app=$!
 status=0
 wait "$app" || status=$?

@@ -4,9 +4,9 @@
 #include "CommandLine.h"
 #include "gui/AboutBox.h"
 #include "gui/MainWindow.h"
-#include "quote/FormRelay.h"
-#include "quote/HiddenBrowser.h"
-#include "quote/PageBodyReader.h"
+#include "net/FormRelay.h"
+#include "net/HiddenBrowser.h"
+#include "net/PageBodyReader.h"
 #include "tray/AppIcon.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 // by their own hours.
 #pragma once
 
-#include "quote/IntradayParser.h"
+#include "page/IntradayParser.h"
 
 #include <QDate>
 #include <QString>

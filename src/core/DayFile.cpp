@@ -1,5 +1,5 @@
 #include "core/DayFile.h"
-#include "quote/PageText.h"
+#include "core/TextLines.h"
 
 #include "core/WholeFile.h"
 

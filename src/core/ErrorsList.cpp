@@ -3,7 +3,7 @@
 #include "core/DateList.h"
 #include "core/DayFileName.h"
 #include "core/FailedItems.h"
-#include "quote/PageText.h"
+#include "core/TextLines.h"
 
 #include <QString>
 

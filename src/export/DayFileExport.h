@@ -12,7 +12,7 @@
 //     return report.problems.empty() ? 0 : 1;
 #pragma once
 
-#include "quote/IntradayParser.h"
+#include "page/IntradayParser.h"
 
 #include <QDate>
 #include <QString>

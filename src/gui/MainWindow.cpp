@@ -5,7 +5,7 @@
 #include "core/ErrorsList.h"
 #include "core/FailedItems.h"
 #include "gui/SaveFolder.h"
-#include "quote/QuoteService.h"
+#include "net/QuoteService.h"
 #include "run/RunInput.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 
 #include "gui/FolderChooser.h"
 #include "gui/MessageBoxes.h"
-#include "quote/QuoteFetch.h"
+#include "net/QuoteFetch.h"
 #include "run/RunEngine.h"
 #include "tray/TrayIcon.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/DayItem.h"
-#include "quote/FetchResult.h"
+#include "net/FetchResult.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // and pellmark-batch only show what it reports.
 #pragma once
 
-#include "quote/DayFetcher.h"
+#include "net/DayFetcher.h"
 #include "run/DayItems.h"
 #include "run/DayResult.h"
 #include "run/RunProgress.h"

@@ -1,6 +1,6 @@
 #include "run/RunInput.h"
 
-#include "quote/PageText.h"
+#include "core/TextLines.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The form body, the service URL and the extra header text the fetch hands to the browser.
-#include "quote/HiddenBrowser.h"
-#include "quote/QuoteFetch.h"
-#include "quote/QuoteService.h"
+#include "net/HiddenBrowser.h"
+#include "net/QuoteFetch.h"
+#include "net/QuoteService.h"
 
 #include <QtTest>
 
@@ -80,9 +80,8 @@ void FormRequestTest::serviceUrl() {
 void FormRequestTest::headerText_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QStringList>("headers");
-    QTest::newRow("form header ending LF CR")
-        << QByteArray(kFormHeaders.data(), kFormHeaders.size())
-        << QStringList{"Content-Type: application/x-www-form-urlencoded"};
+    QTest::newRow("form header") << QByteArray(kFormHeaders.data(), kFormHeaders.size())
+                                 << QStringList{"Content-Type: application/x-www-form-urlencoded"};
     QTest::newRow("mixed breaks and blank lines")
         << QByteArray("\r\nA: 1\r\n\nB:2\rC :  three  \n\r")
         << QStringList{"A: 1", "B: 2", "C: three"};

@@ -1,9 +1,9 @@
 // The hidden browser against the local quote service: what goes over the wire, redirects
 // and cookies, the proxy routes, and how failed transfers end.
 #include "LocalService.h"
-#include "quote/HiddenBrowser.h"
-#include "quote/QuoteFetch.h"
-#include "quote/QuoteService.h"
+#include "net/HiddenBrowser.h"
+#include "net/QuoteFetch.h"
+#include "net/QuoteService.h"
 #include "WatchedBrowser.h"
 
 #include <QSignalSpy>

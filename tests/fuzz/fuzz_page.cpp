@@ -1,8 +1,8 @@
 // libFuzzer entry: raw response bytes through the body serialiser and the page parser,
 // as the fetch hands them on. The first byte picks the line order, the declared charset
 // and the separator, so those paths are explored too.
-#include "quote/BodySerialiser.h"
-#include "quote/IntradayParser.h"
+#include "page/BodySerialiser.h"
+#include "page/IntradayParser.h"
 
 #include <array>
 #include <cstddef>

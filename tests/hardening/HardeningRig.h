@@ -2,7 +2,7 @@
 // every hardening case makes on what a run left on disk.
 #pragma once
 
-#include "quote/IntradayParser.h"
+#include "page/IntradayParser.h"
 #include "WindowDriver.h"
 
 #include <QDate>

@@ -2,7 +2,7 @@
 // the library's 8-bit strings and the QByteArray columns of the test tables.
 #pragma once
 
-#include "quote/PageText.h"
+#include "core/TextLines.h"
 
 #include <QByteArray>
 #include <QByteArrayList>

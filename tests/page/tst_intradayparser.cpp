@@ -1,7 +1,7 @@
 // The parser on hand-made pages: which records become lines, how time and price are cut
 // out of them, and when a page counts as holding no data.
+#include "page/DayPage.h"
 #include "PageBytes.h"
-#include "quote/DayPage.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 // The line rules and the 1-based find and sub that every text in the program follows.
+#include "core/TextLines.h"
 #include "PageBytes.h"
-#include "quote/PageText.h"
 #include "TextPositions.h"
 
 #include <QtTest>

@@ -1,7 +1,7 @@
 // The fast parser against the step-by-step walk on many generated pages: odd breaks, NULs,
 // near-miss markers, broken records and odd separators. A mismatch prints the page.
+#include "page/IntradayParser.h"
 #include "PageBytes.h"
-#include "quote/IntradayParser.h"
 #include "ReferenceParser.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 // The body HTML the parser reads: a page parsed as a browser would and its body written
 // back the way the embedded browser's innerHTML gave it.
-#include "quote/BodySerialiser.h"
+#include "page/BodySerialiser.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
 // Which encoding a response is read with, and how its bytes become UTF-8.
-#include "quote/Charset.h"
+#include "page/Charset.h"
 
 #include <QtTest>
 

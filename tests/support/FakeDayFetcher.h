@@ -2,7 +2,7 @@
 // clock on by twenty seconds for every day it fetches.
 #pragma once
 
-#include "quote/DayFetcher.h"
+#include "net/DayFetcher.h"
 
 #include <QMap>
 #include <QStringList>

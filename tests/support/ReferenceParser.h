@@ -2,7 +2,7 @@
 // cut. Slow on purpose and plainly right; the fast parser is held to its output.
 #pragma once
 
-#include "quote/IntradayParser.h"
+#include "page/IntradayParser.h"
 
 #include <string_view>
 

@@ -1,6 +1,6 @@
 #include "ServiceDay.h"
 
-#include "quote/QuoteFetch.h"
+#include "net/QuoteFetch.h"
 #include "QuotePage.h"
 
 #include <QDate>

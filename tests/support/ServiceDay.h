@@ -2,8 +2,8 @@
 // from the service's own quote generator rather than from its HTML.
 #pragma once
 
-#include "quote/FetchResult.h"
-#include "quote/IntradayParser.h"
+#include "net/FetchResult.h"
+#include "page/IntradayParser.h"
 
 #include <QByteArray>
 #include <QString>

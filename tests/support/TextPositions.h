@@ -2,7 +2,7 @@
 // written with them, and the rules of SubView are checked through them.
 #pragma once
 
-#include "quote/PageText.h"
+#include "core/TextLines.h"
 
 #include <cstddef>
 #include <string>

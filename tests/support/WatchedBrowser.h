@@ -1,13 +1,16 @@
 // The hidden browser with the ready state a browser control reports, kept from what the
 // browser is asked and what it signals: loading from a navigation that started until its
-// page completes, uninitialized after a stop or a navigation that could not start.
+// page completes, uninitialized after a stop or a navigation that could not start; and when
+// each navigation that started was asked for.
 #pragma once
 
-#include "quote/HiddenBrowser.h"
+#include "net/HiddenBrowser.h"
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace pellmark {
 
@@ -29,20 +32,27 @@ public:
     }
 
     bool Navigate(const std::string& url, std::string_view postData,
-                  std::string_view extraHeaders) {
+                  std::string_view extraHeaders) override {
+        const auto asked = std::chrono::steady_clock::now();
         const bool started = HiddenBrowser::Navigate(url, postData, extraHeaders);
         state_ = started ? LoadState::Loading : LoadState::Uninitialized;
+        if (started)
+            navigations_.push_back(asked);
         return started;
     }
-    void Stop() {
+    void Stop() override {
         HiddenBrowser::Stop();
         state_ = LoadState::Uninitialized;
     }
 
     LoadState ReadyState() const { return state_; }
+    const std::vector<std::chrono::steady_clock::time_point>& Navigations() const {
+        return navigations_;
+    }
 
 private:
     LoadState state_ = LoadState::Uninitialized;
+    std::vector<std::chrono::steady_clock::time_point> navigations_;
 };
 
 } // namespace pellmark

@@ -2,7 +2,7 @@
 // busy from the start of a day until its result comes or it is abandoned.
 #pragma once
 
-#include "quote/QuoteFetch.h"
+#include "net/QuoteFetch.h"
 
 #include <string>
 #include <utility>

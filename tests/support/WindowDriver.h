@@ -8,8 +8,8 @@
 #include "FakeDayFetcher.h"
 #include "FakeMessageBoxes.h"
 #include "gui/MainWindow.h"
-#include "quote/FormRelay.h"
-#include "quote/HiddenBrowser.h"
+#include "net/FormRelay.h"
+#include "net/HiddenBrowser.h"
 
 #include <QDate>
 #include <QString>

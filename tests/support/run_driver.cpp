@@ -12,8 +12,8 @@
 // download did not start, 2 for a wrong command line.
 #include "core/DateList.h"
 #include "core/DayFile.h"
+#include "core/TextLines.h"
 #include "gui/SaveFolder.h"
-#include "quote/PageText.h"
 #include "WindowDriver.h"
 
 #include <QApplication>

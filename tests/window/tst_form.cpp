@@ -6,7 +6,7 @@
 #include "gui/Gauge.h"
 #include "gui/MainWindow.h"
 #include "gui/SaveFolder.h"
-#include "quote/QuoteService.h"
+#include "net/QuoteService.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>

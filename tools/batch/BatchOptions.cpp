@@ -3,9 +3,9 @@
 #include "core/DefaultSymbols.h"
 #include "core/ErrorsList.h"
 #include "core/FailedItems.h"
+#include "core/TextLines.h"
 #include "export/OhlcBars.h"
-#include "quote/PageText.h"
-#include "quote/QuoteService.h"
+#include "net/QuoteService.h"
 #include "run/RunInput.h"
 
 #include <QCommandLineParser>

@@ -4,7 +4,7 @@
 
 #include "core/Category.h"
 #include "core/DayItem.h"
-#include "quote/IntradayParser.h"
+#include "page/IntradayParser.h"
 
 #include <QDate>
 #include <QString>

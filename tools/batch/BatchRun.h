@@ -5,8 +5,8 @@
 
 #include "BatchOptions.h"
 #include "export/DayFileExport.h"
+#include "net/DayFetcher.h"
 #include "ProgressReport.h"
-#include "quote/DayFetcher.h"
 #include "run/RunEngine.h"
 
 #include <QObject>

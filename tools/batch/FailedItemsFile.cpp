@@ -2,9 +2,9 @@
 
 #include "core/ErrorsList.h"
 #include "core/FailedItems.h"
+#include "core/TextLines.h"
 #include "core/WholeFile.h"
 #include "FileLock.h"
-#include "quote/PageText.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #include "ProgressReport.h"
 
-#include "quote/QuoteFetch.h"
+#include "net/QuoteFetch.h"
 
 #include <sys/ioctl.h>
 

@@ -2,9 +2,9 @@
 // display needed. See --help.
 #include "BatchOptions.h"
 #include "BatchRun.h"
-#include "quote/HiddenBrowser.h"
-#include "quote/PageBodyReader.h"
-#include "quote/QuoteFetch.h"
+#include "net/HiddenBrowser.h"
+#include "net/PageBodyReader.h"
+#include "net/QuoteFetch.h"
 #include "StopSignals.h"
 
 #include <QCoreApplication>

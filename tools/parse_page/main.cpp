@@ -2,9 +2,9 @@
 // bytes the program would save for that day: one line per quote, each ended by CR LF, or
 // "none" for a page the fetch would count as holding no quotes. --print-body writes the
 // body HTML the day is read from instead, to show why a page reads as it does.
-#include "quote/DayPage.h"
-#include "quote/PageBodyBounds.h"
-#include "quote/PageText.h"
+#include "core/TextLines.h"
+#include "page/DayPage.h"
+#include "page/PageBodyBounds.h"
 
 #include <QCommandLineParser>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "Recode.h"
 
-#include "quote/IconvConversion.h"
+#include "page/IconvConversion.h"
 
 namespace pellmark {
 

@@ -1,0 +1,4 @@
+target_sources(pellmark_page PRIVATE
+    IntradayParser.h IntradayParser.cpp
+    DayPage.h DayPage.cpp
+    PageBodyBounds.h PageBodyBounds.cpp)
