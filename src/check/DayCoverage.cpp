@@ -1,15 +1,19 @@
 #include "check/DayCoverage.h"
 
-#include "export/QuoteLine.h"
-
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 
 namespace pellmark {
 namespace {
 
 constexpr int kMinutesPerDay = 24 * 60;
+// A day keeps one spacing when at least this share of its gaps, in percent, are that spacing;
+// ticks, several in a minute and none in the next, do not.
+constexpr int kRegularShare = 80;
+// A gap in ticks is a hole when fewer than one day in this many would show it by chance.
+constexpr double kUnlikely = 1000;
 
 int Minutes(std::string_view time) {
     return ((time[0] - '0') * 10 + (time[1] - '0')) * 60 + (time[3] - '0') * 10 + (time[4] - '0');
@@ -22,29 +26,50 @@ int Median(std::vector<int> values) {
     return *middle;
 }
 
-// The most common gap between consecutive quotes over every day; the smaller of equals.
-int MostCommonGap(const std::vector<DayCoverage>& days) {
+// The day's own spacing, whether it keeps to it, and the longest gap that rhythm makes
+// likely; the prices are in time order.
+void LearnRhythm(DayCoverage& day) {
+    if (day.prices.size() < 2)
+        return;
     std::array<int, kMinutesPerDay> counts{};
-    for (const DayCoverage& day : days) {
-        for (std::size_t i = 1; i < day.prices.size(); ++i) {
-            if (const int gap = day.prices[i].minute - day.prices[i - 1].minute; gap > 0)
-                ++counts[gap];
+    int quoteMinutes = 1;
+    for (std::size_t i = 1; i < day.prices.size(); ++i) {
+        const int gap = day.prices[i].minute - day.prices[i - 1].minute;
+        ++counts[static_cast<std::size_t>(gap)];
+        quoteMinutes += gap > 0;
+    }
+    // The most common gap between two quote times; the smaller of equals.
+    const auto most = std::max_element(counts.begin() + 1, counts.end());
+    if (*most == 0)
+        return;
+    day.spacing = static_cast<int>(most - counts.begin());
+    const auto gaps = static_cast<long long>(day.prices.size() - 1);
+    day.regular = *most * 100LL >= gaps * kRegularShare;
+    int longest = 3 * day.spacing;
+    if (!day.regular) {
+        // Were the day's quote-less minutes scattered at random, a run of k of them at one
+        // place would have the chance emptyShare^k, and one anywhere in the span about
+        // span * emptyShare^k.
+        const int span = day.prices.back().minute - day.prices.front().minute + 1;
+        const double emptyShare = 1 - double(quoteMinutes) / span;
+        if (emptyShare > 0) {
+            const double run = std::log(kUnlikely * span) / -std::log(emptyShare);
+            longest = std::max(longest, 1 + static_cast<int>(std::min<double>(run, kMinutesPerDay)));
         }
     }
-    const auto most = std::max_element(counts.begin(), counts.end());
-    return *most == 0 ? 0 : static_cast<int>(most - counts.begin());
+    day.longestUsualGap = longest;
+    for (std::size_t i = 1; i < day.prices.size(); ++i) {
+        if (day.prices[i].minute - day.prices[i - 1].minute > longest)
+            day.longGaps.push_back({day.prices[i - 1].minute, day.prices[i].minute});
+    }
 }
 
 std::vector<Span> Holes(const DayCoverage& day, const SymbolCoverage& symbol) {
     std::vector<Span> holes;
-    if (symbol.usualSpacing == 0)
-        return holes;
-    const int longest = 3 * symbol.usualSpacing;
-    for (std::size_t i = 1; i < day.prices.size(); ++i) {
-        const Span gap{day.prices[i - 1].minute, day.prices[i].minute};
+    for (const Span& gap : day.longGaps) {
         const int inside =
             std::min(gap.to, symbol.usualSpan.to) - std::max(gap.from, symbol.usualSpan.from);
-        if (inside > longest)
+        if (inside > day.longestUsualGap)
             holes.push_back(gap);
     }
     return holes;
@@ -57,7 +82,7 @@ DayState State(const DayCoverage& day, const SymbolCoverage& symbol) {
         return DayState::Unreadable;
     if (day.quotes == 0)
         return DayState::Empty;
-    if (day.quotes * 10 < symbol.usualQuotes * 9)
+    if (day.quotes * 10LL < symbol.usualQuotes * 9LL)
         return DayState::Short;
     return day.holes.empty() ? DayState::Complete : DayState::Holed;
 }
@@ -65,7 +90,7 @@ DayState State(const DayCoverage& day, const SymbolCoverage& symbol) {
 } // namespace
 
 void ReadDayText(std::string_view text, LineOrder order, std::string_view separator,
-                 DayCoverage& day) {
+                 DayCoverage& day, std::vector<std::optional<LineLayout>>* layoutGuesses) {
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = text.find_first_of("\r\n", start);
@@ -78,6 +103,8 @@ void ReadDayText(std::string_view text, LineOrder order, std::string_view separa
             day.prices.push_back({Minutes(quote->time), price});
         } else {
             ++day.unreadableLines;
+            if (layoutGuesses && layoutGuesses->size() < kLinesBeforeLayoutHint)
+                layoutGuesses->push_back(GuessLayout(line));
         }
         if (end == std::string_view::npos)
             break;
@@ -86,22 +113,31 @@ void ReadDayText(std::string_view text, LineOrder order, std::string_view separa
     day.quotes = static_cast<int>(day.prices.size());
     std::stable_sort(day.prices.begin(), day.prices.end(),
                      [](const PricePoint& a, const PricePoint& b) { return a.minute < b.minute; });
+    LearnRhythm(day);
 }
 
 void AssessSymbol(SymbolCoverage& symbol) {
-    std::vector<int> counts, firsts, lasts;
+    std::vector<int> counts, firsts, lasts, spacings;
+    int irregularDays = 0;
     for (const DayCoverage& day : symbol.days) {
         if (day.prices.empty())
             continue;
         counts.push_back(day.quotes);
         firsts.push_back(day.prices.front().minute);
         lasts.push_back(day.prices.back().minute);
+        if (day.spacing > 0) {
+            spacings.push_back(day.spacing);
+            irregularDays += !day.regular;
+        }
     }
     if (!counts.empty()) {
         symbol.usualQuotes = Median(counts);
         symbol.usualSpan = {Median(firsts), Median(lasts)};
     }
-    symbol.usualSpacing = MostCommonGap(symbol.days);
+    if (!spacings.empty()) {
+        symbol.usualSpacing = Median(spacings);
+        symbol.irregular = irregularDays * 2 > static_cast<int>(spacings.size());
+    }
     for (DayCoverage& day : symbol.days) {
         day.holes = Holes(day, symbol);
         day.state = State(day, symbol);
