@@ -176,10 +176,10 @@ std::string Chart(const SymbolCoverage& symbol, const Grid& grid) {
             const double x = kLeft + (grid.Week(day.day) + weekPart) * xScale;
             const double y = 4 + (high - point.price) / spread * plotHeight;
             const bool joined =
-                index == lastIndex ? !HoleBetween(day, lastMinute, point.minute)
-                                   : index == lastIndex + 1 && day.state != DayState::Short &&
-                                         symbol.days[static_cast<std::size_t>(lastIndex)].state !=
-                                             DayState::Short;
+                index == lastIndex
+                    ? !HoleBetween(day, lastMinute, point.minute)
+                    : index == lastIndex + 1 && day.state != DayState::Short &&
+                          symbol.days[static_cast<std::size_t>(lastIndex)].state != DayState::Short;
             path += (joined ? "L" : (path.empty() ? "M" : "h0M")) + Number(x) + " " + Number(y);
             lastIndex = index;
             lastMinute = point.minute;

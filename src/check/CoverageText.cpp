@@ -19,8 +19,8 @@ QString HolesText(const DayCoverage& day) {
     return holes.join(QStringLiteral(", "));
 }
 
-QString QuotesOfUsual(const SymbolCoverage& symbol, const DayCoverage& day) {
-    return QStringLiteral("%1 of %2 quotes").arg(day.quotes).arg(symbol.usualQuotes);
+QString QuotesOfUsual(const DayCoverage& day) {
+    return QStringLiteral("%1 of %2 quotes").arg(day.quotes).arg(day.usualQuotes);
 }
 
 QString UnreadableText(const DayCoverage& day) {
@@ -73,7 +73,7 @@ QString FaultLine(const SymbolCoverage& symbol, const DayCoverage& day) {
                 UnreadableText(day);
         break;
     case DayState::Short:
-        fault = WithHoles(QStringLiteral("short ") + QuotesOfUsual(symbol, day), day);
+        fault = WithHoles(QStringLiteral("short ") + QuotesOfUsual(day), day);
         break;
     case DayState::Holed:
         fault = HolesText(day);
@@ -126,7 +126,7 @@ QString DayTitle(const SymbolCoverage& symbol, const DayCoverage& day) {
                                          : day.readError;
         break;
     case DayState::Short:
-        detail = WithHoles(QuotesOfUsual(symbol, day), day);
+        detail = WithHoles(QuotesOfUsual(day), day);
         break;
     case DayState::Holed:
         detail = HolesText(day);

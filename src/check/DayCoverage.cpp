@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <map>
 
 namespace pellmark {
 namespace {
@@ -54,7 +55,8 @@ void LearnRhythm(DayCoverage& day) {
         const double emptyShare = 1 - double(quoteMinutes) / span;
         if (emptyShare > 0) {
             const double run = std::log(kUnlikely * span) / -std::log(emptyShare);
-            longest = std::max(longest, 1 + static_cast<int>(std::min<double>(run, kMinutesPerDay)));
+            longest =
+                std::max(longest, 1 + static_cast<int>(std::min<double>(run, kMinutesPerDay)));
         }
     }
     day.longestUsualGap = longest;
@@ -75,14 +77,14 @@ std::vector<Span> Holes(const DayCoverage& day, const SymbolCoverage& symbol) {
     return holes;
 }
 
-DayState State(const DayCoverage& day, const SymbolCoverage& symbol) {
+DayState State(const DayCoverage& day) {
     if (!day.hasFile)
         return DayState::Missing;
     if (!day.readError.isEmpty() || day.unreadableLines > 0)
         return DayState::Unreadable;
     if (day.quotes == 0)
         return DayState::Empty;
-    if (day.quotes * 10LL < symbol.usualQuotes * 9LL)
+    if (day.quotes * 10LL < day.usualQuotes * 9LL)
         return DayState::Short;
     return day.holes.empty() ? DayState::Complete : DayState::Holed;
 }
@@ -118,6 +120,7 @@ void ReadDayText(std::string_view text, LineOrder order, std::string_view separa
 
 void AssessSymbol(SymbolCoverage& symbol) {
     std::vector<int> counts, firsts, lasts, spacings;
+    std::map<int, std::vector<int>> countsByRhythm; // by the spacing, -1 for ticks
     int irregularDays = 0;
     for (const DayCoverage& day : symbol.days) {
         if (day.prices.empty())
@@ -128,6 +131,7 @@ void AssessSymbol(SymbolCoverage& symbol) {
         if (day.spacing > 0) {
             spacings.push_back(day.spacing);
             irregularDays += !day.regular;
+            countsByRhythm[day.regular ? day.spacing : -1].push_back(day.quotes);
         }
     }
     if (!counts.empty()) {
@@ -138,9 +142,17 @@ void AssessSymbol(SymbolCoverage& symbol) {
         symbol.usualSpacing = Median(spacings);
         symbol.irregular = irregularDays * 2 > static_cast<int>(spacings.size());
     }
+    std::map<int, int> usualByRhythm;
+    for (const auto& [rhythm, rhythmCounts] : countsByRhythm) {
+        if (rhythmCounts.size() >= kDaysForRhythm)
+            usualByRhythm[rhythm] = Median(rhythmCounts);
+    }
     for (DayCoverage& day : symbol.days) {
+        const auto usual = usualByRhythm.find(day.regular ? day.spacing : -1);
+        day.usualQuotes =
+            day.spacing > 0 && usual != usualByRhythm.end() ? usual->second : symbol.usualQuotes;
         day.holes = Holes(day, symbol);
-        day.state = State(day, symbol);
+        day.state = State(day);
     }
 }
 

@@ -24,8 +24,7 @@ void ReadDay(const QString& path, const CheckOptions& options, DayCoverage& day,
         day.readError = *reason;
         return;
     }
-    ReadDayText(std::get<std::string>(read), options.order, options.separator, day,
-                &layoutGuesses);
+    ReadDayText(std::get<std::string>(read), options.order, options.separator, day, &layoutGuesses);
 }
 
 // Keeps about perDay evenly spread quotes, the first and last, and both ends of every long

@@ -1,8 +1,8 @@
 #include "export/DayFileExport.h"
 
-#include "core/WholeFile.h"
 #include "core/DayFileName.h"
 #include "core/DayFileRead.h"
+#include "core/WholeFile.h"
 #include "export/OhlcBars.h"
 #include "export/QuoteLine.h"
 

@@ -75,13 +75,12 @@ QString DayName(const QString& symbol, QDate day) {
     return symbol + QLocale(QLocale::English).toString(day, "-d-MMM-yy") + ".txt";
 }
 
-// 20 week-days every 5 minutes, then 5 every minute, from Monday 2 November 2026.
-Folder ShiftFolder() {
+// 25 week-days from Monday 2 November 2026, every 5 minutes, then every minute from minutely.
+Folder ShiftFolder(const QString& symbol, QDate minutely) {
     Folder folder;
     for (QDate day(2026, 11, 2); day <= QDate(2026, 12, 4); day = day.addDays(1)) {
         if (day.dayOfWeek() < 6)
-            folder.append({DayName("SHIFT", day),
-                           Quotes(0, 23 * kH + 55, day < QDate(2026, 11, 30) ? 5 : 1)});
+            folder.append({DayName(symbol, day), Quotes(0, 23 * kH + 55, day < minutely ? 5 : 1)});
     }
     return folder;
 }
@@ -93,8 +92,8 @@ Folder TickFolder() {
     for (QDate day(2026, 11, 16); day <= QDate(2026, 11, 20); day = day.addDays(1)) {
         QByteArray text;
         for (int minute = 0; minute < 24 * kH; ++minute) {
-            if ((minute >= 240 && minute < 244) || (day.day() == 18 && minute / kH >= 10 &&
-                                                    minute / kH < 12))
+            if ((minute >= 240 && minute < 244) ||
+                (day.day() == 18 && minute / kH >= 10 && minute / kH < 12))
                 continue;
             for (int tick = 0; tick < QList<int>{2, 0, 3, 1}[minute % 4]; ++tick)
                 text += Quotes(minute, minute, 1);
@@ -190,8 +189,11 @@ private slots:
             << QByteArray("USAMSFT-16-Nov-26\r\nUSAMSFT-17-Nov-26\r\nUSAMSFT-18-Nov-26\r\n"
                           "USAMSFT-19-Nov-26\r\nUSAMSFT-20-Nov-26\r\n");
         QTest::newRow("spacing changed from 5 min to 1 min")
-            << ShiftFolder() << QStringList{"@IN"}
-            << QByteArray("SHIFT: 25 of 25 days complete, 12,940 quotes, 0 holes; usual day 288 "
+            << ShiftFolder("SHIFT", {2026, 11, 30}) + ShiftFolder("DENSE", {2026, 11, 9})
+            << QStringList{"@IN"}
+            << QByteArray("DENSE: 25 of 25 days complete, 30,160 quotes, 0 holes; usual day 1436 "
+                          "quotes from 00:00 to 23:55, every 1 min\n"
+                          "SHIFT: 25 of 25 days complete, 12,940 quotes, 0 holes; usual day 288 "
                           "quotes from 00:00 to 23:55, every 5 min\n")
             << 0 << QByteArray("");
         QTest::newRow("ticks, a lull and a hole")
@@ -283,8 +285,9 @@ private slots:
                                   {"AUDUSD-18-Nov-26.txt", Quotes(0, 23 * kH + 45, 15)}});
         const QByteArray entry = QFile::encodeName(days.filePath("AUDUSD-17-Nov-26.txt"));
         if (kind == "zero" || kind == "dangling" || kind == "loop")
-            QCOMPARE(::symlink(kind == "zero" ? "/dev/zero" : kind == "loop" ? entry.constData()
-                                                                              : "nowhere",
+            QCOMPARE(::symlink(kind == "zero"   ? "/dev/zero"
+                               : kind == "loop" ? entry.constData()
+                                                : "nowhere",
                                entry),
                      0);
         if (kind == "fifo")
@@ -310,10 +313,11 @@ private slots:
             folder.append({QStringLiteral("S%1-16-Nov-26.txt").arg(symbol, 4, 10, QChar('0')), ""});
         WriteFolder(days.path(), folder);
         QProcess shell;
-        shell.start("bash", {"-c", "\"$0\" --retry-list \"$1\" --html \"$2\" \"$3\" | head -c 100 "
-                                   ">/dev/null; echo \"${PIPESTATUS[0]}\"",
-                             PELLMARK_CHECK_PATH, out.filePath("r"), out.filePath("h"),
-                             days.path()});
+        shell.start("bash",
+                    {"-c",
+                     "\"$0\" --retry-list \"$1\" --html \"$2\" \"$3\" | head -c 100 "
+                     ">/dev/null; echo \"${PIPESTATUS[0]}\"",
+                     PELLMARK_CHECK_PATH, out.filePath("r"), out.filePath("h"), days.path()});
         QVERIFY(shell.waitForFinished());
         QCOMPARE(shell.readAllStandardOutput(), QByteArray("1\n"));
         QCOMPARE(ReadFile(out.filePath("r")).count('\n'), 3000);
@@ -323,9 +327,9 @@ private slots:
 
     void htmlReport() {
         QTemporaryDir days, out;
-        WriteFolder(days.path(), CurrencyFolder() << QPair<QString, QByteArray>(
-                                     "<img src=x onerror=alert(1)>-16-Nov-26.txt",
-                                     Quotes(0, 23 * kH + 45, 15)));
+        WriteFolder(days.path(),
+                    CurrencyFolder() << QPair<QString, QByteArray>(
+                        "<img src=x onerror=alert(1)>-16-Nov-26.txt", Quotes(0, 23 * kH + 45, 15)));
         const QString report = out.filePath("report.html");
         QCOMPARE(Check(days.path(), {"--from", "2026-10-30", "--html", report, "@IN"}).status, 1);
         const QString html = QString::fromUtf8(ReadFile(report));
@@ -335,7 +339,8 @@ private slots:
         // A month whose first week is too close to the next month's for both names.
         QStringList months;
         for (const QRegularExpressionMatch& month :
-             QRegularExpression("<text x=\"(\\d+)\" y=\"\\d+\">(\\w\\w\\w-\\d\\d)</text>").globalMatch(html))
+             QRegularExpression("<text x=\"(\\d+)\" y=\"\\d+\">(\\w\\w\\w-\\d\\d)</text>")
+                 .globalMatch(html))
             months << month.captured(1) + " " + month.captured(2);
         QCOMPARE(months, QStringList({"48 Nov-26", "48 Nov-26", "104 Dec-26"}));
         // The pen lifts at the start, on both sides of the two short days, at the hole and

@@ -96,8 +96,8 @@ int main(int argc, char** argv) {
 
     bool written = true;
     if (!line.retryList.isEmpty())
-        written = Written(line.retryList, pellmark::WriteWholeFile(line.retryList, retryList)) &&
-                  written;
+        written =
+            Written(line.retryList, pellmark::WriteWholeFile(line.retryList, retryList)) && written;
     if (html) {
         html->Write(pellmark::CoverageHtmlTail(completeSymbols, symbols));
         written = Written(line.html, html->Commit()) && written;
