@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <map>
 
 namespace pellmark {
@@ -18,6 +18,43 @@ constexpr double kUnlikely = 1000;
 
 int Minutes(std::string_view time) {
     return ((time[0] - '0') * 10 + (time[1] - '0')) * 60 + (time[3] - '0') * 10 + (time[4] - '0');
+}
+
+// Where the line from start ends: the next CR or LF, or npos. A plain loop: find_first_of
+// searches the set of two for every byte.
+std::size_t LineEnd(std::string_view text, std::size_t start) {
+    for (std::size_t i = start; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n')
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+// The value of a checked price (digits, optionally a point and more digits), near enough for
+// a chart and much faster than a correctly rounded reading; digits beyond the 18th only
+// scale it.
+double PriceValue(std::string_view price) {
+    std::uint64_t digits = 0;
+    int kept = 0;
+    int scale = 0; // digits kept after the point, less those dropped before it
+    bool afterPoint = false;
+    for (const char c : price) {
+        if (c == '.') {
+            afterPoint = true;
+        } else if (kept < 18) {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            kept += digits > 0;
+            scale += afterPoint;
+        } else {
+            scale -= !afterPoint;
+        }
+    }
+    constexpr std::array<double, 19> kTenths = {1,     1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,
+                                                1e-7,  1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13,
+                                                1e-14, 1e-15, 1e-16, 1e-17, 1e-18};
+    return static_cast<double>(digits) * (scale >= 0 && scale < 19
+                                              ? kTenths[static_cast<std::size_t>(scale)]
+                                              : std::pow(10.0, -scale));
 }
 
 // The upper median, so that the result is always one of the values.
@@ -93,16 +130,15 @@ DayState State(const DayCoverage& day) {
 
 void ReadDayText(std::string_view text, LineOrder order, std::string_view separator,
                  DayCoverage& day, std::vector<std::optional<LineLayout>>* layoutGuesses) {
+    day.prices.reserve(day.prices.size() +
+                       static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t start = 0;
     while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
+        const std::size_t end = LineEnd(text, start);
         const std::string_view line = text.substr(start, end - start);
         ++day.lines;
         if (const std::optional<Quote> quote = SplitQuoteLine(line, order, separator)) {
-            // Only the chart reads the value; a price too long for a double still counts.
-            double price = 0;
-            std::from_chars(quote->price.data(), quote->price.data() + quote->price.size(), price);
-            day.prices.push_back({Minutes(quote->time), price});
+            day.prices.push_back({Minutes(quote->time), PriceValue(quote->price)});
         } else {
             ++day.unreadableLines;
             if (layoutGuesses && layoutGuesses->size() < kLinesBeforeLayoutHint)
@@ -113,8 +149,12 @@ void ReadDayText(std::string_view text, LineOrder order, std::string_view separa
         start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
     }
     day.quotes = static_cast<int>(day.prices.size());
-    std::stable_sort(day.prices.begin(), day.prices.end(),
-                     [](const PricePoint& a, const PricePoint& b) { return a.minute < b.minute; });
+    const auto earlier = [](const PricePoint& a, const PricePoint& b) {
+        return a.minute < b.minute;
+    };
+    // A run saves in time order; stable_sort would move every quote even then.
+    if (!std::is_sorted(day.prices.begin(), day.prices.end(), earlier))
+        std::stable_sort(day.prices.begin(), day.prices.end(), earlier);
     LearnRhythm(day);
 }
 
