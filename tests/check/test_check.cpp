@@ -103,6 +103,14 @@ Folder TickFolder() {
     return folder;
 }
 
+// 3,000 symbols with an empty day file each: over 64 KB of listing and a report of megabytes.
+Folder EmptySymbols() {
+    Folder folder;
+    for (int symbol = 0; symbol < 3000; ++symbol)
+        folder.append({QStringLiteral("S%1-16-Nov-26.txt").arg(symbol, 4, 10, QChar('0')), ""});
+    return folder;
+}
+
 void WriteFolder(const QString& path, const Folder& files) {
     for (const auto& [name, bytes] : files) {
         QFile file(QDir(path).filePath(name));
@@ -308,10 +316,7 @@ private slots:
 
     void listingCutShort() {
         QTemporaryDir days, out;
-        Folder folder;
-        for (int symbol = 0; symbol < 3000; ++symbol)
-            folder.append({QStringLiteral("S%1-16-Nov-26.txt").arg(symbol, 4, 10, QChar('0')), ""});
-        WriteFolder(days.path(), folder);
+        WriteFolder(days.path(), EmptySymbols());
         QProcess shell;
         shell.start("bash",
                     {"-c",
@@ -323,6 +328,23 @@ private slots:
         QCOMPARE(ReadFile(out.filePath("r")).count('\n'), 3000);
         QVERIFY(ReadFile(out.filePath("r")).endsWith("S2999-16-Nov-26\r\n"));
         QVERIFY(ReadFile(out.filePath("h")).endsWith("</html>\n"));
+    }
+
+    void reportOnFullDisk() {
+        QTemporaryDir days, out;
+        WriteFolder(days.path(), EmptySymbols());
+        WriteFolder(out.path(), {{"h", "old"}});
+        QProcess check;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_PRELOAD", PELLMARK_ENOSPC_SHIM_PATH);
+        environment.insert("PELLMARK_ENOSPC_BYTES", "500000");
+        check.setProcessEnvironment(environment);
+        check.start(PELLMARK_CHECK_PATH, {"--html", out.filePath("h"), days.path()});
+        QVERIFY(check.waitForFinished());
+        QCOMPARE(check.exitCode(), 3);
+        QVERIFY(check.readAllStandardError().contains("No space left on device"));
+        QCOMPARE(ReadFile(out.filePath("h")), QByteArray("old"));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"h"});
     }
 
     void htmlReport() {
