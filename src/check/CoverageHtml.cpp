@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace pellmark {
 namespace {
@@ -15,6 +18,7 @@ constexpr int kCell = 12;
 constexpr int kLeft = 34;         // room for the week-day names
 constexpr int kMonthRow = 14;     // room for the month names above each band
 constexpr int kWeeksPerBand = 53; // a longer range wraps into further bands, a year each
+constexpr int kMonthColumns = 3;  // a month name is as wide as three columns
 constexpr int kChartHeight = 110;
 constexpr int kChartMinWidth = 560; // a range of a few weeks still gets a readable chart
 constexpr int kChartBottom = 18;    // room for the dates under the chart
@@ -22,8 +26,10 @@ constexpr int kChartBottom = 18;    // room for the dates under the chart
 // Lightness tells the states apart in grey print; hue (blue, orange, grey) and the patterns
 // tell them apart for readers who do not see red against green.
 constexpr char kStyle[] = R"(
-body { font: 14px/1.4 "DejaVu Sans", Arial, sans-serif; color: #222; margin: 1.5em; }
-h1 { font-size: 1.4em; margin: 0 0 .3em; }
+body { font: 14px/1.4 "DejaVu Sans", Arial, sans-serif; color: #222; margin: 1.5em;
+       display: flex; flex-direction: column; align-items: flex-start; }
+h1 { font-size: 1.4em; margin: 0 0 .3em; order: -2; }
+.overall { order: -1; }
 h2 { font-size: 1.15em; margin: 1.6em 0 .2em; }
 p { margin: .2em 0; }
 svg text { font: 10px "DejaVu Sans", Arial, sans-serif; fill: #444; }
@@ -59,9 +65,24 @@ std::string Escaped(const QString& text) {
     return text.toHtmlEscaped().toStdString();
 }
 
+// Appends value with one decimal; a chart has thousands of them, which printf would take
+// most of the page's time to write.
+void AppendTenths(std::string& out, double value) {
+    long long tenths = std::llround(value * 10);
+    if (tenths < 0) {
+        out += '-';
+        tenths = -tenths;
+    }
+    char digits[24];
+    const std::to_chars_result whole = std::to_chars(digits, digits + sizeof digits, tenths / 10);
+    out.append(digits, whole.ptr);
+    out += '.';
+    out += static_cast<char>('0' + tenths % 10);
+}
+
 std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
+    std::string text;
+    AppendTenths(text, value);
     return text;
 }
 
@@ -104,20 +125,28 @@ std::string Calendar(const SymbolCoverage& symbol, const Grid& grid) {
             svg += "<text x=\"0\" y=\"" + std::to_string(top + row * kPitch + 10) + "\">" +
                    kWeekdays[row] + "</text>";
     }
+    // Each band names its first month too, unless the next month starts too close to it
+    // for both names to fit: that one then names the band.
+    struct MonthName {
+        int band;
+        int x;
+        int top;
+        QDate day;
+    };
+    std::vector<MonthName> months;
     int lastMonth = 0;
-    int lastBand = -1;
     for (const DayCoverage& day : symbol.days) {
         const int week = grid.Week(day.day);
         const int band = week / kWeeksPerBand;
         const int x = kLeft + (week % kWeeksPerBand) * kPitch;
         const int top = band * grid.BandHeight() + kMonthRow;
-        // Each band names its first month too.
         const int month = day.day.year() * 12 + day.day.month();
-        if (month != lastMonth || band != lastBand) {
+        if (month != lastMonth || months.empty() || months.back().band != band) {
             lastMonth = month;
-            lastBand = band;
-            svg += "<text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(top - 4) + "\">" +
-                   MonthText(day.day) + "</text>";
+            if (!months.empty() && months.back().band == band &&
+                x - months.back().x < kMonthColumns * kPitch)
+                months.pop_back();
+            months.push_back({band, x, top, day.day});
         }
         svg += "<rect class=\"" + StateName(day.state).toStdString() + "\" x=\"" +
                std::to_string(x) + "\" y=\"" +
@@ -125,6 +154,9 @@ std::string Calendar(const SymbolCoverage& symbol, const Grid& grid) {
                std::to_string(kCell) + "\" height=\"" + std::to_string(kCell) + "\"><title>" +
                Escaped(DayTitle(symbol, day)) + "</title></rect>";
     }
+    for (const MonthName& name : months)
+        svg += "<text x=\"" + std::to_string(name.x) + "\" y=\"" + std::to_string(name.top - 4) +
+               "\">" + MonthText(name.day) + "</text>";
     return svg + "</svg>";
 }
 
@@ -133,8 +165,9 @@ bool HoleBetween(const DayCoverage& day, int from, int to) {
                        [&](const Span& hole) { return hole.from >= from && hole.to <= to; });
 }
 
-// The prices as one path that lifts the pen over every week-day without quotes and over
-// every hole; a stretch of one point is drawn as a dot.
+// The prices as one path that lifts the pen over every week-day without quotes, over every
+// hole, and on both sides of a short day, whose missing part may lie at either end; a
+// stretch of one point is drawn as a dot.
 std::string Chart(const SymbolCoverage& symbol, const Grid& grid) {
     double low = 0, high = 0;
     bool any = false;
@@ -159,9 +192,15 @@ std::string Chart(const SymbolCoverage& symbol, const Grid& grid) {
             const double weekPart = (day.day.dayOfWeek() - 1 + point.minute / 1440.0) / 5;
             const double x = kLeft + (grid.Week(day.day) + weekPart) * xScale;
             const double y = 4 + (high - point.price) / spread * plotHeight;
-            const bool joined = index == lastIndex ? !HoleBetween(day, lastMinute, point.minute)
-                                                   : index == lastIndex + 1;
-            path += (joined ? "L" : (path.empty() ? "M" : "h0M")) + Number(x) + " " + Number(y);
+            const bool joined =
+                index == lastIndex
+                    ? !HoleBetween(day, lastMinute, point.minute)
+                    : index == lastIndex + 1 && day.state != DayState::Short &&
+                          symbol.days[static_cast<std::size_t>(lastIndex)].state != DayState::Short;
+            path += joined ? "L" : (path.empty() ? "M" : "h0M");
+            AppendTenths(path, x);
+            path += ' ';
+            AppendTenths(path, y);
             lastIndex = index;
             lastMinute = point.minute;
         }
@@ -197,40 +236,36 @@ std::string Legend() {
     return svg + "</svg>";
 }
 
-std::string Section(const SymbolCoverage& symbol) {
+} // namespace
+
+std::string CoverageHtmlSection(const SymbolCoverage& symbol) {
     std::string html = "<section><h2>" + Escaped(symbol.symbol) + "</h2><p>" +
                        Escaped(SummaryLine(symbol)) + "</p>";
-    if (symbol.days.empty())
-        return html + "</section>\n";
-    const Grid grid(symbol);
-    html += Calendar(symbol, grid) + "<br>" + Chart(symbol, grid);
-    std::string faults;
-    for (const DayCoverage& day : symbol.days) {
-        if (day.state != DayState::Complete)
-            faults += "<li>" + Escaped(FaultLine(symbol, day)) + "</li>";
+    if (!symbol.days.empty()) {
+        const Grid grid(symbol);
+        html += Calendar(symbol, grid) + "<br>" + Chart(symbol, grid);
     }
+    std::string faults;
+    for (const QString& line : FaultLines(symbol))
+        faults += "<li>" + Escaped(line) + "</li>";
     if (!faults.empty())
         html += "<ul class=\"faults\">" + faults + "</ul>";
     return html + "</section>\n";
 }
 
-} // namespace
+std::string CoverageHtmlHead(const QString& title) {
+    return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+           "<meta name=\"viewport\" content=\"width=device-width\"><title>" +
+           Escaped(title) + "</title><style>" + kStyle + "</style></head>\n<body>" + kPatterns +
+           "<h1>" + Escaped(title) + "</h1>\n";
+}
 
-std::string CoverageHtml(const QString& title, const std::vector<SymbolCoverage>& symbols) {
-    std::string html = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-                       "<meta name=\"viewport\" content=\"width=device-width\"><title>" +
-                       Escaped(title) + "</title><style>" + kStyle + "</style></head>\n<body>" +
-                       kPatterns + "<h1>" + Escaped(title) + "</h1>";
-    int complete = 0;
-    for (const SymbolCoverage& symbol : symbols)
-        complete += AllComplete(symbol);
-    html += "<p>" + std::to_string(complete) + " of " + std::to_string(symbols.size()) +
-            " symbols complete. Each square is a week-day; hover over it for what it holds. "
-            "Holiday closures show as missing.</p>" +
-            Legend() + "\n";
-    for (const SymbolCoverage& symbol : symbols)
-        html += Section(symbol);
-    return html + "</body></html>\n";
+std::string CoverageHtmlTail(long long completeSymbols, long long symbols) {
+    return "<div class=\"overall\"><p>" + std::to_string(completeSymbols) + " of " +
+           std::to_string(symbols) +
+           " symbols complete. Each square is a week-day; hover over it for what it holds. "
+           "Holiday closures show as missing.</p>" +
+           Legend() + "</div>\n</body></html>\n";
 }
 
 } // namespace pellmark

@@ -10,11 +10,14 @@
 #include <QString>
 
 #include <string>
-#include <vector>
 
 namespace pellmark {
 
-// UTF-8. title names what was checked, such as the folder.
-std::string CoverageHtml(const QString& title, const std::vector<SymbolCoverage>& symbols);
+// The page in UTF-8 as three pieces, so that it can be written symbol by symbol: the head,
+// one section per symbol, and the tail, which the page shows under the title. title names
+// what was checked, such as the folder.
+std::string CoverageHtmlHead(const QString& title);
+std::string CoverageHtmlSection(const SymbolCoverage& symbol);
+std::string CoverageHtmlTail(long long completeSymbols, long long symbols);
 
 } // namespace pellmark

@@ -19,8 +19,8 @@ QString HolesText(const DayCoverage& day) {
     return holes.join(QStringLiteral(", "));
 }
 
-QString QuotesOfUsual(const SymbolCoverage& symbol, const DayCoverage& day) {
-    return QStringLiteral("%1 of %2 quotes").arg(day.quotes).arg(symbol.usualQuotes);
+QString QuotesOfUsual(const DayCoverage& day) {
+    return QStringLiteral("%1 of %2 quotes").arg(day.quotes).arg(day.usualQuotes);
 }
 
 QString UnreadableText(const DayCoverage& day) {
@@ -73,13 +73,40 @@ QString FaultLine(const SymbolCoverage& symbol, const DayCoverage& day) {
                 UnreadableText(day);
         break;
     case DayState::Short:
-        fault = WithHoles(QStringLiteral("short ") + QuotesOfUsual(symbol, day), day);
+        fault = WithHoles(QStringLiteral("short ") + QuotesOfUsual(day), day);
         break;
     case DayState::Holed:
         fault = HolesText(day);
         break;
     }
     return symbol.symbol + u' ' + Label(day) + u' ' + fault;
+}
+
+QStringList FaultLines(const SymbolCoverage& symbol) {
+    QStringList lines;
+    for (std::size_t first = 0; first < symbol.days.size(); ++first) {
+        const DayCoverage& day = symbol.days[first];
+        if (day.state == DayState::Complete)
+            continue;
+        std::size_t last = first;
+        while (day.state == DayState::Missing && last + 1 < symbol.days.size() &&
+               symbol.days[last + 1].state == DayState::Missing)
+            ++last;
+        if (last == first)
+            lines << FaultLine(symbol, day);
+        else
+            lines << QStringLiteral("%1 %2..%3 missing, %4 days")
+                         .arg(symbol.symbol, Label(day), Label(symbol.days[last]))
+                         .arg(last - first + 1);
+        first = last;
+    }
+    if (!symbol.layoutHint.isEmpty())
+        lines << symbol.symbol + QStringLiteral(": ") + symbol.layoutHint;
+    for (const QDate day : symbol.weekendFiles)
+        lines << QStringLiteral("%1 %2 is a %3: its day file is not checked")
+                     .arg(symbol.symbol, QString::fromStdString(DateLabel(day)),
+                          QLocale(QLocale::English).dayName(day.dayOfWeek()));
+    return lines;
 }
 
 QString DayTitle(const SymbolCoverage& symbol, const DayCoverage& day) {
@@ -99,7 +126,7 @@ QString DayTitle(const SymbolCoverage& symbol, const DayCoverage& day) {
                                          : day.readError;
         break;
     case DayState::Short:
-        detail = WithHoles(QuotesOfUsual(symbol, day), day);
+        detail = WithHoles(QuotesOfUsual(day), day);
         break;
     case DayState::Holed:
         detail = HolesText(day);
@@ -111,7 +138,7 @@ QString DayTitle(const SymbolCoverage& symbol, const DayCoverage& day) {
 
 QString SummaryLine(const SymbolCoverage& symbol) {
     if (symbol.days.empty())
-        return symbol.symbol + QStringLiteral(": no day files");
+        return symbol.symbol + QStringLiteral(": no day files in the range");
     int complete = 0;
     int holes = 0;
     long long quotes = 0;
@@ -133,7 +160,9 @@ QString SummaryLine(const SymbolCoverage& symbol) {
         line += QStringLiteral("; usual day %1 quotes from %2 to %3")
                     .arg(symbol.usualQuotes)
                     .arg(TimeText(symbol.usualSpan.from), TimeText(symbol.usualSpan.to));
-    if (symbol.usualSpacing > 0)
+    if (symbol.irregular)
+        line += QStringLiteral(", at irregular times");
+    else if (symbol.usualSpacing > 0)
         line += QStringLiteral(", every %1 min").arg(symbol.usualSpacing);
     return line;
 }
@@ -144,15 +173,14 @@ bool AllComplete(const SymbolCoverage& symbol) {
                        [](const DayCoverage& day) { return day.state == DayState::Complete; });
 }
 
-std::string RetryList(const std::vector<SymbolCoverage>& symbols) {
-    std::string list;
-    for (const SymbolCoverage& symbol : symbols) {
-        for (const DayCoverage& day : symbol.days) {
-            if (day.state != DayState::Complete)
-                list += FailedItemText({symbol.symbol.toStdString(), DateLabel(day.day)}) + "\r\n";
-        }
+std::string RetryItems(const SymbolCoverage& symbol) {
+    std::string items;
+    const std::string name = symbol.symbol.toStdString();
+    for (const DayCoverage& day : symbol.days) {
+        if (day.state != DayState::Complete)
+            items += FailedItemText({name, DateLabel(day.day)}) + "\r\n";
     }
-    return list;
+    return items;
 }
 
 } // namespace pellmark

@@ -1,33 +1,34 @@
 #include "check/FolderCheck.h"
 
 #include "core/DayFileName.h"
+#include "core/DayFileRead.h"
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 
 #include <algorithm>
 #include <map>
 #include <string_view>
+#include <variant>
 
 namespace pellmark {
 namespace {
 
-using DayFiles = std::map<QDate, QString>; // path by day
+using DayFiles = std::map<QDate, QString>; // file name by day
 
-void ReadDayFile(const QString& path, const CheckOptions& options, DayCoverage& day) {
+void ReadDay(const QString& path, const CheckOptions& options, DayCoverage& day,
+             std::vector<std::optional<LineLayout>>& layoutGuesses) {
     day.hasFile = true;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        day.readError = file.errorString();
+    const std::variant<std::string, QString> read = ReadDayFile(path);
+    if (const QString* reason = std::get_if<QString>(&read)) {
+        day.readError = *reason;
         return;
     }
-    const QByteArray text = file.readAll();
-    ReadDayText(std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-                options.order, options.separator, day);
+    ReadDayText(std::get<std::string>(read), options.order, options.separator, day, &layoutGuesses);
 }
 
-// Keeps about perDay evenly spread quotes, the first and last, and both ends of every hole.
+// Keeps about perDay evenly spread quotes, the first and last, and both ends of every long
+// gap, which is where a hole may be.
 void ThinPrices(DayCoverage& day, std::size_t perDay) {
     const std::size_t count = day.prices.size();
     if (count <= perDay)
@@ -35,11 +36,9 @@ void ThinPrices(DayCoverage& day, std::size_t perDay) {
     std::vector<bool> keep(count, false);
     for (std::size_t i = 0; i < perDay; ++i)
         keep[i * (count - 1) / (perDay - 1)] = true;
-    for (const Span& hole : day.holes) {
-        for (std::size_t i = 1; i < count; ++i) {
-            if (day.prices[i - 1].minute == hole.from && day.prices[i].minute == hole.to)
-                keep[i - 1] = keep[i] = true;
-        }
+    for (std::size_t i = 1; i < count; ++i) {
+        if (day.prices[i].minute - day.prices[i - 1].minute > day.longestUsualGap)
+            keep[i - 1] = keep[i] = true;
     }
     std::vector<PricePoint> kept;
     for (std::size_t i = 0; i < count; ++i) {
@@ -58,49 +57,76 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files,
     const QDate to = options.to.isValid() || files.empty() ? options.to : files.rbegin()->first;
     if (!from.isValid() || !to.isValid())
         return coverage;
+    const QDate today = QDate::currentDate();
+    const auto weekDays = static_cast<std::size_t>(from.daysTo(to) * 5 / 7 + 2);
+    const std::size_t perDay = std::max<std::size_t>(
+        2, static_cast<std::size_t>(options.chartPoints) / std::max<std::size_t>(1, weekDays));
+    const QDir folder(options.folder);
+    std::vector<std::optional<LineLayout>> layoutGuesses;
     for (QDate day = from; day <= to; day = day.addDays(1)) {
-        if (day.dayOfWeek() == Qt::Saturday || day.dayOfWeek() == Qt::Sunday)
+        const auto file = files.find(day);
+        const bool hasFile = file != files.end();
+        if (day.dayOfWeek() == Qt::Saturday || day.dayOfWeek() == Qt::Sunday) {
+            if (hasFile)
+                coverage.weekendFiles.push_back(day);
+            continue;
+        }
+        if (day > today && !hasFile)
             continue;
         DayCoverage& dayCoverage = coverage.days.emplace_back();
         dayCoverage.day = day;
-        if (const auto file = files.find(day); file != files.end())
-            ReadDayFile(file->second, options, dayCoverage);
+        if (hasFile) {
+            ReadDay(folder.filePath(file->second), options, dayCoverage, layoutGuesses);
+            ThinPrices(dayCoverage, perDay);
+        }
     }
     AssessSymbol(coverage);
-    const std::size_t perDay =
-        std::max<std::size_t>(2, static_cast<std::size_t>(options.chartPoints) /
-                                     std::max<std::size_t>(1, coverage.days.size()));
-    for (DayCoverage& day : coverage.days)
-        ThinPrices(day, perDay);
+    // As pellmark-export does, no guess rests on fewer lines than that.
+    if (layoutGuesses.size() == kLinesBeforeLayoutHint) {
+        if (const std::optional<std::string> hint =
+                LayoutHint(layoutGuesses, options.order, options.separator))
+            coverage.layoutHint = QString::fromStdString(*hint);
+    }
     return coverage;
 }
 
 } // namespace
 
-CheckReport CheckFolder(const CheckOptions& options) {
-    CheckReport report;
+QString CheckFolderEach(const CheckOptions& options,
+                        const std::function<void(SymbolCoverage&&)>& onSymbol) {
     const QDir folder(options.folder);
-    if (!folder.isReadable()) {
-        report.error = QStringLiteral("cannot read the folder");
-        return report;
-    }
+    if (!folder.isReadable())
+        return QStringLiteral("cannot read the folder");
     std::map<QString, DayFiles> bySymbol;
-    // Hidden files are left out: a run saves through hidden temporary files.
-    QDirIterator names(options.folder, {QStringLiteral("*.txt")}, QDir::Files);
+    // Every entry with a day file's name, whatever it is, so that a FIFO, a folder or a
+    // broken link is reported as unreadable rather than missing. Hidden entries are left
+    // out: a run saves through hidden temporary files.
+    QDirIterator names(options.folder, {QStringLiteral("*.txt")},
+                       QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
     while (names.hasNext()) {
-        const QString path = names.next();
-        const std::optional<DayFileName> name = ParseDayFileName(names.fileName());
+        names.next();
+        const QString fileName = names.fileName();
+        const std::optional<DayFileName> name = ParseDayFileName(fileName);
         if (!name || (!options.symbols.isEmpty() && !options.symbols.contains(name->symbol)))
             continue;
-        bySymbol[name->symbol][name->day] = path;
+        bySymbol[name->symbol][name->day] = fileName;
     }
     if (options.symbols.isEmpty()) {
-        for (const auto& [symbol, files] : bySymbol)
-            report.symbols.push_back(CheckSymbol(symbol, files, options));
+        for (auto& [symbol, files] : bySymbol) {
+            onSymbol(CheckSymbol(symbol, files, options));
+            files.clear();
+        }
     } else {
         for (const QString& symbol : options.symbols)
-            report.symbols.push_back(CheckSymbol(symbol, bySymbol[symbol], options));
+            onSymbol(CheckSymbol(symbol, bySymbol[symbol], options));
     }
+    return {};
+}
+
+CheckReport CheckFolder(const CheckOptions& options) {
+    CheckReport report;
+    report.error = CheckFolderEach(
+        options, [&](SymbolCoverage&& symbol) { report.symbols.push_back(std::move(symbol)); });
     return report;
 }
 

@@ -8,18 +8,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace pellmark {
 
 struct CheckOptions {
-    QString folder; // only its *.txt files named SYMBOL-d-mmm-yy.txt are looked at
+    QString folder; // only its entries named SYMBOL-d-mmm-yy.txt are looked at
     // The layout the day files were written in.
     LineOrder order = LineOrder::PriceFirst;
     std::string separator = " - ";
     QStringList symbols; // exact names, checked in this order; empty: every symbol found
-    // The range; an invalid bound is the symbol's first or last day file.
+    // The range; an invalid bound is the symbol's first or last day file. Days after today
+    // are checked only when they have a day file: they are never missing.
     QDate from;
     QDate to;
     // About how many prices of a symbol are kept for its chart, over the whole range.
@@ -32,8 +34,14 @@ struct CheckReport {
 };
 
 // A symbol asked for without any day file, and with no range given, has no days at all.
-// After the check each day's prices hold only the chart sample: evenly spread quotes, the
-// first and last of the day, and the quotes either side of each hole.
+// Each day's prices hold only the chart sample: evenly spread quotes, the first and last of
+// the day, and the quotes either side of each long gap.
 CheckReport CheckFolder(const CheckOptions& options);
+
+// The same check, handing each symbol to onSymbol as soon as it is judged and keeping none,
+// so that a folder of any size takes the memory of its largest symbol only. Returns what
+// CheckReport::error would hold.
+QString CheckFolderEach(const CheckOptions& options,
+                        const std::function<void(SymbolCoverage&&)>& onSymbol);
 
 } // namespace pellmark

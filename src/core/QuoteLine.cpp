@@ -1,5 +1,7 @@
 #include "core/QuoteLine.h"
 
+#include <algorithm>
+
 namespace pellmark {
 namespace {
 
@@ -11,6 +13,14 @@ bool IsDigit(char c) {
 
 int TwoDigits(std::string_view text) {
     return (text[0] - '0') * 10 + (text[1] - '0');
+}
+
+// Single quotes for the shell, so that the user can paste the option as it stands.
+std::string ShellQuoted(std::string_view text) {
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
 bool IsTime(std::string_view text) {
@@ -96,6 +106,42 @@ std::optional<LineLayout> GuessLayout(std::string_view line) {
 std::string LayoutText(LineOrder order, std::string_view separator) {
     const std::string sep(separator);
     return order == LineOrder::TimeFirst ? "HH:MM" + sep + "PRICE" : "PRICE" + sep + "HH:MM";
+}
+
+std::optional<std::string> LayoutHint(const std::vector<std::optional<LineLayout>>& guesses,
+                                      LineOrder order, std::string_view separator) {
+    std::optional<LineLayout> common;
+    std::size_t agreeing = 0;
+    for (const std::optional<LineLayout>& guess : guesses) {
+        const auto same =
+            static_cast<std::size_t>(std::count(guesses.begin(), guesses.end(), guess));
+        if (guess && same > agreeing) {
+            common = guess;
+            agreeing = same;
+        }
+    }
+    if (!common || agreeing * 2 <= guesses.size())
+        return std::nullopt;
+    const bool orderDiffers = common->order != order;
+    const bool separatorDiffers = common->separator != separator;
+    if (!orderDiffers && !separatorDiffers)
+        return std::nullopt;
+
+    const bool timeFirst = common->order == LineOrder::TimeFirst;
+    std::string looks = timeFirst ? "TIME then PRICE" : "PRICE then TIME";
+    std::vector<std::string> fixes;
+    if (separatorDiffers) {
+        looks += " with \"" + common->separator + "\" between";
+        fixes.push_back("--sep " + ShellQuoted(common->separator));
+    }
+    if (orderDiffers && timeFirst)
+        fixes.insert(fixes.begin(), "--time-first");
+    if (orderDiffers && !timeFirst)
+        fixes.push_back("without --time-first");
+    std::string hint = "these lines look like " + looks + ": try";
+    for (const std::string& fix : fixes)
+        hint += " " + fix;
+    return hint;
 }
 
 } // namespace pellmark

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pellmark {
 
@@ -49,6 +50,15 @@ struct LineLayout {
 // The one layout in which line is a time and a price; empty when there is none, or when
 // both orders would read it.
 std::optional<LineLayout> GuessLayout(std::string_view line);
+
+// Enough lines for a guess at their layout not to rest on a stray one.
+inline constexpr int kLinesBeforeLayoutHint = 10;
+
+// What most of the guessed lines seem to be and the options that would read them ("these
+// lines look like TIME then PRICE: try --time-first"); empty when most of them agree on no
+// layout, or on the one given.
+std::optional<std::string> LayoutHint(const std::vector<std::optional<LineLayout>>& guesses,
+                                      LineOrder order, std::string_view separator);
 
 // The layout as a reader would write it, for messages: "PRICE - HH:MM".
 std::string LayoutText(LineOrder order, std::string_view separator);

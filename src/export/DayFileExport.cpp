@@ -21,8 +21,6 @@ namespace {
 constexpr std::string_view kCsvHeader = "date,time,price\r\n";
 // An 8 MB file of empty lines would otherwise give a million messages.
 constexpr int kLinesReportedPerFile = 10;
-// Enough lines for a guess at their layout not to rest on a stray one.
-constexpr int kLinesBeforeLayoutHint = 10;
 
 struct DayFile {
     QString path;
@@ -131,48 +129,6 @@ QString NothingToExport(const ExportOptions& options, const FolderDays& folderDa
            IsoDay(span.last) + "), nothing to export";
 }
 
-// Single quotes for the shell, so that the user can paste the option as it stands.
-QString ShellQuoted(const std::string& text) {
-    return "'" + QString::fromStdString(text).replace(u'\'', QStringLiteral("'\\''")) + "'";
-}
-
-// What the lines seem to be and the options that would read them; empty when most of
-// them agree on no layout, or on the one given.
-std::optional<QString> LayoutHint(const std::vector<std::optional<LineLayout>>& guesses,
-                                  const ExportOptions& options) {
-    std::optional<LineLayout> common;
-    std::size_t agreeing = 0;
-    for (const std::optional<LineLayout>& guess : guesses) {
-        const auto same =
-            static_cast<std::size_t>(std::count(guesses.begin(), guesses.end(), guess));
-        if (guess && same > agreeing) {
-            common = guess;
-            agreeing = same;
-        }
-    }
-    if (!common || agreeing * 2 <= guesses.size())
-        return std::nullopt;
-    const bool orderDiffers = common->order != options.order;
-    const bool separatorDiffers = common->separator != options.separator;
-    if (!orderDiffers && !separatorDiffers)
-        return std::nullopt;
-
-    const bool timeFirst = common->order == LineOrder::TimeFirst;
-    QString looks =
-        timeFirst ? QStringLiteral("TIME then PRICE") : QStringLiteral("PRICE then TIME");
-    QStringList fixes;
-    if (separatorDiffers) {
-        looks +=
-            QStringLiteral(" with \"%1\" between").arg(QString::fromStdString(common->separator));
-        fixes << "--sep " + ShellQuoted(common->separator);
-    }
-    if (orderDiffers && timeFirst)
-        fixes.prepend(QStringLiteral("--time-first"));
-    if (orderDiffers && !timeFirst)
-        fixes.append(QStringLiteral("without --time-first"));
-    return "these lines look like " + looks + ": try " + fixes.join(u' ');
-}
-
 // Appends the day's rows (or bars) to csv in time order and returns how many quotes it
 // held; lines that are not quotes become problems.
 long long AppendDay(const DayFile& file, std::string_view text, const ExportOptions& options,
@@ -192,8 +148,9 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
         if (++badLines.count <= kLinesBeforeLayoutHint) {
             badLines.guesses.push_back(GuessLayout(line));
             if (badLines.count == kLinesBeforeLayoutHint) {
-                if (const std::optional<QString> hint = LayoutHint(badLines.guesses, options))
-                    report.problems.push_back({file.path, 0, *hint});
+                if (const std::optional<std::string> hint =
+                        LayoutHint(badLines.guesses, options.order, options.separator))
+                    report.problems.push_back({file.path, 0, QString::fromStdString(*hint)});
             }
         }
     });

@@ -2,10 +2,15 @@
 // retry list it writes, and its HTML report as headless Chromium shows it.
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -66,6 +71,46 @@ Folder StockFolder(const QByteArray& timeFirstSep = {}) {
             {"USAMSFT-20-Nov-26.txt", day}};
 }
 
+QString DayName(const QString& symbol, QDate day) {
+    return symbol + QLocale(QLocale::English).toString(day, "-d-MMM-yy") + ".txt";
+}
+
+// 25 week-days from Monday 2 November 2026, every 5 minutes, then every minute from minutely.
+Folder ShiftFolder(const QString& symbol, QDate minutely) {
+    Folder folder;
+    for (QDate day(2026, 11, 2); day <= QDate(2026, 12, 4); day = day.addDays(1)) {
+        if (day.dayOfWeek() < 6)
+            folder.append({DayName(symbol, day), Quotes(0, 23 * kH + 55, day < minutely ? 5 : 1)});
+    }
+    return folder;
+}
+
+// Ticks round the clock, 2, 0, 3 and 1 in turn each minute, with a lull of 4 minutes from
+// 04:00 every day and none from 10:00 to 11:59 on Wednesday.
+Folder TickFolder() {
+    Folder folder;
+    for (QDate day(2026, 11, 16); day <= QDate(2026, 11, 20); day = day.addDays(1)) {
+        QByteArray text;
+        for (int minute = 0; minute < 24 * kH; ++minute) {
+            if ((minute >= 240 && minute < 244) ||
+                (day.day() == 18 && minute / kH >= 10 && minute / kH < 12))
+                continue;
+            for (int tick = 0; tick < QList<int>{2, 0, 3, 1}[minute % 4]; ++tick)
+                text += Quotes(minute, minute, 1);
+        }
+        folder.append({DayName("TICKS", day), text});
+    }
+    return folder;
+}
+
+// 3,000 symbols with an empty day file each: over 64 KB of listing and a report of megabytes.
+Folder EmptySymbols() {
+    Folder folder;
+    for (int symbol = 0; symbol < 3000; ++symbol)
+        folder.append({QStringLiteral("S%1-16-Nov-26.txt").arg(symbol, 4, 10, QChar('0')), ""});
+    return folder;
+}
+
 void WriteFolder(const QString& path, const Folder& files) {
     for (const auto& [name, bytes] : files) {
         QFile file(QDir(path).filePath(name));
@@ -122,9 +167,7 @@ private slots:
                                                "--to",      "2026-11-17",    "@IN"}
             << QByteArray("AUDUSD 13-Nov-26 missing\n"
                           "AUDUSD 17-Nov-26 short 40 of 96 quotes\n"
-                          "EURUSD 13-Nov-26 missing\n"
-                          "EURUSD 16-Nov-26 missing\n"
-                          "EURUSD 17-Nov-26 missing\n"
+                          "EURUSD 13-Nov-26..17-Nov-26 missing, 3 days\n"
                           "AUDUSD: 1 of 3 days complete, 136 quotes, 0 holes; usual day 96 "
                           "quotes from 00:00 to 23:45, every 15 min\n"
                           "EURUSD: 0 of 3 days complete, 0 quotes, 0 holes\n")
@@ -148,10 +191,66 @@ private slots:
                           "USAMSFT 18-Nov-26 unreadable 14 of 14 lines\n"
                           "USAMSFT 19-Nov-26 unreadable 14 of 14 lines\n"
                           "USAMSFT 20-Nov-26 unreadable 14 of 14 lines\n"
+                          "USAMSFT: these lines look like TIME then PRICE: try --time-first\n"
                           "USAMSFT: 0 of 5 days complete, 0 quotes, 0 holes\n")
             << 1
             << QByteArray("USAMSFT-16-Nov-26\r\nUSAMSFT-17-Nov-26\r\nUSAMSFT-18-Nov-26\r\n"
                           "USAMSFT-19-Nov-26\r\nUSAMSFT-20-Nov-26\r\n");
+        QTest::newRow("spacing changed from 5 min to 1 min")
+            << ShiftFolder("SHIFT", {2026, 11, 30}) + ShiftFolder("DENSE", {2026, 11, 9})
+            << QStringList{"@IN"}
+            << QByteArray("DENSE: 25 of 25 days complete, 30,160 quotes, 0 holes; usual day 1436 "
+                          "quotes from 00:00 to 23:55, every 1 min\n"
+                          "SHIFT: 25 of 25 days complete, 12,940 quotes, 0 holes; usual day 288 "
+                          "quotes from 00:00 to 23:55, every 5 min\n")
+            << 0 << QByteArray("");
+        QTest::newRow("ticks, a lull and a hole")
+            << TickFolder() << QStringList{"@IN"}
+            << QByteArray("TICKS 18-Nov-26 hole 09:59-12:00\n"
+                          "TICKS: 4 of 5 days complete, 10,590 quotes, 1 hole; usual day 2154 "
+                          "quotes from 00:00 to 23:59, at irregular times\n")
+            << 1 << QByteArray("TICKS-18-Nov-26\r\n");
+        const QByteArray edgeDay = Quotes(0, 23 * kH + 45, 15, {615, 630, 645});
+        QTest::newRow("90 % of the median day, three spacings and a minute")
+            << Folder{{"EDGE-16-Nov-26.txt", Quotes(0, 23 * kH + 45, 15, {615, 630})},
+                      {"EDGE-17-Nov-26.txt", edgeDay + "1.0000 - 10:46\r\n"},
+                      {"EDGE-18-Nov-26.txt", Quotes(0, 23 * kH + 45, 15)},
+                      {"EDGE-19-Nov-26.txt", Quotes(0, 23 * kH + 45, 15)},
+                      {"EDGE-20-Nov-26.txt", Quotes(0, 23 * kH + 45, 15)},
+                      {"EXACT-16-Nov-26.txt", Quotes(0, 9 * kH, kH)},
+                      {"EXACT-17-Nov-26.txt", Quotes(0, 9 * kH, kH)},
+                      {"EXACT-18-Nov-26.txt", Quotes(0, 9 * kH, kH)},
+                      {"EXACT-19-Nov-26.txt", Quotes(0, 8 * kH, kH)},
+                      {"EXACT-20-Nov-26.txt", Quotes(0, 7 * kH, kH)}}
+            << QStringList{"@IN"}
+            << QByteArray("EDGE 17-Nov-26 hole 10:00-10:46\n"
+                          "EXACT 20-Nov-26 short 8 of 10 quotes\n"
+                          "EDGE: 4 of 5 days complete, 476 quotes, 1 hole; usual day 96 quotes "
+                          "from 00:00 to 23:45, every 15 min\n"
+                          "EXACT: 4 of 5 days complete, 47 quotes, 0 holes; usual day 10 quotes "
+                          "from 00:00 to 09:00, every 60 min\n")
+            << 1 << QByteArray("EDGE-17-Nov-26\r\nEXACT-20-Nov-26\r\n");
+        QTest::newRow("a day file on a Saturday")
+            << StockFolder() + Folder{{"USAMSFT-21-Nov-26.txt", "1.0000 - 10:00\r\n"}}
+            << QStringList{"@IN"}
+            << QByteArray("USAMSFT 21-Nov-26 is a Saturday: its day file is not checked\n"
+                          "USAMSFT: 5 of 5 days complete, 71 quotes, 0 holes; usual day 14 "
+                          "quotes from 09:30 to 16:00, every 30 min\n")
+            << 0 << QByteArray("");
+        QTest::newRow("the first days a file can name")
+            << StockFolder() << QStringList{"--from", "1970-01-01", "--to", "1970-01-02", "@IN"}
+            << QByteArray("USAMSFT 1-Jan-70..2-Jan-70 missing, 2 days\n"
+                          "USAMSFT: 0 of 2 days complete, 0 quotes, 0 holes\n")
+            << 1 << QByteArray("USAMSFT-1-Jan-70\r\nUSAMSFT-2-Jan-70\r\n");
+        QTest::newRow("days after today")
+            << StockFolder() << QStringList{"--from", "2069-12-01", "--to", "2069-12-31", "@IN"}
+            << QByteArray("USAMSFT: no day files in the range\n") << 1 << QByteArray("");
+        QTest::newRow("before 1970") << StockFolder() << QStringList{"--from", "1969-12-31", "@IN"}
+                                     << QByteArray() << 2 << QByteArray("(absent)");
+        QTest::newRow("after 2069") << StockFolder() << QStringList{"--to", "2070-01-01", "@IN"}
+                                    << QByteArray() << 2 << QByteArray("(absent)");
+        QTest::newRow("no day file") << Folder{{"notes.txt", "x"}} << QStringList{"@IN"}
+                                     << QByteArray("no day files\n") << 1 << QByteArray("");
         QTest::newRow("no such day") << StockFolder() << QStringList{"--from", "2026-02-30", "@IN"}
                                      << QByteArray() << 2 << QByteArray("(absent)");
         QTest::newRow("no folder") << StockFolder() << QStringList{"@IN/none"} << QByteArray() << 2
@@ -171,6 +270,108 @@ private slots:
         QCOMPARE(run.out, out);
         QCOMPARE(run.status, status);
         QCOMPARE(ReadFile(lists.filePath("r")), retry);
+    }
+
+    void unreadableEntry_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("reason");
+        QTest::newRow("link to /dev/zero") << "zero" << QByteArray("not a regular file");
+        QTest::newRow("FIFO") << "fifo" << QByteArray("not a regular file");
+        QTest::newRow("folder") << "folder" << QByteArray("not a regular file");
+        QTest::newRow("dangling link") << "dangling" << QByteArray("No such file or directory");
+        QTest::newRow("link loop") << "loop" << QByteArray("Too many levels of symbolic links");
+        QTest::newRow("17 MB") << "large" << QByteArray("larger than 16 MB");
+        QTest::newRow("no permission") << "denied" << QByteArray("Permission denied");
+    }
+    void unreadableEntry() {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, reason);
+        if (kind == "denied" && ::geteuid() == 0)
+            QSKIP("root reads any file");
+        QTemporaryDir days, lists;
+        WriteFolder(days.path(), {{"AUDUSD-16-Nov-26.txt", Quotes(0, 23 * kH + 45, 15)},
+                                  {"AUDUSD-18-Nov-26.txt", Quotes(0, 23 * kH + 45, 15)}});
+        const QByteArray entry = QFile::encodeName(days.filePath("AUDUSD-17-Nov-26.txt"));
+        if (kind == "zero" || kind == "dangling" || kind == "loop")
+            QCOMPARE(::symlink(kind == "zero"   ? "/dev/zero"
+                               : kind == "loop" ? entry.constData()
+                                                : "nowhere",
+                               entry),
+                     0);
+        if (kind == "fifo")
+            QCOMPARE(::mkfifo(entry, 0600), 0);
+        if (kind == "folder")
+            QVERIFY(QDir(days.path()).mkdir("AUDUSD-17-Nov-26.txt"));
+        if (kind == "large" || kind == "denied") {
+            QFile file(entry);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(kind == "large" ? 17 << 20 : 9));
+            QVERIFY(kind == "large" || file.setPermissions({}));
+        }
+        const Run run = Check(days.path(), {"--retry-list", lists.filePath("r"), "@IN"});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.out.startsWith("AUDUSD 17-Nov-26 unreadable: "), run.out);
+        QVERIFY2(run.out.left(run.out.indexOf('\n')).contains(reason), run.out);
+        QCOMPARE(ReadFile(lists.filePath("r")), QByteArray("AUDUSD-17-Nov-26\r\n"));
+    }
+
+    void listingCutShort() {
+        QTemporaryDir days, out;
+        WriteFolder(days.path(), EmptySymbols());
+        QProcess shell;
+        shell.start("bash",
+                    {"-c",
+                     "\"$0\" --retry-list \"$1\" --html \"$2\" \"$3\" | head -c 100 "
+                     ">/dev/null; echo \"${PIPESTATUS[0]}\"",
+                     PELLMARK_CHECK_PATH, out.filePath("r"), out.filePath("h"), days.path()});
+        QVERIFY(shell.waitForFinished());
+        QCOMPARE(shell.readAllStandardOutput(), QByteArray("1\n"));
+        QCOMPARE(ReadFile(out.filePath("r")).count('\n'), 3000);
+        QVERIFY(ReadFile(out.filePath("r")).endsWith("S2999-16-Nov-26\r\n"));
+        QVERIFY(ReadFile(out.filePath("h")).endsWith("</html>\n"));
+    }
+
+    void reportOnFullDisk() {
+        QTemporaryDir days, out;
+        WriteFolder(days.path(), EmptySymbols());
+        WriteFolder(out.path(), {{"h", "old"}});
+        QProcess check;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_PRELOAD", PELLMARK_ENOSPC_SHIM_PATH);
+        environment.insert("PELLMARK_ENOSPC_BYTES", "500000");
+        check.setProcessEnvironment(environment);
+        check.start(PELLMARK_CHECK_PATH, {"--html", out.filePath("h"), days.path()});
+        QVERIFY(check.waitForFinished());
+        QCOMPARE(check.exitCode(), 3);
+        QVERIFY(check.readAllStandardError().contains("No space left on device"));
+        QCOMPARE(ReadFile(out.filePath("h")), QByteArray("old"));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"h"});
+    }
+
+    void htmlReport() {
+        QTemporaryDir days, out;
+        WriteFolder(days.path(),
+                    CurrencyFolder() << QPair<QString, QByteArray>(
+                        "<img src=x onerror=alert(1)>-16-Nov-26.txt", Quotes(0, 23 * kH + 45, 15)));
+        const QString report = out.filePath("report.html");
+        QCOMPARE(Check(days.path(), {"--from", "2026-10-30", "--html", report, "@IN"}).status, 1);
+        const QString html = QString::fromUtf8(ReadFile(report));
+        QVERIFY(!html.contains("<img"));
+        QVERIFY(html.contains("<h2>&lt;img src=x onerror=alert(1)&gt;</h2>"));
+        QVERIFY(html.contains("<li>AUDUSD 30-Oct-26..13-Nov-26 missing, 11 days</li>"));
+        // A month whose first week is too close to the next month's for both names.
+        QStringList months;
+        for (const QRegularExpressionMatch& month :
+             QRegularExpression("<text x=\"(\\d+)\" y=\"\\d+\">(\\w\\w\\w-\\d\\d)</text>")
+                 .globalMatch(html))
+            months << month.captured(1) + " " + month.captured(2);
+        QCOMPARE(months, QStringList({"48 Nov-26", "48 Nov-26", "104 Dec-26"}));
+        // The pen lifts at the start, on both sides of the two short days, at the hole and
+        // over the missing and empty days.
+        QStringList pens;
+        for (const QRegularExpressionMatch& path :
+             QRegularExpression("class=\"price\" d=\"([^\"]*)\"").globalMatch(html))
+            pens << QString::number(path.captured(1).count(u'M'));
+        QCOMPARE(pens, QStringList({"1", "7"}));
     }
 
     void htmlReportInChromium() {

@@ -1,5 +1,7 @@
 #include "CheckCommandLine.h"
 
+#include "core/DayLimits.h"
+
 #include <QCommandLineParser>
 
 namespace pellmark {
@@ -9,26 +11,32 @@ constexpr char kDescription[] =
     "Check that the day files of FOLDER (SYMBOL-d-mmm-yy.txt, as a download saves them)\n"
     "cover every week-day, and say which days to fetch again. Each day of each symbol is\n"
     "complete, missing (no day file), empty (no quote), unreadable (lines that are not a\n"
-    "time and a price in the layout), short (fewer quotes than 90 % of the symbol's median\n"
-    "day) or holed (two quotes further apart than three times the symbol's most common\n"
-    "spacing, inside its usual hours, which are learnt from the files).";
+    "time and a price in the layout, or a file that is not read: not a regular file, larger\n"
+    "than 16 MB, or the system's reason), short (fewer quotes than 90 % of the median day\n"
+    "of the symbol's days of the same rhythm) or holed (two quotes further apart than the\n"
+    "day's own rhythm makes likely, inside the symbol's usual hours: more than three of its\n"
+    "spacings, and for ticks a quote-less stretch fewer than one day in a thousand would\n"
+    "show by chance). Hours and rhythms are learnt from the files.";
 
 constexpr char kEpilogue[] =
-    "\nStandard output has one line per faulty day (AUDUSD 17-Nov-26 short 40 of 96 quotes),\n"
-    "then a summary per symbol. Holiday closures show as missing. To fetch the faulty days\n"
-    "again:\n"
+    "\nStandard output has one line per faulty day (AUDUSD 17-Nov-26 short 40 of 96 quotes;\n"
+    "a run of missing days in one line), notes (a day file on a week-end day, the options\n"
+    "that would read unreadable lines), then a summary per symbol. Holiday closures show as\n"
+    "missing; days after today are never missing. To fetch the faulty days again:\n"
     "  pellmark-check --retry-list failed.txt ~/prices; pellmark-batch --retry failed.txt "
     "--out ~/prices\n"
     "\n"
     "Exit status:\n"
     " 0  if every day is complete,\n"
-    " 1  if some day is not,\n"
+    " 1  if some day is not, or standard output was closed early (the files are still\n"
+    "    written),\n"
     " 2  if the command line is wrong,\n"
     " 3  if the retry list or the report cannot be written.\n";
 
+// Only a day a day file's two-digit year can name.
 std::optional<QDate> IsoDate(const QString& text) {
     const QDate day = QDate::fromString(text, Qt::ISODate);
-    if (text.size() != 10 || !day.isValid())
+    if (text.size() != 10 || !IsNameableDay(day))
         return std::nullopt;
     return day;
 }
@@ -49,12 +57,12 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
     const QCommandLineOption symbols("symbols", "Only these symbols, comma separated, exact names.",
                                      "A,B");
     const QCommandLineOption from("from",
-                                  "The first day to check (default: each symbol's first "
-                                  "day file).",
+                                  "The first day to check, from 1970-01-01 (default: each "
+                                  "symbol's first day file).",
                                   "YYYY-MM-DD");
     const QCommandLineOption to("to",
-                                "The last day to check (default: each symbol's last day "
-                                "file).",
+                                "The last day to check, up to 2069-12-31 (default: each "
+                                "symbol's last day file).",
                                 "YYYY-MM-DD");
     const QCommandLineOption timeFirst("time-first", "The lines hold the time, then the price "
                                                      "(default: the price, then the time).");
@@ -100,8 +108,10 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
             continue;
         const std::optional<QDate> value = IsoDate(parser.value(*option));
         if (!value)
-            return UsageError(QStringLiteral("--%1 needs a date YYYY-MM-DD, not '%2'")
-                                  .arg(option->names().constFirst(), parser.value(*option)));
+            return UsageError(
+                QStringLiteral("--%1 needs a date YYYY-MM-DD from %2 to %3, not '%4'")
+                    .arg(option->names().constFirst(), kFirstNameableDay.toString(Qt::ISODate),
+                         kLastNameableDay.toString(Qt::ISODate), parser.value(*option)));
         *day = *value;
     }
     if (options.from.isValid() && options.to.isValid() && options.from > options.to)

@@ -4,12 +4,17 @@
 #include "check/CoverageText.h"
 #include "CheckCommandLine.h"
 #include "core/WholeFile.h"
+#include "core/WholeFileStream.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
+#include <csignal>
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -19,8 +24,9 @@ int UsageError(const QString& error) {
     return 2;
 }
 
-bool Write(const QString& path, const std::string& bytes) {
-    if (const std::optional<std::string> reason = pellmark::WriteWholeFile(path, bytes)) {
+// False, with the reason on standard error, when the file could not be written.
+bool Written(const QString& path, const std::optional<std::string>& reason) {
+    if (reason) {
         std::fprintf(stderr, "pellmark-check: cannot write %s: %s\n", qPrintable(path),
                      reason->c_str());
         return false;
@@ -31,6 +37,8 @@ bool Write(const QString& path, const std::string& bytes) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A reader that stops early (| head) must not end the check before its files are written.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     using pellmark::CheckCommandLine;
     const CheckCommandLine line = pellmark::ParseCheckCommandLine(app.arguments());
@@ -49,35 +57,52 @@ int main(int argc, char** argv) {
     if (!QFileInfo(line.options.folder).isDir())
         return UsageError(QStringLiteral("'%1' is not a folder").arg(line.options.folder));
 
-    const pellmark::CheckReport report = pellmark::CheckFolder(line.options);
-    if (!report.error.isEmpty()) {
+    // The report is written as the symbols are checked, so that no folder is too large
+    // for the memory; until it is committed, the old report stays.
+    std::optional<pellmark::WholeFileStream> html;
+    if (!line.html.isEmpty()) {
+        html.emplace(line.html);
+        html->Write(pellmark::CoverageHtmlHead(
+            QStringLiteral("Day files in %1").arg(QDir::toNativeSeparators(line.options.folder))));
+    }
+    long long symbols = 0;
+    long long completeSymbols = 0;
+    std::vector<std::string> summaries;
+    std::string retryList;
+    const QString error =
+        pellmark::CheckFolderEach(line.options, [&](pellmark::SymbolCoverage&& symbol) {
+            ++symbols;
+            completeSymbols += pellmark::AllComplete(symbol);
+            for (const QString& fault : pellmark::FaultLines(symbol))
+                std::printf("%s\n", qPrintable(fault));
+            summaries.push_back(pellmark::SummaryLine(symbol).toLocal8Bit().toStdString());
+            retryList += pellmark::RetryItems(symbol);
+            if (html)
+                html->Write(pellmark::CoverageHtmlSection(symbol));
+        });
+    if (!error.isEmpty()) {
         std::fprintf(stderr, "pellmark-check: %s: %s\n", qPrintable(line.options.folder),
-                     qPrintable(report.error));
+                     qPrintable(error));
         return 1;
     }
-    bool complete = true;
-    for (const pellmark::SymbolCoverage& symbol : report.symbols) {
-        complete = complete && pellmark::AllComplete(symbol);
-        for (const pellmark::DayCoverage& day : symbol.days) {
-            if (day.state != pellmark::DayState::Complete)
-                std::printf("%s\n", qPrintable(pellmark::FaultLine(symbol, day)));
-        }
-    }
-    for (const pellmark::SymbolCoverage& symbol : report.symbols)
-        std::printf("%s\n", qPrintable(pellmark::SummaryLine(symbol)));
-    if (report.symbols.empty())
+    for (const std::string& summary : summaries)
+        std::printf("%s\n", summary.c_str());
+    if (symbols == 0)
         std::printf("no day files\n");
-    std::fflush(stdout);
+    // A reader that stopped early (| head) costs the listing, not the files below.
+    const bool listingCut = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    if (listingCut)
+        std::fprintf(stderr, "pellmark-check: the listing on standard output was cut short\n");
 
     bool written = true;
     if (!line.retryList.isEmpty())
-        written = Write(line.retryList, pellmark::RetryList(report.symbols)) && written;
-    if (!line.html.isEmpty()) {
-        const QString title =
-            QStringLiteral("Day files in %1").arg(QDir::toNativeSeparators(line.options.folder));
-        written = Write(line.html, pellmark::CoverageHtml(title, report.symbols)) && written;
+        written =
+            Written(line.retryList, pellmark::WriteWholeFile(line.retryList, retryList)) && written;
+    if (html) {
+        html->Write(pellmark::CoverageHtmlTail(completeSymbols, symbols));
+        written = Written(line.html, html->Commit()) && written;
     }
     if (!written)
         return 3;
-    return complete && !report.symbols.empty() ? 0 : 1;
+    return completeSymbols == symbols && symbols > 0 && !listingCut ? 0 : 1;
 }

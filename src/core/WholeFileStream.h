@@ -1,0 +1,36 @@
+// The checked whole-file write of WholeFile.h for content made piece by piece, such as a
+// report too large to hold in memory: the pieces go to a temporary file, and the new content
+// replaces the old only once every byte is on the disk.
+#pragma once
+
+#include <QSaveFile>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pellmark {
+
+class WholeFileStream {
+public:
+    // Opens the temporary file; a failure shows in Commit().
+    explicit WholeFileStream(const QString& path);
+
+    // After the first failure the rest is dropped: the file will not be replaced anyway.
+    void Write(std::string_view bytes);
+
+    // Writes what is buffered, syncs and renames. The system's reason for the first failure
+    // ("No space left on device"), the old file (if any) left as it was; nothing on success.
+    // Without a commit, the temporary file is removed and the old file kept.
+    std::optional<std::string> Commit();
+
+private:
+    void Flush();
+
+    QSaveFile file_;
+    std::string buffer_;
+    std::optional<std::string> failure_;
+};
+
+} // namespace pellmark
