@@ -1,6 +1,8 @@
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
+#include "Branding.h"
+
 #include "core/DefaultSymbols.h"
 #include "core/ErrorsList.h"
 #include "core/FailedItems.h"
@@ -75,6 +77,7 @@ TForm1::TForm1(pellmark::DayFetcher& fetcher, Seams seams, QWidget* parent)
       engine_(fetcher, [this] { return ui->SaveLoad->text().toStdString(); }), TrayIcon1(this),
       idleTrayTip_(TrayIcon1.toolTip()) {
     ui->setupUi(this);
+    setWindowTitle(QString::fromUtf8(pellmark::kMainWindowCaption));
     setFixedSize(size());
     // Labels size themselves to their captions, so none is cut at this font.
     for (QLabel* label : findChildren<QLabel*>())

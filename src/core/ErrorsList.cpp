@@ -1,5 +1,6 @@
 #include "core/ErrorsList.h"
 
+#include "core/DateList.h"
 #include "core/FailedItems.h"
 #include "quote/PageText.h"
 
@@ -44,6 +45,19 @@ std::vector<ListedItem> ReadRetryList(std::string_view text, ListReading reading
         items.push_back({ParseFailedItem(line), lineNumber});
     }
     return items;
+}
+
+std::variant<DayItem, std::string> RetryItem(const DayItem& listed, QDate today) {
+    const QDate day = DayOfLabel(QString::fromStdString(listed.dateLabel), 1970);
+    if (!day.isValid())
+        return "\"" + listed.dateLabel + "\" is not a day (d-Mmm-yy)";
+    const std::string named =
+        listed.dateLabel + " names " + day.toString(Qt::ISODate).toStdString();
+    if (day > today)
+        return named + ", after today";
+    if (day.dayOfWeek() > Qt::Friday)
+        return named + ", a " + (day.dayOfWeek() == Qt::Saturday ? "Saturday" : "Sunday");
+    return DayItem{listed.symbol, DateLabel(day)};
 }
 
 } // namespace pellmark

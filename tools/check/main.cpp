@@ -1,9 +1,10 @@
 // pellmark-check: how complete the day files of a save folder are.
-#include "Branding.h"
 #include "check/CoverageHtml.h"
 #include "check/CoverageText.h"
 #include "CheckCommandLine.h"
 #include "core/WholeFile.h"
+#include "ProgramFrame.h"
+#include "StopSignals.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,12 +13,6 @@
 #include <cstdio>
 
 namespace {
-
-int UsageError(const QString& error) {
-    std::fprintf(stderr, "pellmark-check: %s\nTry 'pellmark-check --help' for more information.\n",
-                 qPrintable(error));
-    return 2;
-}
 
 bool Write(const QString& path, const std::string& bytes) {
     if (const std::optional<std::string> reason = pellmark::WriteWholeFile(path, bytes)) {
@@ -31,25 +26,31 @@ bool Write(const QString& path, const std::string& bytes) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A stop ends the check between its steps, never inside a file it writes.
+    const pellmark::ProgramFrame frame("pellmark-check");
+    if (const auto refused = frame.RefuseNonUtf8(argc, argv))
+        return *refused;
     QCoreApplication app(argc, argv);
     using pellmark::CheckCommandLine;
     const CheckCommandLine line = pellmark::ParseCheckCommandLine(app.arguments());
     switch (line.action) {
     case CheckCommandLine::Action::Help:
-        std::fputs(qPrintable(line.text), stdout);
-        return 0;
+        return frame.PrintHelp(line.text.toStdString());
     case CheckCommandLine::Action::Version:
-        std::printf("pellmark-check %s\n", pellmark::kProductVersion);
-        return 0;
+        return frame.PrintVersion();
     case CheckCommandLine::Action::UsageError:
-        return UsageError(line.text);
+        return frame.UsageError(line.text.toStdString());
     case CheckCommandLine::Action::Check:
         break;
     }
     if (!QFileInfo(line.options.folder).isDir())
-        return UsageError(QStringLiteral("'%1' is not a folder").arg(line.options.folder));
+        return frame.UsageError(
+            QStringLiteral("'%1' is not a folder").arg(line.options.folder).toStdString());
+    const auto stopped = [] { return pellmark::StopSignals::StopAsked().load(); };
 
     const pellmark::CheckReport report = pellmark::CheckFolder(line.options);
+    if (stopped())
+        return frame.Stopped(pellmark::StopSignals::LastStop());
     if (!report.error.isEmpty()) {
         std::fprintf(stderr, "pellmark-check: %s: %s\n", qPrintable(line.options.folder),
                      qPrintable(report.error));
@@ -70,13 +71,15 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     bool written = true;
-    if (!line.retryList.isEmpty())
+    if (!line.retryList.isEmpty() && !stopped())
         written = Write(line.retryList, pellmark::RetryList(report.symbols)) && written;
-    if (!line.html.isEmpty()) {
+    if (!line.html.isEmpty() && !stopped()) {
         const QString title =
             QStringLiteral("Day files in %1").arg(QDir::toNativeSeparators(line.options.folder));
         written = Write(line.html, pellmark::CoverageHtml(title, report.symbols)) && written;
     }
+    if (stopped())
+        return frame.Stopped(pellmark::StopSignals::LastStop());
     if (!written)
         return 3;
     return complete && !report.symbols.empty() ? 0 : 1;

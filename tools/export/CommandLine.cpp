@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "export/OhlcBars.h"
+#include "ProgramFrame.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -70,26 +71,6 @@ CommandLine UsageError(CommandLine line, const QString& error) {
     return line;
 }
 
-QString DashedName(const QString& name) {
-    return (name.size() == 1 ? "-" : "--") + name;
-}
-
-// The parser's own wording, in the words the command has always used.
-QString ParseError(const QCommandLineParser& parser, const QStringList& arguments,
-                   const QStringList& valueOptions) {
-    const QStringList unknown = parser.unknownOptionNames();
-    if (!unknown.isEmpty())
-        return QStringLiteral("unknown option '%1'").arg(DashedName(unknown.first()));
-    // A value can only be missing after the last argument.
-    if (arguments.size() > 1 && arguments.last().startsWith(QStringLiteral("--")) &&
-        valueOptions.contains(arguments.last().mid(2)))
-        return QStringLiteral("option '%1' needs a value").arg(arguments.last());
-    QString error = parser.errorText();
-    if (error.endsWith(u'.'))
-        error.chop(1);
-    return error.isEmpty() ? error : error.front().toLower() + error.mid(1);
-}
-
 } // namespace
 
 CommandLine ParseCommandLine(int argc, char** argv) {
@@ -104,8 +85,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         from("from", {}, "YYYY-MM-DD"), to("to", {}, "YYYY-MM-DD"), bars("bars", {}, "LENGTH");
     parser.addOptions({help, version, timeFirst, separator, symbols, from, to, bars});
     if (!parser.parse(arguments))
-        return UsageError(line,
-                          ParseError(parser, arguments, {"sep", "symbols", "from", "to", "bars"}));
+        return UsageError(line, QString::fromStdString(CommandLineError(parser)));
     if (parser.isSet(help)) {
         line.action = CommandLine::Action::Help;
         return line;
@@ -134,6 +114,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         if (!read)
             return UsageError(line, QStringLiteral("--%1 needs a date YYYY-MM-DD, not '%2'")
                                         .arg(option->names().first(), parser.value(*option)));
+        if (const auto reason = UnnameableDayReason(*read))
+            return UsageError(line, QString::fromStdString(*reason));
         *day = *read;
     }
     if (parser.isSet(bars)) {

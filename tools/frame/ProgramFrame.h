@@ -1,0 +1,58 @@
+// What every command-line program of Pellmark says alike: its version, its help, a wrong
+// command line and a stop by signal, each worded once here. Made first thing in main, it also
+// catches the stop signals from then on (see StopSignals).
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class QCommandLineParser;
+
+namespace pellmark {
+
+inline constexpr int kExitUsage = 2;
+
+class ProgramFrame {
+public:
+    explicit ProgramFrame(const char* name);
+
+    const char* Name() const { return name_; }
+    // Each returns the exit status to end main with. Help and version go to standard output:
+    // 0, or 1 when it did not take them.
+    int PrintHelp(std::string_view text) const;
+    int PrintVersion() const;
+    // "NAME: REASON" and a pointer to --help on standard error; 2.
+    int UsageError(std::string_view reason) const;
+    // "NAME: stopped by SIGTERM", then "; " and what was done, when given; 128 + the signal.
+    int Stopped(int signalNumber, std::string_view done = {}) const;
+
+    // The exit status for an argument that is not valid UTF-8, named with its odd bytes
+    // escaped: no argument is ever read with those bytes replaced.
+    std::optional<int> RefuseNonUtf8(int argc, const char* const* argv) const;
+
+private:
+    const char* name_;
+};
+
+// "PROGRAM VERSION" and a line break, the version being the project's one.
+std::string VersionLine(std::string_view program);
+
+// The parser's complaint in the programs' common words: "unknown option '--x'",
+// "option '--x' needs a value", "option '--x' takes no value".
+std::string CommandLineError(const QCommandLineParser& parser);
+
+// Why a day given as an option cannot be used: a day file's two-digit year names only the
+// days from 1970-01-01 to 2069-12-31.
+std::optional<std::string> UnnameableDayReason(QDate day);
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view bytes);
+
+// The bytes as printable text: every byte outside printable ASCII as \xHH.
+std::string EscapedBytes(std::string_view bytes);
+
+} // namespace pellmark
