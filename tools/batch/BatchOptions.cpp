@@ -1,11 +1,11 @@
 #include "BatchOptions.h"
 
+#include "CommandLineRules.h"
 #include "core/DateList.h"
 #include "core/DefaultSymbols.h"
 #include "core/ErrorsList.h"
 #include "core/FailedItems.h"
 #include "export/OhlcBars.h"
-#include "ProgramFrame.h"
 #include "quote/PageText.h"
 #include "quote/QuoteService.h"
 #include "run/RunInput.h"

@@ -1,6 +1,6 @@
 #include "CheckCommandLine.h"
 
-#include "ProgramFrame.h"
+#include "CommandLineRules.h"
 
 #include <QCommandLineParser>
 

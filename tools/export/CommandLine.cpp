@@ -1,7 +1,7 @@
 #include "CommandLine.h"
 
+#include "CommandLineRules.h"
 #include "export/OhlcBars.h"
-#include "ProgramFrame.h"
 
 #include <QCommandLineParser>
 #include <QFile>

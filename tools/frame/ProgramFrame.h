@@ -3,14 +3,11 @@
 // catches the stop signals from then on (see StopSignals).
 #pragma once
 
-#include <QDate>
-#include <QString>
+#include "CommandLineRules.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
-
-class QCommandLineParser;
 
 namespace pellmark {
 
@@ -37,22 +34,5 @@ public:
 private:
     const char* name_;
 };
-
-// "PROGRAM VERSION" and a line break, the version being the project's one.
-std::string VersionLine(std::string_view program);
-
-// The parser's complaint in the programs' common words: "unknown option '--x'",
-// "option '--x' needs a value", "option '--x' takes no value".
-std::string CommandLineError(const QCommandLineParser& parser);
-
-// Why a day given as an option cannot be used: a day file's two-digit year names only the
-// days from 1970-01-01 to 2069-12-31.
-std::optional<std::string> UnnameableDayReason(QDate day);
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsValidUtf8(std::string_view bytes);
-
-// The bytes as printable text: every byte outside printable ASCII as \xHH.
-std::string EscapedBytes(std::string_view bytes);
 
 } // namespace pellmark
