@@ -8,6 +8,7 @@
 #include "quote_service/ServiceOptions.h"
 
 #include <QCoreApplication>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <cstddef>
@@ -17,10 +18,13 @@
 
 namespace {
 
-// Qt replaces what is not UTF-8, so only valid text comes back byte for byte.
+// Qt's own decoder as a second opinion, told to keep a leading byte-order mark as text.
 bool QtReadsAsText(const std::string& bytes) {
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())).toUtf8() ==
-           QByteArray::fromStdString(bytes);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless |
+                                                     QStringConverter::Flag::ConvertInitialBom);
+    const QString text =
+        decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return !decoder.hasError();
 }
 
 bool Printable(const std::string& text) {

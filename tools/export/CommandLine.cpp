@@ -23,7 +23,8 @@ The layout the day files were saved with:
                            then the time)
       --sep TEXT         the text between price and time (default: " - ")
 
-What to export (default: every day of every symbol in FOLDER):
+What to export (default: every day of every symbol in FOLDER; days from 1970-01-01
+to 2069-12-31, those a file name's two-digit year can tell apart):
       --symbols LIST     only these symbols, comma separated, exact names
       --from YYYY-MM-DD  only days from this one on
       --to YYYY-MM-DD    only days up to this one

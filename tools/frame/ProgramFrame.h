@@ -17,7 +17,6 @@ class ProgramFrame {
 public:
     explicit ProgramFrame(const char* name);
 
-    const char* Name() const { return name_; }
     // Each returns the exit status to end main with. Help and version go to standard output:
     // 0, or 1 when it did not take them.
     int PrintHelp(std::string_view text) const;
