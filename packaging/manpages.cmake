@@ -5,18 +5,14 @@
 find_program(HELP2MAN_EXECUTABLE help2man REQUIRED)
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
 
-# pellmark_add_manpage(TARGET NAME_LINE [VERSION_STRING])
-# NAME_LINE is the one-line description in the page's NAME section. VERSION_STRING stands in
-# for programs that have no --version.
+# pellmark_add_manpage(TARGET NAME_LINE)
+# NAME_LINE is the one-line description in the page's NAME section; the version is the
+# program's own --version.
 function(pellmark_add_manpage target name_line)
     if(NOT TARGET ${target})
         return()
     endif()
     set(page ${CMAKE_BINARY_DIR}/man/${target}.1)
-    set(version_option)
-    if(ARGC GREATER 2)
-        set(version_option --version-string=${ARGV2})
-    endif()
     set(examples ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/manpages/${target}.h2m)
     set(include_text)
     if(EXISTS ${examples})
@@ -39,7 +35,7 @@ function(pellmark_add_manpage target name_line)
     add_custom_command(OUTPUT ${page}.gz
         COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
         COMMAND ${HELP2MAN_EXECUTABLE} --no-info --section=1 "--name=${name_line}"
-                ${version_option} --include=${include_file} --output=${page}
+                --include=${include_file} --output=${page}
                 $<TARGET_FILE:${target}>
         COMMAND ${GZIP_EXECUTABLE} -9nf ${page}
         DEPENDS ${target} ${include_file}
@@ -54,5 +50,4 @@ pellmark_add_manpage(pellmark-batch "download historical intraday prices from a 
 pellmark_add_manpage(pellmark-export "write one CSV series per symbol from the day files")
 pellmark_add_manpage(pellmark-check "tell which days of a save folder are missing or incomplete")
 pellmark_add_manpage(pellmark-parse-page "write the day file Pellmark would save for a page")
-pellmark_add_manpage(pellmark-quote-service "local stand-in for the quote service"
-                     ${PROJECT_VERSION})
+pellmark_add_manpage(pellmark-quote-service "local stand-in for the quote service")

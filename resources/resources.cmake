@@ -9,6 +9,8 @@ endforeach()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/pellmark-icon.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME pellmark.svg)
-# The software-centre listing (AppStream).
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/example.tarnwick.pellmark.metainfo.xml
+# The software-centre listing (AppStream), its release named by the project's version.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/example.tarnwick.pellmark.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/resources/example.tarnwick.pellmark.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/resources/example.tarnwick.pellmark.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -16,11 +16,12 @@ mkdir -p "$out"
 
 # One line a target: its name (its entry is tests/fuzz/fuzz_NAME.cpp), the sources it tests,
 # the pkg-config packages it links, its committed seeds and its largest input.
-declare -A SOURCES PACKAGES SEEDS MAX_LEN
+# A sixth field, when given, adds compiler options.
+declare -A SOURCES PACKAGES SEEDS MAX_LEN FLAGS
 TARGETS=()
 target() {
     TARGETS+=("$1")
-    SOURCES[$1]=$2 PACKAGES[$1]=$3 SEEDS[$1]=$4 MAX_LEN[$1]=$5
+    SOURCES[$1]=$2 PACKAGES[$1]=$3 SEEDS[$1]=$4 MAX_LEN[$1]=$5 FLAGS[$1]=${6:-}
 }
 target page "src/core/TextLines.cpp src/page/IntradayParser.cpp src/page/BodySerialiser.cpp
     $(echo src/page/Charset*.cpp) src/page/IconvConversion.cpp" gumbo tests/corpus 65536
@@ -29,6 +30,16 @@ target day_file_name "src/core/DayFileName.cpp src/core/DateList.cpp" Qt6Core \
     tests/fuzz/seeds/day_file_name 256
 target retry_list "src/core/ErrorsList.cpp src/core/FailedItems.cpp src/core/TextLines.cpp" \
     Qt6Core tests/fuzz/seeds/retry_list 4096
+# The options fuzzer needs the version header CMake makes from project().
+mkdir -p "$out/generated"
+version=$(sed -n 's/^project(Pellmark VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+sed "s/@PROJECT_VERSION@/$version/" src/PellmarkVersion.h.in >"$out/generated/PellmarkVersion.h"
+target options "tools/frame/CommandLineRules.cpp tools/batch/BatchOptions.cpp
+    tools/export/CommandLine.cpp tools/check/CheckCommandLine.cpp
+    tools/quote_service/ServiceOptions.cpp src/core/DateList.cpp src/core/DefaultSymbols.cpp
+    src/core/ErrorsList.cpp src/core/FailedItems.cpp src/core/DayFileName.cpp
+    src/export/OhlcBars.cpp src/core/QuoteLine.cpp src/core/TextLines.cpp src/run/RunInput.cpp" \
+    "Qt6Core gumbo" tests/corpus-options 65536 "-Itools -Itools/frame -I$out/generated"
 
 [ $# -gt 0 ] && TARGETS=("$@")
 share=$((seconds / ${#TARGETS[@]}))
@@ -39,7 +50,7 @@ for name in "${TARGETS[@]}"; do
     packages=${PACKAGES[$name]}
     # shellcheck disable=SC2046,SC2086
     clang++ -std=c++20 -O1 -g -fPIC -fsanitize=fuzzer,address,undefined \
-        -fno-sanitize-recover=undefined -Isrc ${packages:+$(pkg-config --cflags $packages)} \
+        -fno-sanitize-recover=undefined -Isrc ${FLAGS[$name]} ${packages:+$(pkg-config --cflags $packages)} \
         "tests/fuzz/fuzz_$name.cpp" ${SOURCES[$name]} ${packages:+$(pkg-config --libs $packages)} \
         -o "$out/fuzz_$name"
     # New inputs go to build-fuzz/corpus_NAME; committed seeds stay in their own folders.

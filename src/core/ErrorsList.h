@@ -4,9 +4,12 @@
 
 #include "core/DayItem.h"
 
+#include <QDate>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace pellmark {
@@ -37,5 +40,10 @@ std::vector<ListedItem> ReadRetryList(std::string_view text, ListReading reading
 // The memo after a retry of the items read AsTyped: a line that names a day stays while that
 // day is left to do, any other line stays as typed; each line followed by CR LF.
 std::string ListAfterRetry(std::string_view typed, const std::vector<DayItem>& leftToDo);
+
+// A listed item as a retry fetches it, its label written as a run writes it ("6-Jun-05" for
+// "06-jun-05"), so that its day file has the one name every program looks for; or, when the
+// label names no week-day from 1970-01-01 up to today, why it cannot be fetched.
+std::variant<DayItem, std::string> RetryItem(const DayItem& listed, QDate today);
 
 } // namespace pellmark

@@ -16,10 +16,10 @@ bool IsDigit(char c) {
 }
 
 // "d-Mmm-yy" as DateLabel writes it: day 1 to 31 without a leading zero, an English short
-// month name, two digits of the year.
+// month name, two digits of the year. The month in any letter case, as a typed list has it.
 bool IsDateLabel(std::string_view text) {
     static constexpr std::array<std::string_view, 12> kMonths = {
-        "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+        "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
     const auto first = text.find('-');
     if (first == std::string_view::npos || text.size() != first + 7)
         return false;
@@ -28,8 +28,11 @@ bool IsDateLabel(std::string_view text) {
                        (day.size() == 2 && day[0] >= '1' && day[0] <= '3' && IsDigit(day[1]) &&
                         (day[0] != '3' || day[1] <= '1'));
     const std::string_view rest = text.substr(first + 1);
+    std::string month(rest.substr(0, 3));
+    for (char& c : month)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     return dayOk && rest[3] == '-' && IsDigit(rest[4]) && IsDigit(rest[5]) &&
-           std::find(kMonths.begin(), kMonths.end(), rest.substr(0, 3)) != kMonths.end();
+           std::find(kMonths.begin(), kMonths.end(), month) != kMonths.end();
 }
 
 } // namespace

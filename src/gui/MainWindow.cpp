@@ -1,6 +1,8 @@
 #include "gui/MainWindow.h"
 #include "ui_MainWindow.h"
 
+#include "Branding.h"
+
 #include "core/DefaultSymbols.h"
 #include "core/ErrorsList.h"
 #include "core/FailedItems.h"
@@ -76,6 +78,7 @@ MainWindow::MainWindow(pellmark::DayFetcher& fetcher, Seams seams, QWidget* pare
       engine_(fetcher, [this] { return ui->saveFolderField->text().toStdString(); }),
       trayIcon_(this), idleTrayTip_(trayIcon_.toolTip()) {
     ui->setupUi(this);
+    setWindowTitle(QString::fromUtf8(pellmark::kMainWindowCaption));
     setFixedSize(size());
     // Labels size themselves to their captions, so none is cut at this font.
     for (QLabel* label : findChildren<QLabel*>())

@@ -305,6 +305,33 @@ private slots:
         QVERIFY2(frames.filter("/0").isEmpty(), screen);
     }
 
+    // Retry items in any letter case are saved under the one name every program reads; items
+    // that name no week-day up to today are said, kept and never asked for; a retry file not
+    // made yet is an empty list.
+    void retryItemsAreReadAsTheirDays() {
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        WriteFile(batch.path("failed.txt"),
+                  "AUDUSD-8-jun-05\r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\n"
+                  "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n");
+        QCOMPARE(batch.run({"--retry", "failed.txt", "--out", "days"}), 1);
+        QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
+        QCOMPARE(service.requestLog().size(), 1);
+        for (const char* said : {"failed.txt:2: \"32-Jan-05\" is not a day (d-Mmm-yy): kept",
+                                 "failed.txt:3: 1-Jan-69 names 2069-01-01, after today: kept",
+                                 "failed.txt:4: 31-Dec-30 names 2030-12-31, after today: kept",
+                                 "failed.txt:5: 4-Jun-05 names 2005-06-04, a Saturday: kept"})
+            QVERIFY2(batch.err.contains(said), batch.err);
+        QCOMPARE(ReadFile(batch.path("failed.txt")),
+                 "AUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\nAUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n");
+
+        QCOMPARE(batch.run({"--retry", "none.txt"}), 0);
+        QCOMPARE(batch.err, "pellmark-batch: no retry file none.txt: nothing to fetch again\n");
+        QVERIFY(!QFile::exists(batch.path("none.txt")));
+        QCOMPARE(service.requestLog().size(), 1);
+    }
+
     void helpAndVersion_data() {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("start");
@@ -331,11 +358,11 @@ private slots:
         QTest::newRow("impossible date") << QStringList{"--from", "2005-02-30"} << "not a date";
         QTest::newRow("reversed range")
             << QStringList{"--from", "2005-06-08", "--to", "2005-06-07"} << "after the end date";
-        QTest::newRow("after today") << QStringList{"--to", "2999-01-01"} << "after today";
+        QTest::newRow("after today") << QStringList{"--to", "2030-01-01"} << "after today";
         QTest::newRow("out is a file") << QStringList{"--out", "plain"} << "names a file";
         QTest::newRow("unreadable symbols")
             << QStringList{"--symbols-file", "missing.txt"} << "cannot read the symbols file";
-        QTest::newRow("unknown option") << QStringList{"--fast"} << "unknown option --fast";
+        QTest::newRow("unknown option") << QStringList{"--fast"} << "unknown option '--fast'";
         QTest::newRow("two categories") << QStringList{"--stocks", "--forex"} << "one category";
         QTest::newRow("slash in a symbol")
             << QStringList{"--symbols", "A/B"} << "symbol \"A/B\" cannot name a file";
@@ -349,6 +376,9 @@ private slots:
             << QStringList{"--host", "evil.example/x?"} << "host label";
         QTest::newRow("before 1970")
             << QStringList{"--from", "1969-12-31", "--to", "1970-01-02"} << "before 1970-01-01";
+        QTest::newRow("after 2069") << QStringList{"--to", "2070-01-01"} << "after 2069-12-31";
+        QTest::newRow("300-byte symbol")
+            << QStringList{"--symbols", QString(300, u'A')} << "too long to name a file (300 bytes";
     }
     void badInputIsRefusedBeforeAnythingIsFetched() {
         QFETCH(QStringList, arguments);

@@ -244,6 +244,17 @@ private slots:
         QTest::newRow("no such day")
             << "" << QByteArray() << QStringList{"--from", "2005-02-30"} + inOut << 2
             << QStringList{"--from needs a date YYYY-MM-DD, not '2005-02-30'"} << old;
+        QTest::newRow("first nameable day")
+            << "GBPUSD" << QByteArray() << QStringList{"--from", "1970-01-01"} + inOut << 0
+            << QStringList() << rows;
+        QTest::newRow("last nameable day")
+            << "GBPUSD" << QByteArray() << QStringList{"--to=2069-12-31"} + inOut << 0
+            << QStringList() << rows;
+        QTest::newRow("before 1970")
+            << "" << QByteArray() << QStringList{"--from", "1969-12-31"} + inOut << 2
+            << QStringList{"1969-12-31 is before 1970-01-01"} << old;
+        QTest::newRow("after 2069") << "" << QByteArray() << QStringList{"--to=2070-01-01"} + inOut
+                                    << 2 << QStringList{"2070-01-01 is after 2069-12-31"} << old;
         QTest::newRow("unknown option") << "" << QByteArray() << QStringList{"--csv"} + inOut << 2
                                         << QStringList{"unknown option '--csv'"} << old;
         QTest::newRow("no value") << "" << QByteArray() << inOut + QStringList{"--sep"} << 2

@@ -71,7 +71,8 @@ lintian --fail-on error --tag-display-limit 0 "$deb" || die "lintian reports err
 
 installed=yes # before the install: a failed one may leave the package half configured
 apt_get install "$deb" >apt.log || { cat apt.log; die "apt-get install"; }
-for program in pellmark pellmark-batch pellmark-export pellmark-check; do
+for program in pellmark pellmark-batch pellmark-export pellmark-check pellmark-parse-page \
+    pellmark-quote-service; do
     case " $* " in *" $program "*) ;; *) continue ;; esac
     # No display: --version must answer before any window system is needed.
     version=$(env -u DISPLAY -u WAYLAND_DISPLAY "/usr/bin/$program" --version) ||

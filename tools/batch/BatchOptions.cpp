@@ -1,5 +1,7 @@
 #include "BatchOptions.h"
 
+#include "CommandLineRules.h"
+#include "core/DateList.h"
 #include "core/DefaultSymbols.h"
 #include "core/ErrorsList.h"
 #include "core/FailedItems.h"
@@ -10,13 +12,12 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <optional>
 
 namespace pellmark {
-
-using namespace Qt::Literals::StringLiterals;
 
 const char* const kBatchUsage =
     "Usage: pellmark-batch [OPTION]...\n"
@@ -29,11 +30,14 @@ const char* const kBatchUsage =
     "      --indices             indices\n"
     "      --symbols A,B,C       the symbols, comma-separated (default: the category's list)\n"
     "      --symbols-file FILE   the symbols, one per line (blank lines are skipped)\n"
-    "      --from YYYY-MM-DD     the first day of the range (default: today)\n"
+    "      --from YYYY-MM-DD     the first day of the range (default: today; not before\n"
+    "                            1970-01-01)\n"
     "      --to YYYY-MM-DD       the last day of the range (default: today; not after today)\n"
     "      --retry FILE          fetch the failed items listed in FILE (SYMBOL-d-mmm-yy, one\n"
     "                            per line) instead of a range; FILE is then rewritten with\n"
-    "                            the items that still fail\n"
+    "                            the items that still fail; an item naming no week-day up\n"
+    "                            to today is kept there and not fetched, and a FILE that\n"
+    "                            does not exist is an empty list\n"
     "\n"
     "Where and how:\n"
     "      --out DIR             the folder for the day files (default: the current folder;\n"
@@ -82,8 +86,19 @@ QString Cleaned(QString text) {
     return text.trimmed();
 }
 
-// A symbol names day files, so it must stay a plain name inside the save folder.
-std::optional<std::string> SymbolProblem(const QString& symbol) {
+// The longest date label, "10-Jun-05".
+constexpr std::size_t kLongestLabel = 9;
+// What most file systems hold in a name, less ".txt" and room to spare.
+constexpr std::size_t kLongestItem = 200;
+
+// A symbol names day files, so it must stay a plain name inside the save folder, short
+// enough for the file system with the date label it is saved under.
+std::optional<std::string> SymbolProblem(const QString& symbol,
+                                         std::size_t labelLength = kLongestLabel) {
+    if (const std::size_t bytes = symbol.toUtf8().size(); bytes + 1 + labelLength > kLongestItem)
+        return "the symbol \"" + symbol.left(20).toStdString() +
+               "...\" is too long to name a file (" + std::to_string(bytes) + " bytes; at most " +
+               std::to_string(kLongestItem - 1 - labelLength) + ")";
     if (symbol.isEmpty())
         return "an empty symbol";
     if (HasControlCharacter(symbol))
@@ -101,10 +116,6 @@ bool IsHostLabel(const QString& label) {
     return !label.isEmpty() && label.size() <= 63 && plain(label.front()) && plain(label.back()) &&
            std::all_of(label.begin(), label.end(), [&](QChar c) { return plain(c) || c == u'-'; });
 }
-
-// Day files name the year by its last two digits; before 1970 one century would overwrite
-// another.
-const QDate kFirstDay(1970, 1, 1);
 
 class Parser {
 public:
@@ -140,7 +151,7 @@ private:
         parser.addOptions({help, version, quiet, forex, stocks, indices, timeFirst, skipSaved});
         parser.addOptions(withValue);
         if (!parser.parse(arguments))
-            return Fail(ParseError(parser));
+            return Fail(CommandLineError(parser));
         if (!parser.positionalArguments().isEmpty())
             return Fail("unexpected argument " +
                         parser.positionalArguments().front().toStdString());
@@ -149,13 +160,14 @@ private:
             return;
         }
         if (parser.isSet(version)) {
-            outcome_ = PrintAndExit{"pellmark-batch 1.0\n"};
+            outcome_ = PrintAndExit{VersionLine("pellmark-batch")};
             return;
         }
         for (const QCommandLineOption& option : withValue)
             if (option.names() != sep.names() && parser.isSet(option) &&
                 parser.value(option).isEmpty())
-                return Fail("option --" + option.names().front().toStdString() + " needs a value");
+                return Fail("option '--" + option.names().front().toStdString() +
+                            "' needs a value");
 
         if (parser.isSet(forex) + parser.isSet(stocks) + parser.isSet(indices) > 1)
             return Fail("--forex, --stocks and --indices choose one category: give one");
@@ -221,32 +233,12 @@ private:
         outcome_ = std::move(options_);
     }
 
-    // The program's own words for the parser's two common complaints.
-    static std::string ParseError(const QCommandLineParser& parser) {
-        if (!parser.unknownOptionNames().isEmpty()) {
-            const QString name = parser.unknownOptionNames().front();
-            return "unknown option " + std::string(name.size() == 1 ? "-" : "--") +
-                   name.toStdString();
-        }
-        const QString text = parser.errorText();
-        const auto optionIn = [&](QLatin1StringView before) {
-            return text.startsWith(before) ? text.mid(before.size()).chopped(2).toStdString()
-                                           : std::string();
-        };
-        if (const std::string option = optionIn("Missing value after '"_L1); !option.empty())
-            return "option " + option + " needs a value";
-        if (const std::string option = optionIn("Unexpected value after '"_L1); !option.empty())
-            return "option " + option + " takes no value";
-        return text.toStdString();
-    }
-
     bool Day(const QString& text, QDate& day) {
         day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
         if (!day.isValid())
             Fail("not a date (YYYY-MM-DD): " + text.toStdString());
-        else if (day < kFirstDay)
-            Fail("dates before 1970-01-01 cannot be told apart from a later century's: " +
-                 text.toStdString());
+        else if (const auto reason = UnnameableDayReason(day))
+            Fail(*reason);
         return !outcome_;
     }
 
@@ -272,15 +264,31 @@ private:
         return true;
     }
 
+    // A retry file is only made once something failed: before that, there is nothing to retry.
     void TakeRetryFile() {
+        const std::string path = options_.retryFile.toStdString();
+        if (!QFileInfo(options_.retryFile).exists() && !QFileInfo(options_.retryFile).isSymLink()) {
+            options_.retryFileMissing = true;
+            options_.notes.push_back("no retry file " + path + ": nothing to fetch again");
+            outcome_ = std::move(options_);
+            return;
+        }
         const auto text = ReadTextFile(options_.retryFile);
         if (!text)
-            return Fail("cannot read the retry file " + options_.retryFile.toStdString());
+            return Fail("cannot read the retry file " + path);
         for (ListedItem& listed : ReadRetryList(*text, ListReading::Cleaned)) {
-            if (const auto problem = SymbolProblem(QString::fromStdString(listed.item.symbol)))
-                return Fail(options_.retryFile.toStdString() + ":" + std::to_string(listed.line) +
-                            ": " + *problem);
-            options_.retryItems.push_back(std::move(listed.item));
+            const std::string where = path + ":" + std::to_string(listed.line) + ": ";
+            if (const auto problem = SymbolProblem(QString::fromStdString(listed.item.symbol),
+                                                   listed.item.dateLabel.size()))
+                return Fail(where + *problem);
+            auto retried = RetryItem(listed.item, today_);
+            if (auto* item = std::get_if<DayItem>(&retried)) {
+                options_.retryItems.push_back(std::move(*item));
+            } else {
+                options_.notes.push_back(where + std::get<std::string>(retried) +
+                                         ": kept in the file, not fetched");
+                options_.retryKept.push_back(std::move(listed.item));
+            }
         }
         options_.retryLinesRead = CountLines(*text);
         outcome_ = std::move(options_);

@@ -31,6 +31,9 @@ struct BatchOptions {
     QString retryFile;               // fetch the items listed here instead of a range
     std::vector<DayItem> retryItems; // read from retryFile
     std::size_t retryLinesRead = 0;  // the lines of retryFile, blank ones too
+    bool retryFileMissing = false;   // an empty list: nothing to fetch, nothing to rewrite
+    std::vector<DayItem> retryKept;  // listed items naming no day to fetch, kept in retryFile
+    std::vector<std::string> notes;  // said before the run starts
     QString csvDir;                  // export the run's symbols there once it has ended
     int barMinutes = 0;              // with csvDir: bars of this length instead of quotes
 };

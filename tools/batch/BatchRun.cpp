@@ -44,6 +44,9 @@ std::optional<std::string> BatchRun::Start() {
         return "--out names a file, not a folder: " + options_.outDir.toStdString();
     if (!QDir().mkpath(options_.outDir))
         return "cannot create the folder " + options_.outDir.toStdString();
+    for (const std::string& note : options_.notes)
+        report_.Say("pellmark-batch: " + note);
+    nothingToDo_ = options_.retryFileMissing;
     DayItems items = DayItems::AsListed(options_.retryItems);
     if (options_.retryFile.isEmpty()) {
         items = DayItems::ForRange(options_.symbols, options_.from, options_.to);
@@ -51,7 +54,7 @@ std::optional<std::string> BatchRun::Start() {
         if (items.Size() == 0) {
             const auto iso = [](QDate day) { return day.toString(Qt::ISODate).toStdString(); };
             report_.Say("no week-days between " + iso(options_.from) + " and " + iso(options_.to));
-            noWeekdays_ = true;
+            nothingToDo_ = true;
         }
     }
     report_.Begin(items.Size());
@@ -88,12 +91,14 @@ void BatchRun::RecordFailed(const std::vector<DayItem>& items) {
 
 void BatchRun::RunEnded(const RunEnd& end) {
     report_.Finish();
-    if (!noWeekdays_)
+    if (!nothingToDo_)
         report_.Say(std::to_string(saved_) + " saved, " + std::to_string(skipped_) + " skipped, " +
                     std::to_string(end.failed.size()) + " failed, " +
                     std::to_string(end.notDone.size()) + " not done");
     // What was not done is listed with what failed, so that --retry resumes the run.
     const std::vector<DayItem> failed = end.LeftToDo();
+    std::vector<DayItem> stillListed = options_.retryKept;
+    stillListed.insert(stillListed.end(), failed.begin(), failed.end());
     bool listed = true;
     if (!options_.errorsFile.isEmpty())
         RecordFailed(end.notDone);
@@ -103,16 +108,16 @@ void BatchRun::RunEnded(const RunEnd& end) {
     else if (!unrecorded_.empty())
         listed = PrintFailed(unrecorded_);
     listed = listed && errorsFileWritable_;
-    if (!options_.retryFile.isEmpty()) {
+    if (!options_.retryFile.isEmpty() && !options_.retryFileMissing) {
         QString error;
-        if (!RewriteFailedItems(options_.retryFile, options_.retryLinesRead, failed, error)) {
+        if (!RewriteFailedItems(options_.retryFile, options_.retryLinesRead, stillListed, error)) {
             report_.Say("pellmark-batch: cannot rewrite " + options_.retryFile.toStdString() +
                         ": " + error.toStdString());
             listed = false;
         }
     }
 
-    int status = failed.empty() ? kExitSaved : kExitSomeFailed;
+    int status = stillListed.empty() ? kExitSaved : kExitSomeFailed;
     switch (end.how) {
     case RunEnd::How::Finished:
         break;
@@ -124,7 +129,7 @@ void BatchRun::RunEnded(const RunEnd& end) {
         status = kExitCannotWrite;
         break;
     }
-    if (!options_.csvDir.isEmpty() && !noWeekdays_) {
+    if (!options_.csvDir.isEmpty() && !nothingToDo_) {
         const ExportReport exported = ExportCsv();
         if (exported.stopped)
             status = 128 + StopSignals::LastStop();

@@ -6,6 +6,7 @@
 #include "BatchOptions.h"
 #include "export/DayFileExport.h"
 #include "net/DayFetcher.h"
+#include "ProgramFrame.h"
 #include "ProgressReport.h"
 #include "run/RunEngine.h"
 
@@ -18,7 +19,6 @@ namespace pellmark {
 
 inline constexpr int kExitSaved = 0;
 inline constexpr int kExitSomeFailed = 1;
-inline constexpr int kExitUsage = 2;
 inline constexpr int kExitCannotWrite = 3;
 
 class BatchRun : public QObject {
@@ -56,7 +56,7 @@ private:
     std::size_t skipped_ = 0;
     bool errorsFileWritable_ = true;  // false once a write to it failed
     std::vector<DayItem> unrecorded_; // failed items the errors file could not take
-    bool noWeekdays_ = false;
+    bool nothingToDo_ = false;        // and said why
 };
 
 } // namespace pellmark

@@ -5,6 +5,7 @@
 #include "net/HiddenBrowser.h"
 #include "net/PageBodyReader.h"
 #include "net/QuoteFetch.h"
+#include "ProgramFrame.h"
 #include "StopSignals.h"
 
 #include <QCoreApplication>
@@ -31,21 +32,16 @@ private:
 
 int main(int argc, char** argv) {
     // Before anything that takes time: a stop from now on is kept, never lost.
-    pellmark::StopSignals::Install();
+    const pellmark::ProgramFrame frame("pellmark-batch");
+    if (const auto refused = frame.RefuseNonUtf8(argc, argv))
+        return *refused;
     QCoreApplication app(argc, argv);
     auto parsed =
         pellmark::ParseBatchCommandLine(QCoreApplication::arguments(), QDate::currentDate());
-    if (const auto* print = std::get_if<pellmark::PrintAndExit>(&parsed)) {
-        std::fputs(print->text.c_str(), stdout);
-        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
-    }
-    if (const auto* usage = std::get_if<pellmark::UsageError>(&parsed)) {
-        std::fprintf(stderr,
-                     "pellmark-batch: %s\nUsage: pellmark-batch [OPTION]... "
-                     "(pellmark-batch --help tells more)\n",
-                     usage->reason.c_str());
-        return pellmark::kExitUsage;
-    }
+    if (const auto* print = std::get_if<pellmark::PrintAndExit>(&parsed))
+        return frame.PrintHelp(print->text);
+    if (const auto* usage = std::get_if<pellmark::UsageError>(&parsed))
+        return frame.UsageError(usage->reason);
 
     if (const auto whyNot = pellmark::PageBodyReader::HelperMissing()) {
         std::fprintf(stderr, "pellmark-batch: %s\n", whyNot->c_str());
@@ -62,9 +58,7 @@ int main(int argc, char** argv) {
     QObject::connect(&stopSignals, &pellmark::StopSignals::received, &run,
                      &pellmark::BatchRun::StopForSignal);
     QObject::connect(&run, &pellmark::BatchRun::ended, &app, &QCoreApplication::exit);
-    if (const auto refused = run.Start()) {
-        std::fprintf(stderr, "pellmark-batch: %s\n", refused->c_str());
-        return pellmark::kExitUsage;
-    }
+    if (const auto refused = run.Start())
+        return frame.UsageError(*refused);
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "CheckCommandLine.h"
 
+#include "CommandLineRules.h"
 #include "core/DayLimits.h"
 
 #include <QCommandLineParser>
@@ -76,13 +77,14 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
                                   "Write a report to FILE: one HTML page with a calendar and a "
                                   "price chart per symbol.",
                                   "FILE");
-    const QCommandLineOption help("help", "Display this help and exit.");
-    const QCommandLineOption version("version", "Output version information and exit.");
+    const QCommandLineOption help(QStringList{"h", "help"}, "Display this help and exit.");
+    const QCommandLineOption version(QStringList{"v", "version"},
+                                     "Output version information and exit.");
     parser.addOptions({symbols, from, to, timeFirst, sep, retry, html, help, version});
     parser.addPositionalArgument("FOLDER", "The save folder holding the day files.");
 
     if (!parser.parse(arguments))
-        return UsageError(parser.errorText());
+        return UsageError(QString::fromStdString(CommandLineError(parser)));
     CheckCommandLine line;
     if (parser.isSet(help)) {
         line.action = CheckCommandLine::Action::Help;

@@ -1,28 +1,22 @@
 // pellmark-check: how complete the day files of a save folder are.
-#include "Branding.h"
 #include "check/CoverageHtml.h"
 #include "check/CoverageText.h"
 #include "CheckCommandLine.h"
 #include "core/WholeFile.h"
 #include "core/WholeFileStream.h"
+#include "ProgramFrame.h"
+#include "StopSignals.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
-#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace {
-
-int UsageError(const QString& error) {
-    std::fprintf(stderr, "pellmark-check: %s\nTry 'pellmark-check --help' for more information.\n",
-                 qPrintable(error));
-    return 2;
-}
 
 // False, with the reason on standard error, when the file could not be written.
 bool Written(const QString& path, const std::optional<std::string>& reason) {
@@ -37,25 +31,27 @@ bool Written(const QString& path, const std::optional<std::string>& reason) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // A reader that stops early (| head) must not end the check before its files are written.
-    std::signal(SIGPIPE, SIG_IGN);
+    // A stop ends the check between its steps, never inside a file it writes.
+    const pellmark::ProgramFrame frame("pellmark-check");
+    if (const auto refused = frame.RefuseNonUtf8(argc, argv))
+        return *refused;
     QCoreApplication app(argc, argv);
     using pellmark::CheckCommandLine;
     const CheckCommandLine line = pellmark::ParseCheckCommandLine(app.arguments());
     switch (line.action) {
     case CheckCommandLine::Action::Help:
-        std::fputs(qPrintable(line.text), stdout);
-        return 0;
+        return frame.PrintHelp(line.text.toStdString());
     case CheckCommandLine::Action::Version:
-        std::printf("pellmark-check %s\n", pellmark::kProductVersion);
-        return 0;
+        return frame.PrintVersion();
     case CheckCommandLine::Action::UsageError:
-        return UsageError(line.text);
+        return frame.UsageError(line.text.toStdString());
     case CheckCommandLine::Action::Check:
         break;
     }
     if (!QFileInfo(line.options.folder).isDir())
-        return UsageError(QStringLiteral("'%1' is not a folder").arg(line.options.folder));
+        return frame.UsageError(
+            QStringLiteral("'%1' is not a folder").arg(line.options.folder).toStdString());
+    const auto stopped = [] { return pellmark::StopSignals::StopAsked().load(); };
 
     // The report is written as the symbols are checked, so that no folder is too large
     // for the memory; until it is committed, the old report stays.
@@ -80,6 +76,8 @@ int main(int argc, char** argv) {
             if (html)
                 html->Write(pellmark::CoverageHtmlSection(symbol));
         });
+    if (stopped())
+        return frame.Stopped(pellmark::StopSignals::LastStop());
     if (!error.isEmpty()) {
         std::fprintf(stderr, "pellmark-check: %s: %s\n", qPrintable(line.options.folder),
                      qPrintable(error));
@@ -95,13 +93,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pellmark-check: the listing on standard output was cut short\n");
 
     bool written = true;
-    if (!line.retryList.isEmpty())
+    if (!line.retryList.isEmpty() && !stopped())
         written =
             Written(line.retryList, pellmark::WriteWholeFile(line.retryList, retryList)) && written;
-    if (html) {
+    if (html && !stopped()) {
         html->Write(pellmark::CoverageHtmlTail(completeSymbols, symbols));
         written = Written(line.html, html->Commit()) && written;
     }
+    if (stopped())
+        return frame.Stopped(pellmark::StopSignals::LastStop());
     if (!written)
         return 3;
     return completeSymbols == symbols && symbols > 0 && !listingCut ? 0 : 1;

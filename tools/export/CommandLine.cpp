@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "CommandLineRules.h"
 #include "export/OhlcBars.h"
 
 #include <QCommandLineParser>
@@ -22,7 +23,8 @@ The layout the day files were saved with:
                            then the time)
       --sep TEXT         the text between price and time (default: " - ")
 
-What to export (default: every day of every symbol in FOLDER):
+What to export (default: every day of every symbol in FOLDER; days from 1970-01-01
+to 2069-12-31, those a file name's two-digit year can tell apart):
       --symbols LIST     only these symbols, comma separated, exact names
       --from YYYY-MM-DD  only days from this one on
       --to YYYY-MM-DD    only days up to this one
@@ -70,26 +72,6 @@ CommandLine UsageError(CommandLine line, const QString& error) {
     return line;
 }
 
-QString DashedName(const QString& name) {
-    return (name.size() == 1 ? "-" : "--") + name;
-}
-
-// The parser's own wording, in the words the command has always used.
-QString ParseError(const QCommandLineParser& parser, const QStringList& arguments,
-                   const QStringList& valueOptions) {
-    const QStringList unknown = parser.unknownOptionNames();
-    if (!unknown.isEmpty())
-        return QStringLiteral("unknown option '%1'").arg(DashedName(unknown.first()));
-    // A value can only be missing after the last argument.
-    if (arguments.size() > 1 && arguments.last().startsWith(QStringLiteral("--")) &&
-        valueOptions.contains(arguments.last().mid(2)))
-        return QStringLiteral("option '%1' needs a value").arg(arguments.last());
-    QString error = parser.errorText();
-    if (error.endsWith(u'.'))
-        error.chop(1);
-    return error.isEmpty() ? error : error.front().toLower() + error.mid(1);
-}
-
 } // namespace
 
 CommandLine ParseCommandLine(int argc, char** argv) {
@@ -104,8 +86,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         from("from", {}, "YYYY-MM-DD"), to("to", {}, "YYYY-MM-DD"), bars("bars", {}, "LENGTH");
     parser.addOptions({help, version, timeFirst, separator, symbols, from, to, bars});
     if (!parser.parse(arguments))
-        return UsageError(line,
-                          ParseError(parser, arguments, {"sep", "symbols", "from", "to", "bars"}));
+        return UsageError(line, QString::fromStdString(CommandLineError(parser)));
     if (parser.isSet(help)) {
         line.action = CommandLine::Action::Help;
         return line;
@@ -134,6 +115,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
         if (!read)
             return UsageError(line, QStringLiteral("--%1 needs a date YYYY-MM-DD, not '%2'")
                                         .arg(option->names().first(), parser.value(*option)));
+        if (const auto reason = UnnameableDayReason(*read))
+            return UsageError(line, QString::fromStdString(*reason));
         *day = *read;
     }
     if (parser.isSet(bars)) {

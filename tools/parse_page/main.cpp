@@ -5,6 +5,8 @@
 #include "core/TextLines.h"
 #include "page/DayPage.h"
 #include "page/PageBodyBounds.h"
+#include "ProgramFrame.h"
+#include "StopSignals.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -13,12 +15,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unistd.h>
+#include <variant>
 
 namespace {
-
-constexpr std::string_view kUsage =
-    "usage: pellmark-parse-page [--body] [--print-body] [--time-first] [--sep TEXT] "
-    "[--charset NAME] < page\n";
 
 constexpr std::string_view kHelp =
     "Usage: pellmark-parse-page [OPTION]... < PAGE\n"
@@ -43,7 +43,8 @@ struct Options {
     std::string contentType;
 };
 
-std::optional<Options> ParseOptions(int argc, char** argv) {
+// The options, or why the command line is wrong.
+std::variant<Options, std::string> ParseOptions(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -52,8 +53,11 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     const QCommandLineOption body("body"), printBody("print-body"), timeFirst("time-first");
     const QCommandLineOption sep("sep", {}, "text"), charset("charset", {}, "name");
     parser.addOptions({help, version, body, printBody, timeFirst, sep, charset});
-    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty())
-        return std::nullopt;
+    if (!parser.parse(arguments))
+        return pellmark::CommandLineError(parser);
+    if (!parser.positionalArguments().isEmpty())
+        return "unexpected argument " + parser.positionalArguments().front().toStdString() +
+               " (the page comes on standard input)";
     Options options;
     options.help = parser.isSet(help);
     options.version = parser.isSet(version);
@@ -68,13 +72,17 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     return options;
 }
 
-std::string ReadAll(std::FILE* in) {
+// Empty when a stop came first: a page that never ends must not keep the tool from stopping.
+std::optional<std::string> ReadAll(int fd) {
     std::string bytes;
     char buffer[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-        bytes.append(buffer, got);
-    return bytes;
+    while (pellmark::StopSignals::WaitForInput(fd)) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0)
+            return bytes;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    return std::nullopt;
 }
 
 // A day without data reads "none", as the parser says it.
@@ -86,16 +94,21 @@ std::string DayText(const pellmark::DayLines& day) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::optional<Options> options = ParseOptions(argc, argv);
-    if (!options) {
-        std::fputs(kUsage.data(), stderr);
-        return 2;
-    }
-    if (options->help || options->version) {
-        std::fputs(options->help ? kHelp.data() : "pellmark-parse-page 1.0\n", stdout);
-        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
-    }
-    const std::string input = ReadAll(stdin);
+    const pellmark::ProgramFrame frame("pellmark-parse-page");
+    if (const auto refused = frame.RefuseNonUtf8(argc, argv))
+        return *refused;
+    const auto parsed = ParseOptions(argc, argv);
+    if (const auto* reason = std::get_if<std::string>(&parsed))
+        return frame.UsageError(*reason);
+    const Options* options = &std::get<Options>(parsed);
+    if (options->help)
+        return frame.PrintHelp(kHelp);
+    if (options->version)
+        return frame.PrintVersion();
+    const std::optional<std::string> read = ReadAll(STDIN_FILENO);
+    if (!read)
+        return frame.Stopped(pellmark::StopSignals::LastStop());
+    const std::string& input = *read;
     // Read within the bounds the program reads a page with, so that this tool gives up where
     // the program would, and a hostile page costs no more memory here than there.
     const std::optional<std::string> body =

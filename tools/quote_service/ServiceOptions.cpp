@@ -75,23 +75,31 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
     ServiceOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
+        if (name == "-h" || name == "--help")
+            return {options, {}, true, false};
+        if (name == "-v" || name == "--version")
+            return {options, {}, false, true};
         if (const auto flag = flagOptions.find(name); flag != flagOptions.end()) {
             flag->second(options);
         } else if (const auto value = valueOptions.find(name); value != valueOptions.end()) {
             if (i + 1 == arguments.size())
-                return {std::nullopt, name + " needs a value"};
+                return {std::nullopt, "option '" + name + "' needs a value"};
             if (!value->second(options, arguments[++i]))
                 return {std::nullopt, "bad value for " + name + ": " + arguments[i]};
         } else {
-            return {std::nullopt, "unknown option: " + name};
+            return {std::nullopt, "unknown option '" + name + "'"};
         }
     }
     return {options, {}};
 }
 
 std::string ServiceUsage() {
-    return "usage: pellmark-quote-service [--port N] [--log FILE] [--only TEXT] [faults]\n"
-           "Serves hourly-view quote pages on 127.0.0.1 and prints the port on the first line.\n"
+    return "Usage: pellmark-quote-service [--port N] [--log FILE] [--only TEXT] [faults]\n"
+           "Serves hourly-view quote pages on 127.0.0.1 and prints the port on the first line,\n"
+           "until SIGTERM, SIGINT or SIGHUP ends it (exit status 0; 1 when it cannot listen,\n"
+           "2 for a wrong command line).\n"
+           "  -h, --help          show this help and exit\n"
+           "  -v, --version       show the version and exit\n"
            "faults (for requests whose stk-date contains the --only text, or all):\n"
            "  --no-data-first N   the no-data page the first N times a symbol-day is asked\n"
            "  --short             a page of five lines without quotes\n"

@@ -40,6 +40,8 @@ struct ServiceOptions {
 struct ParsedOptions {
     std::optional<ServiceOptions> options; // empty when the command line is wrong
     std::string error;
+    bool help = false; // -h or --help given: nothing else is read
+    bool version = false;
 };
 
 ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments);

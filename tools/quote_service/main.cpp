@@ -1,47 +1,37 @@
 // pellmark-quote-service: a local stand-in for the quote service, for tests, benchmarks and
 // trying the program without the network. Prints the port it listens on, then serves until
-// SIGTERM or SIGINT.
+// SIGTERM, SIGINT or SIGHUP.
 #include "NeverAccepting.h"
+#include "ProgramFrame.h"
 #include "QuotePage.h"
 #include "QuoteServer.h"
 #include "Recode.h"
 #include "ServiceOptions.h"
+#include "StopSignals.h"
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
-#include <pthread.h>
+#include <optional>
 #include <thread>
 
 int main(int argc, char** argv) {
     using namespace pellmark;
+    // The service's way to end is a stop signal: it ends serving and exits 0.
+    const ProgramFrame frame("pellmark-quote-service");
+    if (const auto refused = frame.RefuseNonUtf8(argc, argv))
+        return *refused;
 
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
-        std::fputs(ServiceUsage().c_str(), stdout);
-        return 0;
-    }
     const ParsedOptions parsed = ParseServiceOptions(arguments);
-    if (!parsed.options) {
-        std::fprintf(stderr, "pellmark-quote-service: %s\n%s", parsed.error.c_str(),
-                     ServiceUsage().c_str());
-        return 2;
-    }
-    if (!RecodeFromUtf8(NoDataPageHtml("", ""), parsed.options->charset)) {
-        std::fprintf(stderr, "pellmark-quote-service: charset %s cannot encode the pages\n",
-                     parsed.options->charset.c_str());
-        return 2;
-    }
+    if (parsed.help)
+        return frame.PrintHelp(ServiceUsage());
+    if (parsed.version)
+        return frame.PrintVersion();
+    if (!parsed.options)
+        return frame.UsageError(parsed.error);
+    if (!RecodeFromUtf8(NoDataPageHtml("", ""), parsed.options->charset))
+        return frame.UsageError("charset " + parsed.options->charset + " cannot encode the pages");
 
-    // Block the stop signals before any thread starts, so that only sigwait below sees them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
-
-    int received = 0;
     if (parsed.options->neverAccept) {
         NeverAcceptingPort closed;
         const int port = closed.open(parsed.options->port);
@@ -52,7 +42,7 @@ int main(int argc, char** argv) {
         }
         std::printf("%d\n", port);
         std::fflush(stdout);
-        sigwait(&stopSignals, &received);
+        StopSignals::WaitForStop();
         return 0;
     }
 
@@ -69,13 +59,16 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // The answering threads leave the stop signals to this one, which waits for them.
+    std::optional<StopsBlocked> blocked(std::in_place);
     std::thread serving([&server] { server.serve(); });
+    blocked.reset();
     while (!server.isRunning())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::printf("%d\n", port);
     std::fflush(stdout);
 
-    sigwait(&stopSignals, &received);
+    StopSignals::WaitForStop();
     server.stop();
     serving.join();
     return 0;

@@ -1,5 +1,6 @@
-// Turns SIGINT, SIGTERM and SIGHUP into a Qt signal delivered by the event loop, so that a
-// run is stopped by the same code as any other stop, never from inside a signal handler.
+// SIGINT, SIGTERM and SIGHUP for every program: the handler only notes the stop, and the
+// program ends by its own code, through the event loop (a Qt signal), a flag it reads between
+// files, or a wait; so temporary files are removed and nothing is left half written.
 #pragma once
 
 #include <QObject>
@@ -24,6 +25,13 @@ public:
     // --csv step): whether a stop came, and the last one that did.
     static const std::atomic<bool>& StopAsked();
     static int LastStop();
+    // "SIGINT", "SIGTERM" or "SIGHUP".
+    static const char* Name(int signalNumber);
+
+    // For programs without an event loop: blocks until a stop comes and returns its number;
+    // or until fd can be read (true) or a stop came (false).
+    static int WaitForStop();
+    static bool WaitForInput(int fd);
 
     // Delivers the stops caught since Install().
     explicit StopSignals(QObject* parent = nullptr);
@@ -34,6 +42,20 @@ signals:
 
 private:
     std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+// While one lives, the stop signals are blocked in this thread and in the threads it starts,
+// so that the handler runs in the thread that waits for the stop, never inside a worker's
+// system call.
+class StopsBlocked {
+public:
+    StopsBlocked();
+    ~StopsBlocked();
+    StopsBlocked(const StopsBlocked&) = delete;
+    StopsBlocked& operator=(const StopsBlocked&) = delete;
+
+private:
+    sigset_t before_;
 };
 
 } // namespace pellmark

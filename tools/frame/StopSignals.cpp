@@ -2,6 +2,8 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace pellmark {
@@ -45,6 +47,34 @@ int StopSignals::LastStop() {
     return lastStop;
 }
 
+const char* StopSignals::Name(int signalNumber) {
+    switch (signalNumber) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    default:
+        return "SIGHUP";
+    }
+}
+
+int StopSignals::WaitForStop() {
+    while (!stopAsked.load()) {
+        pollfd wake{wakePipe[0], POLLIN, 0};
+        ::poll(&wake, 1, -1);
+    }
+    return lastStop;
+}
+
+bool StopSignals::WaitForInput(int fd) {
+    pollfd both[2] = {{fd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
+    while (!stopAsked.load()) {
+        if (::poll(both, 2, -1) > 0 && both[0].revents != 0)
+            return true;
+    }
+    return false;
+}
+
 StopSignals::StopSignals(QObject* parent) : QObject(parent) {
     Install();
     if (wakePipe[0] < 0)
@@ -66,6 +96,18 @@ StopSignals::~StopSignals() {
             ::close(end);
         end = -1;
     }
+}
+
+StopsBlocked::StopsBlocked() {
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (const int stop : kStopSignals)
+        sigaddset(&stops, stop);
+    pthread_sigmask(SIG_BLOCK, &stops, &before_);
+}
+
+StopsBlocked::~StopsBlocked() {
+    pthread_sigmask(SIG_SETMASK, &before_, nullptr);
 }
 
 } // namespace pellmark

@@ -1,0 +1,123 @@
+// The frame every command-line program shares, seen from outside: help, version and a wrong
+// command line worded alike, arguments that are not UTF-8 refused, and a stop or the file-size
+// limit in the middle of a write.
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+struct Run {
+    int status = -1; // -1: ended by a signal
+    QByteArray out, err;
+};
+
+// tools/FOLDER/NAME; the shell reads the arguments' escapes (\0377), so that they can hold any
+// bytes.
+Run Start(const QString& tool, const QStringList& arguments, QProcess&& process = QProcess()) {
+    process.start("/bin/sh", QStringList{"-c",
+                                         "for a; do set -- \"$@\" \"$(printf %b \"$a\")\"; "
+                                         "shift; done; exec \"$0\" \"$@\"",
+                                         PELLMARK_TOOLS_DIR "/" + tool} +
+                                 arguments);
+    process.waitForFinished(20000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+} // namespace
+
+class TestFrame : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sameWordsEverywhere_data() {
+        QTest::addColumn<QString>("tool"); // its folder under tools/, its name, an option with text
+        QTest::newRow("batch") << "batch/pellmark-batch --symbols";
+        QTest::newRow("export") << "export/pellmark-export --sep";
+        QTest::newRow("check") << "check/pellmark-check --sep";
+        QTest::newRow("parse-page") << "parse_page/pellmark-parse-page --sep";
+        QTest::newRow("quote-service") << "quote_service/pellmark-quote-service --only";
+    }
+    void sameWordsEverywhere() {
+        QFETCH(QString, tool);
+        const QString textOption = tool.section(' ', 1);
+        tool = tool.section(' ', 0, 0);
+        const QByteArray name = tool.section('/', 1).toUtf8();
+        const QByteArray tryHelp = "Try '" + name + " --help' for more information.\n";
+        Run run;
+        QCOMPARE((run = Start(tool, {"-v"})).status, 0);
+        QCOMPARE(run.out, name + " 1.0\n");
+        QCOMPARE((run = Start(tool, {"-h"})).status, 0);
+        QVERIFY2(run.out.startsWith("Usage: " + name + " ["), run.out);
+        QCOMPARE((run = Start(tool, {"--bogus"})).status, 2);
+        QCOMPARE(run.err, name + ": unknown option '--bogus'\n" + tryHelp);
+        QCOMPARE((run = Start(tool, {textOption, "A\\0377\\0303B"})).status, 2);
+        QCOMPARE(run.err, name + ": an argument is not valid UTF-8: A\\xff\\xc3B\n" + tryHelp);
+    }
+
+    // SIGTERM at the first write into a file, on a file system without unnamed temporary
+    // files: check finishes the file in hand and begins no other; export, whose CSVs take
+    // their names together, replaces none. Nothing temporary is left.
+    // Over an 8 KB file-size limit the file that does not fit is named with the reason.
+    void faultWhileWriting_data() {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status"); // 143: stopped; else over the limit
+        QTest::addColumn<QString>("says");
+        QTest::addColumn<QStringList>("left");
+        const QStringList check = {"check/pellmark-check", "--retry-list=@/r", "--html=@/h", "@IN"};
+        const QStringList exporting = {"export/pellmark-export", "@IN", "@"};
+        QTest::newRow("check, SIGTERM") << check[0] << check.mid(1) << 143
+                                        << "pellmark-check: stopped by SIGTERM" << QStringList{"r"};
+        QTest::newRow("export, SIGTERM")
+            << exporting[0] << exporting.mid(1) << 143
+            << "pellmark-export: stopped by SIGTERM; 0 CSV(s)" << QStringList{};
+        QTest::newRow("check, ulimit -f 8")
+            << check[0] << check.mid(1) << 3 << "cannot write @/h: File too large"
+            << QStringList{"r"};
+        QTest::newRow("export, ulimit -f 8")
+            << exporting[0] << exporting.mid(1) << 1 << "@/AUDUSD.csv: cannot write: File too large"
+            << QStringList{"GBPUSD.csv"};
+    }
+    void faultWhileWriting() {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        const bool stop = status == 143;
+        QFETCH(QString, says);
+        QFETCH(QStringList, left);
+        QTemporaryDir in, out;
+        // AUDUSD misses a day, and its CSV does not fit in 8 KB; GBPUSD's does.
+        for (const auto& [name, lines] : {std::pair{"AUDUSD-6-Jun-05.txt", 400},
+                                          {"AUDUSD-8-Jun-05.txt", 400},
+                                          {"GBPUSD-6-Jun-05.txt", 100}}) {
+            QFile day(in.filePath(name));
+            QVERIFY(day.open(QIODevice::WriteOnly) &&
+                    day.write(QByteArray("1.2 - 12:00\n").repeated(lines)));
+        }
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_PRELOAD", PELLMARK_NO_TMPFILE_SHIM);
+        environment.insert("PELLMARK_SIGNAL_ON_WRITE", QString::number(stop ? SIGTERM : 0));
+        environment.insert("ASAN_OPTIONS", "verify_asan_link_order=0");
+        process.setProcessEnvironment(environment);
+        if (!stop)
+            process.setChildProcessModifier([] {
+                const rlimit limit{8192, 8192};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            });
+        arguments.replaceInStrings("@IN", in.path()).replaceInStrings("@", out.path());
+        const Run run = Start(tool, arguments, std::move(process));
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.contains(says.replace("@", out.path()).toUtf8()), run.err);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), left);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFrame)
+#include "tst_frame.moc"

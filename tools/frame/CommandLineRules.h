@@ -1,0 +1,33 @@
+// The rules every program reads its command line by, kept apart from the process-wide frame
+// so that parsers and their fuzzer use them alone: the version line, the wording of a parser's
+// complaint, the days a date option may name and what counts as a text argument.
+#pragma once
+
+#include <QDate>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class QCommandLineParser;
+
+namespace pellmark {
+
+// "PROGRAM VERSION" and a line break, the version being the project's one.
+std::string VersionLine(std::string_view program);
+
+// The parser's complaint in the programs' common words: "unknown option '--x'",
+// "option '--x' needs a value", "option '--x' takes no value".
+std::string CommandLineError(const QCommandLineParser& parser);
+
+// Why a day given as an option cannot be used: a day file's two-digit year names only the
+// days from 1970-01-01 to 2069-12-31.
+std::optional<std::string> UnnameableDayReason(QDate day);
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view bytes);
+
+// The bytes as printable text: every byte outside printable ASCII as \xHH.
+std::string EscapedBytes(std::string_view bytes);
+
+} // namespace pellmark

@@ -1,0 +1,41 @@
+#include "ProgramFrame.h"
+
+#include "StopSignals.h"
+
+#include <cstdio>
+
+namespace pellmark {
+
+ProgramFrame::ProgramFrame(const char* name) : name_(name) {
+    StopSignals::Install();
+}
+
+int ProgramFrame::PrintHelp(std::string_view text) const {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
+int ProgramFrame::PrintVersion() const {
+    return PrintHelp(VersionLine(name_));
+}
+
+int ProgramFrame::UsageError(std::string_view reason) const {
+    std::fprintf(stderr, "%s: %.*s\nTry '%s --help' for more information.\n", name_,
+                 static_cast<int>(reason.size()), reason.data(), name_);
+    return kExitUsage;
+}
+
+int ProgramFrame::Stopped(int signalNumber, std::string_view done) const {
+    std::fprintf(stderr, "%s: stopped by %s%s%.*s\n", name_, StopSignals::Name(signalNumber),
+                 done.empty() ? "" : "; ", static_cast<int>(done.size()), done.data());
+    return 128 + signalNumber;
+}
+
+std::optional<int> ProgramFrame::RefuseNonUtf8(int argc, const char* const* argv) const {
+    for (int i = 1; i < argc; ++i)
+        if (!IsValidUtf8(argv[i]))
+            return UsageError("an argument is not valid UTF-8: " + EscapedBytes(argv[i]));
+    return std::nullopt;
+}
+
+} // namespace pellmark
