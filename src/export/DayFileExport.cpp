@@ -1,8 +1,8 @@
 #include "export/DayFileExport.h"
 
-#include "core/WholeFile.h"
 #include "core/DayFileName.h"
 #include "core/DayFileRead.h"
+#include "core/WholeFile.h"
 #include "export/OhlcBars.h"
 #include "export/QuoteLine.h"
 
@@ -83,10 +83,10 @@ QString ShellQuoted(const std::string& text) {
     return "'" + QString::fromStdString(text).replace(u'\'', QStringLiteral("'\\''")) + "'";
 }
 
-// What the lines seem to be and the options that would read them; empty when most of
-// them agree on no layout, or on the one given.
+} // namespace
+
 std::optional<QString> LayoutHint(const std::vector<std::optional<LineLayout>>& guesses,
-                                  const ExportOptions& options) {
+                                  LineOrder order, const std::string& separator) {
     std::optional<LineLayout> common;
     std::size_t agreeing = 0;
     for (const std::optional<LineLayout>& guess : guesses) {
@@ -99,8 +99,8 @@ std::optional<QString> LayoutHint(const std::vector<std::optional<LineLayout>>& 
     }
     if (!common || agreeing * 2 <= guesses.size())
         return std::nullopt;
-    const bool orderDiffers = common->order != options.order;
-    const bool separatorDiffers = common->separator != options.separator;
+    const bool orderDiffers = common->order != order;
+    const bool separatorDiffers = common->separator != separator;
     if (!orderDiffers && !separatorDiffers)
         return std::nullopt;
 
@@ -119,6 +119,8 @@ std::optional<QString> LayoutHint(const std::vector<std::optional<LineLayout>>& 
         fixes.append(QStringLiteral("without --time-first"));
     return "these lines look like " + looks + ": try " + fixes.join(u' ');
 }
+
+namespace {
 
 // Appends the day's rows (or bars) to csv in time order and returns how many quotes it
 // held; lines that are not quotes become problems.
@@ -144,7 +146,8 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
             if (++badLines.count <= kLinesBeforeLayoutHint) {
                 badLines.guesses.push_back(GuessLayout(line));
                 if (badLines.count == kLinesBeforeLayoutHint) {
-                    if (const std::optional<QString> hint = LayoutHint(badLines.guesses, options))
+                    if (const std::optional<QString> hint =
+                            LayoutHint(badLines.guesses, options.order, options.separator))
                         report.problems.push_back({file.path, 0, *hint});
                 }
             }

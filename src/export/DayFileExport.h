@@ -12,6 +12,7 @@
 //     return report.problems.empty() ? 0 : 1;
 #pragma once
 
+#include "export/QuoteLine.h"
 #include "quote/IntradayParser.h"
 
 #include <QDate>
@@ -19,6 +20,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,5 +75,11 @@ ExportReport ExportDayFiles(const ExportOptions& options);
 
 // "FILE:LINE: reason", or "FILE: reason" for a whole file.
 QString ProblemText(const ExportProblem& problem);
+
+// What most lines that did not split seem to be, and the options that would read them
+// ("these lines look like TIME then PRICE: try --time-first"); empty when most of them agree
+// on no layout, or on the one given.
+std::optional<QString> LayoutHint(const std::vector<std::optional<LineLayout>>& guesses,
+                                  LineOrder order, const std::string& separator);
 
 } // namespace pellmark

@@ -14,6 +14,7 @@ enum class FetchFailure {
     HttpStatus,     // the service answered with an error status
     Timeout,        // no complete answer within the page time limit
     Refused,        // the connection was refused
+    Unreachable,    // the name was not resolved or no route led to the service
     Transport,      // any other network failure (name lookup, reset, ...)
     TooLarge,       // the answer exceeded the largest page accepted
     PageTooComplex, // the page took too long to read
@@ -27,6 +28,9 @@ struct FetchResult {
     long httpStatus = 0;  // with HttpStatus
     std::string detail{}; // the network library's own words, when it gave any
 };
+
+// No fetch reached the service at all: a dead network or a wrong address, not a bad answer.
+bool ServiceNeverAnswered(const FetchResult& result);
 
 // A few words for the log and the terminal: "HTTP 500", "timeout", "connection refused",
 // "too large", "page too complex", "bad page after 7 fetches", ...

@@ -49,6 +49,20 @@ const char* const kBatchUsage =
     "                            per symbol into OUTDIR, as pellmark-export does\n"
     "      --bars LENGTH         with --csv: open, high, low and close bars of LENGTH\n"
     "                            (5min, 15min, 30min, 1h, 4h or 1d) instead of quotes\n"
+    "\n"
+    "Keeping a folder current:\n"
+    "      --update FOLDER       for every symbol with day files in FOLDER, fetch the\n"
+    "                            week-days from its newest saved day to today (or --to),\n"
+    "                            skipping those saved; --symbols adds symbols that have no\n"
+    "                            files yet, from --from. The layout options must match the\n"
+    "                            files'\n"
+    "      --heal                then check the range (with --update: each symbol's days from\n"
+    "                            its first file on) and fetch again the days that are\n"
+    "                            missing, empty, unreadable or short\n"
+    "      --heal-rounds N       fetch them again at most N times (0 to 20, default 2)\n"
+    "      --heal-again          also ask for the days remembered as without data in\n"
+    "                            FOLDER/pellmark-no-data-days\n"
+    "\n"
     "  -q, --quiet               report only the days that fail and the summary\n"
     "  -h, --help                show this help and exit\n"
     "  -v, --version             show the version and exit\n"
@@ -61,7 +75,9 @@ const char* const kBatchUsage =
     "Exit status: 0 when every day was saved or skipped, 1 when some failed (they are\n"
     "listed), 2 for a usage error, 3 when a day file cannot be written (that day and the\n"
     "rest are listed), 129, 130 and 143 when stopped by SIGHUP, SIGINT or SIGTERM (the day\n"
-    "in hand and the rest are listed as not done, so --retry resumes the run).\n";
+    "in hand and the rest are listed as not done, so --retry resumes the run), 4 when the\n"
+    "quote service cannot be reached (three days in a row without any answer: the rest are\n"
+    "listed as not done).\n";
 
 namespace {
 
@@ -138,6 +154,9 @@ private:
                                                      host,    errors,      retry, csv, bars};
         parser.addOptions({help, version, quiet, forex, stocks, indices, timeFirst, skipSaved});
         parser.addOptions(withValue);
+        const QCommandLineOption update = valued("update"), heal("heal"),
+                                 healRounds = valued("heal-rounds"), healAgain("heal-again");
+        parser.addOptions({update, heal, healRounds, healAgain});
         if (!parser.parse(arguments))
             return Fail(ParseError(parser));
         if (!parser.positionalArguments().isEmpty())
@@ -195,6 +214,8 @@ private:
             return Fail("the start date is after the end date");
         if (CheckNotAfterToday(options_.to, today_))
             return Fail("the end date is after today: no quotes exist for it yet");
+        if (!TakeUpdateOptions(parser, update, heal, healRounds, healAgain))
+            return;
         if (parser.isSet(retry)) {
             if (parser.isSet(symbols) || parser.isSet(symbolsFile) || parser.isSet(from) ||
                 parser.isSet(to))
@@ -209,15 +230,44 @@ private:
         } else if (parser.isSet(symbolsFile)) {
             if (!TakeSymbolsFile(parser.value(symbolsFile)))
                 return;
-        } else {
+        } else if (options_.updateFolder.isEmpty()) {
             options_.symbols = DefaultSymbols(options_.category);
         }
         for (const std::string& symbol : options_.symbols)
             if (const auto problem = SymbolProblem(QString::fromStdString(symbol)))
                 return Fail(*problem);
-        if (CheckSymbols(options_.symbols))
+        if (options_.updateFolder.isEmpty() && CheckSymbols(options_.symbols))
             return Fail("no symbols to download");
         outcome_ = std::move(options_);
+    }
+
+    // --update takes the folder's own symbols, so the category's list is not the default then.
+    bool TakeUpdateOptions(const QCommandLineParser& parser, const QCommandLineOption& update,
+                           const QCommandLineOption& heal, const QCommandLineOption& healRounds,
+                           const QCommandLineOption& healAgain) {
+        options_.updateFolder = parser.value(update);
+        options_.heal = parser.isSet(heal);
+        options_.healAgain = parser.isSet(healAgain);
+        if (parser.isSet(update) && options_.updateFolder.isEmpty())
+            Fail("option --update needs a value");
+        else if (parser.isSet(update) && parser.isSet("retry"))
+            Fail("--update takes its days from the folder, not from --retry");
+        else if (parser.isSet(update) && parser.isSet("out"))
+            Fail("--update names the folder: leave out --out");
+        else if (options_.heal && parser.isSet("retry"))
+            Fail("--heal goes with --update or a range, not with --retry");
+        else if ((parser.isSet(healRounds) || options_.healAgain) && !options_.heal)
+            Fail("--heal-rounds and --heal-again go with --heal");
+        if (parser.isSet(update))
+            options_.outDir = options_.updateFolder;
+        if (parser.isSet(healRounds)) {
+            bool number = false;
+            options_.healRounds = parser.value(healRounds).toInt(&number);
+            if (!number || options_.healRounds < 0 || options_.healRounds > 20)
+                Fail("--heal-rounds takes a number from 0 to 20: " +
+                     parser.value(healRounds).toStdString());
+        }
+        return !outcome_;
     }
 
     // The program's own words for the parser's two common complaints.
