@@ -75,7 +75,7 @@ UpdatePlan PlanUpdate(const QString& folder, const std::vector<std::string>& new
         if (judged != files.end() && !plan.refusal)
             plan.refusal = LayoutProblem(judged->second, order, separator);
         plan.symbols.push_back(symbol);
-        AddDays(symbol, files.front().first, to, plan);
+        AddDays(symbol, files.front().first.addDays(1), to, plan);
     }
     for (const std::string& symbol : newSymbols) {
         if (bySymbol.contains(symbol) ||

@@ -1,7 +1,8 @@
 // What pellmark-batch --update fetches to bring a save folder up to date: for each symbol with
-// day files there, the week-days from its newest saved day to the last day; for each symbol
-// named that has none yet, the week-days of the whole range. Each symbol's newest day file
-// must read in the layout given, so that new days never mix with old ones in another layout.
+// day files there, the week-days after its newest saved day up to the last day (older days
+// that are not whole are a heal's to find); for each symbol named that has none yet, the
+// week-days of the whole range. Each symbol's newest day file must read in the layout given,
+// so that new days never mix with old ones in another layout.
 #pragma once
 
 #include "core/DayItem.h"
