@@ -210,6 +210,9 @@ private:
                             parser.value(host).toStdString());
             options_.hostLabel = parser.value(host).toStdString();
         }
+        // --update starts each symbol at its own files; --from only places new symbols.
+        if (parser.isSet(update) && !parser.isSet(from))
+            options_.from = std::min(options_.from, options_.to);
         if (CheckRange(options_.from, options_.to))
             return Fail("the start date is after the end date");
         if (CheckNotAfterToday(options_.to, today_))
