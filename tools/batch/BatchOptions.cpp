@@ -74,10 +74,10 @@ const char* const kBatchUsage =
     "\n"
     "Exit status: 0 when every day was saved or skipped, 1 when some failed (they are\n"
     "listed), 2 for a usage error, 3 when a day file cannot be written (that day and the\n"
-    "rest are listed), 129, 130 and 143 when stopped by SIGHUP, SIGINT or SIGTERM (the day\n"
-    "in hand and the rest are listed as not done, so --retry resumes the run), 4 when the\n"
-    "quote service cannot be reached (three days in a row without any answer: the rest are\n"
-    "listed as not done).\n";
+    "rest are listed), 4 when the quote service cannot be reached (three days in a row\n"
+    "without any answer; the rest are listed as not done), 129, 130 and 143 when stopped\n"
+    "by SIGHUP, SIGINT or SIGTERM (the day in hand and the rest are listed as not done, so\n"
+    "--retry resumes the run).\n";
 
 namespace {
 
