@@ -105,7 +105,7 @@ private slots:
                                     "--out",   batch.path("days"),
                                     "--csv",   batch.path("csv")};
         QCOMPARE(batch.run(resume), 0);
-        QCOMPARE(ReadFile(batch.path("failed.txt")), QByteArray());
+        QCOMPARE(ReadFile(batch.path("failed.txt")), QByteArray("AUDUSD-1-Dec-26\r\n"));
         QCOMPARE(ReadFile(batch.path("days/EURUSD-8-Jun-05.txt")),
                  ExpectedDayBytes("frxEURUSD", "8-Jun-05"));
         const QList<QByteArray> rows = ReadFile(batch.path("csv/EURUSD.csv")).split('\n');
@@ -148,36 +148,49 @@ private slots:
         const FetchResult holiday{{}, 7};
         batch.fetcher.script["AUDUSD-26-Nov-26"] = holiday;
         batch.fetcher.script["AUDUSD-4-Dec-26"] = holiday;
+        // A server error first, no data after: not a holiday, so it stays listed.
+        int askedForFirstDecember = 0;
+        batch.fetcher.answer = [&](const QString& day) {
+            if (day != "AUDUSD-1-Dec-26")
+                return ServiceDayFetch(day);
+            const bool first = askedForFirstDecember++ == 0;
+            return FetchResult{{}, 7, first ? FetchFailure::HttpStatus : FetchFailure::None, 500};
+        };
         const QStringList nightly = {"--update", batch.path("days"), "--heal", "--errors",
                                      batch.path("failed.txt")};
-        QCOMPARE(batch.run(nightly), 0);
-        QCOMPARE(batch.fetcher.requests.size(), 30 + 7 + 2);
+        QCOMPARE(batch.run(nightly), 1);
+        QCOMPARE(batch.fetcher.requests.size(), 30 + 8 + 3);
         QCOMPARE(batch.fetcher.requests.first(), "AUDUSD-7-Dec-26");
         QCOMPARE(batch.fetcher.requests.at(29), "AUDUSD-27-Oct-26");
         QCOMPARE(batch.fetcher.requests.mid(30),
                  (QStringList{"AUDUSD-30-Sep-26", "AUDUSD-6-Oct-26", "AUDUSD-13-Oct-26",
                               "AUDUSD-14-Oct-26", "AUDUSD-21-Oct-26", "AUDUSD-26-Nov-26",
-                              "AUDUSD-4-Dec-26", "AUDUSD-26-Nov-26", "AUDUSD-4-Dec-26"}));
-        QCOMPARE(batch.days().size(), 21 + 28 + 1); // and the file of days without data
+                              "AUDUSD-1-Dec-26", "AUDUSD-4-Dec-26", "AUDUSD-26-Nov-26",
+                              "AUDUSD-1-Dec-26", "AUDUSD-4-Dec-26"}));
+        QCOMPARE(batch.days().size(), 21 + 27 + 1); // and the file of days without data
         QCOMPARE(ReadFile(batch.path("days/AUDUSD-6-Oct-26.txt")),
                  ExpectedDayBytes("frxAUDUSD", "6-Oct-26"));
-        QVERIFY2(batch.err.contains("heal round 1: 7 days to fetch again\n") &&
-                     batch.err.contains("heal round 2: 2 days to fetch again\n"),
+        QVERIFY2(batch.err.contains("heal round 1: 8 days to fetch again\n") &&
+                     batch.err.contains("heal round 2: 3 days to fetch again\n"),
                  batch.err);
         QCOMPARE(batch.err.count("no data from the service"), 2);
         QVERIFY2(batch.err.endsWith("AUDUSD 26-Nov-26 no data from the service\n"
                                     "AUDUSD 4-Dec-26 no data from the service\n"
-                                    "33 saved, 0 skipped, 0 failed, 0 not done\n"),
+                                    "AUDUSD 1-Dec-26 still missing\n"
+                                    "32 saved, 0 skipped, 1 failed, 0 not done\n"),
                  batch.err);
-        QCOMPARE(ReadFile(batch.path("failed.txt")), QByteArray());
+        QCOMPARE(ReadFile(batch.path("failed.txt")), QByteArray("AUDUSD-1-Dec-26\r\n"));
         QCOMPARE(ReadFile(batch.path("days/pellmark-no-data-days")).split('\n').mid(2),
                  (QList<QByteArray>{"AUDUSD-26-Nov-26\r", "AUDUSD-4-Dec-26\r", ""}));
 
-        // The next night asks for the new day only: the holidays are remembered.
+        // The next night asks for the new day only: the holidays are remembered, and the day
+        // that failed has been fetched meanwhile (by a --retry of the errors file, say).
+        WriteFile(batch.path("days/AUDUSD-1-Dec-26.txt"),
+                  ExpectedDayBytes("frxAUDUSD", "1-Dec-26"));
         batch.today = QDate(2026, 12, 8);
         batch.fetcher.script["AUDUSD-8-Dec-26"] = ServiceDayFetch("AUDUSD-7-Dec-26");
         QCOMPARE(batch.run(nightly), 0);
-        QCOMPARE(batch.fetcher.requests.mid(39), QStringList{"AUDUSD-8-Dec-26"});
+        QCOMPARE(batch.fetcher.requests.mid(41), QStringList{"AUDUSD-8-Dec-26"});
         QVERIFY2(!batch.err.contains("no data from the service"), batch.err);
     }
 

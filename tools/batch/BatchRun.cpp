@@ -102,8 +102,8 @@ void BatchRun::DayDone(const DayResult& result) {
     report_.Done(result);
     saved_ += result.outcome == DayOutcome::Saved;
     skipped_ += result.outcome == DayOutcome::Skipped;
-    // Appended as they come, so the file holds them even if the process is killed.
-    // With --heal a failed day is listed only if it stays incomplete.
+    // Appended as they come, so the file holds them even if the process is killed; with
+    // --heal only what stays incomplete is listed, at the end.
     if (heal_)
         heal_->Note(result);
     else if (GoesToErrorsList(result.outcome) && !options_.errorsFile.isEmpty())
@@ -145,8 +145,10 @@ std::vector<DayItem> BatchRun::FinishHealing() {
         report_.Say(day.item.symbol + " " + day.item.dateLabel + " still " + day.state);
         failed.push_back(day.item);
     }
-    if (healed.problem)
+    if (healed.problem) {
         report_.Say("pellmark-batch: " + *healed.problem);
+        healUnsure_ = true;
+    }
     return failed;
 }
 
@@ -198,7 +200,7 @@ void BatchRun::RunEnded(const RunEnd& end) {
         else if (!exported.problems.empty() && status == kExitSaved)
             status = kExitSomeFailed;
     }
-    if (!listed && status == kExitSaved)
+    if ((!listed || healUnsure_) && status == kExitSaved)
         status = kExitSomeFailed;
     emit ended(status);
 }

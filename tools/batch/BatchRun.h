@@ -67,6 +67,7 @@ private:
     std::vector<DayItem> unrecorded_; // failed items the errors file could not take
     bool noWeekdays_ = false;
     std::optional<HealRounds> heal_;
+    bool healUnsure_ = false; // the check or the days without data could not be read or kept
 };
 
 } // namespace pellmark
