@@ -15,7 +15,7 @@ enum class FetchFailure {
     Timeout,        // no complete answer within the page time limit
     Refused,        // the connection was refused
     Unreachable,    // the name was not resolved or no route led to the service
-    Transport,      // any other network failure (name lookup, reset, ...)
+    Transport,      // any other network failure (reset, closed unanswered, ...)
     TooLarge,       // the answer exceeded the largest page accepted
     PageTooComplex, // the page took too long to read
     BadPage,        // every fetch gave a page without quote records
@@ -29,7 +29,8 @@ struct FetchResult {
     std::string detail{}; // the network library's own words, when it gave any
 };
 
-// No fetch reached the service at all: a dead network or a wrong address, not a bad answer.
+// No fetch got any answer: a dead network, a wrong address or a service that hangs; a bad
+// answer is an answer.
 bool ServiceNeverAnswered(const FetchResult& result);
 
 // A few words for the log and the terminal: "HTTP 500", "timeout", "connection refused",
