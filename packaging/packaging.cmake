@@ -46,6 +46,24 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.tarnwick.example/pellmark)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+
+# The systemd user service and timer that run pellmark-batch --update --heal every night. The
+# package's service starts the installed program; the build tree gets one that starts the
+# program built, for the tests.
+set(pellmark_units ${CMAKE_BINARY_DIR}/systemd)
+set(PELLMARK_BATCH ${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/pellmark-batch)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/systemd/pellmark-update.service.in
+               ${CMAKE_BINARY_DIR}/packaging/pellmark-update.service @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/pellmark-update.service
+              ${CMAKE_CURRENT_LIST_DIR}/systemd/pellmark-update.timer
+        DESTINATION lib/systemd/user)
+set(PELLMARK_BATCH "$<TARGET_FILE:pellmark-batch>")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/systemd/pellmark-update.service.in
+               ${CMAKE_BINARY_DIR}/packaging/pellmark-update.service.build @ONLY)
+file(GENERATE OUTPUT ${pellmark_units}/pellmark-update.service
+     INPUT ${CMAKE_BINARY_DIR}/packaging/pellmark-update.service.build)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/systemd/pellmark-update.timer
+               ${pellmark_units}/pellmark-update.timer COPYONLY)
 # The build keeps debugging symbols; the package does not.
 set(CPACK_STRIP_FILES ON)
 # Folders the install rules create would otherwise follow the umask of whoever packs.

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Installs what is missing (needs root or sudo), builds the programs (the window, the local
-# quote service, pellmark-batch, pellmark-export, pellmark-parse-page), starts the bundled
-# local quote service on a free port and starts Pellmark with http_proxy pointing at it. The service
-# is stopped when the program ends. Arguments are passed on to the program.
+# quote service, pellmark-batch, pellmark-export, pellmark-check, pellmark-parse-page), starts
+# the bundled local quote service on a free port and starts Pellmark with http_proxy pointing
+# at it. The service is stopped when the program ends. Arguments are passed on to the program.
 # PELLMARK_BUILD_DIR chooses the build folder (default: build).
 set -eu
 cd "$(dirname "$0")/.."
@@ -21,7 +21,7 @@ else
 fi
 # Every program the README goes on to use, not only the window.
 cmake --build "$build" -j "$(nproc)" --target pellmark pellmark-quote-service pellmark-batch \
-    pellmark-export pellmark-parse-page pellmark-page-body
+    pellmark-export pellmark-check pellmark-parse-page pellmark-page-body
 
 work=$(mktemp -d)
 service=""

@@ -12,6 +12,7 @@
 //     return report.problems.empty() ? 0 : 1;
 #pragma once
 
+#include "core/QuoteLine.h"
 #include "page/IntradayParser.h"
 
 #include <QDate>
@@ -19,6 +20,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 

@@ -2,6 +2,11 @@
 
 namespace pellmark {
 
+bool ServiceNeverAnswered(const FetchResult& result) {
+    return result.failure == FetchFailure::Refused || result.failure == FetchFailure::Unreachable ||
+           result.failure == FetchFailure::Timeout;
+}
+
 std::string DescribeFailure(const FetchResult& result) {
     switch (result.failure) {
     case FetchFailure::None:
@@ -14,6 +19,7 @@ std::string DescribeFailure(const FetchResult& result) {
         return "timeout";
     case FetchFailure::Refused:
         return "connection refused";
+    case FetchFailure::Unreachable:
     case FetchFailure::Transport:
         return result.detail.empty() ? std::string("network failure") : result.detail;
     case FetchFailure::TooLarge:

@@ -14,7 +14,8 @@ enum class FetchFailure {
     HttpStatus,     // the service answered with an error status
     Timeout,        // no complete answer within the page time limit
     Refused,        // the connection was refused
-    Transport,      // any other network failure (name lookup, reset, ...)
+    Unreachable,    // the name was not resolved or no route led to the service
+    Transport,      // any other network failure (reset, closed unanswered, ...)
     TooLarge,       // the answer exceeded the largest page accepted
     PageTooComplex, // the page took too long to read
     BadPage,        // every fetch gave a page without quote records
@@ -27,6 +28,10 @@ struct FetchResult {
     long httpStatus = 0;  // with HttpStatus
     std::string detail{}; // the network library's own words, when it gave any
 };
+
+// No fetch got any answer: a dead network, a wrong address or a service that hangs; a bad
+// answer is an answer.
+bool ServiceNeverAnswered(const FetchResult& result);
 
 // A few words for the log and the terminal: "HTTP 500", "timeout", "connection refused",
 // "too large", "page too complex", "bad page after 7 fetches", ...

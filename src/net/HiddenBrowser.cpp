@@ -187,7 +187,10 @@ NavigationFailure HiddenBrowser::DescribeTransferFailure(CURLcode result, long s
     curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &osError);
     if (result == CURLE_COULDNT_CONNECT && osError == ECONNREFUSED)
         return {FetchFailure::Refused};
-    return {FetchFailure::Transport, 0,
+    const bool unreachable = result == CURLE_COULDNT_RESOLVE_HOST ||
+                             result == CURLE_COULDNT_RESOLVE_PROXY ||
+                             result == CURLE_COULDNT_CONNECT;
+    return {unreachable ? FetchFailure::Unreachable : FetchFailure::Transport, 0,
             curlError_[0] != '\0' ? std::string(curlError_) : curl_easy_strerror(result)};
 }
 

@@ -112,7 +112,10 @@ void QuoteFetch::JudgePage() {
     // Asking again for a page that was too much the first time would only cost as much again.
     const bool worthAgain =
         failure.reason != FetchFailure::TooLarge && failure.reason != FetchFailure::PageTooComplex;
-    if (worthAgain && IsBadPage(page) && fetches_ < kMostFetchesPerDay) {
+    const bool noConnection =
+        failure.reason == FetchFailure::Refused || failure.reason == FetchFailure::Unreachable;
+    const int mostFetches = noConnection ? kMostFetchesWithoutConnection : kMostFetchesPerDay;
+    if (worthAgain && IsBadPage(page) && fetches_ < mostFetches) {
         PauseThenFetch();
         emit fetchingAgain(fetches_ + 1);
         return;

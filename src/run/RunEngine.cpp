@@ -41,6 +41,7 @@ void RunEngine::Start(DayItems items, RunOptions options) {
     items_ = std::move(items);
     options_ = options;
     done_ = 0;
+    unansweredDays_ = 0;
     failed_.clear();
     pace_.Start(Now());
     running_ = true;
@@ -104,7 +105,7 @@ void RunEngine::Handle(DayResult result) {
     reporting_ = true;
     emit itemDone(index, result);
     reporting_ = false;
-    if (!running_)
+    if (!running_ || GiveUpOnService(result))
         return;
     const std::size_t total = items_.Size();
     emit progress({done_, total, pace_.TimeLeft(total - done_, Now())});
@@ -112,11 +113,25 @@ void RunEngine::Handle(DayResult result) {
         advance_.start();
 }
 
-void RunEngine::End(RunEnd::How how, std::string error) {
+// A day skipped as saved says nothing about the service, so it neither counts nor breaks a
+// series.
+bool RunEngine::GiveUpOnService(const DayResult& result) {
+    if (result.outcome == DayOutcome::Skipped)
+        return false;
+    unansweredDays_ = ServiceNeverAnswered(result.fetch) ? unansweredDays_ + 1 : 0;
+    if (!options_.stopWhenUnreachable || unansweredDays_ < kUnansweredDaysToStop)
+        return false;
+    End(RunEnd::How::Abandoned,
+        "the quote service cannot be reached: " + DescribeFailure(result.fetch), true);
+    return true;
+}
+
+void RunEngine::End(RunEnd::How how, std::string error, bool serviceUnreachable) {
     running_ = false;
     advance_.stop();
     fetcher_.Abort();
     RunEnd end{how, std::move(failed_), {}, std::move(error)};
+    end.serviceUnreachable = serviceUnreachable;
     failed_.clear();
     if (how != RunEnd::How::Finished) {
         const std::size_t first = reporting_ ? done_ - 1 : done_;

@@ -28,6 +28,8 @@ struct RunEnd {
     std::vector<DayItem> failed;  // items that gave no data or failed, in run order
     std::vector<DayItem> notDone; // items not handled, the one in hand first
     std::string error;            // why the run was abandoned
+    // Abandoned because the service gave no answer at all, kUnansweredDaysToStop days in a row.
+    bool serviceUnreachable = false;
 
     // What a retry takes up again: the failed items, then those not done.
     std::vector<DayItem> LeftToDo() const;
@@ -36,7 +38,11 @@ struct RunEnd {
 struct RunOptions {
     // A day whose file is already in the save folder is not fetched again; it counts as done.
     bool skipSaved = false;
+    // A dead network abandons the run instead of failing every day left, one by one.
+    bool stopWhenUnreachable = false;
 };
+
+inline constexpr int kUnansweredDaysToStop = 3;
 
 class RunEngine : public QObject {
     Q_OBJECT
@@ -72,7 +78,9 @@ private:
     void OnFetched(const FetchResult& fetch);
     void Handle(DayResult result);
     bool AlreadySaved(const DayItem& item) const;
-    void End(RunEnd::How how, std::string error = {});
+    void End(RunEnd::How how, std::string error = {}, bool serviceUnreachable = false);
+    // True when this day made the run give up on a service that never answers.
+    bool GiveUpOnService(const DayResult& result);
     RunPace::Clock::time_point Now() const;
 
     DayFetcher& fetcher_;
@@ -85,6 +93,7 @@ private:
     std::size_t done_ = 0;
     bool reporting_ = false; // itemDone() of the latest day is being handled
     std::vector<DayItem> failed_;
+    int unansweredDays_ = 0; // in a row, the latest included
     RunPace pace_;
     bool running_ = false;
 };

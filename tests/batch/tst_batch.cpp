@@ -1,7 +1,9 @@
 // pellmark-batch run as a script runs it, with no display, against the local quote service:
 // stopping signals, the file-size limit, a full disk, a retry file that cannot be rewritten or
-// is shared with another run, odd input and the live line on a narrow terminal.
+// is shared with another run, odd input, the live line on a narrow terminal, a dead network,
+// and the scheduled update as the README and the systemd timer run it.
 #include "BatchFolder.h"
+#include "core/DateList.h"
 #include "FullDisk.h"
 #include "LocalService.h"
 #include "ServiceDay.h"
@@ -76,6 +78,28 @@ const QStringList kOnePairThreeDays = {"--symbols",  "AUDUSD", "--from",
 
 const QStringList kTwoPairsOneDay = {"--symbols", "AUDUSD,EURUSD", "--from", "2005-06-08",
                                      "--to",      "2005-06-08",    "--out",  "days"};
+
+// The command of the README's cron line: what follows its five time fields.
+QString CronCommand() {
+    QFile readme(PELLMARK_README);
+    if (!readme.open(QIODevice::ReadOnly))
+        return {};
+    for (const QString& line : QString::fromUtf8(readme.readAll()).split('\n'))
+        if (line.startsWith("30 23 * * 1-5"))
+            return line.section(' ', 5).trimmed();
+    return {};
+}
+
+// The ExecStart= of the build tree's pellmark-update.service.
+QString ServiceCommand() {
+    QFile unit(PELLMARK_UNITS_DIR "/pellmark-update.service");
+    if (!unit.open(QIODevice::ReadOnly))
+        return {};
+    for (const QString& line : QString::fromUtf8(unit.readAll()).split('\n'))
+        if (line.startsWith("ExecStart="))
+            return line.mid(10);
+    return {};
+}
 
 } // namespace
 
@@ -351,6 +375,87 @@ private slots:
         QCOMPARE(batch.err, QByteArray());
     }
 
+    // With no answer from the service a long update ends after three days, every day listed
+    // (bench/dead_network.sh times it).
+    void deadNetworkEndsTheRunAtOnce_data() {
+        QTest::addColumn<QString>("proxy"); // empty: a port of 127.0.0.1 nothing listens on
+        QTest::addColumn<QByteArray>("reason");
+        QTest::newRow("refused") << QString() << QByteArray("connection refused");
+        QTest::newRow("name not resolved")
+            << QString("http://pellmark-nowhere.invalid:3128")
+            << QByteArray("Could not resolve proxy: pellmark-nowhere.invalid");
+    }
+    void deadNetworkEndsTheRunAtOnce() {
+        QFETCH(QString, proxy);
+        QFETCH(QByteArray, reason);
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        if (proxy.isEmpty()) {
+            proxy = service.proxyUrl();
+            QVERIFY(service.stop());
+        }
+        QProcessEnvironment environment = batch.process.processEnvironment();
+        environment.insert("http_proxy", proxy);
+        batch.process.setProcessEnvironment(environment);
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        // 1,000 week-days from 6 Feb 2023 to 4 Dec 2026.
+        WriteFile(batch.path("days/AUDUSD-3-Feb-23.txt"),
+                  ExpectedDayBytes("frxAUDUSD", "3-Feb-23"));
+        QCOMPARE(batch.run({"--update", "days", "--to", "2026-12-04", "--heal", "--errors",
+                            "failed.txt"}),
+                 4);
+        const QList<QByteArray> listed = ReadFile(batch.path("failed.txt")).split('\n');
+        QCOMPARE(listed.size(), 1001);
+        QCOMPARE(listed.first(), "AUDUSD-4-Dec-26\r");
+        QCOMPARE(listed.at(999), "AUDUSD-6-Feb-23\r");
+        QVERIFY2(batch.err.contains("0 saved, 0 skipped, 3 failed, 997 not done\n"
+                                    "pellmark-batch: the quote service cannot be reached: " +
+                                    reason + "\n"),
+                 batch.err);
+        QCOMPARE(batch.err.count("cannot be reached"), 1);
+    }
+
+    // The README's cron line and the timer's service, each run once as the scheduler would on
+    // a folder a week behind: the five week-days since are fetched, and nothing fails.
+    void scheduledUpdateWorksTheFirstNight_data() {
+        QTest::addColumn<bool>("timer");
+        QTest::newRow("README cron line") << false;
+        QTest::newRow("systemd timer's service") << true;
+    }
+    void scheduledUpdateWorksTheFirstNight() {
+        QFETCH(bool, timer);
+        LocalService service;
+        QVERIFY(service.start());
+        Batch batch(service);
+        QVERIFY(QDir(batch.folder.path()).mkdir("prices"));
+        QDate newest = QDate::currentDate().addDays(-7);
+        while (newest.dayOfWeek() > 5)
+            newest = newest.addDays(-1);
+        const QString label = QString::fromStdString(pellmark::DateLabel(newest));
+        WriteFile(batch.path("prices/AUDUSD-" + label + ".txt"),
+                  ExpectedDayBytes("frxAUDUSD", label));
+        QProcessEnvironment environment = batch.process.processEnvironment();
+        environment.insert("HOME", batch.folder.path());
+        if (timer) {
+            // As systemd does: ${NAME} is one word, $NAME is split at spaces.
+            QString command = ServiceCommand();
+            command.replace("${PELLMARK_FOLDER}", batch.path("prices"));
+            command.replace("$PELLMARK_OPTIONS", "--quiet");
+            QStringList words = command.split(' ', Qt::SkipEmptyParts);
+            batch.process.setProcessEnvironment(environment);
+            batch.process.start(words.takeFirst(), words);
+        } else {
+            environment.insert("PATH", QFileInfo(PELLMARK_BATCH_PATH).path() + ":/usr/bin:/bin");
+            batch.process.setProcessEnvironment(environment);
+            batch.process.start("/bin/sh", {"-c", CronCommand()});
+        }
+        QCOMPARE(batch.finish(), 0);
+        QCOMPARE(service.requestLog().size(), 5);
+        QCOMPARE(QDir(batch.path("prices")).entryList({"AUDUSD-*.txt"}).size(), 6);
+        QCOMPARE(ReadFile(batch.path("prices/failed.txt")), QByteArray());
+    }
+
     void badInputIsRefusedBeforeAnythingIsFetched_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("reason");
@@ -379,6 +484,14 @@ private slots:
         QTest::newRow("after 2069") << QStringList{"--to", "2070-01-01"} << "after 2069-12-31";
         QTest::newRow("300-byte symbol")
             << QStringList{"--symbols", QString(300, u'A')} << "too long to name a file (300 bytes";
+        QTest::newRow("update, files in another layout")
+            << QStringList{"--update", "timefirst"}
+            << "timefirst/AUDUSD-8-Jun-05.txt: these lines look like TIME then PRICE: try "
+               "--time-first";
+        QTest::newRow("update without day files") << QStringList{"--update", "."} << "no day files";
+        QTest::newRow("update and retry")
+            << QStringList{"--update", ".", "--retry", "retry.txt"} << "not from --retry";
+        QTest::newRow("heal rounds without heal") << QStringList{"--heal-rounds", "3"} << "--heal";
     }
     void badInputIsRefusedBeforeAnythingIsFetched() {
         QFETCH(QStringList, arguments);
@@ -393,6 +506,9 @@ private slots:
         QVERIFY(retry.open(QIODevice::WriteOnly));
         retry.write("AUDUSD-8-Jun-05\r\nA/B-8-Jun-05\r\n");
         retry.close();
+        QVERIFY(QDir(batch.folder.path()).mkdir("timefirst"));
+        WriteFile(batch.path("timefirst/AUDUSD-8-Jun-05.txt"),
+                  ExpectedDayBytes("frxAUDUSD", "8-Jun-05", pellmark::LineOrder::TimeFirst));
         QCOMPARE(batch.run(arguments), 2);
         QVERIFY2(batch.err.startsWith("pellmark-batch: ") && batch.err.contains(reason.toUtf8()),
                  batch.err);

@@ -1,8 +1,10 @@
 // pellmark-batch's run in-process on the fake fetcher, as its command line sets it up: a day
-// that fails, the errors file and exit status, --retry, --skip-saved and --csv.
+// that fails, the errors file and exit status, --retry, --skip-saved and --csv, --update with
+// --heal over several days, and a service that stops answering.
 #include "BatchFolder.h"
 #include "BatchOptions.h"
 #include "BatchRun.h"
+#include "core/DateList.h"
 #include "FakeDayFetcher.h"
 #include "ServiceDay.h"
 
@@ -45,8 +47,7 @@ struct Batch : BatchFolder {
 
     // The exit status, -1 when the run did not end in time.
     int run(const QStringList& arguments) {
-        auto parsed =
-            ParseBatchCommandLine(QStringList{"pellmark-batch"} + arguments, QDate(2026, 12, 7));
+        auto parsed = ParseBatchCommandLine(QStringList{"pellmark-batch"} + arguments, today);
         if (auto* usage = std::get_if<UsageError>(&parsed)) {
             err = QByteArray::fromStdString(usage->reason);
             return kExitUsage;
@@ -69,6 +70,7 @@ struct Batch : BatchFolder {
     }
 
     FakeDayFetcher fetcher;
+    QDate today{2026, 12, 7};
 };
 
 } // namespace
@@ -130,6 +132,99 @@ private slots:
         QCOMPARE(bars.size(), 3);
         QCOMPARE(bars[0], QByteArray("date,time,open,high,low,close,ticks\r"));
         QVERIFY2(bars[1].startsWith("2005-06-08,00:00,") && bars[1].endsWith(",288\r"), bars[1]);
+    }
+
+    void updateBringsAFolderToTodayAndHealsIt() {
+        Batch batch;
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        // 28 Sep to 26 Oct, 30 week-days behind 7 Dec, with five holes.
+        const QStringList holes = {"30-Sep-26", "6-Oct-26", "13-Oct-26", "14-Oct-26", "21-Oct-26"};
+        for (QDate day(2026, 9, 28); day <= QDate(2026, 10, 26); day = day.addDays(1)) {
+            const QString label = QString::fromStdString(DateLabel(day));
+            if (day.dayOfWeek() < 6 && !holes.contains(label))
+                WriteFile(batch.path("days/AUDUSD-" + label + ".txt"),
+                          ExpectedDayBytes("frxAUDUSD", label));
+        }
+        const FetchResult holiday{{}, 7};
+        batch.fetcher.script["AUDUSD-26-Nov-26"] = holiday;
+        batch.fetcher.script["AUDUSD-4-Dec-26"] = holiday;
+        // A server error first, no data after: not a holiday, so it stays listed.
+        int askedForFirstDecember = 0;
+        batch.fetcher.answer = [&](const QString& day) {
+            if (day != "AUDUSD-1-Dec-26")
+                return ServiceDayFetch(day);
+            const bool first = askedForFirstDecember++ == 0;
+            return FetchResult{{}, 7, first ? FetchFailure::HttpStatus : FetchFailure::None, 500};
+        };
+        const QStringList nightly = {"--update", batch.path("days"), "--heal", "--errors",
+                                     batch.path("failed.txt")};
+        QCOMPARE(batch.run(nightly), 1);
+        QCOMPARE(batch.fetcher.requests.size(), 30 + 8 + 3);
+        QCOMPARE(batch.fetcher.requests.first(), "AUDUSD-7-Dec-26");
+        QCOMPARE(batch.fetcher.requests.at(29), "AUDUSD-27-Oct-26");
+        QCOMPARE(batch.fetcher.requests.mid(30),
+                 (QStringList{"AUDUSD-30-Sep-26", "AUDUSD-6-Oct-26", "AUDUSD-13-Oct-26",
+                              "AUDUSD-14-Oct-26", "AUDUSD-21-Oct-26", "AUDUSD-26-Nov-26",
+                              "AUDUSD-1-Dec-26", "AUDUSD-4-Dec-26", "AUDUSD-26-Nov-26",
+                              "AUDUSD-1-Dec-26", "AUDUSD-4-Dec-26"}));
+        QCOMPARE(batch.days().size(), 21 + 27 + 1); // and the file of days without data
+        QCOMPARE(ReadFile(batch.path("days/AUDUSD-6-Oct-26.txt")),
+                 ExpectedDayBytes("frxAUDUSD", "6-Oct-26"));
+        QVERIFY2(batch.err.contains("heal round 1: 8 days to fetch again\n") &&
+                     batch.err.contains("heal round 2: 3 days to fetch again\n"),
+                 batch.err);
+        QCOMPARE(batch.err.count("no data from the service"), 2);
+        QVERIFY2(batch.err.endsWith("AUDUSD 26-Nov-26 no data from the service\n"
+                                    "AUDUSD 4-Dec-26 no data from the service\n"
+                                    "AUDUSD 1-Dec-26 still missing\n"
+                                    "32 saved, 0 skipped, 1 failed, 0 not done\n"),
+                 batch.err);
+        QCOMPARE(ReadFile(batch.path("failed.txt")), QByteArray("AUDUSD-1-Dec-26\r\n"));
+        QCOMPARE(ReadFile(batch.path("days/pellmark-no-data-days")).split('\n').mid(2),
+                 (QList<QByteArray>{"AUDUSD-26-Nov-26\r", "AUDUSD-4-Dec-26\r", ""}));
+
+        // The next night asks for the new day only: the holidays are remembered, and the day
+        // that failed has been fetched meanwhile (by a --retry of the errors file, say).
+        WriteFile(batch.path("days/AUDUSD-1-Dec-26.txt"),
+                  ExpectedDayBytes("frxAUDUSD", "1-Dec-26"));
+        batch.today = QDate(2026, 12, 8);
+        batch.fetcher.script["AUDUSD-8-Dec-26"] = ServiceDayFetch("AUDUSD-7-Dec-26");
+        QCOMPARE(batch.run(nightly), 0);
+        QCOMPARE(batch.fetcher.requests.mid(41), QStringList{"AUDUSD-8-Dec-26"});
+        QVERIFY2(!batch.err.contains("no data from the service"), batch.err);
+    }
+
+    // Three days in a row without any answer end the run; an answer of any kind breaks the
+    // series.
+    void deadServiceEndsTheRun_data() {
+        QTest::addColumn<QList<FetchFailure>>("days"); // newest first; later days as the last
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("notDone");
+        using enum FetchFailure;
+        QTest::newRow("name not resolved") << QList{Unreachable} << 4 << 2;
+        QTest::newRow("refused") << QList{Refused} << 4 << 2;
+        QTest::newRow("timed out") << QList{Timeout} << 4 << 2;
+        QTest::newRow("mixed, no answer") << QList{Refused, Timeout, Unreachable} << 4 << 2;
+        QTest::newRow("HTTP 500") << QList{HttpStatus} << 1 << 0;
+        QTest::newRow("bad page") << QList{BadPage} << 1 << 0;
+        QTest::newRow("reset") << QList{Transport} << 1 << 0;
+        QTest::newRow("an answer between")
+            << QList{Refused, Refused, HttpStatus, Refused, Refused} << 1 << 0;
+    }
+    void deadServiceEndsTheRun() {
+        QFETCH(QList<FetchFailure>, days);
+        QFETCH(int, status);
+        QFETCH(int, notDone);
+        Batch batch;
+        batch.fetcher.answer = [&](const QString&) {
+            const FetchFailure failure = days.size() > 1 ? days.takeFirst() : days.first();
+            return FetchResult{{}, 3, failure, 0, "Could not resolve host: www.vorn.example"};
+        };
+        QCOMPARE(batch.run({"--symbols", "AUDUSD", "--from", "2005-06-06", "--to", "2005-06-10"}),
+                 status);
+        QCOMPARE(batch.out.count('\n'), 5);
+        QVERIFY2(batch.err.contains(", " + QByteArray::number(notDone) + " not done\n"), batch.err);
+        QCOMPARE(batch.err.count("cannot be reached"), status == 4 ? 1 : 0);
     }
 };
 

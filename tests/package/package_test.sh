@@ -46,6 +46,7 @@ dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|' >files.txt
     echo /usr/share/applications/pellmark.desktop /usr/share/doc/pellmark/copyright
     echo /usr/share/metainfo/example.tarnwick.pellmark.metainfo.xml
     echo /usr/share/icons/hicolor/scalable/apps/pellmark.svg
+    echo /usr/lib/systemd/user/pellmark-update.service /usr/lib/systemd/user/pellmark-update.timer
     for size in 16 22 24 32 48 64 128 256; do
         echo "/usr/share/icons/hicolor/${size}x$size/apps/pellmark.png"
     done
@@ -89,6 +90,11 @@ http_proxy="http://127.0.0.1:$(head -n 1 port.txt)" /usr/bin/pellmark-batch --sy
 kill "$service" && service=
 [ "$(grep -c . days/AUDUSD-8-Jun-05.txt)" = 288 ] || die "the installed programs saved no day"
 desktop-file-validate /usr/share/applications/pellmark.desktop || die "installed desktop entry"
+# The nightly update's units as installed, their manual page included.
+mkdir -m 700 runtime
+XDG_RUNTIME_DIR=$work/runtime systemd-analyze --user verify \
+    /usr/lib/systemd/user/pellmark-update.service /usr/lib/systemd/user/pellmark-update.timer ||
+    die "installed systemd units"
 appstreamcli validate --no-net /usr/share/metainfo/example.tarnwick.pellmark.metainfo.xml ||
     die "installed metainfo"
 

@@ -53,6 +53,19 @@ const char* const kBatchUsage =
     "                            per symbol into OUTDIR, as pellmark-export does\n"
     "      --bars LENGTH         with --csv: open, high, low and close bars of LENGTH\n"
     "                            (5min, 15min, 30min, 1h, 4h or 1d) instead of quotes\n"
+    "\n"
+    "Keeping a folder current:\n"
+    "      --update FOLDER       bring FOLDER up to today (or --to): for every symbol with\n"
+    "                            day files there, fetch the week-days after its newest one;\n"
+    "                            --symbols adds symbols without files, from --from. The\n"
+    "                            layout options must match the layout of the files\n"
+    "      --heal                then check the range (with --update: each symbol's days from\n"
+    "                            its first file on) and fetch again the days that are\n"
+    "                            missing, empty, unreadable or short\n"
+    "      --heal-rounds N       fetch them again at most N times (0 to 20, default 2)\n"
+    "      --heal-again          also ask for the days remembered as without data in\n"
+    "                            FOLDER/pellmark-no-data-days\n"
+    "\n"
     "  -q, --quiet               report only the days that fail and the summary\n"
     "  -h, --help                show this help and exit\n"
     "  -v, --version             show the version and exit\n"
@@ -64,9 +77,10 @@ const char* const kBatchUsage =
     "\n"
     "Exit status: 0 when every day was saved or skipped, 1 when some failed (they are\n"
     "listed), 2 for a usage error or a missing pellmark-page-body (nothing is fetched), 3\n"
-    "when a day file cannot be written (that day and the rest are listed), 129, 130 and 143\n"
-    "when stopped by SIGHUP, SIGINT or SIGTERM (the day in hand and the rest are listed as\n"
-    "not done, so --retry resumes the run).\n";
+    "when a day file cannot be written (that day and the rest are listed), 4 when the quote\n"
+    "service cannot be reached (three days in a row without any answer; the rest are listed\n"
+    "as not done), 129, 130 and 143 when stopped by SIGHUP, SIGINT or SIGTERM (the day in\n"
+    "hand and the rest are listed as not done, so --retry resumes the run).\n";
 
 namespace {
 
@@ -150,6 +164,9 @@ private:
                                                      host,    errors,      retry, csv, bars};
         parser.addOptions({help, version, quiet, forex, stocks, indices, timeFirst, skipSaved});
         parser.addOptions(withValue);
+        const QCommandLineOption update = valued("update"), heal("heal"),
+                                 healRounds = valued("heal-rounds"), healAgain("heal-again");
+        parser.addOptions({update, heal, healRounds, healAgain});
         if (!parser.parse(arguments))
             return Fail(CommandLineError(parser));
         if (!parser.positionalArguments().isEmpty())
@@ -204,10 +221,15 @@ private:
                             parser.value(host).toStdString());
             options_.hostLabel = parser.value(host).toStdString();
         }
+        // --update starts each symbol at its own files; --from only places new symbols.
+        if (parser.isSet(update) && !parser.isSet(from))
+            options_.from = std::min(options_.from, options_.to);
         if (CheckRange(options_.from, options_.to))
             return Fail("the start date is after the end date");
         if (CheckNotAfterToday(options_.to, today_))
             return Fail("the end date is after today: no quotes exist for it yet");
+        if (!TakeUpdateOptions(parser, update, heal, healRounds, healAgain))
+            return;
         if (parser.isSet(retry)) {
             if (parser.isSet(symbols) || parser.isSet(symbolsFile) || parser.isSet(from) ||
                 parser.isSet(to))
@@ -222,15 +244,44 @@ private:
         } else if (parser.isSet(symbolsFile)) {
             if (!TakeSymbolsFile(parser.value(symbolsFile)))
                 return;
-        } else {
+        } else if (options_.updateFolder.isEmpty()) {
             options_.symbols = DefaultSymbols(options_.category);
         }
         for (const std::string& symbol : options_.symbols)
             if (const auto problem = SymbolProblem(QString::fromStdString(symbol)))
                 return Fail(*problem);
-        if (CheckSymbols(options_.symbols))
+        if (options_.updateFolder.isEmpty() && CheckSymbols(options_.symbols))
             return Fail("no symbols to download");
         outcome_ = std::move(options_);
+    }
+
+    // --update takes the folder's own symbols, so the category's list is not the default then.
+    bool TakeUpdateOptions(const QCommandLineParser& parser, const QCommandLineOption& update,
+                           const QCommandLineOption& heal, const QCommandLineOption& healRounds,
+                           const QCommandLineOption& healAgain) {
+        options_.updateFolder = parser.value(update);
+        options_.heal = parser.isSet(heal);
+        options_.healAgain = parser.isSet(healAgain);
+        if (parser.isSet(update) && options_.updateFolder.isEmpty())
+            Fail("option --update needs a value");
+        else if (parser.isSet(update) && parser.isSet("retry"))
+            Fail("--update takes its days from the folder, not from --retry");
+        else if (parser.isSet(update) && parser.isSet("out"))
+            Fail("--update names the folder: leave out --out");
+        else if (options_.heal && parser.isSet("retry"))
+            Fail("--heal goes with --update or a range, not with --retry");
+        else if ((parser.isSet(healRounds) || options_.healAgain) && !options_.heal)
+            Fail("--heal-rounds and --heal-again go with --heal");
+        if (parser.isSet(update))
+            options_.outDir = options_.updateFolder;
+        if (parser.isSet(healRounds)) {
+            bool number = false;
+            options_.healRounds = parser.value(healRounds).toInt(&number);
+            if (!number || options_.healRounds < 0 || options_.healRounds > 20)
+                Fail("--heal-rounds takes a number from 0 to 20: " +
+                     parser.value(healRounds).toStdString());
+        }
+        return !outcome_;
     }
 
     bool Day(const QString& text, QDate& day) {

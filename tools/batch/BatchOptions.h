@@ -36,6 +36,12 @@ struct BatchOptions {
     std::vector<std::string> notes;  // said before the run starts
     QString csvDir;                  // export the run's symbols there once it has ended
     int barMinutes = 0;              // with csvDir: bars of this length instead of quotes
+    // Keeping a folder current: --update FOLDER takes its symbols and start days from the day
+    // files there (outDir is FOLDER); --heal fetches what the check finds incomplete again.
+    QString updateFolder;
+    bool heal = false;
+    int healRounds = 2;
+    bool healAgain = false; // ask again for the days remembered as without data
 };
 
 // What the command line asks for: a run, a text to print and exit 0 (--help, --version),

@@ -4,6 +4,7 @@
 #include "export/DayFileExport.h"
 #include "FailedItemsFile.h"
 #include "StopSignals.h"
+#include "UpdatePlan.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,7 +49,17 @@ std::optional<std::string> BatchRun::Start() {
         report_.Say("pellmark-batch: " + note);
     nothingToDo_ = options_.retryFileMissing;
     DayItems items = DayItems::AsListed(options_.retryItems);
-    if (options_.retryFile.isEmpty()) {
+    if (!options_.updateFolder.isEmpty()) {
+        auto update = UpdateItems();
+        if (auto* refusal = std::get_if<std::string>(&update))
+            return *refusal;
+        items = std::get<DayItems>(std::move(update));
+    } else if (options_.retryFile.isEmpty()) {
+        if (options_.heal)
+            heal_.emplace(options_.outDir,
+                          DayRange{options_.symbols, options_.from, options_.to, options_.lineOrder,
+                                   options_.separator},
+                          options_.healRounds, options_.healAgain);
         items = DayItems::ForRange(options_.symbols, options_.from, options_.to);
         // The symbols are never empty here, so no items means a weekend.
         if (items.Size() == 0) {
@@ -58,8 +69,29 @@ std::optional<std::string> BatchRun::Start() {
         }
     }
     report_.Begin(items.Size());
-    engine_.Start(std::move(items), {.skipSaved = options_.skipSaved});
+    engine_.Start(std::move(items),
+                  {.skipSaved = options_.skipSaved || !options_.updateFolder.isEmpty(),
+                   .stopWhenUnreachable = true});
     return std::nullopt;
+}
+
+std::variant<DayItems, std::string> BatchRun::UpdateItems() {
+    UpdatePlan plan = PlanUpdate(options_.updateFolder, options_.symbols, options_.from,
+                                 options_.to, options_.lineOrder, options_.separator);
+    if (plan.refusal)
+        return *plan.refusal;
+    if (plan.symbols.empty())
+        return "no day files in " + options_.updateFolder.toStdString() +
+               " to update: name new symbols with --symbols";
+    options_.symbols = plan.symbols;
+    if (options_.heal) {
+        heal_.emplace(
+            options_.outDir,
+            DayRange{plan.symbols, QDate(), options_.to, options_.lineOrder, options_.separator},
+            options_.healRounds, options_.healAgain);
+        std::erase_if(plan.items, [this](const DayItem& item) { return heal_->Remembered(item); });
+    }
+    return DayItems::AsListed(std::move(plan.items));
 }
 
 void BatchRun::StopForSignal(int signalNumber) {
@@ -73,8 +105,11 @@ void BatchRun::DayDone(const DayResult& result) {
     report_.Done(result);
     saved_ += result.outcome == DayOutcome::Saved;
     skipped_ += result.outcome == DayOutcome::Skipped;
-    // Appended as they come, so the file holds them even if the process is killed.
-    if (GoesToErrorsList(result.outcome) && !options_.errorsFile.isEmpty())
+    // Appended as they come, so the file holds them even if the process is killed; with
+    // --heal only what stays incomplete is listed, at the end.
+    if (heal_)
+        heal_->Note(result);
+    else if (GoesToErrorsList(result.outcome) && !options_.errorsFile.isEmpty())
         RecordFailed({result.item});
 }
 
@@ -89,19 +124,53 @@ void BatchRun::RecordFailed(const std::vector<DayItem>& items) {
         unrecorded_.insert(unrecorded_.end(), items.begin(), items.end());
 }
 
-void BatchRun::RunEnded(const RunEnd& end) {
+bool BatchRun::HealAfter(const RunEnd& end) {
+    if (!heal_ || end.how != RunEnd::How::Finished)
+        return false;
+    const std::vector<DayItem> days = heal_->NextRound();
+    if (days.empty())
+        return false;
     report_.Finish();
+    report_.Say("heal round " + std::to_string(heal_->RoundsDone()) + ": " +
+                std::to_string(days.size()) + (days.size() == 1 ? " day" : " days") +
+                " to fetch again");
+    report_.Begin(days.size());
+    engine_.Start(DayItems::AsListed(days), {.stopWhenUnreachable = true});
+    return true;
+}
+
+std::vector<DayItem> BatchRun::FinishHealing() {
+    const HealEnd healed = heal_->Finish();
+    for (const DayItem& item : healed.noDataFromService)
+        report_.Say(item.symbol + " " + item.dateLabel + " no data from the service");
+    std::vector<DayItem> failed;
+    for (const IncompleteDay& day : healed.stillIncomplete) {
+        report_.Say(day.item.symbol + " " + day.item.dateLabel + " still " + day.state);
+        failed.push_back(day.item);
+    }
+    if (healed.problem) {
+        report_.Say("pellmark-batch: " + *healed.problem);
+        healUnsure_ = true;
+    }
+    return failed;
+}
+
+void BatchRun::RunEnded(const RunEnd& end) {
+    if (HealAfter(end))
+        return;
+    report_.Finish();
+    // What was not done is listed with what failed, so that --retry resumes the run.
+    const bool healed = heal_ && end.how == RunEnd::How::Finished;
+    const std::vector<DayItem> failed = healed ? FinishHealing() : end.LeftToDo();
     if (!nothingToDo_)
         report_.Say(std::to_string(saved_) + " saved, " + std::to_string(skipped_) + " skipped, " +
-                    std::to_string(end.failed.size()) + " failed, " +
+                    std::to_string(failed.size() - end.notDone.size()) + " failed, " +
                     std::to_string(end.notDone.size()) + " not done");
-    // What was not done is listed with what failed, so that --retry resumes the run.
-    const std::vector<DayItem> failed = end.LeftToDo();
     std::vector<DayItem> stillListed = options_.retryKept;
     stillListed.insert(stillListed.end(), failed.begin(), failed.end());
     bool listed = true;
     if (!options_.errorsFile.isEmpty())
-        RecordFailed(end.notDone);
+        RecordFailed(heal_ ? failed : end.notDone);
     // Items the errors file could not take (a full disk) are printed instead.
     if (options_.errorsFile.isEmpty())
         listed = PrintFailed(failed);
@@ -126,7 +195,7 @@ void BatchRun::RunEnded(const RunEnd& end) {
         break;
     case RunEnd::How::Abandoned:
         report_.Say("pellmark-batch: " + end.error);
-        status = kExitCannotWrite;
+        status = end.serviceUnreachable ? kExitUnreachable : kExitCannotWrite;
         break;
     }
     if (!options_.csvDir.isEmpty() && !nothingToDo_) {
@@ -136,7 +205,7 @@ void BatchRun::RunEnded(const RunEnd& end) {
         else if (!exported.problems.empty() && status == kExitSaved)
             status = kExitSomeFailed;
     }
-    if (!listed && status == kExitSaved)
+    if ((!listed || healUnsure_) && status == kExitSaved)
         status = kExitSomeFailed;
     emit ended(status);
 }
@@ -163,7 +232,8 @@ ExportReport BatchRun::ExportCsv() {
     if (options_.retryFile.isEmpty()) {
         for (const std::string& symbol : options_.symbols)
             exportOptions.symbols << QString::fromStdString(symbol);
-        exportOptions.from = options_.from;
+        if (options_.updateFolder.isEmpty())
+            exportOptions.from = options_.from;
         exportOptions.to = options_.to;
     } else {
         QSet<QString> listed;

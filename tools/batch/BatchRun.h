@@ -7,6 +7,7 @@
 #include "export/DayFileExport.h"
 #include "net/DayFetcher.h"
 #include "ProgramFrame.h"
+#include "HealRounds.h"
 #include "ProgressReport.h"
 #include "run/RunEngine.h"
 
@@ -14,12 +15,14 @@
 
 #include <cstdio>
 #include <optional>
+#include <variant>
 
 namespace pellmark {
 
 inline constexpr int kExitSaved = 0;
 inline constexpr int kExitSomeFailed = 1;
 inline constexpr int kExitCannotWrite = 3;
+inline constexpr int kExitUnreachable = 4;
 
 class BatchRun : public QObject {
     Q_OBJECT
@@ -46,6 +49,12 @@ private:
     // False, with the reason reported, when the output did not take them.
     bool PrintFailed(const std::vector<DayItem>& items);
     ExportReport ExportCsv();
+    // The days to fetch with --update, or a refusal.
+    std::variant<DayItems, std::string> UpdateItems();
+    // True when a heal round has started instead of the run ending.
+    bool HealAfter(const RunEnd& end);
+    // What stays incomplete after the rounds, told once and listed as failed.
+    std::vector<DayItem> FinishHealing();
 
     BatchOptions options_;
     std::FILE* failedDays_;
@@ -57,6 +66,8 @@ private:
     bool errorsFileWritable_ = true;  // false once a write to it failed
     std::vector<DayItem> unrecorded_; // failed items the errors file could not take
     bool nothingToDo_ = false;        // and said why
+    std::optional<HealRounds> heal_;
+    bool healUnsure_ = false; // the check or the days without data could not be read or kept
 };
 
 } // namespace pellmark

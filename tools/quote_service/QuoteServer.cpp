@@ -97,6 +97,12 @@ void QuoteServer::stop() {
 void QuoteServer::answer(const httplib::Request& request, httplib::Response& response,
                          const DayRequest& day) {
     logRequest(request);
+    if (std::find(options_.holidays.begin(), options_.holidays.end(), day.date) !=
+        options_.holidays.end()) {
+        response.set_content(EncodedPage(NoDataPageHtml(day.stk, day.date), kDefaultCharset),
+                             "text/html; charset=" + kDefaultCharset);
+        return;
+    }
     if (faultsApply(day)) {
         answerWithFaults(request, response, day);
         return;

@@ -1,5 +1,6 @@
 #include "ServiceOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <functional>
 #include <map>
@@ -58,6 +59,15 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
         {"--reopened-formatting", Number(&ServiceOptions::reopenedFormatting, 1, 10000000)},
         {"--charset", Text(&ServiceOptions::charset)},
         {"--cookie-flood", Number(&ServiceOptions::cookieFlood, 1, 1000)},
+        {"--holidays",
+         [](ServiceOptions& options, const std::string& text) {
+             for (std::size_t start = 0; start <= text.size();) {
+                 const std::size_t comma = std::min(text.find(',', start), text.size());
+                 options.holidays.push_back(text.substr(start, comma - start));
+                 start = comma + 1;
+             }
+             return !text.empty();
+         }},
     };
     const std::map<std::string, FlagSetter> flagOptions = {
         {"--short", Flag(&ServiceOptions::shortPage)},
@@ -100,6 +110,8 @@ std::string ServiceUsage() {
            "2 for a wrong command line).\n"
            "  -h, --help          show this help and exit\n"
            "  -v, --version       show the version and exit\n"
+           "  --holidays LABELS   the no-data page for these days (d-mmm-yy, comma-separated)\n"
+           "                      for every symbol, whatever --only says\n"
            "faults (for requests whose stk-date contains the --only text, or all):\n"
            "  --no-data-first N   the no-data page the first N times a symbol-day is asked\n"
            "  --short             a page of five lines without quotes\n"

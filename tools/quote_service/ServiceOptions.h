@@ -33,8 +33,9 @@ struct ServiceOptions {
     bool emptyBody = false;
     bool redirect = false;
     bool setCookie = false;
-    int cookieFlood = 0;    // new cookies set by every answer
-    bool anySymbol = false; // unknown symbols get the quotes of a known stock
+    int cookieFlood = 0;               // new cookies set by every answer
+    bool anySymbol = false;            // unknown symbols get the quotes of a known stock
+    std::vector<std::string> holidays; // date labels always answered with the no-data page
 };
 
 struct ParsedOptions {

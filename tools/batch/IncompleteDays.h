@@ -1,0 +1,34 @@
+// The days of a save folder a heal fetches again: those the completeness check finds missing,
+// empty, unreadable or short. The one place pellmark-batch asks the check.
+#pragma once
+
+#include "core/DayItem.h"
+#include "page/IntradayParser.h"
+
+#include <QDate>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace pellmark {
+
+struct IncompleteDay {
+    DayItem item;
+    std::string state; // "missing", "empty", "unreadable" or "short"
+};
+
+struct DayRange {
+    std::vector<std::string> symbols;
+    QDate from; // invalid: each symbol's first day file
+    QDate to;
+    LineOrder order = LineOrder::PriceFirst;
+    std::string separator;
+};
+
+// In symbol order, each symbol's days oldest first; the folder's reading error, if any, in
+// error.
+std::vector<IncompleteDay> IncompleteDays(const QString& folder, const DayRange& range,
+                                          QString& error);
+
+} // namespace pellmark
