@@ -67,6 +67,7 @@ private slots:
         TextRow("plain", "AUDUSD-5-Jun-05.txt", "AUDUSD 2005-06-05");
         TextRow("hyphens in symbol", "EUR-USD-12-Dec-69.txt", "EUR-USD 2069-12-12");
         TextRow("year 70", "DJI-1-Jan-70.txt", "DJI 1970-01-01");
+        TextRow("last day a label names", "DJI-31-Dec-69.txt", "DJI 2069-12-31");
         TextRow("leap day", "X-29-Feb-00.txt", "X 2000-02-29");
         TextRow("no such day", "X-29-Feb-01.txt", "");
         TextRow("leading zero", "X-05-Jun-05.txt", "");
@@ -260,6 +261,14 @@ private slots:
             << QStringList{"GBPUSD-6-Jun-05.txt: not a regular file"} << rows;
         QTest::newRow("17 MB") << "GBPUSD" << QByteArray("17 MB") << inOut << 1
                                << QStringList{"GBPUSD-6-Jun-05.txt: larger than 16 MB"} << rows;
+        QTest::newRow("16 MB, read") << "GBPUSD" << QByteArray("bytes 16777216") << inOut << 1
+                                     << QStringList{"GBPUSD-6-Jun-05.txt:1: not a quote line",
+                                                    "!larger than 16 MB"}
+                                     << rows;
+        QTest::newRow("16 MB and a byte") << "GBPUSD" << QByteArray("bytes 16777217") << inOut << 1
+                                          << QStringList{"GBPUSD-6-Jun-05.txt: larger than 16 MB",
+                                                         "!GBPUSD-6-Jun-05.txt:1:"}
+                                          << rows;
         QTest::newRow("25 lines time first: ten told, a count, a hint")
             << "GBPUSD" << QByteArray("14:05 - 1.2\r\n").repeated(25) << inOut << 1
             << QStringList{"GBPUSD-6-Jun-05.txt:10: not a quote line", "!GBPUSD-6-Jun-05.txt:11:",
@@ -300,6 +309,8 @@ private slots:
             QVERIFY(QFile::link("/dev/zero", oddPath));
         else if (odd == "17 MB")
             QVERIFY(oddFile.open(QIODevice::WriteOnly) && oddFile.resize(17 << 20));
+        else if (odd.startsWith("bytes "))
+            QVERIFY(oddFile.open(QIODevice::WriteOnly) && oddFile.resize(odd.mid(6).toLongLong()));
         else if (!odd.isEmpty())
             QVERIFY(oddFile.open(QIODevice::WriteOnly) && oddFile.write(odd) == odd.size());
         oddFile.close();
@@ -366,8 +377,17 @@ private slots:
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"GBPUSD.csv"});
     }
 
-    // SIGTERM in the middle of many symbols ends the export after the CSV in hand.
+    // A stop in the middle of many symbols ends the export after the CSV in hand.
+    void stopOnSignal_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("SIGHUP") << SIGHUP << "SIGHUP";
+        QTest::newRow("SIGINT") << SIGINT << "SIGINT";
+        QTest::newRow("SIGTERM") << SIGTERM << "SIGTERM";
+    }
     void stopOnSignal() {
+        QFETCH(int, signal);
+        QFETCH(QString, name);
         QTemporaryDir folder, out;
         constexpr int kSymbols = 3000;
         for (int i = 0; i < kSymbols; ++i) {
@@ -380,12 +400,12 @@ private slots:
         QVERIFY(process.waitForStarted());
         const auto csvFiles = [&] { return QDir(out.path()).entryList({"*.csv"}).size(); };
         QTRY_VERIFY_WITH_TIMEOUT(csvFiles() > 0 || process.state() == QProcess::NotRunning, 20000);
-        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
         QVERIFY(process.waitForFinished(5000));
         if (process.exitCode() == 0)
             QSKIP("the export was done before the signal came");
-        QCOMPARE(process.exitCode(), 143);
-        QVERIFY(QString(process.readAllStandardError()).contains("stopped by SIGTERM"));
+        QCOMPARE(process.exitCode(), 128 + signal);
+        QVERIFY(QString(process.readAllStandardError()).contains("stopped by " + name));
         QVERIFY(csvFiles() < kSymbols);
         // Nothing half written: no temporary file is left beside the CSVs.
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), csvFiles());
