@@ -207,7 +207,8 @@ private slots:
         // Whatever a file name holds reaches the report as text, never as markup.
         const QByteArray report = ReadFile(days.filePath("report.html"));
         QVERIFY(!report.contains("<img"));
-        QCOMPARE(report.contains("&lt;img src=x onerror=alert(1)&gt;"), arguments.contains("@IN/report.html"));
+        QCOMPARE(report.contains("&lt;img src=x onerror=alert(1)&gt;"),
+                 arguments.contains("@IN/report.html"));
     }
 
     void htmlReportInChromium() {
