@@ -151,7 +151,9 @@ private slots:
 
         // Without symbols, each category brings its own list.
         for (const auto& [category, first, last, count] :
-             {std::tuple{"--stocks", "USASUNW", "UK_SMIN", 30}, {"--indices", "DJI", "R_25", 11}}) {
+             {std::tuple{"--forex", "AUDUSD", "EURCHF", 13},
+              {"--stocks", "USASUNW", "UK_SMIN", 30},
+              {"--indices", "DJI", "R_25", 11}}) {
             const qsizetype before = batch.fetcher.requests.size();
             QCOMPARE(batch.run({category, "--from", "2005-06-08", "--to", "2005-06-08", "--out",
                                 batch.path("lists")}),

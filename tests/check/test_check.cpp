@@ -198,7 +198,8 @@ private slots:
         QFETCH(QByteArray, out);
         QFETCH(int, status);
         QFETCH(QByteArray, retry);
-        QTemporaryDir days, lists;
+        // The folder's name goes into the report's title.
+        QTemporaryDir days(QDir::temp().filePath("<img-XXXXXX")), lists;
         WriteFolder(days.path(), folder);
         const Run run = Check(days.path(), arguments << "--retry-list" << lists.filePath("r"));
         QCOMPARE(run.out, out);

@@ -239,6 +239,9 @@ private slots:
                             << QStringList{"Usage: pellmark-export", "--bars LENGTH"} << old;
         QTest::newRow("-v") << "" << QByteArray() << QStringList{"-v"} << 0
                             << QStringList{"pellmark-export 1."} << old;
+        QTest::newRow("--to before the only day: CSV kept")
+            << "GBPUSD" << QByteArray() << QStringList{"--to", "1970-06-04"} + inOut << 0
+            << QStringList() << old;
         QTest::newRow("no operands")
             << "" << QByteArray() << QStringList{} << 2
             << QStringList{"pellmark-export: expected FOLDER and OUTDIR"} << old;
