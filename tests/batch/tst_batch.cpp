@@ -295,6 +295,16 @@ private slots:
                  0);
         QCOMPARE(batch.err, QByteArray("no week-days between 2005-06-04 and 2005-06-05\n"));
         QCOMPARE(service.requestLog().size(), 1);
+
+        // The category, host label and layout of the command line reach the request and the file.
+        QCOMPARE(batch.run({"-q", "--indices", "--symbols", "DJI", "--from", "2005-06-08", "--to",
+                            "2005-06-08", "--out", "days", "--host", "uk", "--time-first"}),
+                 0);
+        const QStringList request = service.requestLog().value(1).split(u'\t');
+        QCOMPARE(request.value(2), "uk.vorn.example");
+        QCOMPARE(request.value(5), "w=CR&l=GB&stk=DJI&date=8-Jun-05");
+        QCOMPARE(ReadFile(batch.path("days/DJI-8-Jun-05.txt")),
+                 ExpectedDayBytes("DJI", "8-Jun-05", pellmark::LineOrder::TimeFirst));
     }
 
     // Every frame of the live line fits a 40-column terminal, from the first to the retries.
@@ -492,6 +502,14 @@ private slots:
         QTest::newRow("update and retry")
             << QStringList{"--update", ".", "--retry", "retry.txt"} << "not from --retry";
         QTest::newRow("heal rounds without heal") << QStringList{"--heal-rounds", "3"} << "--heal";
+        QTest::newRow("tomorrow") << QStringList{"--to", QDate::currentDate().addDays(1).toString(
+                                                             Qt::ISODate)}
+                                  << "after today";
+        QTest::newRow("four characters beyond 16 bits")
+            << QStringList{"--sep", QString::fromUtf8("\U0001F4C8\U0001F4C8\U0001F4C8\U0001F4C8")}
+            << "more than 3 characters";
+        QTest::newRow("retried symbol after blank lines")
+            << QStringList{"--retry", "gaps.txt"} << "gaps.txt:4: the symbol \"A/B\"";
     }
     void badInputIsRefusedBeforeAnythingIsFetched() {
         QFETCH(QStringList, arguments);
@@ -509,6 +527,7 @@ private slots:
         QVERIFY(QDir(batch.folder.path()).mkdir("timefirst"));
         WriteFile(batch.path("timefirst/AUDUSD-8-Jun-05.txt"),
                   ExpectedDayBytes("frxAUDUSD", "8-Jun-05", pellmark::LineOrder::TimeFirst));
+        WriteFile(batch.path("gaps.txt"), "\r\nAUDUSD-8-Jun-05\r\n\r\nA/B-8-Jun-05\r\n");
         QCOMPARE(batch.run(arguments), 2);
         QVERIFY2(batch.err.startsWith("pellmark-batch: ") && batch.err.contains(reason.toUtf8()),
                  batch.err);

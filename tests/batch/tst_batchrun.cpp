@@ -57,7 +57,7 @@ struct Batch : BatchFolder {
         int status = -1;
         {
             BatchRun batch(std::get<BatchOptions>(std::move(parsed)), fetcher, failedDays.stream(),
-                           progress.stream(), false);
+                           progress.stream(), terminal);
             QSignalSpy ended(&batch, &BatchRun::ended);
             if (batch.Start())
                 status = kExitUsage;
@@ -71,6 +71,7 @@ struct Batch : BatchFolder {
 
     FakeDayFetcher fetcher;
     QDate today{2026, 12, 7};
+    bool terminal = false; // progress as the live line
 };
 
 } // namespace
@@ -132,6 +133,46 @@ private slots:
         QCOMPARE(bars.size(), 3);
         QCOMPARE(bars[0], QByteArray("date,time,open,high,low,close,ticks\r"));
         QVERIFY2(bars[1].startsWith("2005-06-08,00:00,") && bars[1].endsWith(",288\r"), bars[1]);
+
+        // Skipped days cost nothing: the live line shows no pace for them.
+        batch.terminal = true;
+        QCOMPARE(batch.run(twoPairsOneDay + QStringList{"--skip-saved"}), 0);
+        QVERIFY2(batch.err.contains("1/2") && !batch.err.contains("days/min"), batch.err);
+        batch.terminal = false;
+
+        // The export reads the files in the layout they were saved in.
+        for (const char* day : {"AUDUSD-8-Jun-05", "EURUSD-8-Jun-05"})
+            batch.fetcher.script[day] = FetchResult{{true, {"00:05;1.2345", "00:10;1.2350"}}, 1};
+        QCOMPARE(
+            batch.run(twoPairsOneDay + QStringList{"--out", batch.path("semi"), "--time-first",
+                                                   "--sep", ";", "--csv", batch.path("semicsv")}),
+            0);
+        QCOMPARE(ReadFile(batch.path("semicsv/EURUSD.csv")),
+                 QByteArray("date,time,price\r\n2005-06-08,00:05,1.2345\r\n"
+                            "2005-06-08,00:10,1.2350\r\n"));
+
+        // Without symbols, each category brings its own list.
+        for (const auto& [category, first, last, count] :
+             {std::tuple{"--forex", "AUDUSD", "EURCHF", 13},
+              {"--stocks", "USASUNW", "UK_SMIN", 30},
+              {"--indices", "DJI", "R_25", 11}}) {
+            const qsizetype before = batch.fetcher.requests.size();
+            QCOMPARE(batch.run({category, "--from", "2005-06-08", "--to", "2005-06-08", "--out",
+                                batch.path("lists")}),
+                     0);
+            const QStringList asked = batch.fetcher.requests.mid(before);
+            QCOMPARE(asked.size(), count);
+            QCOMPARE(asked.first(), QString(first) + "-8-Jun-05");
+            QCOMPARE(asked.last(), QString(last) + "-8-Jun-05");
+        }
+
+        // The first day a label can name and today are both taken.
+        for (const char* day : {"1970-01-01", "2026-12-07"})
+            QCOMPARE(batch.run({"--symbols", "AUDUSD", "--from", day, "--to", day, "--out",
+                                batch.path("edges")}),
+                     0);
+        QCOMPARE(QDir(batch.path("edges")).entryList(QDir::Files),
+                 (QStringList{"AUDUSD-1-Jan-70.txt", "AUDUSD-7-Dec-26.txt"}));
     }
 
     void updateBringsAFolderToTodayAndHealsIt() {

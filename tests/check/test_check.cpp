@@ -251,6 +251,39 @@ private slots:
                                     << QByteArray() << 2 << QByteArray("(absent)");
         QTest::newRow("no day file") << Folder{{"notes.txt", "x"}} << QStringList{"@IN"}
                                      << QByteArray("no day files\n") << 1 << QByteArray("");
+        // 90 of 100 quotes is not short, 89 is; a gap of 16 minutes is a hole at 5 minutes.
+        const QByteArray hundred = Quotes(0, 8 * kH + 15, 5);
+        QTest::newRow("short and hole, each side of the line")
+            << Folder{{"AUDUSD-16-Nov-26.txt", hundred},
+                      {"AUDUSD-17-Nov-26.txt", hundred},
+                      {"AUDUSD-18-Nov-26.txt", Quotes(0, 7 * kH + 25, 5)},
+                      {"AUDUSD-19-Nov-26.txt", Quotes(0, 7 * kH + 20, 5)},
+                      {"AUDUSD-20-Nov-26.txt",
+                       Quotes(0, 8 * kH + 15, 5, {105, 110, 115}) + "1.0116 - 01:56\r\n"},
+                      {"AUDUSD-23-Nov-26.txt", hundred},
+                      {"AUDUSD-24-Nov-26.txt", hundred}}
+            << QStringList{"@IN"}
+            << QByteArray("AUDUSD 19-Nov-26 short 89 of 100 quotes\n"
+                          "AUDUSD 20-Nov-26 hole 01:40-01:56\n"
+                          "AUDUSD: 5 of 7 days complete, 677 quotes, 1 hole; usual day 100 "
+                          "quotes from 00:00 to 08:15, every 5 min\n")
+            << 1 << QByteArray("AUDUSD-19-Nov-26\r\nAUDUSD-20-Nov-26\r\n");
+        QTest::newRow("no day files") << Folder{} << QStringList{"@IN"}
+                                      << QByteArray("no day files\n") << 1 << QByteArray("");
+        const QByteArray hostile = "<img src=x onerror=alert(1)>";
+        QTest::newRow("markup in a symbol, with a report")
+            << Folder{{hostile + "-6-Jun-05.txt", StockFolder()[1].second},
+                      {hostile + "-8-Jun-05.txt", StockFolder()[1].second}}
+            << QStringList{"--html", "@IN/report.html", "@IN"}
+            << QByteArray(hostile + " 7-Jun-05 missing\n" + hostile +
+                          ": 2 of 3 days complete, 28 quotes, 0 holes; usual day 14 quotes from "
+                          "09:30 to 16:00, every 30 min\n")
+            << 1 << QByteArray(hostile + "-7-Jun-05\r\n");
+        QTest::newRow("report cannot be written")
+            << StockFolder() << QStringList{"--html", "@IN/none/report.html", "@IN"}
+            << QByteArray("USAMSFT: 5 of 5 days complete, 71 quotes, 0 holes; usual day 14 "
+                          "quotes from 09:30 to 16:00, every 30 min\n")
+            << 3 << QByteArray("");
         QTest::newRow("no such day") << StockFolder() << QStringList{"--from", "2026-02-30", "@IN"}
                                      << QByteArray() << 2 << QByteArray("(absent)");
         QTest::newRow("no folder") << StockFolder() << QStringList{"@IN/none"} << QByteArray() << 2
@@ -264,12 +297,18 @@ private slots:
         QFETCH(QByteArray, out);
         QFETCH(int, status);
         QFETCH(QByteArray, retry);
-        QTemporaryDir days, lists;
+        // The folder's name goes into the report's title.
+        QTemporaryDir days(QDir::temp().filePath("<img-XXXXXX")), lists;
         WriteFolder(days.path(), folder);
         const Run run = Check(days.path(), arguments << "--retry-list" << lists.filePath("r"));
         QCOMPARE(run.out, out);
         QCOMPARE(run.status, status);
         QCOMPARE(ReadFile(lists.filePath("r")), retry);
+        // Whatever a file name holds reaches the report as text, never as markup.
+        const QByteArray report = ReadFile(days.filePath("report.html"));
+        QVERIFY(!report.contains("<img"));
+        QCOMPARE(report.contains("&lt;img src=x onerror=alert(1)&gt;"),
+                 arguments.contains("@IN/report.html"));
     }
 
     void unreadableEntry_data() {

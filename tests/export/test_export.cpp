@@ -67,6 +67,7 @@ private slots:
         TextRow("plain", "AUDUSD-5-Jun-05.txt", "AUDUSD 2005-06-05");
         TextRow("hyphens in symbol", "EUR-USD-12-Dec-69.txt", "EUR-USD 2069-12-12");
         TextRow("year 70", "DJI-1-Jan-70.txt", "DJI 1970-01-01");
+        TextRow("last day a label names", "DJI-31-Dec-69.txt", "DJI 2069-12-31");
         TextRow("leap day", "X-29-Feb-00.txt", "X 2000-02-29");
         TextRow("no such day", "X-29-Feb-01.txt", "");
         TextRow("leading zero", "X-05-Jun-05.txt", "");
@@ -238,6 +239,11 @@ private slots:
                             << QStringList{"Usage: pellmark-export", "--bars LENGTH"} << old;
         QTest::newRow("-v") << "" << QByteArray() << QStringList{"-v"} << 0
                             << QStringList{"pellmark-export 1."} << old;
+        QTest::newRow("--to before the only day: CSV kept")
+            << "GBPUSD" << QByteArray() << QStringList{"--to", "1970-06-04"} + inOut << 1
+            << QStringList{"no day files up to 1970-06-04 (the days run from 1970-06-05 to "
+                           "1970-06-05), nothing to export"}
+            << old;
         QTest::newRow("no operands")
             << "" << QByteArray() << QStringList{} << 2
             << QStringList{"pellmark-export: expected FOLDER and OUTDIR"} << old;
@@ -294,6 +300,13 @@ private slots:
         QTest::newRow("17 MB") << "GBPUSD" << QByteArray("17 MB") << inOut << 1
                                << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: larger than 16 MB"}
                                << rows;
+        QTest::newRow("16 MB, read")
+            << "GBPUSD" << QByteArray("bytes 16777216") << inOut << 1
+            << QStringList{"GBPUSD-6-Jun-05.txt:1: not a quote line", "!larger than 16 MB"} << rows;
+        QTest::newRow("16 MB and a byte")
+            << "GBPUSD" << QByteArray("bytes 16777217") << inOut << 1
+            << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: larger than 16 MB", "!GBPUSD-6-Jun-05.txt:1:"}
+            << rows;
         QTest::newRow("25 lines time first: ten told, a count, a hint")
             << "GBPUSD" << QByteArray("14:05 - 1.2\r\n").repeated(25) << inOut << 1
             << QStringList{"GBPUSD-6-Jun-05.txt:10: not a quote line", "!GBPUSD-6-Jun-05.txt:11:",
@@ -338,6 +351,8 @@ private slots:
             QVERIFY(QFile::link(folder.filePath("gone"), oddPath));
         else if (odd == "17 MB")
             QVERIFY(oddFile.open(QIODevice::WriteOnly) && oddFile.resize(17 << 20));
+        else if (odd.startsWith("bytes "))
+            QVERIFY(oddFile.open(QIODevice::WriteOnly) && oddFile.resize(odd.mid(6).toLongLong()));
         else if (!odd.isEmpty())
             QVERIFY(oddFile.open(QIODevice::WriteOnly) && oddFile.write(odd) == odd.size());
         oddFile.close();
@@ -419,9 +434,18 @@ private slots:
                  (QStringList{"AUDUSD.csv", "GBPUSD.csv"}));
     }
 
-    // SIGTERM while many CSVs are written ends the export with every old CSV as it was (or,
+    // A stop signal while many CSVs are written ends the export with every old CSV as it was (or,
     // when they were already taking their names, every new one) and no temporary left.
+    void stopOnSignal_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("SIGHUP") << SIGHUP << "SIGHUP";
+        QTest::newRow("SIGINT") << SIGINT << "SIGINT";
+        QTest::newRow("SIGTERM") << SIGTERM << "SIGTERM";
+    }
     void stopOnSignal() {
+        QFETCH(int, signal);
+        QFETCH(QString, name);
         QTemporaryDir folder, out;
         constexpr int kSymbols = 3000;
         for (int i = 0; i < kSymbols; ++i) {
@@ -435,12 +459,12 @@ private slots:
         const auto files = [&] { return QDir(out.path()).entryList(QDir::Files | QDir::Hidden); };
         QTRY_VERIFY_WITH_TIMEOUT(!files().isEmpty() || process.state() == QProcess::NotRunning,
                                  20000);
-        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
         QVERIFY(process.waitForFinished(5000));
         if (process.exitCode() == 0)
             QSKIP("the export was done before the signal came");
-        QCOMPARE(process.exitCode(), 143);
-        QVERIFY(QString(process.readAllStandardError()).contains("stopped by SIGTERM"));
+        QCOMPARE(process.exitCode(), 128 + signal);
+        QVERIFY(QString(process.readAllStandardError()).contains("stopped by " + name));
         const qsizetype csvFiles = QDir(out.path()).entryList({"*.csv"}).size();
         QVERIFY2(csvFiles == 0 || csvFiles == kSymbols, qPrintable(QString::number(csvFiles)));
         QCOMPARE(files().size(), csvFiles);

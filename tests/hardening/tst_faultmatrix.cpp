@@ -103,6 +103,8 @@ private slots:
         row("no data, always", {"--no-data-first", "1000"}, recorded, 7);
         row("no data, twice", {"--no-data-first", "2"}, written, 3);
         row("short page", {"--short"}, recorded, 7);
+        // Records without a time or a price are no data, whatever their number.
+        row("every record empty", {"--empty-records"}, recorded, 1);
         row("short page, time first, odd separator", {"--short"}, recorded, 7, timeFirst, "\t|%");
         // 155 KB: records that ran on to the foot's " (" made a 400 MB day file.
         row("records without ' (', one in the foot", {"--no-paren-records", "5000"},

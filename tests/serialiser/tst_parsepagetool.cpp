@@ -52,6 +52,7 @@ private slots:
     void writesTheDayFile();
     void refusesBadOptions_data();
     void refusesBadOptions();
+    void pageTooComplexExitsOne();
 };
 
 void TestParsePageTool::writesTheDayFile_data() {
@@ -121,6 +122,17 @@ void TestParsePageTool::refusesBadOptions() {
     QCOMPARE(run.out, QByteArray());
     QVERIFY(run.err.startsWith("pellmark-parse-page: "));
     QVERIFY(run.err.endsWith("\nTry 'pellmark-parse-page --help' for more information.\n"));
+}
+
+// A thousand bold tags reopened in every paragraph would build a tree of gigabytes.
+void TestParsePageTool::pageTooComplexExitsOne() {
+    QByteArray page = "<html><body><p>";
+    for (int i = 0; i < 1000; ++i)
+        page += "<b id=" + QByteArray::number(i) + ">";
+    const Run run = RunTool({}, page + QByteArray("<p>x").repeated(10000));
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(run.err, QByteArray("pellmark-parse-page: page too complex\n"));
 }
 
 QTEST_APPLESS_MAIN(TestParsePageTool)

@@ -144,6 +144,8 @@ private slots:
         QTest::addColumn<bool>("own");
         QTest::newRow("own build")
             << "/home/ann/pellmark/build/src" << 1000u << true << 1000u << true;
+        QTest::newRow("own build, read-only")
+            << "/home/ann/pellmark/build/src" << 1000u << false << 1000u << false;
         QTest::newRow("another user's, group-writable")
             << "/home/bob/pellmark" << 1001u << true << 1000u << false;
         QTest::newRow("packaged, started by a user") << "/usr/bin" << 0u << false << 1000u << false;
@@ -323,6 +325,12 @@ private slots:
         QCOMPARE(sep->text(), QString());
         sep->insert("%");
         QCOMPARE(sep->text(), QString("%"));
+        // Characters as the user sees them: three beyond 16 bits fit, a fourth does not.
+        const QString chart = QString::fromUtf8("\U0001F4C8");
+        sep->clear();
+        sep->insert(chart + chart + chart);
+        sep->insert(chart);
+        QCOMPARE(sep->text(), chart + chart + chart);
     }
 
     void tabVisitsTheControlsInOrder() {

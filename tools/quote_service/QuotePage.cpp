@@ -263,6 +263,17 @@ std::string NoDataPageHtml(std::string_view stk, std::string_view dateLabel) {
            " for this symbol and date.</p>\n" + PageFoot(PageLayout{}.footNote);
 }
 
+std::string EmptyRecordsPageHtml(std::string_view stk, std::string_view dateLabel,
+                                 CalendarDay today) {
+    const std::size_t records = DayQuotes(stk, dateLabel, today).size();
+    if (records == 0)
+        return NoDataPageHtml(stk, dateLabel);
+    std::string lines;
+    for (std::size_t i = 0; i < records; ++i)
+        lines += "<br>&nbsp; \n";
+    return PageAroundRecords(stk, dateLabel, lines, PageLayout{});
+}
+
 std::string ShortPageHtml() {
     return "<html>\n<head><title>Vorn Markets</title></head>\n"
            "<body><p>The server is busy, please try again later.</p></body>\n</html>\n";

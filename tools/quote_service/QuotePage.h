@@ -62,6 +62,11 @@ std::string LaidOutPageHtml(std::string_view stk, std::string_view dateLabel,
 // A normal page whose body says there is no intraday data.
 std::string NoDataPageHtml(std::string_view stk, std::string_view dateLabel);
 
+// A page with a record for each of the day's quotes, each without a time or a price, as a
+// service with a broken price feed may send; the no-data page when the day has no quotes.
+std::string EmptyRecordsPageHtml(std::string_view stk, std::string_view dateLabel,
+                                 CalendarDay today = TodayUtc());
+
 // A page of five lines that neither holds quotes nor says there are none, as the service
 // sends when it is overloaded.
 std::string ShortPageHtml();

@@ -157,6 +157,8 @@ std::string QuoteServer::pageWithFaults(const DayRequest& day) {
         return {};
     if (options_.shortPage)
         return ShortPageHtml();
+    if (options_.emptyRecords)
+        return EmptyRecordsPageHtml(quotedSymbol(day), day.date);
     if (options_.hugeMb > 0)
         return PaddedQuotePageHtml(quotedSymbol(day), day.date,
                                    static_cast<std::size_t>(options_.hugeMb) << 20);

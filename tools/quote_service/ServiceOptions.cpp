@@ -71,6 +71,7 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
     };
     const std::map<std::string, FlagSetter> flagOptions = {
         {"--short", Flag(&ServiceOptions::shortPage)},
+        {"--empty-records", Flag(&ServiceOptions::emptyRecords)},
         {"--close", Flag(&ServiceOptions::closeConnection)},
         {"--hang", Flag(&ServiceOptions::hang)},
         {"--never-accept", Flag(&ServiceOptions::neverAccept)},
@@ -115,6 +116,7 @@ std::string ServiceUsage() {
            "faults (for requests whose stk-date contains the --only text, or all):\n"
            "  --no-data-first N   the no-data page the first N times a symbol-day is asked\n"
            "  --short             a page of five lines without quotes\n"
+           "  --empty-records     a record for each quote, none with a time or a price\n"
            "  --status CODE       an error page with that HTTP status\n"
            "  --close             close the connection without answering\n"
            "  --delay-ms N        wait N ms before answering\n"

@@ -15,6 +15,7 @@ struct ServiceOptions {
 
     int noDataFirst = 0; // no-data answers for each symbol-day before the real page
     bool shortPage = false;
+    bool emptyRecords = false;
     int status = 0; // answer with this HTTP status instead of the page
     bool closeConnection = false;
     int delayMs = 0;
