@@ -129,7 +129,6 @@ QString NothingToExport(const ExportOptions& options, const FolderDays& folderDa
            IsoDay(span.last) + "), nothing to export";
 }
 
-
 // Appends the day's rows (or bars) to csv in time order and returns how many quotes it
 // held; lines that are not quotes become problems.
 long long AppendDay(const DayFile& file, std::string_view text, const ExportOptions& options,

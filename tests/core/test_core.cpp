@@ -149,7 +149,9 @@ private slots:
         QTest::newRow("hyphenated symbol") << "BRK-B-10-Jun-05"
                                            << "BRK-B"
                                            << "10-Jun-05";
-        QTest::newRow("month in lower case") << "BRK-B-6-jun-05" << "BRK-B" << "6-jun-05";
+        QTest::newRow("month in lower case") << "BRK-B-6-jun-05"
+                                             << "BRK-B"
+                                             << "6-jun-05";
         QTest::newRow("two hyphens, one-digit day") << "A-B-C-5-Jun-05"
                                                     << "A-B-C"
                                                     << "5-Jun-05";

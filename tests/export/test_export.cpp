@@ -305,7 +305,8 @@ private slots:
             << QStringList{"GBPUSD-6-Jun-05.txt:1: not a quote line", "!larger than 16 MB"} << rows;
         QTest::newRow("16 MB and a byte")
             << "GBPUSD" << QByteArray("bytes 16777217") << inOut << 1
-            << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: larger than 16 MB", "!GBPUSD-6-Jun-05.txt:1:"}
+            << QStringList{"GBPUSD-6-Jun-05.txt: unreadable: larger than 16 MB",
+                           "!GBPUSD-6-Jun-05.txt:1:"}
             << rows;
         QTest::newRow("25 lines time first: ten told, a count, a hint")
             << "GBPUSD" << QByteArray("14:05 - 1.2\r\n").repeated(25) << inOut << 1

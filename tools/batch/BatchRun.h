@@ -5,9 +5,9 @@
 
 #include "BatchOptions.h"
 #include "export/DayFileExport.h"
+#include "HealRounds.h"
 #include "net/DayFetcher.h"
 #include "ProgramFrame.h"
-#include "HealRounds.h"
 #include "ProgressReport.h"
 #include "run/RunEngine.h"
 
