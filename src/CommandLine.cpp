@@ -20,7 +20,7 @@ constexpr std::string_view kHelp =
     "\n"
     "Options:\n"
     "  -h, --help     display this help and exit\n"
-    "  --version      output version information and exit\n"
+    "  -v, --version  output version information and exit\n"
     "\n"
     "Standard Qt options such as -platform NAME are also accepted.\n"
     "\n"
@@ -37,8 +37,8 @@ std::optional<int> AnswerCommandLine(int argc, const char* const* argv) {
             std::fputs(kHelp.data(), stdout);
             return 0;
         }
-        if (arg == "--version") {
-            std::printf("pellmark (%s %s) %s\n", kMakerName, kProductName, kProductVersion);
+        if (arg == "--version" || arg == "-v") {
+            std::printf("pellmark %s\n", kProductVersion);
             return 0;
         }
     }

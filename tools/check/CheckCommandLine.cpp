@@ -1,7 +1,6 @@
 #include "CheckCommandLine.h"
 
 #include "CommandLineRules.h"
-#include "core/DayLimits.h"
 
 #include <QCommandLineParser>
 
@@ -34,10 +33,9 @@ constexpr char kEpilogue[] =
     " 2  if the command line is wrong,\n"
     " 3  if the retry list or the report cannot be written.\n";
 
-// Only a day a day file's two-digit year can name.
 std::optional<QDate> IsoDate(const QString& text) {
     const QDate day = QDate::fromString(text, Qt::ISODate);
-    if (text.size() != 10 || !IsNameableDay(day))
+    if (text.size() != 10 || !day.isValid())
         return std::nullopt;
     return day;
 }
@@ -110,10 +108,10 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
             continue;
         const std::optional<QDate> value = IsoDate(parser.value(*option));
         if (!value)
-            return UsageError(
-                QStringLiteral("--%1 needs a date YYYY-MM-DD from %2 to %3, not '%4'")
-                    .arg(option->names().constFirst(), kFirstNameableDay.toString(Qt::ISODate),
-                         kLastNameableDay.toString(Qt::ISODate), parser.value(*option)));
+            return UsageError(QStringLiteral("--%1 needs a date YYYY-MM-DD, not '%2'")
+                                  .arg(option->names().constFirst(), parser.value(*option)));
+        if (const auto reason = UnnameableDayReason(*value))
+            return UsageError(QString::fromStdString(*reason));
         *day = *value;
     }
     if (options.from.isValid() && options.to.isValid() && options.from > options.to)
