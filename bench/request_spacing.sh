@@ -12,7 +12,7 @@ set -euo pipefail
 
 build=$(realpath "${1:-$(dirname "$0")/../build}")
 symbols=${2:-2}
-driver=${3:-$build/tests/crash/pellmark_run_driver}
+driver=${3:-$build/tests/pellmark/pellmark_run_driver}
 service=$build/tools/quote_service/pellmark-quote-service
 name=request_spacing
 # shellcheck source=bench/local_service.sh

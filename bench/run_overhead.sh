@@ -9,7 +9,7 @@ set -euo pipefail
 
 build=$(realpath "${1:-$(dirname "$0")/../build}")
 symbols=${2:-5}
-driver=$build/tests/crash/pellmark_run_driver
+driver=$build/tests/pellmark/pellmark_run_driver
 service=$build/tools/quote_service/pellmark-quote-service
 # Two weeks: ten week-days per symbol.
 first_day=2005-06-06

@@ -28,7 +28,8 @@ target page "src/core/TextLines.cpp src/page/IntradayParser.cpp src/page/BodySer
 target day_lines src/core/QuoteLine.cpp "" tests/fuzz/seeds/day_lines 4096
 target day_file_name "src/core/DayFileName.cpp src/core/DateList.cpp" Qt6Core \
     tests/fuzz/seeds/day_file_name 256
-target retry_list "src/core/ErrorsList.cpp src/core/FailedItems.cpp src/core/TextLines.cpp" \
+target retry_list "src/core/ErrorsList.cpp src/core/TextLines.cpp src/core/DayFileName.cpp
+    src/core/DateList.cpp" \
     Qt6Core tests/fuzz/seeds/retry_list 4096
 # The options fuzzer needs the version header CMake makes from project().
 mkdir -p "$out/generated"
@@ -37,7 +38,7 @@ sed "s/@PROJECT_VERSION@/$version/" src/PellmarkVersion.h.in >"$out/generated/Pe
 target options "tools/frame/CommandLineRules.cpp tools/batch/BatchOptions.cpp
     tools/export/CommandLine.cpp tools/check/CheckCommandLine.cpp
     tools/quote_service/ServiceOptions.cpp src/core/DateList.cpp src/core/DefaultSymbols.cpp
-    src/core/ErrorsList.cpp src/core/FailedItems.cpp src/core/DayFileName.cpp
+    src/core/ErrorsList.cpp src/core/DayFileName.cpp
     src/export/OhlcBars.cpp src/core/QuoteLine.cpp src/core/TextLines.cpp src/run/RunInput.cpp" \
     "Qt6Core gumbo" tests/corpus-options 65536 "-Itools -Itools/frame -I$out/generated"
 

@@ -1,7 +1,7 @@
 #include "check/CoverageText.h"
 
 #include "core/DateList.h"
-#include "core/FailedItems.h"
+#include "core/ErrorsList.h"
 
 #include <QLocale>
 

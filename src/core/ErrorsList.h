@@ -1,5 +1,6 @@
-// The errors list as text, one failed item a line: what the window's memo and pellmark-batch's
-// errors and retry files hold, how items are added to it, and how it is read back for a retry.
+// The errors list as text, one failed item ("symbol-date label") a line: what the window's memo and
+// pellmark-batch's errors and retry files hold, how items are added to it, and how it is read back
+// for a retry.
 #pragma once
 
 #include "core/DayItem.h"
@@ -13,6 +14,21 @@
 #include <vector>
 
 namespace pellmark {
+
+// symbol + "-" + date label
+std::string FailedItemText(const DayItem& item);
+
+// A line ending in a hyphen and a date label ("BRK-B-10-Jun-05") is split before that label;
+// any other line at its first hyphen, and a line without one is an empty symbol and a
+// whole-line label.
+DayItem ParseFailedItem(std::string_view line);
+
+// What adds the item to a memo as a new last line: the item and CR LF, or, after a line typed
+// without a break, CR LF and the item (the memo then still ends without one).
+std::string AppendedFailedItemText(std::string_view memoText, const DayItem& item);
+
+// The warning shown when the memo holds failed items; memoText is shown as it stands.
+std::string FailedItemsWarning(std::string_view memoText);
 
 // Each item followed by CR LF.
 std::string FailedItemLines(const std::vector<DayItem>& items);

@@ -1,7 +1,6 @@
 #include "core/NoDataDays.h"
 
 #include "core/ErrorsList.h"
-#include "core/FailedItems.h"
 #include "core/WholeFile.h"
 
 #include <QDir>

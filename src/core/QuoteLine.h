@@ -4,7 +4,7 @@
 // pellmark-export and pellmark-check read day files through it, so they agree on every line.
 #pragma once
 
-#include "page/IntradayParser.h"
+#include "core/LineOrder.h"
 
 #include <optional>
 #include <string>

@@ -13,7 +13,6 @@
 #pragma once
 
 #include "core/QuoteLine.h"
-#include "page/IntradayParser.h"
 
 #include <QDate>
 #include <QString>

@@ -5,7 +5,6 @@
 
 #include "core/DefaultSymbols.h"
 #include "core/ErrorsList.h"
-#include "core/FailedItems.h"
 #include "gui/SaveFolder.h"
 #include "net/QuoteService.h"
 #include "run/RunInput.h"

@@ -2,14 +2,13 @@
 // pairs), or the single line "none" when the page holds no usable data.
 #pragma once
 
+#include "core/LineOrder.h"
 #include "core/TextLines.h"
 
 #include <cstddef>
 #include <string_view>
 
 namespace pellmark {
-
-enum class LineOrder { TimeFirst, PriceFirst };
 
 inline constexpr std::string_view kRecordMarker = "<BR>&nbsp; ";
 inline constexpr std::string_view kNoDataText = "There is no intraday data";

@@ -1,7 +1,7 @@
 // Date labels and lists, day files, and the errors-list text rules.
 #include "core/DateList.h"
 #include "core/DayFile.h"
-#include "core/FailedItems.h"
+#include "core/ErrorsList.h"
 
 #include <QDateTime>
 #include <QDir>

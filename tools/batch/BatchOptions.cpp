@@ -4,7 +4,6 @@
 #include "core/DateList.h"
 #include "core/DefaultSymbols.h"
 #include "core/ErrorsList.h"
-#include "core/FailedItems.h"
 #include "core/TextLines.h"
 #include "export/OhlcBars.h"
 #include "net/QuoteService.h"

@@ -1,6 +1,6 @@
 #include "BatchRun.h"
 
-#include "core/FailedItems.h"
+#include "core/ErrorsList.h"
 #include "export/DayFileExport.h"
 #include "FailedItemsFile.h"
 #include "StopSignals.h"

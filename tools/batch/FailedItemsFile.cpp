@@ -1,7 +1,6 @@
 #include "FailedItemsFile.h"
 
 #include "core/ErrorsList.h"
-#include "core/FailedItems.h"
 #include "core/TextLines.h"
 #include "core/WholeFile.h"
 #include "FileLock.h"

@@ -1,7 +1,7 @@
 #include "HealRounds.h"
 
 #include "core/DayFile.h"
-#include "core/FailedItems.h"
+#include "core/ErrorsList.h"
 #include "core/NoDataDays.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // The errors file as pellmark-batch writes it: items appended in the errors-list form, and a
 // retry file rewritten with what still fails and what other runs appended meanwhile.
-#include "core/FailedItems.h"
+#include "core/ErrorsList.h"
 #include "FailedItemsFile.h"
 
 #include <QFile>
