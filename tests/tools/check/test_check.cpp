@@ -1,5 +1,7 @@
 // pellmark-check run on hand-made save folders: the lines it prints, its exit status, the
 // retry list it writes, and its HTML report as headless Chromium shows it.
+#include "FullDisk.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -375,8 +377,7 @@ private slots:
         WriteFolder(out.path(), {{"h", "old"}});
         QProcess check;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("LD_PRELOAD", PELLMARK_ENOSPC_SHIM_PATH);
-        environment.insert("PELLMARK_ENOSPC_BYTES", "500000");
+        PreloadFullDisk(environment, 500000);
         check.setProcessEnvironment(environment);
         check.start(PELLMARK_CHECK_PATH, {"--html", out.filePath("h"), days.path()});
         QVERIFY(check.waitForFinished());

@@ -108,7 +108,8 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("LD_PRELOAD", PELLMARK_NO_TMPFILE_SHIM);
         environment.insert("PELLMARK_SIGNAL_ON_WRITE", QString::number(stop ? SIGTERM : 0));
-        environment.insert("ASAN_OPTIONS", "verify_asan_link_order=0");
+        environment.insert("ASAN_OPTIONS",
+                           environment.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
         process.setProcessEnvironment(environment);
         if (!stop)
             process.setChildProcessModifier([] {
