@@ -37,7 +37,8 @@ Run RunTool(const QStringList& arguments, const QByteArray& input) {
         return {};
     tool.write(input);
     tool.closeWriteChannel();
-    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit)
+    // The sanitizers' build takes close to half a minute over the page that is too complex.
+    if (!tool.waitForFinished(120000) || tool.exitStatus() != QProcess::NormalExit)
         return {};
     return {tool.exitCode(), tool.readAllStandardOutput(), tool.readAllStandardError()};
 }
