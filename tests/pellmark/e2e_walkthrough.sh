@@ -273,14 +273,6 @@ echo "stop: $stopped_with of 6 currency files written"
 
 # --- 4. the retry goes on while the window is hidden in the notification area
 name=$(basename "$program")
-icon_window() {
-    xwininfo -root -tree | awk -v name="\"$name\"" '
-        function indent(line) { match(line, /^ */); return RLENGTH }
-        /"panel": \("panel" "trayer"\)/ { panel = indent($0); next }
-        panel && indent($0) <= panel { panel = 0 }
-        panel && index($0, "(" name) { print $1; exit }'
-}
-icon_shown() { [ -n "$(icon_window)" ]; }
 map_state() { xwininfo -id "$window" | sed -n 's/.*Map State: //p'; }
 is_viewable() { [ "$(map_state)" = "IsViewable" ]; }
 is_unmapped() { [ "$(map_state)" = "IsUnMapped" ]; }

@@ -36,6 +36,16 @@ x_wait() {
 
 x_window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
 x_tray_running() { xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")'; }
+# The notification-area icon of the program called $name: a window of it embedded in trayer's
+# panel.
+icon_window() {
+    xwininfo -root -tree | awk -v name="\"$name\"" '
+        function indent(line) { match(line, /^ */); return RLENGTH }
+        /"panel": \("panel" "trayer"\)/ { panel = indent($0); next }
+        panel && indent($0) <= panel { panel = 0 }
+        panel && index($0, "(" name) { print $1; exit }'
+}
+icon_shown() { [ -n "$(icon_window)" ]; }
 
 # start_x_server WIDTHxHEIGHT: starts the X server and the window manager and exports
 # DISPLAY; exits 77 (skipped) when no X server can be started.

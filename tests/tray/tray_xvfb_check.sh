@@ -45,15 +45,6 @@ map_state() { xwininfo -id "$window" | sed -n 's/.*Map State: //p'; }
 is_viewable() { [ "$(map_state)" = "IsViewable" ]; }
 on_task_bar() { xprop -root _NET_CLIENT_LIST | grep -qi "$hex"; }
 off_task_bar() { ! on_task_bar; }
-# The icon is a window of the program embedded in trayer's panel.
-icon_window() {
-    xwininfo -root -tree | awk -v name="\"$name\"" '
-        function indent(line) { match(line, /^ */); return RLENGTH }
-        /"panel": \("panel" "trayer"\)/ { panel = indent($0); next }
-        panel && indent($0) <= panel { panel = 0 }
-        panel && index($0, "(" name) { print $1; exit }'
-}
-icon_shown() { [ -n "$(icon_window)" ]; }
 
 on_task_bar || fail "the window is not on the task bar at start"
 icon_shown && fail "an icon is shown before the first minimise"
