@@ -32,7 +32,7 @@ int main(int argc, char* argv[]) {
     pellmark::QuoteFetch fetch(browser, formRelay);
     MainWindow form(fetch);
     formRelay.Bind(form);
-    form.setFetchCheck(&pellmark::PageBodyReader::HelperMissing);
+    form.setFetchCheck(&pellmark::PageBodyReader::FindHelper);
     QObject::connect(&form, &MainWindow::closed, &app, &QCoreApplication::quit);
     AboutBox aboutBox;
     form.setAboutBox(&aboutBox);

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <map>
 #include <string_view>
-#include <variant>
 
 namespace pellmark {
 namespace {
@@ -19,12 +18,12 @@ using DayFiles = std::map<QDate, QString>; // file name by day
 void ReadDay(const QString& path, const CheckOptions& options, DayCoverage& day,
              std::vector<std::optional<LineLayout>>& layoutGuesses) {
     day.hasFile = true;
-    const std::variant<std::string, QString> read = ReadDayFile(path);
-    if (const QString* reason = std::get_if<QString>(&read)) {
-        day.readError = *reason;
+    const Result<std::string> read = ReadDayFile(path);
+    if (!read) {
+        day.readError = QString::fromStdString(read.reason());
         return;
     }
-    ReadDayText(std::get<std::string>(read), options.order, options.separator, day, &layoutGuesses);
+    ReadDayText(*read, options.order, options.separator, day, &layoutGuesses);
 }
 
 // Keeps about perDay evenly spread quotes, the first and last, and both ends of every long
@@ -92,11 +91,11 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files,
 
 } // namespace
 
-QString CheckFolderEach(const CheckOptions& options,
-                        const std::function<void(SymbolCoverage&&)>& onSymbol) {
+Done CheckFolderEach(const CheckOptions& options,
+                     const std::function<void(SymbolCoverage&&)>& onSymbol) {
     const QDir folder(options.folder);
     if (!folder.isReadable())
-        return QStringLiteral("cannot read the folder");
+        return Failure{"cannot read the folder"};
     std::map<QString, DayFiles> bySymbol;
     // Every entry with a day file's name, whatever it is, so that a FIFO, a folder or a
     // broken link is reported as unreadable rather than missing. Hidden entries are left
@@ -123,11 +122,13 @@ QString CheckFolderEach(const CheckOptions& options,
     return {};
 }
 
-CheckReport CheckFolder(const CheckOptions& options) {
-    CheckReport report;
-    report.error = CheckFolderEach(
-        options, [&](SymbolCoverage&& symbol) { report.symbols.push_back(std::move(symbol)); });
-    return report;
+Result<std::vector<SymbolCoverage>> CheckFolder(const CheckOptions& options) {
+    std::vector<SymbolCoverage> symbols;
+    const Done checked = CheckFolderEach(
+        options, [&](SymbolCoverage&& symbol) { symbols.push_back(std::move(symbol)); });
+    if (!checked)
+        return Failure{checked.reason()};
+    return symbols;
 }
 
 } // namespace pellmark

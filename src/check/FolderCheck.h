@@ -3,6 +3,7 @@
 #pragma once
 
 #include "check/DayCoverage.h"
+#include "core/Result.h"
 
 #include <QDate>
 #include <QString>
@@ -28,20 +29,15 @@ struct CheckOptions {
     int chartPoints = 1600;
 };
 
-struct CheckReport {
-    std::vector<SymbolCoverage> symbols; // given order, or by name when none were given
-    QString error;                       // set when the folder cannot be read
-};
-
-// A symbol asked for without any day file, and with no range given, has no days at all.
-// Each day's prices hold only the chart sample: evenly spread quotes, the first and last of
-// the day, and the quotes either side of each long gap.
-CheckReport CheckFolder(const CheckOptions& options);
+// The symbols in the given order, or by name when none were given; a failure when the folder
+// cannot be read. A symbol asked for without any day file, and with no range given, has no
+// days at all. Each day's prices hold only the chart sample: evenly spread quotes, the first
+// and last of the day, and the quotes either side of each long gap.
+Result<std::vector<SymbolCoverage>> CheckFolder(const CheckOptions& options);
 
 // The same check, handing each symbol to onSymbol as soon as it is judged and keeping none,
-// so that a folder of any size takes the memory of its largest symbol only. Returns what
-// CheckReport::error would hold.
-QString CheckFolderEach(const CheckOptions& options,
-                        const std::function<void(SymbolCoverage&&)>& onSymbol);
+// so that a folder of any size takes the memory of its largest symbol only.
+Done CheckFolderEach(const CheckOptions& options,
+                     const std::function<void(SymbolCoverage&&)>& onSymbol);
 
 } // namespace pellmark

@@ -7,10 +7,6 @@ namespace pellmark {
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& path, const std::string& reason) {
-    throw FileError("Cannot create file \"" + path + "\". " + reason);
-}
-
 // The name made of the symbol and the date label must stay a plain name inside the folder;
 // dots alone cannot take it out, as the name always ends in ".txt".
 bool IsPlainName(const std::string& name) {
@@ -30,19 +26,18 @@ std::string DayFilePath(const std::string& folderText, const std::string& symbol
     return FolderPrefix(folderText) + symbol + "-" + dateLabel + ".txt";
 }
 
-void SaveDayFile(const std::string& folderText, const std::string& symbol,
+Done SaveDayFile(const std::string& folderText, const std::string& symbol,
                  const std::string& dateLabel, const Lines& lines) {
-    const std::string path = DayFilePath(folderText, symbol, dateLabel);
     // An empty field names no folder, not the current directory.
     if (folderText.empty())
-        Fail(path, "No save folder is given.");
+        return Failure{"No save folder is given."};
     if (!IsPlainName(symbol + "-" + dateLabel))
-        Fail(path, "The symbol or date cannot name a file in the save folder.");
+        return Failure{"The symbol or date cannot name a file in the save folder."};
 
     // The file is written whole or not at all: a killed run or a full disk leaves the old
     // file, or none, and never a half or empty one.
-    if (const auto reason = WriteWholeFile(QString::fromStdString(path), JoinLines(lines)))
-        Fail(path, *reason);
+    return WriteWholeFile(QString::fromStdString(DayFilePath(folderText, symbol, dateLabel)),
+                          JoinLines(lines));
 }
 
 } // namespace pellmark

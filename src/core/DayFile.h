@@ -3,24 +3,19 @@
 #pragma once
 
 #include "core/Lines.h"
+#include "core/Result.h"
 
-#include <stdexcept>
 #include <string>
 
 namespace pellmark {
-
-// The message is the standard report: Cannot create file "<path>". <reason>
-class FileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // folderText, with the separator added when it lacks one, + symbol + "-" + dateLabel + ".txt"
 std::string DayFilePath(const std::string& folderText, const std::string& symbol,
                         const std::string& dateLabel);
 
-// Each line followed by CR LF; an existing file is replaced. Throws FileError.
-void SaveDayFile(const std::string& folderText, const std::string& symbol,
+// Each line followed by CR LF; an existing file is replaced, whole or not at all. The reason
+// of a failure is a sentence ("No save folder is given.") or the system's ("Not a directory").
+Done SaveDayFile(const std::string& folderText, const std::string& symbol,
                  const std::string& dateLabel, const Lines& lines);
 
 } // namespace pellmark

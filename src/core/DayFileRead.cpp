@@ -12,16 +12,16 @@
 namespace pellmark {
 namespace {
 
-QString SystemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+Failure SystemReason(int error) {
+    return {std::strerror(error)};
 }
 
-QString NotRegular() {
-    return QStringLiteral("not a regular file");
+Failure NotRegular() {
+    return {"not a regular file"};
 }
 
-QString TooLarge() {
-    return QStringLiteral("larger than 16 MB");
+Failure TooLarge() {
+    return {"larger than 16 MB"};
 }
 
 // Closes the descriptor on every way out.
@@ -35,7 +35,7 @@ struct Descriptor {
 
 } // namespace
 
-std::variant<std::string, QString> ReadDayFile(const QString& path) {
+Result<std::string> ReadDayFile(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     // A device is never opened: opening one can wait for it or set it going.
     struct stat status {};

@@ -4,10 +4,11 @@
 // pellmark-export and pellmark-check.
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 
 #include <string>
-#include <variant>
 
 namespace pellmark {
 
@@ -18,6 +19,6 @@ inline constexpr long long kMaxDayFileBytes = 16LL * 1024 * 1024;
 // "not a regular file", "larger than 16 MB" (also when the file grows past it while it is
 // read), or the system's reason ("Permission denied"). A link is followed; what it leads to
 // must be a regular file.
-std::variant<std::string, QString> ReadDayFile(const QString& path);
+Result<std::string> ReadDayFile(const QString& path);
 
 } // namespace pellmark

@@ -135,16 +135,16 @@ std::string ListAfterRetry(std::string_view typed, const std::vector<DayItem>& l
     return text;
 }
 
-std::variant<DayItem, std::string> RetryItem(const DayItem& listed, QDate today) {
+Result<DayItem> RetryItem(const DayItem& listed, QDate today) {
     const QDate day = DayOfLabel(QString::fromStdString(listed.dateLabel), 1970);
     if (!day.isValid())
-        return "\"" + listed.dateLabel + "\" is not a day (d-Mmm-yy)";
+        return Failure{"\"" + listed.dateLabel + "\" is not a day (d-Mmm-yy)"};
     const std::string named =
         listed.dateLabel + " names " + day.toString(Qt::ISODate).toStdString();
     if (day > today)
-        return named + ", after today";
+        return Failure{named + ", after today"};
     if (day.dayOfWeek() > Qt::Friday)
-        return named + ", a " + (day.dayOfWeek() == Qt::Saturday ? "Saturday" : "Sunday");
+        return Failure{named + ", a " + (day.dayOfWeek() == Qt::Saturday ? "Saturday" : "Sunday")};
     return DayItem{listed.symbol, DateLabel(day)};
 }
 

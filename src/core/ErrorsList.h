@@ -4,13 +4,13 @@
 #pragma once
 
 #include "core/DayItem.h"
+#include "core/Result.h"
 
 #include <QDate>
 
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace pellmark {
@@ -60,6 +60,6 @@ std::string ListAfterRetry(std::string_view typed, const std::vector<DayItem>& l
 // A listed item as a retry fetches it, its label written as a run writes it ("6-Jun-05" for
 // "06-jun-05"), so that its day file has the one name every program looks for; or, when the
 // label names no week-day from 1970-01-01 up to today, why it cannot be fetched.
-std::variant<DayItem, std::string> RetryItem(const DayItem& listed, QDate today);
+Result<DayItem> RetryItem(const DayItem& listed, QDate today);
 
 } // namespace pellmark

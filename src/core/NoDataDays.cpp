@@ -32,8 +32,7 @@ std::vector<DayItem> ReadNoDataDays(const QString& folder) {
     return days;
 }
 
-std::optional<std::string> WriteNoDataDays(const QString& folder,
-                                           const std::vector<DayItem>& items) {
+Done WriteNoDataDays(const QString& folder, const std::vector<DayItem>& items) {
     return WriteWholeFile(FilePath(folder), kHeader + FailedItemLines(items));
 }
 

@@ -4,11 +4,10 @@
 #pragma once
 
 #include "core/DayItem.h"
+#include "core/Result.h"
 
 #include <QString>
 
-#include <optional>
-#include <string>
 #include <vector>
 
 namespace pellmark {
@@ -19,8 +18,7 @@ inline constexpr char kNoDataDaysFileName[] = "pellmark-no-data-days";
 // starting with '#' are read past.
 std::vector<DayItem> ReadNoDataDays(const QString& folder);
 
-// Replaces the folder's file with these items; the system's reason when it cannot.
-std::optional<std::string> WriteNoDataDays(const QString& folder,
-                                           const std::vector<DayItem>& items);
+// Replaces the folder's file with these items, whole or not at all.
+Done WriteNoDataDays(const QString& folder, const std::vector<DayItem>& items);
 
 } // namespace pellmark

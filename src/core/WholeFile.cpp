@@ -12,23 +12,23 @@ namespace {
 
 // Qt 6.4 sometimes words a failed write as "Unknown error"; the errno of the failing call
 // says what really happened.
-std::string Reason(const QFileDevice& file, int savedErrno) {
+Failure Reason(const QFileDevice& file, int savedErrno) {
     const QString qtReason = file.errorString();
     if (savedErrno != 0 && (qtReason.isEmpty() || qtReason == QLatin1String("Unknown error")))
-        return std::strerror(savedErrno);
-    return qtReason.toStdString();
+        return {std::strerror(savedErrno)};
+    return {qtReason.toStdString()};
 }
 
 // The reason is taken first: cancelling rewords it as "Writing canceled by application".
-std::string Cancel(QSaveFile& file, int savedErrno) {
-    std::string reason = Reason(file, savedErrno);
+Failure Cancel(QSaveFile& file, int savedErrno) {
+    Failure reason = Reason(file, savedErrno);
     file.cancelWriting();
     return reason;
 }
 
 } // namespace
 
-std::optional<std::string> WriteWholeFile(const QString& path, std::string_view bytes) {
+Done WriteWholeFile(const QString& path, std::string_view bytes) {
     // Unbuffered, so that each write reaches the system at once and its failure is seen
     // here: in Qt 6.4 commit() misses a failed write of data it still held in its buffer.
     QSaveFile file(path);
@@ -50,12 +50,12 @@ std::optional<std::string> WriteWholeFile(const QString& path, std::string_view 
     if (::fdatasync(file.handle()) != 0) {
         const int syncErrno = errno;
         file.cancelWriting();
-        return std::string(std::strerror(syncErrno));
+        return Failure{std::strerror(syncErrno)};
     }
     errno = 0;
     if (!file.commit())
         return Reason(file, errno);
-    return std::nullopt;
+    return {};
 }
 
 } // namespace pellmark

@@ -2,17 +2,17 @@
 // CSVs, reports): the new content replaces the old only once every byte is on the disk.
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 
-#include <optional>
-#include <string>
 #include <string_view>
 
 namespace pellmark {
 
 // Writes bytes to path as a whole: each write, the flush, the sync and the final rename are
-// checked. On any failure the old file (if any) is left as it was and the system's reason
-// ("No space left on device") is returned; nothing is returned on success.
-std::optional<std::string> WriteWholeFile(const QString& path, std::string_view bytes);
+// checked. On any failure the old file (if any) is left as it was, and the reason is the
+// system's ("No space left on device").
+Done WriteWholeFile(const QString& path, std::string_view bytes);
 
 } // namespace pellmark

@@ -12,11 +12,11 @@ constexpr std::size_t kBufferBytes = 1 << 20;
 
 // Qt 6.4 sometimes words a failed write as "Unknown error"; the errno of the failing call
 // says what really happened.
-std::string Reason(const QFileDevice& file, int savedErrno) {
+Failure Reason(const QFileDevice& file, int savedErrno) {
     const QString qtReason = file.errorString();
     if (savedErrno != 0 && (qtReason.isEmpty() || qtReason == QLatin1String("Unknown error")))
-        return std::strerror(savedErrno);
-    return qtReason.toStdString();
+        return {std::strerror(savedErrno)};
+    return {qtReason.toStdString()};
 }
 
 } // namespace
@@ -52,7 +52,7 @@ void WholeFileStream::Flush() {
     buffer_.clear();
 }
 
-std::optional<std::string> WholeFileStream::Commit() {
+Done WholeFileStream::Commit() {
     Flush();
     if (!failure_) {
         errno = 0;
@@ -61,17 +61,17 @@ std::optional<std::string> WholeFileStream::Commit() {
     }
     // A full disk can also show first when the data is synced (delayed allocation, NFS).
     if (!failure_ && ::fdatasync(file_.handle()) != 0)
-        failure_ = std::strerror(errno);
+        failure_ = Failure{std::strerror(errno)};
     if (failure_) {
         // Cancelling rewords the reason as "Writing canceled by application", so it was
         // taken first.
         file_.cancelWriting();
-        return failure_;
+        return *failure_;
     }
     errno = 0;
     if (!file_.commit())
         return Reason(file_, errno);
-    return std::nullopt;
+    return {};
 }
 
 } // namespace pellmark

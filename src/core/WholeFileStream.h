@@ -3,6 +3,8 @@
 // replaces the old only once every byte is on the disk.
 #pragma once
 
+#include "core/Result.h"
+
 #include <QSaveFile>
 #include <QString>
 
@@ -20,17 +22,17 @@ public:
     // After the first failure the rest is dropped: the file will not be replaced anyway.
     void Write(std::string_view bytes);
 
-    // Writes what is buffered, syncs and renames. The system's reason for the first failure
-    // ("No space left on device"), the old file (if any) left as it was; nothing on success.
-    // Without a commit, the temporary file is removed and the old file kept.
-    std::optional<std::string> Commit();
+    // Writes what is buffered, syncs and renames. On a failure the old file (if any) is left
+    // as it was, and the reason is the system's for the first failure ("No space left on
+    // device"). Without a commit, the temporary file is removed and the old file kept.
+    Done Commit();
 
 private:
     void Flush();
 
     QSaveFile file_;
     std::string buffer_;
-    std::optional<std::string> failure_;
+    std::optional<Failure> failure_;
 };
 
 } // namespace pellmark

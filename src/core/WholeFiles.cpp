@@ -17,6 +17,10 @@ std::string SystemReason(int error) {
     return std::strerror(error);
 }
 
+Failure SystemFailure(int error) {
+    return {SystemReason(error)};
+}
+
 // Every byte, or the errno of the write that failed; a short write is taken up again.
 int WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -64,21 +68,21 @@ void WholeFiles::RemoveTemporaries() {
     pending_.clear();
 }
 
-std::optional<std::string> WholeFiles::Add(const QString& name, std::string_view bytes) {
+Done WholeFiles::Add(const QString& name, std::string_view bytes) {
     Pending pending{QDir(folder_).filePath(name), {}};
     const int fd = CreateTemporary(pending.path, pending.temporary);
     if (fd < 0)
-        return SystemReason(errno);
+        return SystemFailure(errno);
     int error = WriteAll(fd, bytes);
     // A full disk can show first when the file is closed (NFS).
     if (::close(fd) != 0 && error == 0)
         error = errno;
     if (error != 0) {
         ::unlink(pending.temporary.constData());
-        return SystemReason(error);
+        return SystemFailure(error);
     }
     pending_.push_back(std::move(pending));
-    return std::nullopt;
+    return {};
 }
 
 WholeFiles::Outcome WholeFiles::Commit() {
@@ -91,7 +95,7 @@ WholeFiles::Outcome WholeFiles::Commit() {
     if (folder < 0 || ::syncfs(folder) != 0) {
         const std::string reason = SystemReason(errno);
         for (const Pending& pending : pending_)
-            outcome.failures.push_back({pending.path, reason});
+            outcome.unwritten.push_back({pending.path, reason});
         RemoveTemporaries();
         if (folder >= 0)
             ::close(folder);
@@ -102,14 +106,14 @@ WholeFiles::Outcome WholeFiles::Commit() {
             0) {
             outcome.written.append(pending.path);
         } else {
-            outcome.failures.push_back({pending.path, SystemReason(errno)});
+            outcome.unwritten.push_back({pending.path, SystemReason(errno)});
             ::unlink(pending.temporary.constData());
         }
     }
     pending_.clear();
     // The new names themselves reach the disk.
     if (::fsync(folder) != 0)
-        outcome.failures.push_back({folder_, SystemReason(errno)});
+        outcome.unwritten.push_back({folder_, SystemReason(errno)});
     ::close(folder);
     return outcome;
 }

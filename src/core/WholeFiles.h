@@ -4,14 +4,15 @@
 // temporary takes its file's name and the folder is synced.
 //
 //     WholeFiles csvs(outDir);
-//     if (const auto reason = csvs.Add("AUDUSD.csv", bytes)) ...   // AUDUSD.csv not written
-//     for (const WholeFiles::Failure& failure : csvs.Commit().failures) ...
+//     if (const Done added = csvs.Add("AUDUSD.csv", bytes); !added) ...   // AUDUSD.csv not written
+//     for (const WholeFiles::Unwritten& file : csvs.Commit().unwritten) ...
 #pragma once
+
+#include "core/Result.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,18 +28,17 @@ public:
     WholeFiles(const WholeFiles&) = delete;
     WholeFiles& operator=(const WholeFiles&) = delete;
 
-    // Writes bytes to a temporary for folder/name; each write and the close are checked. The
-    // system's reason ("No space left on device") when that failed, and then nothing of it
-    // is left.
-    std::optional<std::string> Add(const QString& name, std::string_view bytes);
+    // Writes bytes to a temporary for folder/name; each write and the close are checked. When
+    // that failed (the system's reason: "No space left on device"), nothing of it is left.
+    Done Add(const QString& name, std::string_view bytes);
 
-    struct Failure {
+    struct Unwritten {
         QString path; // a file that keeps its old content (or stays absent), or the folder
         std::string reason;
     };
     struct Outcome {
         QStringList written; // in the order added
-        std::vector<Failure> failures;
+        std::vector<Unwritten> unwritten;
     };
     // Puts every file added in its place, once all of them are on the disk. When the sync
     // fails, no file is replaced and each is named with the reason. Once only.

@@ -200,15 +200,15 @@ std::optional<SymbolCsv> BuildSymbolCsv(const std::vector<DayFile>& files,
     for (const DayFile& file : files) {
         if (StopAsked(options))
             return std::nullopt;
-        std::variant<std::string, QString> read = ReadDayFile(file.path);
-        if (const QString* reason = std::get_if<QString>(&read)) {
-            report.problems.push_back({file.path, 0, "unreadable: " + *reason});
+        const Result<std::string> read = ReadDayFile(file.path);
+        if (!read) {
+            report.problems.push_back(
+                {file.path, 0, "unreadable: " + QString::fromStdString(read.reason())});
             ++report.filesSkipped;
             continue;
         }
         ++report.dayFilesRead;
-        csv.quotes += AppendDay(file, std::get<std::string>(read), options, layoutText, badLines,
-                                report, csv.bytes);
+        csv.quotes += AppendDay(file, *read, options, layoutText, badLines, report, csv.bytes);
     }
     return csv;
 }
@@ -249,19 +249,20 @@ ExportReport ExportDayFiles(const ExportOptions& options) {
                 {path, 0, QStringLiteral("not written: the day files hold no quotes")});
             continue;
         }
-        if (const std::optional<std::string> reason = csvFiles.Add(
+        if (const Done added = csvFiles.Add(
                 symbol + ".csv", std::string_view(csv->bytes.constData(),
-                                                  static_cast<std::size_t>(csv->bytes.size())))) {
+                                                  static_cast<std::size_t>(csv->bytes.size())));
+            !added) {
             report.problems.push_back(
-                {path, 0, "cannot write: " + QString::fromStdString(*reason)});
+                {path, 0, "cannot write: " + QString::fromStdString(added.reason())});
             continue;
         }
         quotesByPath[path] = csv->quotes;
     }
     const WholeFiles::Outcome written = csvFiles.Commit();
-    for (const WholeFiles::Failure& failure : written.failures)
+    for (const WholeFiles::Unwritten& file : written.unwritten)
         report.problems.push_back(
-            {failure.path, 0, "cannot write: " + QString::fromStdString(failure.reason)});
+            {file.path, 0, "cannot write: " + QString::fromStdString(file.reason)});
     for (const QString& path : written.written) {
         report.csvFiles.append(path);
         report.quotesExported += quotesByPath[path];

@@ -262,10 +262,7 @@ void MainWindow::ChooseSaveFolder() {
             boxes_->Confirm(kCreateFolderQuestion, [this, folder, close](bool yes) {
                 bool made = false;
                 if (yes)
-                    Guarded([&] {
-                        CreateSaveFolder(folder);
-                        made = true;
-                    });
+                    Guarded([&] { made = CreateSaveFolder(folder); });
                 // A folder that cannot be made is reported, and the chooser stays open.
                 close(made);
             });
@@ -283,10 +280,11 @@ void MainWindow::SaveFolderChosen(const QString& folder) {
 }
 
 // Saving into a folder that is not there would fail for every file of the next run.
-void MainWindow::CreateSaveFolder(const QString& folder) {
-    if (!QDir().mkpath(folder))
-        throw std::runtime_error(
-            tr("Cannot create folder \"%1\"").arg(QDir::toNativeSeparators(folder)).toStdString());
+bool MainWindow::CreateSaveFolder(const QString& folder) {
+    if (QDir().mkpath(folder))
+        return true;
+    boxes_->ErrorReport(tr("Cannot create folder \"%1\"").arg(QDir::toNativeSeparators(folder)));
+    return false;
 }
 
 void MainWindow::ShowAboutBox() {
@@ -361,8 +359,8 @@ void MainWindow::DownloadErrors() {
 }
 
 void MainWindow::StartRun(RunKind kind, pellmark::DayItems items) {
-    if (const auto whyNot = whyCannotFetch_ ? whyCannotFetch_() : std::nullopt) {
-        boxes_->ErrorReport(FromUtf8(*whyNot));
+    if (const pellmark::Done ready = canFetch_ ? canFetch_() : pellmark::Done(); !ready) {
+        boxes_->ErrorReport(FromUtf8(ready.reason()));
         return;
     }
     runKind_ = kind;

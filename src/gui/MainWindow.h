@@ -2,6 +2,7 @@
 // the errors list, the status line and the gauge, and the handlers behind them.
 #pragma once
 
+#include "core/Result.h"
 #include "gui/FolderChooser.h"
 #include "gui/MessageBoxes.h"
 #include "net/QuoteFetch.h"
@@ -47,9 +48,9 @@ public:
 
     // The about box is made after the window and shown by the &About button.
     void setAboutBox(QDialog* aboutBox) { aboutBox_ = aboutBox; }
-    // Asked as each run starts: why no page could be read, if so; the run then does not start.
-    void setFetchCheck(std::function<std::optional<std::string>()> whyNot) {
-        whyCannotFetch_ = std::move(whyNot);
+    // Asked as each run starts whether pages can be read; when not, the run does not start.
+    void setFetchCheck(std::function<pellmark::Done()> canFetch) {
+        canFetch_ = std::move(canFetch);
     }
 
     void SetStatus(const QString& text);
@@ -83,7 +84,8 @@ private:
     void FillDefaults();
     void Wire();
     void SaveFolderChosen(const QString& folder);
-    void CreateSaveFolder(const QString& folder);
+    // False, once the user is told, when the folder cannot be made.
+    bool CreateSaveFolder(const QString& folder);
 
     // The batch run and the retry share one queue of symbol-days.
     enum class RunKind { Batch, Retry };
@@ -117,7 +119,7 @@ private:
     pellmark::MessageBoxes* boxes_;
     pellmark::FolderChooser* chooser_;
     QPointer<QDialog> aboutBox_;
-    std::function<std::optional<std::string>()> whyCannotFetch_;
+    std::function<pellmark::Done()> canFetch_;
     pellmark::RunEngine engine_;
     RunKind runKind_ = RunKind::Batch;
     QElapsedTimer sinceRunStart_;

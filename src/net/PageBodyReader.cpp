@@ -43,14 +43,14 @@ QString PageBodyReader::HelperPath() {
     return places.value(0);
 }
 
-std::optional<std::string> PageBodyReader::HelperMissing() {
+Done PageBodyReader::FindHelper() {
     const QStringList places = HelperPlaces();
     if (std::any_of(places.begin(), places.end(), CanRun))
-        return std::nullopt;
-    return "Cannot read the quote service's pages: " + std::string(kHelperName) +
-           (places.size() > 1 ? ", which reads them, is neither at "
-                              : ", which reads them, is not at ") +
-           places.join(QStringLiteral(" nor at ")).toStdString();
+        return {};
+    return Failure{"Cannot read the quote service's pages: " + std::string(kHelperName) +
+                   (places.size() > 1 ? ", which reads them, is neither at "
+                                      : ", which reads them, is not at ") +
+                   places.join(QStringLiteral(" nor at ")).toStdString()};
 }
 
 PageBodyReader::PageBodyReader(std::chrono::milliseconds timeLimit, QObject* parent)

@@ -4,6 +4,7 @@
 // more than the largest body.
 #pragma once
 
+#include "core/Result.h"
 #include "page/PageBodyBounds.h"
 
 #include <QObject>
@@ -43,8 +44,8 @@ public:
     // PELLMARK_PAGE_BODY when set (programs run from the build tree), else next to the running
     // program, else in ../libexec/pellmark beside it.
     static QString HelperPath();
-    // Why no page can be read, naming where the helper was looked for; nothing when it is there.
-    static std::optional<std::string> HelperMissing();
+    // Whether the helper is there to read pages; the failure names where it was looked for.
+    static Done FindHelper();
 
 signals:
     // detail says what went wrong with Outcome::Failed.

@@ -31,9 +31,9 @@ int main(int argc, char** argv) {
     std::size_t got = 0;
     while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
         answer.append(buffer, got);
-    const std::optional<std::string> body = pellmark::ReadBodyWithinBounds(answer, argv[1]);
+    const pellmark::Result<std::string> body = pellmark::ReadBodyWithinBounds(answer, argv[1]);
     if (!body) {
-        std::fputs("pellmark-page-body: page too complex\n", stderr);
+        std::fprintf(stderr, "pellmark-page-body: %s\n", body.reason().c_str());
         return 3;
     }
     std::fwrite(body->data(), 1, body->size(), stdout);

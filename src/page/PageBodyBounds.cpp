@@ -52,8 +52,9 @@ private:
 
 } // namespace
 
-std::optional<std::string> ReadBodyWithinBounds(std::string_view responseBytes,
-                                                std::string_view contentType) {
+Result<std::string> ReadBodyWithinBounds(std::string_view responseBytes,
+                                         std::string_view contentType) {
+    const Failure tooComplex{"page too complex"};
     std::string body;
     try {
         const AddressSpaceCap cap(kPageReadingMemory);
@@ -61,10 +62,10 @@ std::optional<std::string> ReadBodyWithinBounds(std::string_view responseBytes,
     } catch (const std::bad_alloc&) {
         // Thrown from the parser's allocator through its C frames: the tree lives in an
         // arena that unwinding frees whole.
-        return std::nullopt;
+        return tooComplex;
     }
     if (body.size() > kLargestBody)
-        return std::nullopt;
+        return tooComplex;
     return body;
 }
 

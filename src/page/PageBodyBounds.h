@@ -4,8 +4,9 @@
 // build a tree of gigabytes.
 #pragma once
 
+#include "core/Result.h"
+
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,12 +20,12 @@ inline constexpr std::size_t kLargestBody = 2 * kLargestPage;
 // Address space the reading may add: the largest page reads in under 200 MB.
 inline constexpr std::size_t kPageReadingMemory = 256u << 20;
 
-// The body HTML of an answer (SerialiseBody), or nothing when reading it needs more address
-// space than kPageReadingMemory or gives a body larger than kLargestBody. The address space is
-// capped for the whole process while the reading runs: call it only with no other thread
+// The body HTML of an answer (SerialiseBody); "page too complex" when reading it needs more
+// address space than kPageReadingMemory or gives a body larger than kLargestBody. The address space
+// is capped for the whole process while the reading runs: call it only with no other thread
 // allocating. Sanitizer builds, whose shadow memory takes terabytes of address space, are
 // bounded by the body size alone.
-std::optional<std::string> ReadBodyWithinBounds(std::string_view responseBytes,
-                                                std::string_view contentType);
+Result<std::string> ReadBodyWithinBounds(std::string_view responseBytes,
+                                         std::string_view contentType);
 
 } // namespace pellmark

@@ -4,8 +4,6 @@
 
 #include <QFileInfo>
 
-#include <exception>
-
 namespace pellmark {
 
 std::vector<DayItem> RunEnd::LeftToDo() const {
@@ -91,16 +89,20 @@ void RunEngine::OnFetched(const FetchResult& fetch) {
 }
 
 void RunEngine::Handle(DayResult result) {
-    try {
-        if (result.outcome == DayOutcome::Saved)
-            SaveDayFile(saveFolder_(), result.item.symbol, result.item.dateLabel,
-                        result.fetch.day.lines);
-        if (GoesToErrorsList(result.outcome))
-            failed_.push_back(result.item);
-    } catch (const std::exception& failure) {
-        End(RunEnd::How::Abandoned, failure.what());
-        return;
+    if (result.outcome == DayOutcome::Saved) {
+        const std::string folder = saveFolder_();
+        const Done saved =
+            SaveDayFile(folder, result.item.symbol, result.item.dateLabel, result.fetch.day.lines);
+        if (!saved) {
+            End(RunEnd::How::Abandoned,
+                "Cannot create file \"" +
+                    DayFilePath(folder, result.item.symbol, result.item.dateLabel) + "\". " +
+                    saved.reason());
+            return;
+        }
     }
+    if (GoesToErrorsList(result.outcome))
+        failed_.push_back(result.item);
     const std::size_t index = done_++;
     reporting_ = true;
     emit itemDone(index, result);

@@ -66,10 +66,10 @@ private slots:
     void dayFileIsWrittenWithCrLfAndReplaced() {
         QTemporaryDir dir;
         const std::string folder = dir.path().toStdString() + "/";
-        SaveDayFile(folder, "AUDUSD", "5-Jun-05", {"old"});
-        SaveDayFile(folder, "AUDUSD", "5-Jun-05", {"1.2345 - 00:05", "1.2350 - 00:10"});
+        QVERIFY(SaveDayFile(folder, "AUDUSD", "5-Jun-05", {"old"}));
+        QVERIFY(SaveDayFile(folder, "AUDUSD", "5-Jun-05", {"1.2345 - 00:05", "1.2350 - 00:10"}));
         // Dots inside a name keep it inside the folder.
-        SaveDayFile(folder, "..", "5-Jun-05", {"x"});
+        QVERIFY(SaveDayFile(folder, "..", "5-Jun-05", {"x"}));
         QFile file(dir.filePath("AUDUSD-5-Jun-05.txt"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("1.2345 - 00:05\r\n1.2350 - 00:10\r\n"));
@@ -102,17 +102,9 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("inside"));
         const std::string folder =
             dir.path().toStdString() + "/inside/" + folderSuffix.toStdString();
-        const std::string path = folder + symbol.toStdString() + "-5-Jun-05.txt";
-        try {
-            SaveDayFile(folder, symbol.toStdString(), "5-Jun-05", {"x"});
-            QFAIL("the file was written");
-        } catch (const FileError& error) {
-            const QString message = QString::fromStdString(error.what());
-            QVERIFY2(
-                message.startsWith(QString::fromStdString("Cannot create file \"" + path + "\". ")),
-                qPrintable(message));
-            QVERIFY2(message.contains(reason), qPrintable(message));
-        }
+        const Done saved = SaveDayFile(folder, symbol.toStdString(), "5-Jun-05", {"x"});
+        QVERIFY2(!saved, "the file was written");
+        QVERIFY2(QString::fromStdString(saved.reason()).contains(reason), saved.reason().c_str());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
         QCOMPARE(QDir(dir.filePath("inside")).entryList(QDir::Files | QDir::Hidden).size(), 0);
     }
@@ -122,12 +114,10 @@ private slots:
         QFile plain(dir.filePath("plain"));
         QVERIFY(plain.open(QIODevice::WriteOnly));
         plain.close();
-        try {
+        const Done saved =
             SaveDayFile(plain.fileName().toStdString() + "/", "A", "5-Jun-05", {"x"});
-            QFAIL("the file was written");
-        } catch (const FileError& error) {
-            QVERIFY2(QString(error.what()).endsWith("Not a directory"), error.what());
-        }
+        QVERIFY2(!saved, "the file was written");
+        QCOMPARE(saved.reason(), std::string("Not a directory"));
     }
 
     void failedItemParsing_data() {

@@ -331,11 +331,11 @@ private:
             if (const auto problem = SymbolProblem(QString::fromStdString(listed.item.symbol),
                                                    listed.item.dateLabel.size()))
                 return Fail(where + *problem);
-            auto retried = RetryItem(listed.item, today_);
-            if (auto* item = std::get_if<DayItem>(&retried)) {
-                options_.retryItems.push_back(std::move(*item));
+            pellmark::Result<DayItem> retried = RetryItem(listed.item, today_);
+            if (retried) {
+                options_.retryItems.push_back(std::move(*retried));
             } else {
-                options_.notes.push_back(where + std::get<std::string>(retried) +
+                options_.notes.push_back(where + retried.reason() +
                                          ": kept in the file, not fetched");
                 options_.retryKept.push_back(std::move(listed.item));
             }

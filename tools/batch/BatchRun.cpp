@@ -39,21 +39,21 @@ BatchRun::BatchRun(BatchOptions options, DayFetcher& fetcher, std::FILE* failedD
     connect(&engine_, &RunEngine::ended, this, &BatchRun::RunEnded);
 }
 
-std::optional<std::string> BatchRun::Start() {
+Done BatchRun::Start() {
     const QFileInfo out(options_.outDir);
     if (out.exists() && !out.isDir())
-        return "--out names a file, not a folder: " + options_.outDir.toStdString();
+        return Failure{"--out names a file, not a folder: " + options_.outDir.toStdString()};
     if (!QDir().mkpath(options_.outDir))
-        return "cannot create the folder " + options_.outDir.toStdString();
+        return Failure{"cannot create the folder " + options_.outDir.toStdString()};
     for (const std::string& note : options_.notes)
         report_.Say("pellmark-batch: " + note);
     nothingToDo_ = options_.retryFileMissing;
     DayItems items = DayItems::AsListed(options_.retryItems);
     if (!options_.updateFolder.isEmpty()) {
-        auto update = UpdateItems();
-        if (auto* refusal = std::get_if<std::string>(&update))
-            return *refusal;
-        items = std::get<DayItems>(std::move(update));
+        Result<DayItems> update = UpdateItems();
+        if (!update)
+            return Failure{update.reason()};
+        items = std::move(*update);
     } else if (options_.retryFile.isEmpty()) {
         if (options_.heal)
             heal_.emplace(options_.outDir,
@@ -72,17 +72,18 @@ std::optional<std::string> BatchRun::Start() {
     engine_.Start(std::move(items),
                   {.skipSaved = options_.skipSaved || !options_.updateFolder.isEmpty(),
                    .stopWhenUnreachable = true});
-    return std::nullopt;
+    return {};
 }
 
-std::variant<DayItems, std::string> BatchRun::UpdateItems() {
-    UpdatePlan plan = PlanUpdate(options_.updateFolder, options_.symbols, options_.from,
-                                 options_.to, options_.lineOrder, options_.separator);
-    if (plan.refusal)
-        return *plan.refusal;
+Result<DayItems> BatchRun::UpdateItems() {
+    Result<UpdatePlan> planned = PlanUpdate(options_.updateFolder, options_.symbols, options_.from,
+                                            options_.to, options_.lineOrder, options_.separator);
+    if (!planned)
+        return Failure{planned.reason()};
+    UpdatePlan& plan = *planned;
     if (plan.symbols.empty())
-        return "no day files in " + options_.updateFolder.toStdString() +
-               " to update: name new symbols with --symbols";
+        return Failure{"no day files in " + options_.updateFolder.toStdString() +
+                       " to update: name new symbols with --symbols"};
     options_.symbols = plan.symbols;
     if (options_.heal) {
         heal_.emplace(
@@ -114,11 +115,12 @@ void BatchRun::DayDone(const DayResult& result) {
 }
 
 void BatchRun::RecordFailed(const std::vector<DayItem>& items) {
-    QString error;
-    if (errorsFileWritable_ && !AppendFailedItems(options_.errorsFile, items, error)) {
-        report_.Say("pellmark-batch: cannot write " + options_.errorsFile.toStdString() + ": " +
-                    error.toStdString());
-        errorsFileWritable_ = false;
+    if (errorsFileWritable_) {
+        if (const Done appended = AppendFailedItems(options_.errorsFile, items); !appended) {
+            report_.Say("pellmark-batch: cannot write " + options_.errorsFile.toStdString() + ": " +
+                        appended.reason());
+            errorsFileWritable_ = false;
+        }
     }
     if (!errorsFileWritable_)
         unrecorded_.insert(unrecorded_.end(), items.begin(), items.end());
@@ -178,10 +180,11 @@ void BatchRun::RunEnded(const RunEnd& end) {
         listed = PrintFailed(unrecorded_);
     listed = listed && errorsFileWritable_;
     if (!options_.retryFile.isEmpty() && !options_.retryFileMissing) {
-        QString error;
-        if (!RewriteFailedItems(options_.retryFile, options_.retryLinesRead, stillListed, error)) {
+        if (const Done rewritten =
+                RewriteFailedItems(options_.retryFile, options_.retryLinesRead, stillListed);
+            !rewritten) {
             report_.Say("pellmark-batch: cannot rewrite " + options_.retryFile.toStdString() +
-                        ": " + error.toStdString());
+                        ": " + rewritten.reason());
             listed = false;
         }
     }

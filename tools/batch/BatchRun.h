@@ -4,6 +4,7 @@
 #pragma once
 
 #include "BatchOptions.h"
+#include "core/Result.h"
 #include "export/DayFileExport.h"
 #include "HealRounds.h"
 #include "net/DayFetcher.h"
@@ -15,7 +16,6 @@
 
 #include <cstdio>
 #include <optional>
-#include <variant>
 
 namespace pellmark {
 
@@ -33,7 +33,7 @@ public:
              bool terminal);
 
     // A one-line reason when the run cannot start (a save folder that is a file, say).
-    std::optional<std::string> Start();
+    Done Start();
     // Stops for a signal; the run then ends with 128 + its number.
     void StopForSignal(int signalNumber);
     // The day in hand is fetched again; fetchNumber counts from 1.
@@ -50,7 +50,7 @@ private:
     bool PrintFailed(const std::vector<DayItem>& items);
     ExportReport ExportCsv();
     // The days to fetch with --update, or a refusal.
-    std::variant<DayItems, std::string> UpdateItems();
+    Result<DayItems> UpdateItems();
     // True when a heal round has started instead of the run ending.
     bool HealAfter(const RunEnd& end);
     // What stays incomplete after the rounds, told once and listed as failed.

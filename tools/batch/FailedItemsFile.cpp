@@ -8,59 +8,49 @@
 #include <QFile>
 
 #include <algorithm>
-#include <optional>
 #include <string>
 
 namespace pellmark {
 
 namespace {
 
-std::optional<std::string> ReadAll(const QString& path, QString& error) {
+Result<std::string> ReadAll(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return std::nullopt;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return Failure{file.errorString().toStdString()};
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString();
-        return std::nullopt;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return Failure{file.errorString().toStdString()};
     return bytes.toStdString();
 }
 
 // Under the lock: what the file holds now goes through change, and the result replaces it
 // whole. A file the lock had to create is removed again when the write fails.
-template <typename Change> bool ReplaceLocked(const QString& path, QString& error, Change change) {
+template <typename Change> Done ReplaceLocked(const QString& path, Change change) {
     const FileLock lock(path);
-    if (!lock.Locked()) {
-        error = lock.Error();
-        return false;
-    }
-    const std::optional<std::string> old = ReadAll(path, error);
+    if (!lock.Locked())
+        return Failure{lock.Error().toStdString()};
+    const Result<std::string> old = ReadAll(path);
     if (!old)
-        return false;
-    if (const auto reason = WriteWholeFile(path, change(*old))) {
-        if (lock.Created())
-            QFile::remove(path);
-        error = QString::fromStdString(*reason);
-        return false;
-    }
-    return true;
+        return Failure{old.reason()};
+    Done written = WriteWholeFile(path, change(*old));
+    if (!written && lock.Created())
+        QFile::remove(path);
+    return written;
 }
 
 } // namespace
 
-bool AppendFailedItems(const QString& path, const std::vector<DayItem>& items, QString& error) {
+Done AppendFailedItems(const QString& path, const std::vector<DayItem>& items) {
     if (items.empty())
-        return true;
-    return ReplaceLocked(path, error,
+        return {};
+    return ReplaceLocked(path,
                          [&](std::string text) { return AppendedToFile(std::move(text), items); });
 }
 
-bool RewriteFailedItems(const QString& path, std::size_t linesRead,
-                        const std::vector<DayItem>& items, QString& error) {
-    return ReplaceLocked(path, error, [&](const std::string& now) {
+Done RewriteFailedItems(const QString& path, std::size_t linesRead,
+                        const std::vector<DayItem>& items) {
+    return ReplaceLocked(path, [&](const std::string& now) {
         std::string text = FailedItemLines(items);
         std::vector<std::string> listed;
         for (const DayItem& item : items)

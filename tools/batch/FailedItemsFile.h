@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/DayItem.h"
+#include "core/Result.h"
 
 #include <QString>
 
@@ -13,12 +14,11 @@
 namespace pellmark {
 
 // Each item followed by CR LF, after a CR LF when the file ends in a line without a break.
-// False, with the reason in error, when the file cannot be written.
-bool AppendFailedItems(const QString& path, const std::vector<DayItem>& items, QString& error);
+Done AppendFailedItems(const QString& path, const std::vector<DayItem>& items);
 
 // Replaces the first linesRead lines, those the retry took its items from, with the items
 // (each followed by CR LF); lines appended since by other runs are kept after them, once.
-bool RewriteFailedItems(const QString& path, std::size_t linesRead,
-                        const std::vector<DayItem>& items, QString& error);
+Done RewriteFailedItems(const QString& path, std::size_t linesRead,
+                        const std::vector<DayItem>& items);
 
 } // namespace pellmark

@@ -34,10 +34,13 @@ void HealRounds::Note(const DayResult& result) {
 
 std::vector<IncompleteDay> HealRounds::Check() {
     if (!latest_) {
-        QString error;
-        latest_ = IncompleteDays(folder_, range_, error);
-        if (!error.isEmpty())
-            problem_ = "cannot check " + folder_.toStdString() + ": " + error.toStdString();
+        Result<std::vector<IncompleteDay>> incomplete = IncompleteDays(folder_, range_);
+        if (incomplete)
+            latest_ = std::move(*incomplete);
+        else {
+            latest_.emplace();
+            problem_ = "cannot check " + folder_.toStdString() + ": " + incomplete.reason();
+        }
     }
     return *latest_;
 }
@@ -82,8 +85,8 @@ HealEnd HealRounds::Finish() {
         kept.begin(), kept.end(), rememberedList_.begin(), rememberedList_.end(),
         [](const DayItem& a, const DayItem& b) { return FailedItemText(a) == FailedItemText(b); });
     if (changed)
-        if (const auto error = WriteNoDataDays(folder_, kept))
-            problem_ = "cannot write " + std::string(kNoDataDaysFileName) + ": " + *error;
+        if (const Done written = WriteNoDataDays(folder_, kept); !written)
+            problem_ = "cannot write " + std::string(kNoDataDaysFileName) + ": " + written.reason();
     end.problem = problem_;
     return end;
 }

@@ -28,8 +28,7 @@ const char* Refetchable(DayState state) {
 
 } // namespace
 
-std::vector<IncompleteDay> IncompleteDays(const QString& folder, const DayRange& range,
-                                          QString& error) {
+Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const DayRange& range) {
     CheckOptions options;
     options.folder = folder;
     options.order = range.order;
@@ -38,10 +37,11 @@ std::vector<IncompleteDay> IncompleteDays(const QString& folder, const DayRange&
         options.symbols << QString::fromStdString(symbol);
     options.from = range.from;
     options.to = range.to;
-    const CheckReport report = CheckFolder(options);
-    error = report.error;
+    const Result<std::vector<SymbolCoverage>> symbols = CheckFolder(options);
+    if (!symbols)
+        return Failure{symbols.reason()};
     std::vector<IncompleteDay> incomplete;
-    for (const SymbolCoverage& symbol : report.symbols)
+    for (const SymbolCoverage& symbol : *symbols)
         for (const DayCoverage& day : symbol.days)
             if (const char* state = Refetchable(day.state))
                 incomplete.push_back({{symbol.symbol.toStdString(), DateLabel(day.day)}, state});

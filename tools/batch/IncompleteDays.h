@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/DayItem.h"
+#include "core/Result.h"
 #include "page/IntradayParser.h"
 
 #include <QDate>
@@ -26,9 +27,7 @@ struct DayRange {
     std::string separator;
 };
 
-// In symbol order, each symbol's days oldest first; the folder's reading error, if any, in
-// error.
-std::vector<IncompleteDay> IncompleteDays(const QString& folder, const DayRange& range,
-                                          QString& error);
+// In symbol order, each symbol's days oldest first; a failure when the folder cannot be read.
+Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const DayRange& range);
 
 } // namespace pellmark

@@ -37,8 +37,7 @@ DayFilesBySymbol(const QString& folder) {
 // The export's hint when most of the first lines of the file do not read in the layout.
 std::optional<std::string> LayoutProblem(const QString& path, LineOrder order,
                                          const std::string& separator) {
-    const auto text = ReadDayFile(path);
-    const auto* bytes = std::get_if<std::string>(&text);
+    const Result<std::string> bytes = ReadDayFile(path);
     if (!bytes)
         return std::nullopt;
     Lines lines = SplitLines(*bytes);
@@ -63,8 +62,8 @@ void AddDays(const std::string& symbol, QDate first, QDate last, UpdatePlan& pla
 
 } // namespace
 
-UpdatePlan PlanUpdate(const QString& folder, const std::vector<std::string>& newSymbols, QDate from,
-                      QDate to, LineOrder order, const std::string& separator) {
+Result<UpdatePlan> PlanUpdate(const QString& folder, const std::vector<std::string>& newSymbols,
+                              QDate from, QDate to, LineOrder order, const std::string& separator) {
     UpdatePlan plan;
     const auto bySymbol = DayFilesBySymbol(folder);
     for (const auto& [symbol, files] : bySymbol) {
@@ -72,8 +71,10 @@ UpdatePlan PlanUpdate(const QString& folder, const std::vector<std::string>& new
         const auto judged = std::find_if(files.begin(), files.end(), [](const auto& file) {
             return QFileInfo(file.second).size() > 0;
         });
-        if (judged != files.end() && !plan.refusal)
-            plan.refusal = LayoutProblem(judged->second, order, separator);
+        if (judged != files.end())
+            if (std::optional<std::string> problem =
+                    LayoutProblem(judged->second, order, separator))
+                return Failure{std::move(*problem)};
         plan.symbols.push_back(symbol);
         AddDays(symbol, files.front().first.addDays(1), to, plan);
     }

@@ -6,25 +6,25 @@
 #pragma once
 
 #include "core/DayItem.h"
+#include "core/Result.h"
 #include "page/IntradayParser.h"
 
 #include <QDate>
 #include <QString>
 
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace pellmark {
 
 struct UpdatePlan {
-    std::vector<std::string> symbols;   // with files, by name, then the new ones as named
-    std::vector<DayItem> items;         // each symbol's days newest first, in that order
-    std::optional<std::string> refusal; // why nothing may be fetched (a layout that differs)
+    std::vector<std::string> symbols; // with files, by name, then the new ones as named
+    std::vector<DayItem> items;       // each symbol's days newest first, in that order
 };
 
-// newSymbols may name symbols that have files too; from is where those without start.
-UpdatePlan PlanUpdate(const QString& folder, const std::vector<std::string>& newSymbols, QDate from,
-                      QDate to, LineOrder order, const std::string& separator);
+// newSymbols may name symbols that have files too; from is where those without start. A
+// failure says why nothing may be fetched: the day files are in another layout.
+Result<UpdatePlan> PlanUpdate(const QString& folder, const std::vector<std::string>& newSymbols,
+                              QDate from, QDate to, LineOrder order, const std::string& separator);
 
 } // namespace pellmark

@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
     if (const auto* usage = std::get_if<pellmark::UsageError>(&parsed))
         return frame.UsageError(usage->reason);
 
-    if (const auto whyNot = pellmark::PageBodyReader::HelperMissing()) {
-        std::fprintf(stderr, "pellmark-batch: %s\n", whyNot->c_str());
+    if (const pellmark::Done ready = pellmark::PageBodyReader::FindHelper(); !ready) {
+        std::fprintf(stderr, "pellmark-batch: %s\n", ready.reason().c_str());
         return pellmark::kExitUsage;
     }
     auto& options = std::get<pellmark::BatchOptions>(parsed);
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     QObject::connect(&stopSignals, &pellmark::StopSignals::received, &run,
                      &pellmark::BatchRun::StopForSignal);
     QObject::connect(&run, &pellmark::BatchRun::ended, &app, &QCoreApplication::exit);
-    if (const auto refused = run.Start())
-        return frame.UsageError(*refused);
+    if (const pellmark::Done started = run.Start(); !started)
+        return frame.UsageError(started.reason());
     return app.exec();
 }

@@ -19,13 +19,11 @@
 namespace {
 
 // False, with the reason on standard error, when the file could not be written.
-bool Written(const QString& path, const std::optional<std::string>& reason) {
-    if (reason) {
+bool Written(const QString& path, const pellmark::Done& written) {
+    if (!written)
         std::fprintf(stderr, "pellmark-check: cannot write %s: %s\n", qPrintable(path),
-                     reason->c_str());
-        return false;
-    }
-    return true;
+                     written.reason().c_str());
+    return written.ok();
 }
 
 } // namespace
@@ -65,7 +63,7 @@ int main(int argc, char** argv) {
     long long completeSymbols = 0;
     std::vector<std::string> summaries;
     std::string retryList;
-    const QString error =
+    const pellmark::Done checked =
         pellmark::CheckFolderEach(line.options, [&](pellmark::SymbolCoverage&& symbol) {
             ++symbols;
             completeSymbols += pellmark::AllComplete(symbol);
@@ -78,9 +76,9 @@ int main(int argc, char** argv) {
         });
     if (stopped())
         return frame.Stopped(pellmark::StopSignals::LastStop());
-    if (!error.isEmpty()) {
+    if (!checked) {
         std::fprintf(stderr, "pellmark-check: %s: %s\n", qPrintable(line.options.folder),
-                     qPrintable(error));
+                     checked.reason().c_str());
         return 1;
     }
     for (const std::string& summary : summaries)

@@ -2,6 +2,7 @@
 // bytes the program would save for that day: one line per quote, each ended by CR LF, or
 // "none" for a page the fetch would count as holding no quotes. --print-body writes the
 // body HTML the day is read from instead, to show why a page reads as it does.
+#include "core/Result.h"
 #include "core/TextLines.h"
 #include "page/DayPage.h"
 #include "page/PageBodyBounds.h"
@@ -16,7 +17,6 @@
 #include <string>
 #include <string_view>
 #include <unistd.h>
-#include <variant>
 
 namespace {
 
@@ -44,7 +44,7 @@ struct Options {
 };
 
 // The options, or why the command line is wrong.
-std::variant<Options, std::string> ParseOptions(int argc, char** argv) {
+pellmark::Result<Options> ParseOptions(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -54,10 +54,11 @@ std::variant<Options, std::string> ParseOptions(int argc, char** argv) {
     const QCommandLineOption sep("sep", {}, "text"), charset("charset", {}, "name");
     parser.addOptions({help, version, body, printBody, timeFirst, sep, charset});
     if (!parser.parse(arguments))
-        return pellmark::CommandLineError(parser);
+        return pellmark::Failure{pellmark::CommandLineError(parser)};
     if (!parser.positionalArguments().isEmpty())
-        return "unexpected argument " + parser.positionalArguments().front().toStdString() +
-               " (the page comes on standard input)";
+        return pellmark::Failure{"unexpected argument " +
+                                 parser.positionalArguments().front().toStdString() +
+                                 " (the page comes on standard input)"};
     Options options;
     options.help = parser.isSet(help);
     options.version = parser.isSet(version);
@@ -97,10 +98,9 @@ int main(int argc, char** argv) {
     const pellmark::ProgramFrame frame("pellmark-parse-page");
     if (const auto refused = frame.RefuseNonUtf8(argc, argv))
         return *refused;
-    const auto parsed = ParseOptions(argc, argv);
-    if (const auto* reason = std::get_if<std::string>(&parsed))
-        return frame.UsageError(*reason);
-    const Options* options = &std::get<Options>(parsed);
+    const pellmark::Result<Options> options = ParseOptions(argc, argv);
+    if (!options)
+        return frame.UsageError(options.reason());
     if (options->help)
         return frame.PrintHelp(kHelp);
     if (options->version)
@@ -111,10 +111,10 @@ int main(int argc, char** argv) {
     const std::string& input = *read;
     // Read within the bounds the program reads a page with, so that this tool gives up where
     // the program would, and a hostile page costs no more memory here than there.
-    const std::optional<std::string> body =
+    const pellmark::Result<std::string> body =
         options->inputIsBody ? input : pellmark::ReadBodyWithinBounds(input, options->contentType);
     if (!body) {
-        std::fputs("pellmark-parse-page: page too complex\n", stderr);
+        std::fprintf(stderr, "pellmark-parse-page: %s\n", body.reason().c_str());
         return 1;
     }
     const std::string out =

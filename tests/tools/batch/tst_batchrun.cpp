@@ -59,7 +59,7 @@ struct Batch : BatchFolder {
             BatchRun batch(std::get<BatchOptions>(std::move(parsed)), fetcher, failedDays.stream(),
                            progress.stream(), terminal);
             QSignalSpy ended(&batch, &BatchRun::ended);
-            if (batch.Start())
+            if (!batch.Start())
                 status = kExitUsage;
             else if (ended.wait(10000))
                 status = ended.at(0).at(0).toInt();

@@ -53,10 +53,9 @@ private slots:
         std::vector<DayItem> days;
         for (const QString& item : items)
             days.push_back(ParseFailedItem(item.toStdString()));
-        QString error;
-        QVERIFY2(linesRead < 0 ? AppendFailedItems(file.fileName(), days, error)
-                               : RewriteFailedItems(file.fileName(), linesRead, days, error),
-                 qPrintable(error));
+        const Done written = linesRead < 0 ? AppendFailedItems(file.fileName(), days)
+                                           : RewriteFailedItems(file.fileName(), linesRead, days);
+        QVERIFY2(written, written ? "" : written.reason().c_str());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), after);
     }
