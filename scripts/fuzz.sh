@@ -38,8 +38,8 @@ sed "s/@PROJECT_VERSION@/$version/" src/PellmarkVersion.h.in >"$out/generated/Pe
 target options "tools/frame/CommandLineRules.cpp tools/batch/BatchOptions.cpp
     tools/export/CommandLine.cpp tools/check/CheckCommandLine.cpp
     tools/quote_service/ServiceOptions.cpp src/core/DateList.cpp src/core/DefaultSymbols.cpp
-    src/core/ErrorsList.cpp src/core/DayFileName.cpp
-    src/export/OhlcBars.cpp src/core/QuoteLine.cpp src/core/TextLines.cpp src/run/RunInput.cpp" \
+    src/core/ErrorsList.cpp src/core/DayFileName.cpp src/core/WholeFile.cpp
+    src/core/WholeFileStream.cpp src/export/OhlcBars.cpp src/core/QuoteLine.cpp src/core/TextLines.cpp src/run/RunInput.cpp" \
     "Qt6Core gumbo" tests/corpus-options 65536 "-Itools -Itools/frame -I$out/generated"
 
 [ $# -gt 0 ] && TARGETS=("$@")

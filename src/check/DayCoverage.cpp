@@ -20,16 +20,6 @@ int Minutes(std::string_view time) {
     return ((time[0] - '0') * 10 + (time[1] - '0')) * 60 + (time[3] - '0') * 10 + (time[4] - '0');
 }
 
-// Where the line from start ends: the next CR or LF, or npos. A plain loop: find_first_of
-// searches the set of two for every byte.
-std::size_t LineEnd(std::string_view text, std::size_t start) {
-    for (std::size_t i = start; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n')
-            return i;
-    }
-    return std::string_view::npos;
-}
-
 // The value of a checked price (digits, optionally a point and more digits), near enough for
 // a chart and much faster than a correctly rounded reading; digits beyond the 18th only
 // scale it.
@@ -132,10 +122,7 @@ void ReadDayText(std::string_view text, LineOrder order, std::string_view separa
                  DayCoverage& day, std::vector<std::optional<LineLayout>>* layoutGuesses) {
     day.prices.reserve(day.prices.size() +
                        static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = LineEnd(text, start);
-        const std::string_view line = text.substr(start, end - start);
+    ForEachDayFileLine(text, [&](std::string_view line, int) {
         ++day.lines;
         if (const std::optional<Quote> quote = SplitQuoteLine(line, order, separator)) {
             day.prices.push_back({Minutes(quote->time), PriceValue(quote->price)});
@@ -144,10 +131,7 @@ void ReadDayText(std::string_view text, LineOrder order, std::string_view separa
             if (layoutGuesses && layoutGuesses->size() < kLinesBeforeLayoutHint)
                 layoutGuesses->push_back(GuessLayout(line));
         }
-        if (end == std::string_view::npos)
-            break;
-        start = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
-    }
+    });
     day.quotes = static_cast<int>(day.prices.size());
     const auto earlier = [](const PricePoint& a, const PricePoint& b) {
         return a.minute < b.minute;

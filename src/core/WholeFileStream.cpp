@@ -27,20 +27,26 @@ WholeFileStream::WholeFileStream(const QString& path) : file_(path) {
     errno = 0;
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         failure_ = Reason(file_, errno);
-    else
-        buffer_.reserve(kBufferBytes);
 }
 
 void WholeFileStream::Write(std::string_view bytes) {
     if (failure_)
         return;
-    buffer_.append(bytes);
-    if (buffer_.size() >= kBufferBytes)
-        Flush();
+    if (buffer_.size() + bytes.size() < kBufferBytes) {
+        buffer_.append(bytes);
+        return;
+    }
+    // A large piece goes out as it is, after what was buffered, rather than copied first.
+    Flush();
+    WriteOut(bytes);
 }
 
 void WholeFileStream::Flush() {
-    std::string_view rest = buffer_;
+    WriteOut(buffer_);
+    buffer_.clear();
+}
+
+void WholeFileStream::WriteOut(std::string_view rest) {
     while (!rest.empty() && !failure_) {
         errno = 0;
         const qint64 written = file_.write(rest.data(), static_cast<qint64>(rest.size()));
@@ -49,7 +55,6 @@ void WholeFileStream::Flush() {
         else
             rest.remove_prefix(static_cast<std::size_t>(written));
     }
-    buffer_.clear();
 }
 
 Done WholeFileStream::Commit() {

@@ -29,6 +29,7 @@ public:
 
 private:
     void Flush();
+    void WriteOut(std::string_view bytes);
 
     QSaveFile file_;
     std::string buffer_;

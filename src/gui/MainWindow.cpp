@@ -22,7 +22,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <stdexcept>
 
 namespace {
 

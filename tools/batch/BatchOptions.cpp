@@ -5,12 +5,12 @@
 #include "core/DefaultSymbols.h"
 #include "core/ErrorsList.h"
 #include "core/TextLines.h"
+#include "core/WholeFile.h"
 #include "export/OhlcBars.h"
 #include "net/QuoteService.h"
 #include "run/RunInput.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -82,16 +82,6 @@ const char* const kBatchUsage =
     "hand and the rest are listed as not done, so --retry resumes the run).\n";
 
 namespace {
-
-std::optional<std::string> ReadTextFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes.toStdString();
-}
 
 // Editors and spreadsheets add spaces and a byte-order mark that no symbol holds.
 QString Cleaned(QString text) {
@@ -303,7 +293,7 @@ private:
     }
 
     bool TakeSymbolsFile(const QString& path) {
-        const auto text = ReadTextFile(path);
+        const pellmark::Result<std::string> text = ReadWholeFile(path);
         if (!text) {
             Fail("cannot read the symbols file " + path.toStdString());
             return false;
@@ -323,7 +313,7 @@ private:
             outcome_ = std::move(options_);
             return;
         }
-        const auto text = ReadTextFile(options_.retryFile);
+        const pellmark::Result<std::string> text = ReadWholeFile(options_.retryFile);
         if (!text)
             return Fail("cannot read the retry file " + path);
         for (ListedItem& listed : ReadRetryList(*text, ListReading::Cleaned)) {

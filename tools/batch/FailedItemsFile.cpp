@@ -14,23 +14,13 @@ namespace pellmark {
 
 namespace {
 
-Result<std::string> ReadAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure{file.errorString().toStdString()};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Failure{file.errorString().toStdString()};
-    return bytes.toStdString();
-}
-
 // Under the lock: what the file holds now goes through change, and the result replaces it
 // whole. A file the lock had to create is removed again when the write fails.
 template <typename Change> Done ReplaceLocked(const QString& path, Change change) {
     const FileLock lock(path);
     if (!lock.Locked())
         return Failure{lock.Error().toStdString()};
-    const Result<std::string> old = ReadAll(path);
+    const Result<std::string> old = ReadWholeFile(path);
     if (!old)
         return Failure{old.reason()};
     Done written = WriteWholeFile(path, change(*old));

@@ -33,13 +33,6 @@ constexpr char kEpilogue[] =
     " 2  if the command line is wrong,\n"
     " 3  if the retry list or the report cannot be written.\n";
 
-std::optional<QDate> IsoDate(const QString& text) {
-    const QDate day = QDate::fromString(text, Qt::ISODate);
-    if (text.size() != 10 || !day.isValid())
-        return std::nullopt;
-    return day;
-}
-
 CheckCommandLine UsageError(const QString& text) {
     CheckCommandLine line;
     line.action = CheckCommandLine::Action::UsageError;
@@ -106,12 +99,9 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
     for (const auto& [option, day] : {std::pair{&from, &options.from}, {&to, &options.to}}) {
         if (!parser.isSet(*option))
             continue;
-        const std::optional<QDate> value = IsoDate(parser.value(*option));
+        const Result<QDate> value = DayOption(option->names().constFirst(), parser.value(*option));
         if (!value)
-            return UsageError(QStringLiteral("--%1 needs a date YYYY-MM-DD, not '%2'")
-                                  .arg(option->names().constFirst(), parser.value(*option)));
-        if (const auto reason = UnnameableDayReason(*value))
-            return UsageError(QString::fromStdString(*reason));
+            return UsageError(QString::fromStdString(value.reason()));
         *day = *value;
     }
     if (options.from.isValid() && options.to.isValid() && options.from > options.to)

@@ -59,13 +59,6 @@ Exit status:
 
 namespace {
 
-std::optional<QDate> IsoDate(const QString& text) {
-    const QDate day = QDate::fromString(text, Qt::ISODate);
-    if (text.size() != 10 || !day.isValid())
-        return std::nullopt;
-    return day;
-}
-
 CommandLine UsageError(CommandLine line, const QString& error) {
     line.action = CommandLine::Action::UsageError;
     line.error = error;
@@ -111,12 +104,9 @@ CommandLine ParseCommandLine(int argc, char** argv) {
          {std::pair{&from, &options.from}, std::pair{&to, &options.to}}) {
         if (!parser.isSet(*option))
             continue;
-        const std::optional<QDate> read = IsoDate(parser.value(*option));
+        const Result<QDate> read = DayOption(option->names().first(), parser.value(*option));
         if (!read)
-            return UsageError(line, QStringLiteral("--%1 needs a date YYYY-MM-DD, not '%2'")
-                                        .arg(option->names().first(), parser.value(*option)));
-        if (const auto reason = UnnameableDayReason(*read))
-            return UsageError(line, QString::fromStdString(*reason));
+            return UsageError(line, QString::fromStdString(read.reason()));
         *day = *read;
     }
     if (parser.isSet(bars)) {

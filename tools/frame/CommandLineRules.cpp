@@ -50,6 +50,16 @@ std::optional<std::string> UnnameableDayReason(QDate day) {
     return std::nullopt;
 }
 
+Result<QDate> DayOption(const QString& option, const QString& text) {
+    const QDate day = QDate::fromString(text, Qt::ISODate);
+    if (text.size() != 10 || !day.isValid())
+        return Failure{"--" + option.toStdString() + " needs a date YYYY-MM-DD, not '" +
+                       text.toStdString() + "'"};
+    if (const auto reason = UnnameableDayReason(day))
+        return Failure{*reason};
+    return day;
+}
+
 bool IsValidUtf8(std::string_view bytes) {
     const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = at + bytes.size();

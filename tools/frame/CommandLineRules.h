@@ -3,7 +3,10 @@
 // complaint, the days a date option may name and what counts as a text argument.
 #pragma once
 
+#include "core/Result.h"
+
 #include <QDate>
+#include <QString>
 
 #include <optional>
 #include <string>
@@ -23,6 +26,10 @@ std::string CommandLineError(const QCommandLineParser& parser);
 // Why a day given as an option cannot be used: a day file's two-digit year names only the
 // days from 1970-01-01 to 2069-12-31.
 std::optional<std::string> UnnameableDayReason(QDate day);
+
+// The day a date option (--from, --to) names, written YYYY-MM-DD; or why it names none it
+// may: "--from needs a date YYYY-MM-DD, not 'x'", or the reason above.
+Result<QDate> DayOption(const QString& option, const QString& text);
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
