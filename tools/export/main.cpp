@@ -34,6 +34,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pellmark-export: %s\n", qPrintable(pellmark::ProblemText(problem)));
     for (const pellmark::ExportProblem& note : report.notes)
         std::fprintf(stderr, "pellmark-export: %s\n", qPrintable(pellmark::ProblemText(note)));
+    // What was written is the result, on standard output; what was not, on standard error.
+    for (const pellmark::ExportedCsv& csv : report.csvFiles)
+        std::printf("%s\n", qPrintable(pellmark::WrittenText(csv)));
     for (const QString& symbol : report.symbolsWithoutDayFiles)
         std::fprintf(stderr, "pellmark-export: no day files for %s\n", qPrintable(symbol));
     if (report.stopped)
