@@ -175,6 +175,9 @@ private:
                 parser.value(option).isEmpty())
                 return Fail("option '--" + option.names().front().toStdString() +
                             "' needs a value");
+        for (const QCommandLineOption& option : {out, errors, retry, csv, update, symbolsFile})
+            if (const auto reason = UnexpandedHomeReason(parser.value(option)))
+                return Fail("--" + option.names().front().toStdString() + " " + *reason);
 
         if (parser.isSet(forex) + parser.isSet(stocks) + parser.isSet(indices) > 1)
             return Fail("--forex, --stocks and --indices choose one category: give one");

@@ -24,6 +24,9 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Export:
         break;
     }
+    for (const QString& path : {line.options.folder, line.options.outDir})
+        if (const auto reason = pellmark::UnexpandedHomeReason(path))
+            return frame.UsageError(*reason);
     if (!QFileInfo(line.options.folder).isDir())
         return frame.UsageError(
             QStringLiteral("'%1' is not a folder").arg(line.options.folder).toStdString());
