@@ -259,7 +259,8 @@ ExportReport BatchRun::ExportCsv() {
     for (const ExportProblem& note : exported.notes)
         report_.Say("pellmark-batch: " + ProblemText(note).toStdString());
     for (const ExportedCsv& csv : exported.csvFiles)
-        report_.Say(WrittenText(csv).toStdString());
+        if (!options_.quiet)
+            report_.Say(WrittenText(csv).toStdString());
     if (exported.stopped)
         report_.Say("pellmark-batch: the CSV export was stopped");
     return exported;
