@@ -57,7 +57,8 @@ then it is left as it was.
 Exit status:
  0  if every day file was read in full,
  1  if some lines or day files were skipped or a CSV could not be written, such as
-      on a full disk (the other CSVs are still written),
+      on a full disk (the other CSVs are still written), or the listing on standard
+      output was cut short (the CSVs are still written),
  2  if the command line is wrong,
  129, 130, 143  if stopped by SIGHUP, SIGINT or SIGTERM (the CSVs written so far
       are whole; the others are left as they were).
