@@ -510,6 +510,40 @@ private slots:
             << "more than 3 characters";
         QTest::newRow("retried symbol after blank lines")
             << QStringList{"--retry", "gaps.txt"} << "gaps.txt:4: the symbol \"A/B\"";
+        // Each refusal the README, the help or the man page gives, in the program's words.
+        const QString retryAlone = "--retry takes its days from its file, not from --symbols or "
+                                   "a range\n";
+        const QStringList retry = {"--retry", "retry.txt"};
+        QTest::newRow("retry, up to today")
+            << retry + QStringList{"--to", QDate::currentDate().toString(Qt::ISODate)}
+            << retryAlone;
+        QTest::newRow("retry, from a day")
+            << retry + QStringList{"--from", "2005-06-08"} << retryAlone;
+        QTest::newRow("retry, symbols") << retry + QStringList{"--symbols", "AUDUSD"} << retryAlone;
+        QTest::newRow("retry, symbols file")
+            << retry + QStringList{"--symbols-file", "plain"} << retryAlone;
+        QTest::newRow("retry, heal") << retry + QStringList{"--heal"}
+                                     << "--heal goes with --update or a range, not with --retry\n";
+        QTest::newRow("symbols and a symbols file")
+            << QStringList{"--symbols", "AUDUSD", "--symbols-file", "plain"}
+            << "--symbols and --symbols-file cannot both be given\n";
+        QTest::newRow("bars without csv")
+            << QStringList{"--bars", "1h"} << "--bars goes with --csv\n";
+        QTest::newRow("unknown bar length")
+            << QStringList{"--csv", "csv", "--bars", "2h"}
+            << "--bars takes one of 5min, 15min, 30min, 1h, 4h, 1d: 2h\n";
+        QTest::newRow("dot symbol")
+            << QStringList{"--symbols", "."} << "the symbol \".\" cannot name a file\n";
+        QTest::newRow("21 heal rounds") << QStringList{"--heal", "--heal-rounds", "21"}
+                                        << "--heal-rounds takes a number from 0 to 20: 21\n";
+        QTest::newRow("heal again without heal")
+            << QStringList{"--heal-again"} << "--heal-rounds and --heal-again go with --heal\n";
+        QTest::newRow("update, out") << QStringList{"--update", ".", "--out", "days"}
+                                     << "--update names the folder: leave out --out\n";
+        QTest::newRow("indices and stocks")
+            << QStringList{"--indices", "--stocks"}
+            << "--forex, --stocks and --indices choose one category: give one\n";
+        QTest::newRow("operand") << QStringList{"AUDUSD"} << "unexpected argument AUDUSD\n";
     }
     void badInputIsRefusedBeforeAnythingIsFetched() {
         QFETCH(QStringList, arguments);
