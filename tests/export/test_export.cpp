@@ -353,6 +353,16 @@ private slots:
         QTest::newRow("unknown bar length")
             << "" << QByteArray() << QStringList{"--bars=2h"} + inOut << 2
             << QStringList{"--bars needs one of 5min, 15min, 30min, 1h, 4h, 1d, not '2h'"} << old;
+        QTest::newRow("three operands")
+            << "" << QByteArray() << inOut + QStringList{"x"} << 2
+            << QStringList{"pellmark-export: expected FOLDER and OUTDIR\n"} << old;
+        QTest::newRow("reversed range")
+            << "" << QByteArray() << QStringList{"--from=2005-06-09", "--to=2005-06-08"} + inOut
+            << 2 << QStringList{"pellmark-export: --from is after --to\n"} << old;
+        QTest::newRow("no symbols") << "" << QByteArray() << QStringList{"--symbols="} + inOut << 2
+                                    << QStringList{"pellmark-export: --symbols needs at least one "
+                                                   "symbol\n"}
+                                    << old;
         QTest::newRow("no folder") << "" << QByteArray() << QStringList{"@IN/none", "@OUT"} << 2
                                    << QStringList{"is not a folder"} << old;
         QTest::newRow("empty folder")
