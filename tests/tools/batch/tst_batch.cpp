@@ -339,15 +339,16 @@ private slots:
         QVERIFY2(frames.filter("/0").isEmpty(), screen);
     }
 
-    // Retry items in any letter case are saved under the one name every program reads; items
-    // that name no week-day up to today are said, kept and never asked for; a retry file not
-    // made yet is an empty list.
+    // Retry items in any letter case, with the spaces and byte-order mark an editor adds, are
+    // saved under the one name every program reads; items that name no week-day up to today
+    // are said, kept and never asked for; a retry file not made yet is an empty list.
     void retryItemsAreReadAsTheirDays() {
         LocalService service;
         QVERIFY(service.start());
         Batch batch(service);
         WriteFile(batch.path("failed.txt"),
-                  "AUDUSD-8-jun-05\r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\n"
+                  " \xEF\xBB\xBF"
+                  "AUDUSD-8-jun-05 \r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\n"
                   "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n");
         QCOMPARE(batch.run({"--retry", "failed.txt", "--out", "days"}), 1);
         QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
