@@ -341,15 +341,19 @@ private slots:
 
     // Retry items in any letter case, with the spaces and byte-order mark an editor adds, are
     // saved under the one name every program reads; items that name no week-day up to today
-    // are said, kept and never asked for; a retry file not made yet is an empty list.
+    // (a NUL in a line makes it name none) are said, kept and never asked for, as are the lines
+    // after a NUL; a retry file not made yet is an empty list.
     void retryItemsAreReadAsTheirDays() {
+        const QByteArray kNulLines =
+            QByteArray("AUDUSD-6-Jun-05") + '\0' + " note\r\nEURUSD-4-Jun-05\r\n";
         LocalService service;
         QVERIFY(service.start());
         Batch batch(service);
         WriteFile(batch.path("failed.txt"),
                   " \xEF\xBB\xBF"
                   "AUDUSD-8-jun-05 \r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\n"
-                  "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n");
+                  "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n" +
+                      kNulLines);
         QCOMPARE(batch.run({"--retry", "failed.txt", "--out", "days"}), 1);
         QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
         QCOMPARE(service.requestLog().size(), 1);
@@ -359,7 +363,8 @@ private slots:
                                  "failed.txt:5: 4-Jun-05 names 2005-06-04, a Saturday: kept"})
             QVERIFY2(batch.err.contains(said), batch.err);
         QCOMPARE(ReadFile(batch.path("failed.txt")),
-                 "AUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\nAUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n");
+                 "AUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\nAUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n" +
+                     kNulLines);
 
         QCOMPARE(batch.run({"--retry", "none.txt"}), 0);
         QCOMPARE(batch.err, "pellmark-batch: no retry file none.txt: nothing to fetch again\n");
