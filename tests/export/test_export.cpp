@@ -359,10 +359,6 @@ private slots:
         QTest::newRow("reversed range")
             << "" << QByteArray() << QStringList{"--from=2005-06-09", "--to=2005-06-08"} + inOut
             << 2 << QStringList{"pellmark-export: --from is after --to\n"} << old;
-        QTest::newRow("no symbols") << "" << QByteArray() << QStringList{"--symbols="} + inOut << 2
-                                    << QStringList{"pellmark-export: --symbols needs at least one "
-                                                   "symbol\n"}
-                                    << old;
         QTest::newRow("no folder") << "" << QByteArray() << QStringList{"@IN/none", "@OUT"} << 2
                                    << QStringList{"is not a folder"} << old;
         QTest::newRow("empty folder")

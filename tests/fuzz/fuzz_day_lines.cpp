@@ -13,17 +13,6 @@
 #include <string_view>
 #include <vector>
 
-namespace {
-
-std::vector<std::string> Lines(std::string_view text) {
-    std::vector<std::string> lines;
-    pellmark::ForEachDayFileLine(text,
-                                 [&](std::string_view line, int) { lines.emplace_back(line); });
-    return lines;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)
         return 0;
@@ -35,7 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text = rest.substr(separator.size());
 
     int lines = 0;
+    std::vector<std::string_view> seen;
     pellmark::ForEachDayFileLine(text, [&](std::string_view line, int number) {
+        seen.push_back(line);
         if (number != ++lines || line.find_first_of("\r\n") != std::string_view::npos)
             __builtin_trap();
         if (const auto quote = pellmark::SplitQuoteLine(line, order, separator)) {
@@ -58,12 +49,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (pellmark::SplitQuoteLine(added, order, separator))
                     __builtin_trap();
     });
-    if (text.find('\r') == std::string_view::npos) {
-        std::string withCr;
-        for (const char c : text)
-            withCr += c == '\n' ? std::string("\r\n") : std::string(1, c);
-        if (Lines(withCr) != Lines(text))
+    if (text.find('\r') != std::string_view::npos)
+        return 0;
+    std::string withCr;
+    for (const char c : text)
+        withCr += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    int same = 0;
+    pellmark::ForEachDayFileLine(withCr, [&](std::string_view line, int number) {
+        if (number != ++same || number > static_cast<int>(seen.size()) || seen[number - 1] != line)
             __builtin_trap();
-    }
+    });
+    if (same != lines)
+        __builtin_trap();
     return 0;
 }

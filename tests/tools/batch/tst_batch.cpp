@@ -544,8 +544,6 @@ private slots:
                                         << "--heal-rounds takes a number from 0 to 20: 21\n";
         QTest::newRow("heal again without heal")
             << QStringList{"--heal-again"} << "--heal-rounds and --heal-again go with --heal\n";
-        QTest::newRow("update, out") << QStringList{"--update", ".", "--out", "days"}
-                                     << "--update names the folder: leave out --out\n";
         QTest::newRow("indices and stocks")
             << QStringList{"--indices", "--stocks"}
             << "--forex, --stocks and --indices choose one category: give one\n";

@@ -302,15 +302,9 @@ private slots:
             << QByteArray("(absent)");
         QTest::newRow("two folders") << StockFolder() << QStringList{"@IN", "@IN"}
                                      << usage("expected one FOLDER") << 2 << QByteArray("(absent)");
-        QTest::newRow("no folder named")
-            << StockFolder() << QStringList{} << usage("expected one FOLDER") << 2
-            << QByteArray("(absent)");
         QTest::newRow("reversed range")
             << StockFolder() << QStringList{"--from", "2026-06-09", "--to", "2026-06-08", "@IN"}
             << usage("--from is after --to") << 2 << QByteArray("(absent)");
-        QTest::newRow("no symbols")
-            << StockFolder() << QStringList{"--symbols=", "@IN"}
-            << usage("--symbols needs at least one symbol") << 2 << QByteArray("(absent)");
     }
     void check() {
         QFETCH(Folder, folder);

@@ -88,11 +88,10 @@ private slots:
         QTest::newRow("check listing") << QStringList{check, "@IN"} << 1
                                        << "pellmark-check: the listing on standard output was cut "
                                           "short\n";
-        QTest::newRow("check retry list") << QStringList{check, "--retry-list=@FULL", "@IN"} << 3
-                                          << "pellmark-check: cannot write @FULL: not a regular "
-                                             "file\n";
-        QTest::newRow("check report") << QStringList{check, "--html", "@FULL", "@IN"} << 3
-                                      << "pellmark-check: cannot write @FULL: not a regular file\n";
+        for (const char* option : {"--retry-list=@FULL", "--html=@FULL"})
+            QTest::addRow("check %s", option) << QStringList{check, option, "@IN"} << 3
+                                              << "pellmark-check: cannot write @FULL: not a "
+                                                 "regular file\n";
         QTest::newRow("parse-page day")
             << QStringList{"parse_page/pellmark-parse-page"} << 1
             << "pellmark-parse-page: cannot write the day to standard output: @REASON\n";
@@ -111,9 +110,10 @@ private slots:
         QTemporaryDir in, devices;
         const QString full = devices.filePath("full");
         QCOMPARE(::mknod(QFile::encodeName(full), S_IFCHR | 0666, makedev(1, 7)), 0);
-        QFile day(in.filePath("AUDUSD-6-Jun-05.txt")), later(in.filePath("AUDUSD-8-Jun-05.txt"));
-        QVERIFY(day.open(QIODevice::WriteOnly) && day.write("1.2 - 12:00\n") == 12);
-        QVERIFY(later.open(QIODevice::WriteOnly) && later.write("1.2 - 12:00\n") == 12);
+        for (const char* name : {"AUDUSD-6-Jun-05.txt", "AUDUSD-8-Jun-05.txt"})
+            if (QFile day(in.filePath(name));
+                !day.open(QIODevice::WriteOnly) || day.write("1.2 - 12:00\n") != 12)
+                QFAIL("cannot write a day file");
         command.replaceInStrings("@IN", in.path()).replaceInStrings("@FULL", full);
         for (const bool pipe : {false, true}) {
             int ends[2];
