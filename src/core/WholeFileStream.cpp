@@ -1,5 +1,7 @@
 #include "core/WholeFileStream.h"
 
+#include <QFileInfo>
+
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -22,6 +24,12 @@ Failure Reason(const QFileDevice& file, int savedErrno) {
 } // namespace
 
 WholeFileStream::WholeFileStream(const QString& path) : file_(path) {
+    // The new file would take the name from a device or FIFO (as root, /dev/full itself).
+    if (const QFileInfo existing(path);
+        existing.exists() && !existing.isFile() && !existing.isDir()) {
+        failure_ = Failure{"not a regular file"};
+        return;
+    }
     // Unbuffered, so that each write reaches the system at once and its failure is seen
     // here: in Qt 6.4 commit() misses a failed write of data it still held in its buffer.
     errno = 0;

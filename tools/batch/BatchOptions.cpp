@@ -302,7 +302,7 @@ private:
             Fail("cannot read the symbols file " + path.toStdString());
             return false;
         }
-        for (const std::string& line : SplitLines(*text))
+        for (const std::string& line : SplitFileLines(*text))
             if (const QString symbol = Cleaned(QString::fromStdString(line)); !symbol.isEmpty())
                 options_.symbols.push_back(symbol.toStdString());
         return true;
@@ -334,7 +334,7 @@ private:
                 options_.retryKept.push_back(std::move(listed.item));
             }
         }
-        options_.retryLinesRead = CountLines(*text);
+        options_.retryLinesRead = CountFileLines(*text);
         outcome_ = std::move(options_);
     }
 
