@@ -123,7 +123,7 @@ bool IsHostLabel(const QString& label) {
 class Parser {
 public:
     Parser(const QStringList& arguments, QDate today) : today_(today) {
-        options_.from = options_.to = today;
+        options_.from = options_.to = options_.today = today;
         options_.hostLabel = std::string(kDefaultHostLabel);
         Parse(arguments);
     }
@@ -154,8 +154,10 @@ private:
         parser.addOptions({help, version, quiet, forex, stocks, indices, timeFirst, skipSaved});
         parser.addOptions(withValue);
         const QCommandLineOption update = valued("update"), heal("heal"),
-                                 healRounds = valued("heal-rounds"), healAgain("heal-again");
-        parser.addOptions({update, heal, healRounds, healAgain});
+                                 healRounds = valued("heal-rounds"), healAgain("heal-again"),
+                                 healFrom = valued("heal-from"), only = valued("only"),
+                                 dryRun("dry-run");
+        parser.addOptions({update, heal, healRounds, healAgain, healFrom, only, dryRun});
         if (!parser.parse(arguments))
             return Fail(CommandLineError(parser));
         if (!parser.positionalArguments().isEmpty())
@@ -181,6 +183,7 @@ private:
                             : parser.isSet(indices) ? Category::Indices
                                                     : Category::Forex;
         options_.quiet = parser.isSet(quiet);
+        options_.dryRun = parser.isSet(dryRun);
         options_.skipSaved = parser.isSet(skipSaved);
         if (parser.isSet(timeFirst))
             options_.lineOrder = LineOrder::TimeFirst;
@@ -217,7 +220,8 @@ private:
             return Fail("the start date is after the end date");
         if (CheckNotAfterToday(options_.to, today_))
             return Fail("the end date is after today: no quotes exist for it yet");
-        if (!TakeUpdateOptions(parser, update, heal, healRounds, healAgain))
+        if (!TakeUpdateOptions(parser, update, heal, healRounds, healAgain) ||
+            !TakeUpdateFilters(parser, update, only, healFrom))
             return;
         if (parser.isSet(retry)) {
             if (parser.isSet(symbols) || parser.isSet(symbolsFile) || parser.isSet(from) ||
@@ -273,6 +277,31 @@ private:
         return !outcome_;
     }
 
+    // What narrows an update, and the options that would do nothing with it.
+    bool TakeUpdateFilters(const QCommandLineParser& parser, const QCommandLineOption& update,
+                           const QCommandLineOption& only, const QCommandLineOption& healFrom) {
+        const bool newSymbols = parser.isSet("symbols") || parser.isSet("symbols-file");
+        if (parser.isSet(only) && !parser.isSet(update))
+            Fail("--only goes with --update");
+        else if (parser.isSet(healFrom) && (!parser.isSet(update) || !options_.heal))
+            Fail("--heal-from goes with --update and --heal");
+        else if (parser.isSet(update) && parser.isSet("skip-saved"))
+            Fail("--skip-saved does nothing with --update: every day it asks is one to fetch");
+        else if (parser.isSet(update) && parser.isSet("from") && !newSymbols)
+            Fail("--from only places the new symbols of --update: name them with --symbols");
+        else if (parser.isSet(healFrom) && Day(parser.value(healFrom), options_.healFrom) &&
+                 options_.healFrom > options_.to)
+            Fail("--heal-from is after the end date");
+        if (outcome_ || !parser.isSet(only))
+            return !outcome_;
+        for (const QString& symbol : parser.value(only).split(u','))
+            options_.only.push_back(Cleaned(symbol).toStdString());
+        for (const std::string& symbol : options_.only)
+            if (const auto problem = SymbolProblem(QString::fromStdString(symbol)))
+                Fail("--only: " + *problem);
+        return !outcome_;
+    }
+
     bool Day(const QString& text, QDate& day) {
         day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
         if (!day.isValid())
@@ -318,6 +347,13 @@ private:
             return Fail("cannot read the retry file " + path);
         for (ListedItem& listed : ReadRetryList(*text, ListReading::Cleaned)) {
             const std::string where = path + ":" + std::to_string(listed.line) + ": ";
+            // A line without a hyphen (a note, a pasted heading) names no item at all.
+            if (listed.item.symbol.empty()) {
+                options_.notes.push_back(where + "not an item (SYMBOL-d-mmm-yy): kept in the "
+                                                 "file, not fetched");
+                options_.retryNotItems.push_back(listed.text);
+                continue;
+            }
             if (const auto problem = SymbolProblem(QString::fromStdString(listed.item.symbol),
                                                    listed.item.dateLabel.size()))
                 return Fail(where + *problem);
