@@ -88,8 +88,10 @@ Done BatchRun::Start() {
             days.push_back(items.At(i));
         if (options_.dryRun) {
             PrintPlan(days);
+            // A plan that leaves a symbol out says so as the run would.
+            const int status = symbolLeftOut_ ? kExitSomeFailed : kExitSaved;
             QMetaObject::invokeMethod(
-                this, [this] { emit ended(kExitSaved); }, Qt::QueuedConnection);
+                this, [this, status] { emit ended(status); }, Qt::QueuedConnection);
             return {};
         }
         report_.Say(PlanSummary({days, {}, heal_ ? options_.healRounds : -1}));
