@@ -355,17 +355,21 @@ private slots:
         Batch batch(service);
         WriteFile(batch.path("failed.txt"),
                   "AUDUSD-8-jun-05\r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\n"
-                  "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n");
+                  "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n# pasted\r\nErrors:\r\n");
         QCOMPARE(batch.run({"--retry", "failed.txt", "--out", "days"}), 1);
         QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
         QCOMPARE(service.requestLog().size(), 1);
         for (const char* said : {"failed.txt:2: \"32-Jan-05\" is not a day (d-Mmm-yy): kept",
                                  "failed.txt:3: 1-Jan-69 names 2069-01-01, after today: kept",
                                  "failed.txt:4: 31-Dec-30 names 2030-12-31, after today: kept",
-                                 "failed.txt:5: 4-Jun-05 names 2005-06-04, a Saturday: kept"})
+                                 "failed.txt:5: 4-Jun-05 names 2005-06-04, a Saturday: kept",
+                                 "failed.txt:6: not an item (SYMBOL-d-mmm-yy): kept",
+                                 "failed.txt:7: not an item (SYMBOL-d-mmm-yy): kept"})
             QVERIFY2(batch.err.contains(said), batch.err);
         QCOMPARE(ReadFile(batch.path("failed.txt")),
-                 "AUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\nAUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n");
+                 "# "
+                 "pasted\r\nErrors:\r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\nAUDUSD-31-Dec-"
+                 "30\r\nAUDUSD-4-Jun-05\r\n");
 
         QCOMPARE(batch.run({"--retry", "none.txt"}), 0);
         QCOMPARE(batch.err, "pellmark-batch: no retry file none.txt: nothing to fetch again\n");
@@ -643,6 +647,19 @@ private slots:
             << "more than 3 characters";
         QTest::newRow("retried symbol after blank lines")
             << QStringList{"--retry", "gaps.txt"} << "gaps.txt:4: the symbol \"A/B\"";
+        QTest::newRow("update of a missing folder")
+            << QStringList{"--update", "typo/deep/x"} << "no day files in typo/deep/x";
+        QTest::newRow("update and --from, no new symbol")
+            << QStringList{"--update", "timefirst", "--from", "2005-06-01"}
+            << "--from only places the new symbols";
+        QTest::newRow("update and --skip-saved")
+            << QStringList{"--update", "timefirst", "--skip-saved"} << "does nothing with --update";
+        QTest::newRow("only without update") << QStringList{"--only", "AUDUSD"} << "--only goes";
+        QTest::newRow("only, a symbol without files")
+            << QStringList{"--update", "timefirst", "--time-first", "--only", "EURUSD"}
+            << "--only EURUSD: no day files of it in timefirst";
+        QTest::newRow("heal-from without update")
+            << QStringList{"--heal", "--heal-from", "2005-06-01"} << "--heal-from goes with";
     }
     void badInputIsRefusedBeforeAnythingIsFetched() {
         QFETCH(QStringList, arguments);
@@ -661,9 +678,11 @@ private slots:
         WriteFile(batch.path("timefirst/AUDUSD-8-Jun-05.txt"),
                   ExpectedDayBytes("frxAUDUSD", "8-Jun-05", pellmark::LineOrder::TimeFirst));
         WriteFile(batch.path("gaps.txt"), "\r\nAUDUSD-8-Jun-05\r\n\r\nA/B-8-Jun-05\r\n");
+        const QStringList before = QDir(batch.folder.path()).entryList(QDir::AllEntries);
         QCOMPARE(batch.run(arguments), 2);
         QVERIFY2(batch.err.startsWith("pellmark-batch: ") && batch.err.contains(reason.toUtf8()),
                  batch.err);
+        QCOMPARE(QDir(batch.folder.path()).entryList(QDir::AllEntries), before);
         QCOMPARE(batch.out, QByteArray());
         QCOMPARE(service.requestLog().size(), 0);
     }
