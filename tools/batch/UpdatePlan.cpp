@@ -103,32 +103,40 @@ bool PlanSymbol(const std::string& symbol, std::vector<DayFile> files, const Upd
                 UpdatePlan& plan) {
     const auto past = std::find_if(files.begin(), files.end(),
                                    [&](const DayFile& file) { return file.day <= request.today; });
-    if (past != files.begin()) {
-        std::string names;
-        for (auto file = files.begin(); file != past; ++file)
-            names += (names.empty() ? "" : ", ") + QFileInfo(file->path).fileName().toStdString();
-        plan.notes.push_back(names + (past - files.begin() == 1 ? " is" : " are") +
-                             " dated after today (" + Iso(request.today) + "): left out");
-        files.erase(files.begin(), past);
-    }
-    if (files.empty()) {
-        plan.notes.push_back(symbol + ": no day file up to today: not updated");
+    if (past == files.end()) {
+        plan.notes.push_back(symbol + ": every day file is dated after today (" +
+                             Iso(request.today) + "): not updated");
         return false;
     }
-    const DayFile& newest = files.front();
-    const bool newestEmpty = QFileInfo(newest.path).size() == 0;
-    if (!newestEmpty)
+    if (past != files.begin()) {
+        // Named oldest first, three at most: the one a wrong year made comes first.
+        const auto later = static_cast<std::size_t>(past - files.begin());
+        std::string names;
+        for (std::size_t i = 0; i < std::min<std::size_t>(later, 3); ++i)
+            names += (i == 0 ? "" : ", ") +
+                     QFileInfo(files[later - 1 - i].path).fileName().toStdString();
+        if (later > 3)
+            names += " and " + std::to_string(later - 3) + " more";
+        plan.notes.push_back(names + (later == 1 ? " is" : " are") + " dated after today (" +
+                             Iso(request.today) + "): left out");
+        files.erase(files.begin(), past);
+    }
+    // The newest file that is not empty tells the layout; an empty one has no lines.
+    const auto empty = [](const DayFile& file) { return QFileInfo(file.path).size() == 0; };
+    const auto judged = std::find_if_not(files.begin(), files.end(), empty);
+    if (judged != files.end())
         if (std::optional<std::string> problem =
-                LayoutProblem(newest.path, request.order, request.separator)) {
+                LayoutProblem(judged->path, request.order, request.separator)) {
             plan.notes.push_back(*problem + ": " + symbol + " not updated");
             return false;
         }
     plan.symbols.push_back(symbol);
-    const bool again = newestEmpty || SavedWhileRunning(newest.path, newest.day);
+    const DayFile& newest = files.front();
+    const bool again = empty(newest) || SavedWhileRunning(newest.path, newest.day);
     AddDays(symbol, again ? newest.day : newest.day.addDays(1), request.to, plan);
     // Older days saved while running, asked again after the new ones.
     for (auto file = files.begin() + 1; file != files.end(); ++file)
-        if (SavedWhileRunning(file->path, file->day))
+        if (file->day <= request.to && SavedWhileRunning(file->path, file->day))
             plan.items.push_back({symbol, DateLabel(file->day)});
     if (request.heal && !request.healFrom.isValid())
         plan.healFrom[symbol] = HealStart(symbol, files, plan);
