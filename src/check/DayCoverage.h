@@ -20,8 +20,8 @@ namespace pellmark {
 inline constexpr int kDaysForRhythm = 3;
 
 // Running: the service's day has not ended, or had not when its file was saved (see
-// ServiceDay.h); its file is not judged short, holed or missing, and the next update fetches
-// it again.
+// ServiceDay.h); its file is not judged complete, short, holed or missing, and the next update
+// fetches it again.
 enum class DayState { Complete, Missing, Empty, Unreadable, Short, Holed, Running };
 
 // A stretch of the day, in minutes since midnight.

@@ -84,9 +84,9 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files,
         }
     }
     AssessSymbol(coverage);
+    // Even a running day with 90 % of a day's quotes lacks the rest of them.
     for (const std::size_t index : running)
-        if (DayState& state = coverage.days[index].state;
-            state != DayState::Complete && state != DayState::Unreadable)
+        if (DayState& state = coverage.days[index].state; state != DayState::Unreadable)
             state = DayState::Running;
     // As pellmark-export does, no guess rests on fewer lines than that.
     if (layoutGuesses.size() == kLinesBeforeLayoutHint) {

@@ -500,6 +500,15 @@ private slots:
         QTest::newRow("Tokyo 23:30 two nights, --heal")
             << "Asia/Tokyo" << tokyo << whole7 << QStringList{"--heal"} << 0
             << "AUDUSD 8-Dec-26 saved 288 quotes" << tokyoFiles << 3;
+        QTest::newRow("Berlin 23:30 two nights, --heal")
+            << "Europe/Berlin"
+            << QStringList{"2026-12-07 23:30:00|2026-12-07T22:30",
+                           "2026-12-08 23:30:00|2026-12-08T22:30"}
+            << QStringList{"AUDUSD-4-Dec-26"} << QStringList{"--heal"} << 0
+            << "AUDUSD 7-Dec-26 saved 288 quotes"
+            << QStringList{"AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
+                           "AUDUSD-8-Dec-26.txt:271"}
+            << 3;
         QTest::newRow("Pago Pago evening asks the GMT day")
             << "Pacific/Pago_Pago" << QStringList{"2026-12-08 19:00:00|2026-12-09T06:00"} << whole7
             << QStringList{} << 0 << "AUDUSD 9-Dec-26 saved 73 quotes"
