@@ -66,6 +66,7 @@ done
 # The dependencies are worked out from the binaries; the window program needs Qt Widgets.
 dpkg-deb -f "$deb" Depends | tee depends.txt | grep -q libqt6widgets6 ||
     die "Depends does not name libqt6widgets6: $(cat depends.txt)"
+[ "$(dpkg-deb -f "$deb" Recommends)" = bash-completion ] || die "Recommends is not bash-completion"
 
 # Errors fail the test; warnings are printed for the record.
 lintian --fail-on error --tag-display-limit 0 "$deb" || die "lintian reports errors"
