@@ -34,6 +34,7 @@ h2 { font-size: 1.15em; margin: 1.6em 0 .2em; }
 p { margin: .2em 0; }
 svg text { font: 10px "DejaVu Sans", Arial, sans-serif; fill: #444; }
 .complete { fill: #bcd7ec; }
+.running { fill: #e3eef7; stroke: #6baed6; stroke-width: 1; }
 .short { fill: #e8710a; }
 .holed { fill: url(#holed); stroke: #e8710a; stroke-width: 1; }
 .missing { fill: #1f1f1f; }
@@ -56,9 +57,9 @@ constexpr char kPatterns[] =
     R"svg(<rect width="4" height="4" fill="#fff"/><path d="M0 0L4 4M4 0L0 4" stroke="#252525" )svg"
     R"svg(stroke-width="1"/></pattern></defs></svg>)svg";
 
-constexpr std::array<DayState, 6> kStates = {DayState::Complete, DayState::Short,
-                                             DayState::Holed,    DayState::Missing,
-                                             DayState::Empty,    DayState::Unreadable};
+constexpr std::array<DayState, 7> kStates = {
+    DayState::Complete, DayState::Running, DayState::Short,     DayState::Holed,
+    DayState::Missing,  DayState::Empty,   DayState::Unreadable};
 constexpr std::array<const char*, 5> kWeekdays = {"Mon", "Tue", "Wed", "Thu", "Fri"};
 
 std::string Escaped(const QString& text) {

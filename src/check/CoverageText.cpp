@@ -49,6 +49,8 @@ QString StateName(DayState state) {
         return QStringLiteral("short");
     case DayState::Holed:
         return QStringLiteral("holed");
+    case DayState::Running:
+        return QStringLiteral("running");
     }
     return {};
 }
@@ -77,6 +79,9 @@ QString FaultLine(const SymbolCoverage& symbol, const DayCoverage& day) {
         break;
     case DayState::Holed:
         fault = HolesText(day);
+        break;
+    case DayState::Running:
+        fault = QStringLiteral("running, %1 quotes so far").arg(day.quotes);
         break;
     }
     return symbol.symbol + u' ' + Label(day) + u' ' + fault;
@@ -131,6 +136,9 @@ QString DayTitle(const SymbolCoverage& symbol, const DayCoverage& day) {
     case DayState::Holed:
         detail = HolesText(day);
         break;
+    case DayState::Running:
+        detail = QStringLiteral("%1 quotes so far").arg(day.quotes);
+        break;
     }
     return symbol.symbol + u' ' + Label(day) + QStringLiteral(": ") + StateName(day.state) +
            QStringLiteral(", ") + detail;
@@ -169,15 +177,16 @@ QString SummaryLine(const SymbolCoverage& symbol) {
 
 bool AllComplete(const SymbolCoverage& symbol) {
     return !symbol.days.empty() &&
-           std::all_of(symbol.days.begin(), symbol.days.end(),
-                       [](const DayCoverage& day) { return day.state == DayState::Complete; });
+           std::all_of(symbol.days.begin(), symbol.days.end(), [](const DayCoverage& day) {
+               return day.state == DayState::Complete || day.state == DayState::Running;
+           });
 }
 
 std::string RetryItems(const SymbolCoverage& symbol) {
     std::string items;
     const std::string name = symbol.symbol.toStdString();
     for (const DayCoverage& day : symbol.days) {
-        if (day.state != DayState::Complete)
+        if (day.state != DayState::Complete && day.state != DayState::Running)
             items += FailedItemText({name, DateLabel(day.day)}) + "\r\n";
     }
     return items;

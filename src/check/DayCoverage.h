@@ -19,7 +19,10 @@ namespace pellmark {
 // Fewer days than this of one rhythm say too little about how many quotes it gives a day.
 inline constexpr int kDaysForRhythm = 3;
 
-enum class DayState { Complete, Missing, Empty, Unreadable, Short, Holed };
+// Running: the service's day has not ended, or had not when its file was saved (see
+// ServiceDay.h); its file is not judged complete, short, holed or missing, and the next update
+// fetches it again.
+enum class DayState { Complete, Missing, Empty, Unreadable, Short, Holed, Running };
 
 // A stretch of the day, in minutes since midnight.
 struct Span {

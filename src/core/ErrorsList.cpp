@@ -113,9 +113,9 @@ std::vector<ListedItem> ReadRetryList(std::string_view text, ListReading reading
             line = cleaned.trimmed().toStdString();
             if (line.empty())
                 continue;
-            items.push_back({ParseFailedItem(line), lineNumber});
+            items.push_back({ParseFailedItem(line), lineNumber, line});
         } else if (const auto day = NamedDay(line)) {
-            items.push_back({*day, lineNumber});
+            items.push_back({*day, lineNumber, line});
         }
     }
     return items;

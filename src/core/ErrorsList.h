@@ -43,6 +43,7 @@ std::string AppendedToFile(std::string text, const std::vector<DayItem>& items);
 struct ListedItem {
     DayItem item;
     std::size_t line; // counted from 1
+    std::string text; // the line as read (Cleaned: without the spaces around it)
     bool operator==(const ListedItem&) const = default;
 };
 

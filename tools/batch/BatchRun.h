@@ -50,7 +50,11 @@ private:
     bool PrintFailed(const std::vector<DayItem>& items);
     ExportReport ExportCsv();
     // The days to fetch with --update, or a refusal.
-    Result<DayItems> UpdateItems();
+    Result<std::vector<DayItem>> UpdateItems();
+    // Prints what the run would ask on standard output, for --dry-run.
+    void PrintPlan(const std::vector<DayItem>& days);
+    // A day of the service that has not ended gave no data: its market has not opened yet.
+    bool RunningWithoutData(const DayResult& result) const;
     // True when a heal round has started instead of the run ending.
     bool HealAfter(const RunEnd& end);
     // What stays incomplete after the rounds, told once and listed as failed.
@@ -68,6 +72,9 @@ private:
     bool nothingToDo_ = false;        // and said why
     std::optional<HealRounds> heal_;
     bool healUnsure_ = false; // the check or the days without data could not be read or kept
+    bool terminal_;
+    bool symbolLeftOut_ = false; // --update left a symbol out for its newest file
+    std::vector<DayItem> runningWithoutData_;
 };
 
 } // namespace pellmark

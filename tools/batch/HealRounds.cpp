@@ -45,13 +45,18 @@ std::vector<IncompleteDay> HealRounds::Check() {
     return *latest_;
 }
 
-std::vector<DayItem> HealRounds::NextRound() {
-    if (roundsDone_ >= rounds_)
-        return {};
+std::vector<DayItem> HealRounds::IncompleteNow() {
     std::vector<DayItem> days;
     for (IncompleteDay& day : Check())
         if (!Remembered(day.item))
             days.push_back(std::move(day.item));
+    return days;
+}
+
+std::vector<DayItem> HealRounds::NextRound() {
+    if (roundsDone_ >= rounds_)
+        return {};
+    std::vector<DayItem> days = IncompleteNow();
     if (!days.empty())
         ++roundsDone_;
     return days;

@@ -30,6 +30,8 @@ public:
     void Note(const DayResult& result);
     // The days the next round fetches; none once the folder is whole or the rounds are spent.
     std::vector<DayItem> NextRound();
+    // The days a round would fetch now, for a plan; no round is counted.
+    std::vector<DayItem> IncompleteNow();
     int RoundsDone() const { return roundsDone_; }
     // Checks once more, remembers the new days without data and says what stays incomplete.
     HealEnd Finish();

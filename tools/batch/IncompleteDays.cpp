@@ -8,7 +8,7 @@ namespace pellmark {
 namespace {
 
 // A holed day is left alone: the gap is in the service's own page, so fetching it again
-// would bring the same gap back.
+// would bring the same gap back. A running day is the update's to fetch again.
 const char* Refetchable(DayState state) {
     switch (state) {
     case DayState::Missing:
@@ -21,6 +21,7 @@ const char* Refetchable(DayState state) {
         return "short";
     case DayState::Complete:
     case DayState::Holed:
+    case DayState::Running:
         return nullptr;
     }
     return nullptr;
@@ -41,10 +42,14 @@ Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const D
     if (!symbols)
         return Failure{symbols.reason()};
     std::vector<IncompleteDay> incomplete;
-    for (const SymbolCoverage& symbol : *symbols)
-        for (const DayCoverage& day : symbol.days)
-            if (const char* state = Refetchable(day.state))
+    for (const SymbolCoverage& symbol : *symbols) {
+        const auto first = range.firstDays.find(symbol.symbol.toStdString());
+        for (const DayCoverage& day : symbol.days) {
+            const bool before = first != range.firstDays.end() && day.day < first->second;
+            if (const char* state = Refetchable(day.state); state && !before)
                 incomplete.push_back({{symbol.symbol.toStdString(), DateLabel(day.day)}, state});
+        }
+    }
     return incomplete;
 }
 

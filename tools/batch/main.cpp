@@ -2,6 +2,7 @@
 // display needed. See --help.
 #include "BatchOptions.h"
 #include "BatchRun.h"
+#include "core/ServiceDay.h"
 #include "net/HiddenBrowser.h"
 #include "net/PageBodyReader.h"
 #include "net/QuoteFetch.h"
@@ -35,9 +36,11 @@ int main(int argc, char** argv) {
     const pellmark::ProgramFrame frame("pellmark-batch");
     if (const auto refused = frame.RefuseNonUtf8(argc, argv))
         return *refused;
+    const QDate today = pellmark::ServiceToday();
+    if (const auto refused = frame.RefuseClock(today))
+        return *refused;
     QCoreApplication app(argc, argv);
-    auto parsed =
-        pellmark::ParseBatchCommandLine(QCoreApplication::arguments(), QDate::currentDate());
+    auto parsed = pellmark::ParseBatchCommandLine(QCoreApplication::arguments(), today);
     if (const auto* print = std::get_if<pellmark::PrintAndExit>(&parsed))
         return frame.PrintHelp(print->text);
     if (const auto* usage = std::get_if<pellmark::UsageError>(&parsed))

@@ -2,6 +2,7 @@
 #include "check/CoverageHtml.h"
 #include "check/CoverageText.h"
 #include "CheckCommandLine.h"
+#include "core/ServiceDay.h"
 #include "core/WholeFile.h"
 #include "core/WholeFileStream.h"
 #include "ProgramFrame.h"
@@ -32,6 +33,8 @@ int main(int argc, char** argv) {
     // A stop ends the check between its steps, never inside a file it writes.
     const pellmark::ProgramFrame frame("pellmark-check");
     if (const auto refused = frame.RefuseNonUtf8(argc, argv))
+        return *refused;
+    if (const auto refused = frame.RefuseClock(pellmark::ServiceToday()))
         return *refused;
     QCoreApplication app(argc, argv);
     using pellmark::CheckCommandLine;

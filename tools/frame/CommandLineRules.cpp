@@ -59,6 +59,14 @@ std::optional<std::string> UnnameableDayReason(QDate day) {
     return std::nullopt;
 }
 
+std::optional<std::string> ClockProblem(QDate today) {
+    if (IsNameableDay(today))
+        return std::nullopt;
+    const auto iso = [](QDate date) { return date.toString(Qt::ISODate).toStdString(); };
+    return "today (" + iso(today) + ") is outside " + iso(kFirstNameableDay) + ".." +
+           iso(kLastNameableDay) + ": check the clock";
+}
+
 Result<QDate> DayOption(const QString& option, const QString& text) {
     const QDate day = QDate::fromString(text, Qt::ISODate);
     if (text.size() != 10 || !day.isValid())

@@ -27,6 +27,10 @@ std::string CommandLineError(const QCommandLineParser& parser);
 // days from 1970-01-01 to 2069-12-31.
 std::optional<std::string> UnnameableDayReason(QDate day);
 
+// Why today, as the clock gives it, cannot be worked with: "today (1969-12-31) is outside
+// 1970-01-01..2069-12-31: check the clock".
+std::optional<std::string> ClockProblem(QDate today);
+
 // The day a date option (--from, --to) names, written YYYY-MM-DD; or why it names none it
 // may: "--from needs a date YYYY-MM-DD, not 'x'", or the reason above.
 Result<QDate> DayOption(const QString& option, const QString& text);

@@ -51,4 +51,12 @@ std::optional<int> ProgramFrame::RefuseNonUtf8(int argc, const char* const* argv
     return std::nullopt;
 }
 
+std::optional<int> ProgramFrame::RefuseClock(QDate today) const {
+    const auto problem = ClockProblem(today);
+    if (!problem)
+        return std::nullopt;
+    std::fprintf(stderr, "%s: %s\n", name_, problem->c_str());
+    return kExitUsage;
+}
+
 } // namespace pellmark

@@ -5,6 +5,8 @@
 
 #include "CommandLineRules.h"
 
+#include <QDate>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +34,10 @@ public:
     // The exit status for an argument that is not valid UTF-8, named with its odd bytes
     // escaped: no argument is ever read with those bytes replaced.
     std::optional<int> RefuseNonUtf8(int argc, const char* const* argv) const;
+
+    // The exit status when the clock's GMT date (see ServiceDay.h) is a day no day file can
+    // name: every date the program works out from it would be a century off.
+    std::optional<int> RefuseClock(QDate today) const;
 
 private:
     const char* name_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <map>
 
@@ -59,6 +61,23 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
         {"--reopened-formatting", Number(&ServiceOptions::reopenedFormatting, 1, 10000000)},
         {"--charset", Text(&ServiceOptions::charset)},
         {"--cookie-flood", Number(&ServiceOptions::cookieFlood, 1, 1000)},
+        {"--now",
+         [](ServiceOptions& options, const std::string& text) {
+             // YYYY-MM-DDTHH:MM, GMT.
+             int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+             char tail = 0;
+             if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d%c", &year, &month, &day, &hour,
+                             &minute, &tail) != 5 ||
+                 hour > 23 || minute > 59)
+                 return false;
+             const std::chrono::year_month_day date{
+                 std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
+                 std::chrono::day{static_cast<unsigned>(day)}};
+             if (!date.ok())
+                 return false;
+             options.now = ServiceMoment{{year, month, day}, hour * 3600 + minute * 60};
+             return true;
+         }},
         {"--holidays",
          [](ServiceOptions& options, const std::string& text) {
              for (std::size_t start = 0; start <= text.size();) {
@@ -111,6 +130,8 @@ std::string ServiceUsage() {
            "2 for a wrong command line).\n"
            "  -h, --help          show this help and exit\n"
            "  -v, --version       show the version and exit\n"
+           "  --now YYYY-MM-DDTHH:MM  the service's clock (GMT; default: the system's): days\n"
+           "                      after it have no data, and its day has quotes up to then\n"
            "  --holidays LABELS   the no-data page for these days (d-mmm-yy, comma-separated)\n"
            "                      for every symbol, whatever --only says\n"
            "faults (for requests whose stk-date contains the --only text, or all):\n"

@@ -10,6 +10,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <csignal>
@@ -34,7 +35,12 @@ struct Batch : BatchFolder {
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(folder.path());
     }
-    void start(const QStringList& arguments) { process.start(PELLMARK_BATCH_PATH, arguments); }
+    void start(const QStringList& arguments) {
+        if (clock.isEmpty())
+            process.start(PELLMARK_BATCH_PATH, arguments);
+        else
+            process.start("faketime", QStringList{clock, PELLMARK_BATCH_PATH} + arguments);
+    }
     int finish() {
         process.waitForFinished(120000);
         err = process.readAllStandardError();
@@ -52,6 +58,7 @@ struct Batch : BatchFolder {
     }
 
     QProcess process;
+    QString clock; // the local time faketime starts the program at, when given
 };
 
 // A file system mounted on a folder for one case (tests run as root), unmounted after it.
@@ -352,7 +359,7 @@ private slots:
         WriteFile(batch.path("failed.txt"),
                   " \xEF\xBB\xBF"
                   "AUDUSD-8-jun-05 \r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\n"
-                  "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n" +
+                  "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n# pasted\r\nErrors:\r\n" +
                       kNulLines);
         QCOMPARE(batch.run({"--retry", "failed.txt", "--out", "days"}), 1);
         QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
@@ -360,10 +367,13 @@ private slots:
         for (const char* said : {"failed.txt:2: \"32-Jan-05\" is not a day (d-Mmm-yy): kept",
                                  "failed.txt:3: 1-Jan-69 names 2069-01-01, after today: kept",
                                  "failed.txt:4: 31-Dec-30 names 2030-12-31, after today: kept",
-                                 "failed.txt:5: 4-Jun-05 names 2005-06-04, a Saturday: kept"})
+                                 "failed.txt:5: 4-Jun-05 names 2005-06-04, a Saturday: kept",
+                                 "failed.txt:6: not an item (SYMBOL-d-mmm-yy): kept",
+                                 "failed.txt:7: not an item (SYMBOL-d-mmm-yy): kept"})
             QVERIFY2(batch.err.contains(said), batch.err);
         QCOMPARE(ReadFile(batch.path("failed.txt")),
-                 "AUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\nAUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n" +
+                 "# pasted\r\nErrors:\r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\n"
+                 "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n" +
                      kNulLines);
 
         QCOMPARE(batch.run({"--retry", "none.txt"}), 0);
@@ -472,6 +482,148 @@ private slots:
         QCOMPARE(ReadFile(batch.path("prices/failed.txt")), QByteArray());
     }
 
+    // Each night is "local clock|service's GMT now"; a day file is NAME or NAME:empty or
+    // NAME:binary, dated 8 Dec 2026 01:00 GMT; the files after the last night as NAME:LINES.
+    void updateFollowsTheServiceDay_data() {
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QStringList>("nights");
+        QTest::addColumn<QStringList>("seeded");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<int>("requests");
+        const QStringList tokyo = {"2026-12-08 23:30:00|2026-12-08T14:30",
+                                   "2026-12-09 23:30:00|2026-12-09T14:30"};
+        const QStringList evening = {"2026-12-08 20:00:00|2026-12-08T20:00"};
+        const QStringList whole7 = {"AUDUSD-7-Dec-26"};
+        const QStringList tokyoFiles = {"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:288",
+                                        "AUDUSD-9-Dec-26.txt:175"};
+        QTest::newRow("Tokyo 23:30 two nights")
+            << "Asia/Tokyo" << tokyo << whole7 << QStringList{} << 0
+            << "AUDUSD 8-Dec-26 saved 288 quotes" << tokyoFiles << 3;
+        QTest::newRow("Tokyo 23:30 two nights, --heal")
+            << "Asia/Tokyo" << tokyo << whole7 << QStringList{"--heal"} << 0
+            << "AUDUSD 8-Dec-26 saved 288 quotes" << tokyoFiles << 3;
+        QTest::newRow("Berlin 23:30 two nights, --heal")
+            << "Europe/Berlin"
+            << QStringList{"2026-12-07 23:30:00|2026-12-07T22:30",
+                           "2026-12-08 23:30:00|2026-12-08T22:30"}
+            << QStringList{"AUDUSD-4-Dec-26"} << QStringList{"--heal"} << 0
+            << "AUDUSD 7-Dec-26 saved 288 quotes"
+            << QStringList{"AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
+                           "AUDUSD-8-Dec-26.txt:271"}
+            << 3;
+        QTest::newRow("Pago Pago evening asks the GMT day")
+            << "Pacific/Pago_Pago" << QStringList{"2026-12-08 19:00:00|2026-12-09T06:00"} << whole7
+            << QStringList{} << 0 << "AUDUSD 9-Dec-26 saved 73 quotes"
+            << QStringList{"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:288",
+                           "AUDUSD-9-Dec-26.txt:73"}
+            << 2;
+        QTest::newRow("clock before 1970")
+            << "UTC" << QStringList{"1969-12-31 23:00:00|2026-12-08T20:00"} << whole7
+            << QStringList{} << 2
+            << "pellmark-batch: today (1969-12-31) is outside 1970-01-01..2069-12-31: check the "
+               "clock"
+            << QStringList{"AUDUSD-7-Dec-26.txt:288"} << 0;
+        QTest::newRow("file dated after today")
+            << "UTC" << evening << QStringList{"AUDUSD-3-Dec-26", "AUDUSD-31-Dec-69"}
+            << QStringList{} << 0
+            << "AUDUSD-31-Dec-69.txt is dated after today (2026-12-08): left out"
+            << QStringList{"AUDUSD-3-Dec-26.txt:288", "AUDUSD-31-Dec-69.txt:0",
+                           "AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
+                           "AUDUSD-8-Dec-26.txt:241"}
+            << 3;
+        QTest::newRow("one symbol's newest file binary")
+            << "UTC" << evening << QStringList{"AUDUSD-7-Dec-26", "EURUSD-7-Dec-26:binary"}
+            << QStringList{} << 1
+            << "EURUSD-7-Dec-26.txt: these lines are not a time and a price in the layout "
+               "PRICE - HH:MM: EURUSD not updated"
+            << QStringList{"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:241",
+                           "EURUSD-7-Dec-26.txt:0"}
+            << 1;
+        QTest::newRow("empty newest file fetched again")
+            << "UTC" << evening << QStringList{"AUDUSD-4-Dec-26", "AUDUSD-7-Dec-26:empty"}
+            << QStringList{} << 0 << "AUDUSD 7-Dec-26 saved 288 quotes"
+            << QStringList{"AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
+                           "AUDUSD-8-Dec-26.txt:241"}
+            << 2;
+        QTest::newRow("--only one symbol")
+            << "UTC" << evening << QStringList{"AUDUSD-7-Dec-26", "EURUSD-7-Dec-26"}
+            << QStringList{"--only", "EURUSD"} << 0 << "1 saved, 0 skipped"
+            << QStringList{"AUDUSD-7-Dec-26.txt:288", "EURUSD-7-Dec-26.txt:288",
+                           "EURUSD-8-Dec-26.txt:241"}
+            << 1;
+        QTest::newRow("heal stops at a long gap")
+            << "UTC" << evening << QStringList{"AUDUSD-1-Jan-70", "AUDUSD-4-Dec-26"}
+            << QStringList{"--heal"} << 0
+            << "AUDUSD: 1-Jan-70 lies 14,850 week-days before the next file: not healed; give "
+               "--heal-from 1970-01-01 to fill it"
+            << QStringList{"AUDUSD-1-Jan-70.txt:0", "AUDUSD-4-Dec-26.txt:288",
+                           "AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:241"}
+            << 2;
+        QTest::newRow("stock market not open yet, --heal")
+            << "UTC" << QStringList{"2026-12-08 06:00:00|2026-12-08T06:00"}
+            << QStringList{"USAMSFT-7-Dec-26"}
+            << QStringList{"--stocks", "--heal", "--errors", "days/failed.txt"} << 0
+            << "USAMSFT 8-Dec-26 has no data yet: the day is still running, asked again next run"
+            << QStringList{"USAMSFT-7-Dec-26.txt:79"} << 7;
+        QTest::newRow("--dry-run")
+            << "UTC" << evening << QStringList{"AUDUSD-4-Dec-26"} << QStringList{"--dry-run"} << 0
+            << "AUDUSD: 7-Dec-26..8-Dec-26 (2 days)\n2 days to ask: 2 to 14 requests, 4 s to "
+               "22 s at one request every 1.51 s\n"
+            << QStringList{"AUDUSD-4-Dec-26.txt:288"} << 0;
+    }
+    void updateFollowsTheServiceDay() {
+        QFETCH(QString, zone);
+        QFETCH(QStringList, nights);
+        QFETCH(QStringList, seeded);
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        QFETCH(QStringList, files);
+        QFETCH(int, requests);
+        QVERIFY2(!QStandardPaths::findExecutable("faketime").isEmpty(),
+                 "faketime is missing: run scripts/install-deps.sh");
+        int asked = 0;
+        Batch batch(LocalService{});
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        for (const QString& file : seeded) {
+            const QString name = file.section(':', 0, 0), kind = file.section(':', 1);
+            QFile day(batch.path("days/" + name + ".txt"));
+            QVERIFY(day.open(QIODevice::ReadWrite));
+            day.write(kind == "empty" ? QByteArray()
+                      : kind == "binary"
+                          ? QByteArray(400, '\x01')
+                          : ExpectedDayBytes((name.startsWith("USA") ? "" : "frx") +
+                                                 name.section('-', 0, 0).toStdString(),
+                                             name.section('-', 1)));
+            QVERIFY(day.setFileTime(QDateTime(QDate(2026, 12, 8), QTime(1, 0), Qt::UTC),
+                                    QFileDevice::FileModificationTime));
+        }
+        for (const QString& night : nights) {
+            LocalService service({"--now", night.section('|', 1)});
+            QVERIFY(service.start());
+            Batch nightly(service);
+            nightly.folder.remove();
+            nightly.process.setWorkingDirectory(batch.folder.path());
+            QProcessEnvironment environment = nightly.process.processEnvironment();
+            environment.insert("TZ", zone);
+            environment.insert("NO_FAKE_STAT", "1");
+            nightly.process.setProcessEnvironment(environment);
+            nightly.clock = night.section('|', 0, 0);
+            QCOMPARE(nightly.run(QStringList{"--update", "days"} + options), status);
+            batch.err = nightly.err + nightly.out;
+            asked += service.requestLog().size();
+        }
+        QVERIFY2(batch.err.contains(said.toUtf8()), batch.err);
+        QStringList found;
+        for (const QString& name : QDir(batch.path("days")).entryList(QDir::Files))
+            found << name + ":" + QString::number(ReadFile(batch.path("days/" + name)).count('\n'));
+        QCOMPARE(found, files);
+        QCOMPARE(asked, requests);
+    }
+
     void badInputIsRefusedBeforeAnythingIsFetched_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("reason");
@@ -550,6 +702,19 @@ private slots:
             << QStringList{"--indices", "--stocks"}
             << "--forex, --stocks and --indices choose one category: give one\n";
         QTest::newRow("operand") << QStringList{"AUDUSD"} << "unexpected argument AUDUSD\n";
+        QTest::newRow("update of a missing folder")
+            << QStringList{"--update", "typo/deep/x"} << "no day files in typo/deep/x";
+        QTest::newRow("update and --from, no new symbol")
+            << QStringList{"--update", "timefirst", "--from", "2005-06-01"}
+            << "--from only places the new symbols";
+        QTest::newRow("update and --skip-saved")
+            << QStringList{"--update", "timefirst", "--skip-saved"} << "does nothing with --update";
+        QTest::newRow("only without update") << QStringList{"--only", "AUDUSD"} << "--only goes";
+        QTest::newRow("only, a symbol without files")
+            << QStringList{"--update", "timefirst", "--time-first", "--only", "EURUSD"}
+            << "--only EURUSD: no day files of it in timefirst";
+        QTest::newRow("heal-from without update")
+            << QStringList{"--heal", "--heal-from", "2005-06-01"} << "--heal-from goes with";
     }
     void badInputIsRefusedBeforeAnythingIsFetched() {
         QFETCH(QStringList, arguments);
@@ -568,9 +733,11 @@ private slots:
         WriteFile(batch.path("timefirst/AUDUSD-8-Jun-05.txt"),
                   ExpectedDayBytes("frxAUDUSD", "8-Jun-05", pellmark::LineOrder::TimeFirst));
         WriteFile(batch.path("gaps.txt"), "\r\nAUDUSD-8-Jun-05\r\n\r\nA/B-8-Jun-05\r\n");
+        const QStringList before = QDir(batch.folder.path()).entryList(QDir::AllEntries);
         QCOMPARE(batch.run(arguments), 2);
         QVERIFY2(batch.err.startsWith("pellmark-batch: ") && batch.err.contains(reason.toUtf8()),
                  batch.err);
+        QCOMPARE(QDir(batch.folder.path()).entryList(QDir::AllEntries), before);
         QCOMPARE(batch.out, QByteArray());
         QCOMPARE(service.requestLog().size(), 0);
     }

@@ -139,6 +139,13 @@ private slots:
         batch.terminal = true;
         QCOMPARE(batch.run(twoPairsOneDay + QStringList{"--skip-saved"}), 0);
         QVERIFY2(batch.err.contains("1/2") && !batch.err.contains("days/min"), batch.err);
+        // More than a day per symbol: the plan comes first.
+        QCOMPARE(batch.run({"--symbols", "AUDUSD", "--from", "2005-06-06", "--to", "2005-06-08",
+                            "--out", batch.path("plan")}),
+                 0);
+        QVERIFY2(batch.err.startsWith(
+                     "3 days to ask: 3 to 21 requests, 5 s to 32 s at one request every 1.51 s\n"),
+                 batch.err);
         batch.terminal = false;
 
         // The export reads the files in the layout they were saved in.

@@ -131,9 +131,20 @@ struct Run {
     QByteArray out, err;
 };
 
+// A first argument "@CLOCK=ZONE TIME" runs the check under faketime, in that time zone.
 Run Check(const QString& folder, QStringList arguments) {
     QProcess process;
-    process.start(PELLMARK_CHECK_PATH, arguments.replaceInStrings("@IN", folder));
+    arguments.replaceInStrings("@IN", folder);
+    if (!arguments.isEmpty() && arguments.front().startsWith("@CLOCK=")) {
+        const QString clock = arguments.takeFirst().mid(7);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TZ", clock.section(' ', 0, 0));
+        process.setProcessEnvironment(environment);
+        process.start("faketime",
+                      QStringList{clock.section(' ', 1), PELLMARK_CHECK_PATH} + arguments);
+    } else {
+        process.start(PELLMARK_CHECK_PATH, arguments);
+    }
     process.waitForFinished();
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), process.readAllStandardError()};
@@ -278,6 +289,21 @@ private slots:
                           "AUDUSD: 5 of 7 days complete, 677 quotes, 1 hole; usual day 100 "
                           "quotes from 00:00 to 08:15, every 5 min\n")
             << 1 << QByteArray("AUDUSD-19-Nov-26\r\nAUDUSD-20-Nov-26\r\n");
+        // 08:00 in Tokyo is 23:00 GMT the day before: that day is still running.
+        QTest::newRow("today's GMT day running, Tokyo clock")
+            << Folder{{"AUDUSD-16-Nov-26.txt", hundred},
+                      {"AUDUSD-17-Nov-26.txt", hundred},
+                      {"AUDUSD-18-Nov-26.txt", hundred},
+                      {"AUDUSD-19-Nov-26.txt", hundred},
+                      {"AUDUSD-20-Nov-26.txt", Quotes(0, 3 * kH + 15, 5)}}
+            << QStringList{"@CLOCK=Asia/Tokyo 2026-11-21 08:00:00", "@IN"}
+            << QByteArray("AUDUSD 20-Nov-26 running, 40 quotes so far\n"
+                          "AUDUSD: 4 of 5 days complete, 440 quotes, 0 holes; usual day 100 "
+                          "quotes from 00:00 to 08:15, every 5 min\n")
+            << 0 << QByteArray("");
+        QTest::newRow("clock before 1970")
+            << StockFolder() << QStringList{"@CLOCK=UTC 1969-12-31 23:00:00", "@IN"} << QByteArray()
+            << 2 << QByteArray("(absent)");
         QTest::newRow("no day files") << Folder{} << QStringList{"@IN"}
                                       << QByteArray("no day files\n") << 1 << QByteArray("");
         const QByteArray hostile = "<img src=x onerror=alert(1)>";
