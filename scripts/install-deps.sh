@@ -5,7 +5,7 @@ set -eu
 PACKAGES="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
 libcurl4-openssl-dev libgumbo-dev libcpp-httplib-dev libbenchmark-dev \
 xvfb xauth xdotool imagemagick chromium trayer openbox xfce4-panel dbus-daemon x11-utils fonts-dejavu-core curl strace heaptrack \
-clang libclang-rt-14-dev time \
+clang libclang-rt-14-dev time python3 \
 ccache help2man desktop-file-utils appstream lintian dpkg-dev file systemd"
 missing=""
 for p in $PACKAGES; do
