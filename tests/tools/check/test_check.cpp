@@ -485,6 +485,9 @@ private slots:
              QRegularExpression("class=\"price\" d=\"([^\"]*)\"").globalMatch(html))
             pens << QString::number(path.captured(1).count(u'M'));
         QCOMPARE(pens, QStringList({"1", "7"}));
+        // The price line runs to the end of the range's last day, a Monday here, at x 560.
+        const QString end = QRegularExpression("L([\\d.]+) [\\d.]+h0\"").match(html).captured(1);
+        QVERIFY2(end.toDouble() > 555, qPrintable(end));
     }
 
     void htmlReportInChromium() {
