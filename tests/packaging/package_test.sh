@@ -15,7 +15,7 @@ die() { echo "FAIL: $*" && exit 1; }
     "to run it, as root: PELLMARK_PACKAGE_TEST=1 ctest --test-dir $build_dir -R package_deb"
 [ "$(id -u)" -eq 0 ] || skip "installing the package needs root"
 for tool in apt-get dpkg-deb cpack lintian desktop-file-validate appstreamcli; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh adds it)"
+    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh --tests adds it)"
 done
 # One package test at a time on this machine, also from other build folders (RESOURCE_LOCK
 # only orders the tests of one ctest run). The lock is taken on the package database's folder,
