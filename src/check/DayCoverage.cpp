@@ -110,11 +110,12 @@ public:
                (day.quotes * 10LL < quotes_ * 9LL && quotes_ - day.quotes > kFarBelow * deviation_);
     }
 
-    // Whether its usual days would show the empty slots between from and to (minutes with a
-    // quote) so seldom that it is a hole.
+    // Whether its usual days would show the empty slots of the session between from and to
+    // (minutes with a quote) so seldom that it is a hole.
     bool Unlikely(Span gap) {
         double chance = std::log(double(last_ - first_ + 1));
-        for (int slot = gap.from / slot_ + 1; slot < gap.to / slot_; ++slot) {
+        const int end = std::min(gap.to / slot_, last_ + 1);
+        for (int slot = std::max(gap.from / slot_ + 1, first_); slot < end; ++slot) {
             const double empty = EmptyShare(slot);
             if (empty == 0)
                 return true;
@@ -126,13 +127,10 @@ public:
     }
 
 private:
-    // The median day's share of empty slots among those around slot in the session; 1 outside
-    // it.
+    // The median day's share of empty slots among those around slot in the session.
     double EmptyShare(int slot) {
         const int from = std::max(first_, slot - kAround);
         const int to = std::min(last_, slot + kAround);
-        if (from > to)
-            return 1;
         if (filledBefore_.empty()) {
             for (const DayCoverage* day : days_) {
                 std::vector<std::uint16_t>& filled = filledBefore_.emplace_back(slots_ + 1, 0);

@@ -89,7 +89,7 @@ void ReadDayText(std::string_view text, LineOrder order, std::string_view separa
 // than three spacings, inside the session by more than that, whose slots its usual days so
 // seldom lack that, taking each slot's chance to be empty as the median day's share of empty
 // slots among the 31 around it in the session, fewer than one day in a thousand would show
-// such a run anywhere in the session. The first state that applies wins: missing,
+// its run inside the session anywhere in the session. The first state that applies wins: missing,
 // unreadable, empty, short, holed; a short day still has its holes listed. Needs only each
 // day's times, counts and long gaps, so the prices may be thinned before.
 void AssessSymbol(SymbolCoverage& symbol);
