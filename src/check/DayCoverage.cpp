@@ -1,24 +1,15 @@
 #include "check/DayCoverage.h"
 
+#include "check/UsualDay.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <map>
-#include <utility>
 
 namespace pellmark {
 namespace {
-
-// A run of empty slots is a hole when fewer than one day in this many would show it.
-constexpr double kUnlikely = 1000;
-// The slots either side of a slot whose emptiness on the usual days tells its chance to be
-// empty: half an hour of a minutely day, enough days for a steady share at any hour.
-constexpr int kAround = 15;
-// A day whose quote times fall below its usual days' by more than this many times their
-// median distance from them is far below them, not merely quiet.
-constexpr int kFarBelow = 8;
 
 int Minutes(std::string_view time) {
     return ((time[0] - '0') * 10 + (time[1] - '0')) * 60 + (time[3] - '0') * 10 + (time[4] - '0');
@@ -51,13 +42,6 @@ double PriceValue(std::string_view price) {
                                               : std::pow(10.0, -scale));
 }
 
-// The upper median, so that the result is always one of the values.
-int Median(std::vector<int> values) {
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
-
 // The day's spacing and its long gaps, from its prices in time order.
 void LearnRhythm(DayCoverage& day) {
     std::array<int, kMinutesPerDay> counts{};
@@ -74,88 +58,6 @@ void LearnRhythm(DayCoverage& day) {
             day.longGaps.push_back({day.prices[i - 1].minute, day.prices[i].minute});
     }
 }
-
-// The usual day of one rhythm of a symbol, in slots of one spacing.
-class UsualDay {
-public:
-    UsualDay(std::vector<const DayCoverage*> days, int slot, Span session)
-        : days_(std::move(days)), slot_(slot), first_(session.from / slot),
-          last_(session.to / slot), slots_(kMinutesPerDay / slot + 1) {
-        std::vector<int> counts, havingSlot(slots_);
-        for (const DayCoverage* day : days_) {
-            counts.push_back(day->quotes);
-            int counted = -1;
-            for (int minute = 0; minute < kMinutesPerDay; ++minute) {
-                if (day->times[minute] && minute / slot != counted)
-                    ++havingSlot[counted = minute / slot];
-            }
-        }
-        quotes_ = Median(counts);
-        for (int& count : counts)
-            count = std::abs(count - quotes_);
-        deviation_ = Median(counts);
-        busyBefore_.assign(slots_ + 1, 0);
-        for (int slotIndex = 0; slotIndex < slots_; ++slotIndex)
-            busyBefore_[slotIndex + 1] = busyBefore_[slotIndex] + (havingSlot[slotIndex] * 2 >=
-                                                                   static_cast<int>(days_.size()));
-    }
-
-    int Quotes() const { return quotes_; }
-
-    bool Short(const DayCoverage& day) const {
-        const int firstSlot = day.prices.front().minute / slot_;
-        const int lastSlot = day.prices.back().minute / slot_;
-        const int lost = busyBefore_[firstSlot] + busyBefore_[slots_] - busyBefore_[lastSlot + 1];
-        return lost * 10 > busyBefore_[slots_] ||
-               (day.quotes * 10LL < quotes_ * 9LL && quotes_ - day.quotes > kFarBelow * deviation_);
-    }
-
-    // Whether its usual days would show the empty slots of the session between from and to
-    // (minutes with a quote) so seldom that it is a hole.
-    bool Unlikely(Span gap) {
-        double chance = std::log(double(last_ - first_ + 1));
-        const int end = std::min(gap.to / slot_, last_ + 1);
-        for (int slot = std::max(gap.from / slot_ + 1, first_); slot < end; ++slot) {
-            const double empty = EmptyShare(slot);
-            if (empty == 0)
-                return true;
-            chance += std::log(empty);
-            if (chance < -std::log(kUnlikely))
-                return true;
-        }
-        return false;
-    }
-
-private:
-    // The median day's share of empty slots among those around slot in the session.
-    double EmptyShare(int slot) {
-        const int from = std::max(first_, slot - kAround);
-        const int to = std::min(last_, slot + kAround);
-        if (filledBefore_.empty()) {
-            for (const DayCoverage* day : days_) {
-                std::vector<std::uint16_t>& filled = filledBefore_.emplace_back(slots_ + 1, 0);
-                for (int minute = 0; minute < kMinutesPerDay; ++minute)
-                    filled[minute / slot_ + 1] |= day->times[minute];
-                for (int index = 0; index < slots_; ++index)
-                    filled[index + 1] += filled[index];
-            }
-        }
-        std::vector<int> empty;
-        for (const std::vector<std::uint16_t>& filled : filledBefore_)
-            empty.push_back(to - from + 1 - (filled[to + 1] - filled[from]));
-        return double(Median(empty)) / (to - from + 1);
-    }
-
-    std::vector<const DayCoverage*> days_;
-    int slot_;
-    int first_;
-    int last_;
-    int slots_;
-    int quotes_ = 0;
-    int deviation_ = 0;
-    std::vector<int> busyBefore_; // slots that at least half the days have, before each slot
-    std::vector<std::vector<std::uint16_t>> filledBefore_; // per day, filled slots before each
-};
 
 DayState State(const DayCoverage& day, bool isShort) {
     if (!day.hasFile)
