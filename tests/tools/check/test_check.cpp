@@ -12,7 +12,7 @@
 #include <QTest>
 
 #include <cmath>
-#include <cstdint>
+#include <random>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -111,9 +111,9 @@ Folder TickFolder() {
 // Every 5 minutes round the clock for 25 week-days; on 18 November every line twice, to 15:35.
 Folder DoubledFolder() {
     Folder folder = ShiftFolder("DOUBLE", {2027, 1, 1});
-    folder[12].second.clear();
-    for (int minute = 0; minute <= 15 * kH + 35; minute += 5)
-        folder[12].second += Quotes(minute, minute, 1).repeated(2);
+    folder[12].second = QString(Quotes(0, 15 * kH + 35, 5))
+                            .replace(QRegularExpression("(.+\r\n)"), "\\1\\1")
+                            .toLatin1();
     return folder;
 }
 
@@ -121,14 +121,10 @@ Folder DoubledFolder() {
 // in a minute with chance share, or with share 0 ticks at a U-shaped rate, 3 a minute at the
 // open and the close and 0.15 at midday. On the day of index lost, none from lostFrom to
 // before lostTo, and a quote at least in the minutes either side.
-Folder Market(const QString& symbol, double share, std::uint64_t seed, int lost, int lostFrom,
+Folder Market(const QString& symbol, double share, unsigned seed, int lost, int lostFrom,
               int lostTo) {
-    const auto uniform = [&seed] { // splitmix64
-        std::uint64_t z = seed += 0x9E3779B97F4A7C15;
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EB;
-        return double((z ^ (z >> 31)) >> 11) * 0x1p-53;
-    };
+    std::mt19937_64 random(seed);
+    const auto uniform = [&random] { return double(random() >> 11) * 0x1p-53; };
     Folder folder = ShiftFolder(symbol, {2027, 1, 1});
     for (int day = 0; day < folder.size(); ++day) {
         folder[day].second.clear();
@@ -257,19 +253,19 @@ private slots:
         QTest::newRow("market: illiquid minute bars, 85 % of minutes, 20 minutes lost")
             << Market("THIN", 0.85, 1, 5, 11 * kH, 11 * kH + 20) << QStringList{"@IN"}
             << QByteArray("THIN 9-Nov-26 hole 10:59-11:20\n"
-                          "THIN: 24 of 25 days complete, 8,317 quotes, 1 hole; usual day 334 "
+                          "THIN: 24 of 25 days complete, 8,261 quotes, 1 hole; usual day 331 "
                           "quotes from 09:30 to 15:59, every 1 min\n")
             << 1 << QByteArray("");
         QTest::newRow("market: illiquid minute bars, 78 % of minutes, afternoon lost")
             << Market("THINNER", 0.78, 2, 12, 14 * kH + 1, 16 * kH) << QStringList{"@IN"}
-            << QByteArray("THINNER 18-Nov-26 short 214 of 304 quotes\n"
-                          "THINNER: 24 of 25 days complete, 7,522 quotes, 0 holes; usual day 304 "
+            << QByteArray("THINNER 18-Nov-26 short 209 of 308 quotes\n"
+                          "THINNER: 24 of 25 days complete, 7,536 quotes, 0 holes; usual day 308 "
                           "quotes from 09:30 to 15:59, every 1 min\n")
             << 1 << QByteArray("THINNER-18-Nov-26\r\n");
         QTest::newRow("market: ticks thinning out at midday, 45 minutes lost")
             << Market("UTICKS", 0, 3, 8, 10 * kH, 10 * kH + 45) << QStringList{"@IN"}
             << QByteArray("UTICKS 12-Nov-26 hole 09:59-10:45\n"
-                          "UTICKS: 24 of 25 days complete, 5,324 quotes, 1 hole; usual day 215 "
+                          "UTICKS: 24 of 25 days complete, 5,356 quotes, 1 hole; usual day 215 "
                           "quotes from 09:30 to 15:59, at irregular times\n")
             << 1 << QByteArray("");
         QTest::newRow("market: a day doubled that stops at 15:35")
