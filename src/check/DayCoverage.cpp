@@ -141,15 +141,10 @@ void AssessSymbol(SymbolCoverage& symbol) {
         const std::pair<int, int> key{ownRhythm ? day.spacing : 0, slot};
         auto usual = usualDays.find(key);
         if (usual == usualDays.end())
-            usual = usualDays
-                        .try_emplace(key, ownRhythm ? alike->second : withQuotes, slot,
-                                     symbol.usualSpan)
-                        .first;
+            usual = usualDays.try_emplace(key, ownRhythm ? alike->second : withQuotes, slot).first;
         day.usualQuotes = usual->second.Quotes();
         for (const Span& gap : day.longGaps) {
-            const int inside =
-                std::min(gap.to, symbol.usualSpan.to) - std::max(gap.from, symbol.usualSpan.from);
-            if (inside > 3 * day.spacing && usual->second.Unlikely(gap))
+            if (usual->second.Hole(gap))
                 day.holes.push_back(gap);
         }
         day.state = State(day, usual->second.Short(day));

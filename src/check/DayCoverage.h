@@ -79,19 +79,16 @@ struct SymbolCoverage {
 void ReadDayText(std::string_view text, LineOrder order, std::string_view separator,
                  DayCoverage& day, std::vector<std::optional<LineLayout>>* layoutGuesses = nullptr);
 
-// Learns the symbol's usual day from its days, then sets each day's state and holes. A day is
-// judged against its usual days, those of its spacing (or all, see usualQuotes), in slots of
-// its spacing; its usual session is the median first and last time of all the symbol's days.
-// Short, data lost rather than a quiet day: the slots that at least half its usual days have
-// a quote in and that lie before its first quote or after its last are more than a tenth of
-// all such slots, or it has fewer than 90 % of usualQuotes and is further below it than eight
-// times the median distance of its usual days from it. A hole: a gap between quotes longer
-// than three spacings, inside the session by more than that, whose slots its usual days so
-// seldom lack that, taking each slot's chance to be empty as the median day's share of empty
-// slots among the 31 around it in the session, fewer than one day in a thousand would show
-// its run inside the session anywhere in the session. The first state that applies wins: missing,
+// Learns the symbol's usual days, then sets each day's state and holes. A day is judged by
+// when its quotes are present against when its usual days have quotes: the symbol's days of
+// its spacing (or all, see usualQuotes), in slots of its spacing, within their session (from
+// their median first to their median last quote time). Short, data lost rather than a quiet
+// day: the slots that at least half its usual days have a quote in and that lie before its
+// first quote or after its last are more than a tenth of all such slots, or it has fewer than
+// 90 % of usualQuotes and is further below it than eight times the median distance of its
+// usual days from it. A hole: see UsualDay::Hole. The first state that applies wins: missing,
 // unreadable, empty, short, holed; a short day still has its holes listed. Needs only each
-// day's times, counts and long gaps, so the prices may be thinned before.
+// day's times, counts, first and last price and long gaps, so the prices may be thinned before.
 void AssessSymbol(SymbolCoverage& symbol);
 
 } // namespace pellmark

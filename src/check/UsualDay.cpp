@@ -25,18 +25,22 @@ int Median(std::vector<int> values) {
     return *middle;
 }
 
-UsualDay::UsualDay(std::vector<const DayCoverage*> days, int slot, Span session)
-    : days_(std::move(days)), slot_(slot), first_(session.from / slot), last_(session.to / slot),
-      slots_(kMinutesPerDay / slot + 1) {
-    std::vector<int> counts, havingSlot(static_cast<std::size_t>(slots_));
+UsualDay::UsualDay(std::vector<const DayCoverage*> days, int slot)
+    : days_(std::move(days)), slot_(slot), slots_(kMinutesPerDay / slot + 1) {
+    std::vector<int> counts, firsts, lasts, havingSlot(static_cast<std::size_t>(slots_));
     for (const DayCoverage* day : days_) {
         counts.push_back(day->quotes);
+        firsts.push_back(day->prices.front().minute);
+        lasts.push_back(day->prices.back().minute);
         int counted = -1;
         for (int minute = 0; minute < kMinutesPerDay; ++minute) {
             if (day->times[static_cast<std::size_t>(minute)] && minute / slot != counted)
                 ++havingSlot[static_cast<std::size_t>(counted = minute / slot)];
         }
     }
+    session_ = {Median(firsts), Median(lasts)};
+    first_ = session_.from / slot;
+    last_ = session_.to / slot;
     quotes_ = Median(counts);
     for (int& count : counts)
         count = std::abs(count - quotes_);
@@ -56,7 +60,9 @@ bool UsualDay::Short(const DayCoverage& day) const {
            (day.quotes * 10LL < quotes_ * 9LL && quotes_ - day.quotes > kFarBelow * deviation_);
 }
 
-bool UsualDay::Unlikely(Span gap) {
+bool UsualDay::Hole(Span gap) {
+    if (std::min(gap.to, session_.to) - std::max(gap.from, session_.from) <= 3 * slot_)
+        return false;
     // The chance of the run anywhere in the session, in logarithms: each slot's chance to be
     // empty, times the places the run could be.
     double chance = std::log(double(last_ - first_ + 1));

@@ -14,8 +14,9 @@ int Median(std::vector<int> values);
 
 class UsualDay {
 public:
-    // days: those with quotes; session: the symbol's usual first and last time of a day.
-    UsualDay(std::vector<const DayCoverage*> days, int slot, Span session);
+    // days: those with quotes. Its session runs from their median first to their median last
+    // quote time, so that a stock's closed hours are no hole.
+    UsualDay(std::vector<const DayCoverage*> days, int slot);
 
     // The median number of quote times of its days.
     int Quotes() const { return quotes_; }
@@ -23,9 +24,11 @@ public:
     // Data lost: day starts late or ends early against its days, or has far fewer times.
     bool Short(const DayCoverage& day) const;
 
-    // Whether its days lack quotes in the slots of the session between the quotes at gap.from
-    // and gap.to so seldom that fewer than one day in a thousand would show such a run.
-    bool Unlikely(Span gap);
+    // A hole: a gap between quotes longer than three slots, inside the session by more than
+    // that, whose slots in the session its days lack so seldom that fewer than one day in a
+    // thousand would show such a run anywhere in the session, taking each slot's chance to be
+    // empty as the median day's share of empty slots among the 31 around it in the session.
+    bool Hole(Span gap);
 
 private:
     // The median day's share of empty slots among those around slot in the session.
@@ -33,8 +36,9 @@ private:
 
     std::vector<const DayCoverage*> days_;
     int slot_;
-    int first_; // the session's first and last slot
-    int last_;
+    Span session_;
+    int first_ = 0; // the session's first and last slot
+    int last_ = 0;
     int slots_; // in a day
     int quotes_ = 0;
     int deviation_ = 0;           // the median distance of the days' quote times from quotes_
