@@ -7,13 +7,13 @@ def spacing(times):
     gaps = collections.Counter(b - a for a, b in zip(times, times[1:]))
     return min(gaps, key=lambda gap: (-gaps[gap], gap)) if gaps else 0
 days = collections.defaultdict(dict)
-for name in sorted(os.listdir(sys.argv[1])):
-    symbol, day, month, year = name[:-4].rsplit("-", 3)
+for name in os.listdir(sys.argv[1]):
+    symbol, label = name[:-4].split("-", 1)
     text = open(os.path.join(sys.argv[1], name)).read()
-    days[symbol][datetime.datetime.strptime(day + month + year, "%d%b%y")] = sorted(
+    days[symbol][datetime.datetime.strptime(label, "%d-%b-%y"), label] = sorted(
         {int(t[:2]) * 60 + int(t[3:]) for t in re.findall(r" - (\d\d:\d\d)", text)})
 for symbol, byDay in sorted(days.items()):
-    for day, times in sorted(byDay.items()):
+    for (_, label), times in sorted(byDay.items()):
         s = spacing(times)
         usual = [t for t in byDay.values() if spacing(t) == s]
         usual = usual if len(usual) >= 3 else list(byDay.values())
@@ -21,8 +21,7 @@ for symbol, byDay in sorted(days.items()):
         start, end = median([t[0] for t in usual]), median([t[-1] for t in usual])
         busy = [k for k in range(1440 // s + 1) if 2 * sum(k in u for u in slots) >= len(usual)]
         lost = sum(k < times[0] // s or k > times[-1] // s for k in busy)
-        spread = median([abs(len(t) - count) for t in usual])
-        far = len(times) * 10 < count * 9 and count - len(times) > 8 * spread
+        far = count - len(times) > max(count / 10, 8 * median([abs(len(t) - count) for t in usual]))
         faults = ["short %d of %d quotes" % (len(times), count)] if 10 * lost > len(busy) or far else []
         for a, b in zip(times, times[1:]):
             chance = 1 + end // s - start // s
@@ -32,4 +31,4 @@ for symbol, byDay in sorted(days.items()):
             if b - a > 3 * s and min(b, end) - max(a, start) > 3 * s and chance < 1 / 1000:
                 faults.append("hole %02d:%02d-%02d:%02d" % (a // 60, a % 60, b // 60, b % 60))
         if faults:
-            print("%s %d-%s %s" % (symbol, day.day, day.strftime("%b-%y"), ", ".join(faults)))
+            print("%s %s %s" % (symbol, label, ", ".join(faults)))
