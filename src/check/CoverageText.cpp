@@ -178,7 +178,7 @@ std::string RetryItems(const SymbolCoverage& symbol) {
     std::string items;
     const std::string name = symbol.symbol.toStdString();
     for (const DayCoverage& day : symbol.days) {
-        if (day.state != DayState::Complete && day.state != DayState::Holed)
+        if (FetchMayMend(day.state))
             items += FailedItemText({name, DateLabel(day.day)}) + "\r\n";
     }
     return items;

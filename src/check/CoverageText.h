@@ -39,9 +39,8 @@ QString SummaryLine(const SymbolCoverage& symbol);
 // False when a day is not complete, or when the symbol has no day to check at all.
 bool AllComplete(const SymbolCoverage& symbol);
 
-// Every day of the symbol a fetch may mend (missing, empty, unreadable or short) as
-// SYMBOL-d-mmm-yy followed by CR LF, as pellmark-batch --retry reads them; empty when there is
-// none. A holed day is left out: the gap is in the service's own data, as --heal knows.
+// Every day of the symbol a fetch may mend (FetchMayMend) as SYMBOL-d-mmm-yy followed by CR
+// LF, as pellmark-batch --retry reads them; empty when there is none.
 std::string RetryItems(const SymbolCoverage& symbol);
 
 } // namespace pellmark

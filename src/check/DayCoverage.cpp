@@ -73,6 +73,20 @@ DayState State(const DayCoverage& day, bool isShort) {
 
 } // namespace
 
+bool FetchMayMend(DayState state) {
+    switch (state) {
+    case DayState::Missing:
+    case DayState::Empty:
+    case DayState::Unreadable:
+    case DayState::Short:
+        return true;
+    case DayState::Complete:
+    case DayState::Holed:
+        return false;
+    }
+    return false;
+}
+
 void ReadDayText(std::string_view text, LineOrder order, std::string_view separator,
                  DayCoverage& day, std::vector<std::optional<LineLayout>>* layoutGuesses) {
     day.prices.reserve(day.prices.size() +

@@ -24,6 +24,11 @@ inline constexpr int kMinutesPerDay = 24 * 60;
 
 enum class DayState { Complete, Missing, Empty, Unreadable, Short, Holed };
 
+// Whether fetching the day again may mend it: missing, empty, unreadable or short. A holed day
+// may not: the gap is in the service's own data, and a fetch brings it back. The retry list
+// and pellmark-batch --heal both ask this.
+bool FetchMayMend(DayState state);
+
 // A stretch of the day, in minutes since midnight.
 struct Span {
     int from = 0;

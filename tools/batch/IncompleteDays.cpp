@@ -1,32 +1,10 @@
 #include "IncompleteDays.h"
 
+#include "check/CoverageText.h"
 #include "check/FolderCheck.h"
 #include "core/DateList.h"
 
 namespace pellmark {
-
-namespace {
-
-// A holed day is left alone: the gap is in the service's own page, so fetching it again
-// would bring the same gap back.
-const char* Refetchable(DayState state) {
-    switch (state) {
-    case DayState::Missing:
-        return "missing";
-    case DayState::Empty:
-        return "empty";
-    case DayState::Unreadable:
-        return "unreadable";
-    case DayState::Short:
-        return "short";
-    case DayState::Complete:
-    case DayState::Holed:
-        return nullptr;
-    }
-    return nullptr;
-}
-
-} // namespace
 
 Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const DayRange& range) {
     CheckOptions options;
@@ -43,8 +21,9 @@ Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const D
     std::vector<IncompleteDay> incomplete;
     for (const SymbolCoverage& symbol : *symbols)
         for (const DayCoverage& day : symbol.days)
-            if (const char* state = Refetchable(day.state))
-                incomplete.push_back({{symbol.symbol.toStdString(), DateLabel(day.day)}, state});
+            if (FetchMayMend(day.state))
+                incomplete.push_back({{symbol.symbol.toStdString(), DateLabel(day.day)},
+                                      StateName(day.state).toStdString()});
     return incomplete;
 }
 
