@@ -7,6 +7,8 @@
 #   years    13 symbols over five years of week-days: 16,965 files. Goal: under 5 s, 200 MB,
 #            and within 3 times cat.
 #   wide     77 symbols over 1,299 week-days: 100,023 files. Goal: under 5 s, 256 MB.
+#   ticks    13 symbols over five years of ticks from 09:30 to 15:59, 3 a minute at the open and
+#            the close and 0.15 at midday: 16,965 files. Goal: under 5 s, 200 MB.
 #   one-day  100,000 symbols of one day each. Goal: under 256 MB.
 #   hostile  a day file linked to /dev/zero and a 1 GB one. Goal: under 64 MB, both named.
 #
@@ -15,7 +17,7 @@ set -euo pipefail
 
 build=$(realpath "${1:-$(dirname "$0")/../build}")
 shift || true
-cases=("${@:-years wide one-day hostile}")
+cases=("${@:-years wide ticks one-day hostile}")
 check_tool=$build/tools/check/pellmark-check
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -51,6 +53,36 @@ make_days() {
         }' "$1" "$2" "$3"
 }
 
+# make_ticks FOLDER SYMBOLS DAYS: as make_days, of ticks at a U-shaped rate a minute.
+make_ticks() {
+    mkdir -p "$1"
+    perl -MPOSIX=mktime -e '
+        my ($folder, $symbols, $count) = @ARGV;
+        my @months = qw(Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec);
+        my ($day, $index) = (mktime(0, 0, 12, 1, 0, 121), 0);
+        srand(3);
+        while ($index < $count) {
+            my @t = localtime($day);
+            $day += 86400;
+            next if $t[6] == 0 || $t[6] == 6;
+            ++$index;
+            for my $s (0 .. $symbols - 1) {
+                my $name = sprintf("%s/T%06d-%d-%s-%02d.txt", $folder, $s, $t[3],
+                                   $months[$t[4]], $t[5] % 100);
+                open(my $out, ">", $name) or die "$name: $!";
+                for my $minute (570 .. 959) {
+                    my $u = ($minute - 764.5) / 194.5;
+                    my ($limit, $p) = (exp(-0.15 - 2.85 * $u * $u), rand());
+                    for (; $p > $limit; $p *= rand()) {
+                        printf $out "%.4f - %02d:%02d\r\n", 1 + $minute / 10000,
+                            int($minute / 60), $minute % 60;
+                    }
+                }
+                close($out);
+            }
+        }' "$1" "$2" "$3"
+}
+
 # measure NAME FOLDER: runs the check with its report and retry list and prints the figures.
 measure() {
     local status=0
@@ -78,6 +110,7 @@ for case in ${cases[*]}; do
     case $case in
     years) make_days "$work/days" 13 1305 && measure years "$work/days" ;;
     wide) make_days "$work/days" 77 1299 && measure wide "$work/days" ;;
+    ticks) make_ticks "$work/days" 13 1305 && measure ticks "$work/days" ;;
     one-day) make_days "$work/days" 100000 1 && measure one-day "$work/days" ;;
     hostile)
         make_days "$work/days" 1 5

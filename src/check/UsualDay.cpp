@@ -45,6 +45,7 @@ UsualDay::UsualDay(std::vector<const DayCoverage*> days, int slot)
     for (int& count : counts)
         count = std::abs(count - quotes_);
     deviation_ = Median(counts);
+    emptyShares_.assign(static_cast<std::size_t>(slots_), -1);
     busyBefore_.assign(static_cast<std::size_t>(slots_) + 1, 0);
     for (std::size_t index = 0; index < havingSlot.size(); ++index)
         busyBefore_[index + 1] =
@@ -79,6 +80,13 @@ bool UsualDay::Hole(Span gap) {
 }
 
 double UsualDay::EmptyShare(int slot) {
+    double& share = emptyShares_[static_cast<std::size_t>(slot)];
+    if (share < 0)
+        share = MedianEmptyShare(slot);
+    return share;
+}
+
+double UsualDay::MedianEmptyShare(int slot) {
     // Built at the first gap that asks: most rhythms have no long gap at all.
     if (filledBefore_.empty()) {
         for (const DayCoverage* day : days_) {

@@ -31,8 +31,10 @@ public:
     bool Hole(Span gap);
 
 private:
-    // The median day's share of empty slots among those around slot in the session.
+    // The median day's share of empty slots among those around slot in the session, worked
+    // out once a slot: ticks have many long gaps, over the same slots day after day.
     double EmptyShare(int slot);
+    double MedianEmptyShare(int slot);
 
     std::vector<const DayCoverage*> days_;
     int slot_;
@@ -44,6 +46,7 @@ private:
     int deviation_ = 0;           // the median distance of the days' quote times from quotes_
     std::vector<int> busyBefore_; // slots that at least half the days have, before each slot
     std::vector<std::vector<std::uint16_t>> filledBefore_; // per day, filled slots before each
+    std::vector<double> emptyShares_;                      // by slot, below 0 until asked
 };
 
 } // namespace pellmark
