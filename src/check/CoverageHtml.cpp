@@ -270,7 +270,8 @@ std::string CoverageHtmlTail(long long completeSymbols, long long symbols) {
     return "<div class=\"overall\"><p>" + CountText(completeSymbols).toStdString() + " of " +
            CountText(symbols).toStdString() +
            " symbols complete. Each square is a week-day; hover over it for what it holds. "
-           "Holiday closures show as missing.</p>" +
+           "Holiday closures show as missing. The retry list holds every faulty day but the "
+           "holed ones, whose gaps are the service's own: a fetch brings them back.</p>" +
            Legend() + "</div>\n</body></html>\n";
 }
 

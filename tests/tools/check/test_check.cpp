@@ -111,18 +111,15 @@ Folder TickFolder() {
 // Every 5 minutes round the clock for 25 week-days; on 18 November every line twice, to 15:35.
 Folder DoubledFolder() {
     Folder folder = ShiftFolder("DOUBLE", {2027, 1, 1});
-    folder[12].second = QString(Quotes(0, 15 * kH + 35, 5))
-                            .replace(QRegularExpression("(.+\r\n)"), "\\1\\1")
-                            .toLatin1();
+    folder[12].second = Quotes(0, 15 * kH + 35, 5).repeated(2);
     return folder;
 }
 
 // A stock from 09:30 to 15:59 on the 25 week-days from 2 November 2026, drawn from seed: a bar
 // in a minute with chance share, or with share 0 ticks at a U-shaped rate, 3 a minute at the
-// open and the close and 0.15 at midday. On the day of index lost, none from lostFrom to
-// before lostTo, and a quote at least in the minutes either side.
-Folder Market(const QString& symbol, double share, unsigned seed, int lost, int lostFrom,
-              int lostTo) {
+// open and the close and 0.15 at midday. On 18 November none from lostFrom to before lostTo,
+// and a quote at least in the minutes either side.
+Folder Market(const QString& symbol, double share, unsigned seed, int lostFrom, int lostTo) {
     std::mt19937_64 random(seed);
     const auto uniform = [&random] { return double(random() >> 11) * 0x1p-53; };
     Folder folder = ShiftFolder(symbol, {2027, 1, 1});
@@ -134,7 +131,7 @@ Folder Market(const QString& symbol, double share, unsigned seed, int lost, int 
             for (double p = share > 0 ? 0 : uniform(); p > std::exp(-0.15 - 2.85 * u * u);
                  p *= uniform())
                 ++count;
-            if (day == lost && minute >= lostFrom - 1 && minute <= lostTo)
+            if (day == 12 && minute >= lostFrom - 1 && minute <= lostTo)
                 count = minute >= lostFrom && minute < lostTo ? 0 : std::max(count, 1);
             folder[day].second += Quotes(minute, minute, 1).repeated(count);
         }
@@ -249,23 +246,22 @@ private slots:
                           "TICKS: 4 of 5 days complete, 5,295 quotes, 1 hole; usual day 1,077 "
                           "quotes from 00:00 to 23:59, at irregular times\n")
             << 1 << QByteArray("");
-        // Lulls these markets often show are no hole; what is lost is short or a hole.
         QTest::newRow("market: illiquid minute bars, 85 % of minutes, 20 minutes lost")
-            << Market("THIN", 0.85, 1, 5, 11 * kH, 11 * kH + 20) << QStringList{"@IN"}
-            << QByteArray("THIN 9-Nov-26 hole 10:59-11:20\n"
-                          "THIN: 24 of 25 days complete, 8,261 quotes, 1 hole; usual day 331 "
+            << Market("THIN", 0.85, 1, 11 * kH, 11 * kH + 20) << QStringList{"@IN"}
+            << QByteArray("THIN 18-Nov-26 hole 10:59-11:20\n"
+                          "THIN: 24 of 25 days complete, 8,261 quotes, 1 hole; usual day 332 "
                           "quotes from 09:30 to 15:59, every 1 min\n")
             << 1 << QByteArray("");
         QTest::newRow("market: illiquid minute bars, 78 % of minutes, afternoon lost")
-            << Market("THINNER", 0.78, 2, 12, 14 * kH + 1, 16 * kH) << QStringList{"@IN"}
+            << Market("THINNER", 0.78, 2, 14 * kH + 1, 16 * kH) << QStringList{"@IN"}
             << QByteArray("THINNER 18-Nov-26 short 209 of 308 quotes\n"
                           "THINNER: 24 of 25 days complete, 7,536 quotes, 0 holes; usual day 308 "
                           "quotes from 09:30 to 15:59, every 1 min\n")
             << 1 << QByteArray("THINNER-18-Nov-26\r\n");
         QTest::newRow("market: ticks thinning out at midday, 45 minutes lost")
-            << Market("UTICKS", 0, 3, 8, 10 * kH, 10 * kH + 45) << QStringList{"@IN"}
-            << QByteArray("UTICKS 12-Nov-26 hole 09:59-10:45\n"
-                          "UTICKS: 24 of 25 days complete, 5,356 quotes, 1 hole; usual day 215 "
+            << Market("UTICKS", 0, 3, 10 * kH, 10 * kH + 45) << QStringList{"@IN"}
+            << QByteArray("UTICKS 18-Nov-26 hole 09:59-10:45\n"
+                          "UTICKS: 24 of 25 days complete, 5,360 quotes, 1 hole; usual day 215 "
                           "quotes from 09:30 to 15:59, at irregular times\n")
             << 1 << QByteArray("");
         QTest::newRow("market: a day doubled that stops at 15:35")
