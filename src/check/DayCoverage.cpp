@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <utility>
 
 namespace pellmark {
 namespace {
@@ -71,6 +72,65 @@ DayState State(const DayCoverage& day, bool isShort) {
     return day.holes.empty() ? DayState::Complete : DayState::Holed;
 }
 
+// What the summary tells of the symbol's days with quotes: their median number of quote
+// times, first and last time and spacing, and whether most of them are ticks.
+void LearnSummary(SymbolCoverage& symbol) {
+    std::vector<int> counts, firsts, lasts, spacings;
+    int ticked = 0;
+    for (const DayCoverage& day : symbol.days) {
+        if (day.prices.empty())
+            continue;
+        counts.push_back(day.quotes);
+        firsts.push_back(day.prices.front().minute);
+        lasts.push_back(day.prices.back().minute);
+        ticked += day.repeatedTimes;
+        if (day.spacing > 0)
+            spacings.push_back(day.spacing);
+    }
+    if (counts.empty())
+        return;
+    symbol.usualQuotes = Median(counts);
+    symbol.usualSpan = {Median(firsts), Median(lasts)};
+    symbol.irregular = ticked * 2 > static_cast<int>(counts.size());
+    if (!spacings.empty())
+        symbol.usualSpacing = Median(spacings);
+}
+
+// The usual day each day of a symbol with quotes is judged against: its days of the day's
+// spacing when at least kDaysForRhythm share it, else all its days with quotes, in slots of
+// the day's spacing; each learnt once, when a day first asks for it.
+class UsualDays {
+public:
+    explicit UsualDays(const SymbolCoverage& symbol) : usualSpacing_(symbol.usualSpacing) {
+        for (const DayCoverage& day : symbol.days) {
+            if (day.prices.empty())
+                continue;
+            withQuotes_.push_back(&day);
+            if (day.spacing > 0)
+                bySpacing_[day.spacing].push_back(&day);
+        }
+    }
+
+    UsualDay& For(const DayCoverage& day) {
+        const auto alike = bySpacing_.find(day.spacing);
+        const bool ownRhythm = alike != bySpacing_.end() && alike->second.size() >= kDaysForRhythm;
+        const int slot = std::max(1, day.spacing > 0 ? day.spacing : usualSpacing_);
+        const std::pair<int, int> key{ownRhythm ? day.spacing : 0, slot};
+        auto usual = usualDays_.find(key);
+        if (usual == usualDays_.end())
+            usual =
+                usualDays_.try_emplace(key, ownRhythm ? alike->second : withQuotes_, slot).first;
+        return usual->second;
+    }
+
+private:
+    int usualSpacing_;
+    std::vector<const DayCoverage*> withQuotes_;
+    std::map<int, std::vector<const DayCoverage*>> bySpacing_;
+    // By the spacing of their days (0: all the symbol's days) and the slot.
+    std::map<std::pair<int, int>, UsualDay> usualDays_;
+};
+
 } // namespace
 
 bool FetchMayMend(DayState state) {
@@ -114,54 +174,21 @@ void ReadDayText(std::string_view text, LineOrder order, std::string_view separa
 }
 
 void AssessSymbol(SymbolCoverage& symbol) {
-    std::vector<int> counts, firsts, lasts, spacings;
-    std::map<int, std::vector<const DayCoverage*>> bySpacing;
-    std::vector<const DayCoverage*> withQuotes;
-    int ticked = 0;
-    for (const DayCoverage& day : symbol.days) {
-        if (day.prices.empty())
-            continue;
-        withQuotes.push_back(&day);
-        counts.push_back(day.quotes);
-        firsts.push_back(day.prices.front().minute);
-        lasts.push_back(day.prices.back().minute);
-        ticked += day.repeatedTimes;
-        if (day.spacing > 0) {
-            spacings.push_back(day.spacing);
-            bySpacing[day.spacing].push_back(&day);
-        }
-    }
-    if (withQuotes.empty()) {
-        for (DayCoverage& day : symbol.days)
-            day.state = State(day, false);
-        return;
-    }
-    symbol.usualQuotes = Median(counts);
-    symbol.usualSpan = {Median(firsts), Median(lasts)};
-    symbol.irregular = ticked * 2 > static_cast<int>(withQuotes.size());
-    if (!spacings.empty())
-        symbol.usualSpacing = Median(spacings);
-    // By the spacing of their days, or 0 for all the symbol's days, and the slot.
-    std::map<std::pair<int, int>, UsualDay> usualDays;
+    LearnSummary(symbol);
+    UsualDays usualDays(symbol);
     for (DayCoverage& day : symbol.days) {
-        if (day.prices.empty()) {
-            day.usualQuotes = symbol.usualQuotes;
-            day.state = State(day, false);
-            continue;
+        day.usualQuotes = symbol.usualQuotes;
+        bool isShort = false;
+        if (!day.prices.empty()) {
+            UsualDay& usual = usualDays.For(day);
+            day.usualQuotes = usual.Quotes();
+            for (const Span& gap : day.longGaps) {
+                if (usual.Hole(gap))
+                    day.holes.push_back(gap);
+            }
+            isShort = usual.Short(day);
         }
-        const auto alike = bySpacing.find(day.spacing);
-        const bool ownRhythm = alike != bySpacing.end() && alike->second.size() >= kDaysForRhythm;
-        const int slot = std::max(1, day.spacing > 0 ? day.spacing : symbol.usualSpacing);
-        const std::pair<int, int> key{ownRhythm ? day.spacing : 0, slot};
-        auto usual = usualDays.find(key);
-        if (usual == usualDays.end())
-            usual = usualDays.try_emplace(key, ownRhythm ? alike->second : withQuotes, slot).first;
-        day.usualQuotes = usual->second.Quotes();
-        for (const Span& gap : day.longGaps) {
-            if (usual->second.Hole(gap))
-                day.holes.push_back(gap);
-        }
-        day.state = State(day, usual->second.Short(day));
+        day.state = State(day, isShort);
     }
 }
 
