@@ -88,8 +88,8 @@ void ReadDayText(std::string_view text, LineOrder order, std::string_view separa
 // when its quotes are present against when its usual days have quotes: the symbol's days of
 // its spacing (or all, see usualQuotes), in slots of its spacing, within their session (from
 // their median first to their median last quote time). Short, data lost rather than a quiet
-// day: the slots that at least half its usual days have a quote in and that lie before its
-// first quote or after its last are more than a tenth of all such slots, or it has fewer than
+// day: its usual days together have more than a tenth of their slots with a quote before
+// its first quote's slot or after its last quote's slot, or it has fewer than
 // 90 % of usualQuotes and is further below it than eight times the median distance of its
 // usual days from it. A hole: see UsualDay::Hole. The first state that applies wins: missing,
 // unreadable, empty, short, holed; a short day still has its holes listed. Needs only each

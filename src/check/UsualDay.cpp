@@ -46,18 +46,17 @@ UsualDay::UsualDay(std::vector<const DayCoverage*> days, int slot)
         count = std::abs(count - quotes_);
     deviation_ = Median(counts);
     emptyShares_.assign(static_cast<std::size_t>(slots_), -1);
-    busyBefore_.assign(static_cast<std::size_t>(slots_) + 1, 0);
+    heldBefore_.assign(static_cast<std::size_t>(slots_) + 1, 0);
     for (std::size_t index = 0; index < havingSlot.size(); ++index)
-        busyBefore_[index + 1] =
-            busyBefore_[index] + (havingSlot[index] * 2 >= static_cast<int>(days_.size()));
+        heldBefore_[index + 1] = heldBefore_[index] + havingSlot[index];
 }
 
 bool UsualDay::Short(const DayCoverage& day) const {
     const auto first = static_cast<std::size_t>(day.prices.front().minute / slot_);
     const auto last = static_cast<std::size_t>(day.prices.back().minute / slot_);
-    const int busy = busyBefore_.back();
-    const int lost = busyBefore_[first] + busy - busyBefore_[last + 1];
-    return lost * 10 > busy ||
+    const long long held = heldBefore_.back();
+    const long long lost = heldBefore_[first] + held - heldBefore_[last + 1];
+    return lost * 10 > held ||
            (day.quotes * 10LL < quotes_ * 9LL && quotes_ - day.quotes > kFarBelow * deviation_);
 }
 

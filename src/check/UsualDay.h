@@ -43,8 +43,9 @@ private:
     int last_ = 0;
     int slots_; // in a day
     int quotes_ = 0;
-    int deviation_ = 0;           // the median distance of the days' quote times from quotes_
-    std::vector<int> busyBefore_; // slots that at least half the days have, before each slot
+    int deviation_ = 0; // the median distance of the days' quote times from quotes_
+    // Before each slot, the slots with a quote of all its days together.
+    std::vector<long long> heldBefore_;
     std::vector<std::vector<std::uint16_t>> filledBefore_; // per day, filled slots before each
     std::vector<double> emptyShares_;                      // by slot, below 0 until asked
 };

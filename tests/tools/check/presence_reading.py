@@ -19,10 +19,9 @@ for symbol, byDay in sorted(days.items()):
         usual = usual if len(usual) >= 3 else list(byDay.values())
         slots, count = [{m // s for m in t} for t in usual], median([len(t) for t in usual])
         start, end = median([t[0] for t in usual]), median([t[-1] for t in usual])
-        busy = [k for k in range(1440 // s + 1) if 2 * sum(k in u for u in slots) >= len(usual)]
-        lost = sum(k < times[0] // s or k > times[-1] // s for k in busy)
+        lost = sum(k < times[0] // s or k > times[-1] // s for u in slots for k in u)
         far = count - len(times) > max(count / 10, 8 * median([abs(len(t) - count) for t in usual]))
-        faults = ["short %d of %d quotes" % (len(times), count)] if 10 * lost > len(busy) or far else []
+        faults = ["short %d of %d quotes" % (len(times), count)] if 10 * lost > sum(map(len, slots)) or far else []
         for a, b in zip(times, times[1:]):
             chance = 1 + end // s - start // s
             for k in range(max(a // s + 1, start // s), min(b // s, end // s + 1)):
