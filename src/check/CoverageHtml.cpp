@@ -105,7 +105,7 @@ struct Grid {
     int Week(QDate day) const { return static_cast<int>(firstMonday.daysTo(day) / 7); }
     int Bands() const { return (weeks + kWeeksPerBand - 1) / kWeeksPerBand; }
     int Width() const { return kLeft + std::min(weeks, kWeeksPerBand) * kPitch; }
-    // When the calendar is at least as wide, each week of the chart lies under its column.
+    // The chart is at least as wide as the calendar, so that its days lie under their columns.
     int ChartWidth() const { return std::max(Width(), kChartMinWidth); }
     int BandHeight() const { return kMonthRow + 5 * kPitch + 8; }
 };
@@ -182,7 +182,14 @@ std::string Chart(const SymbolCoverage& symbol, const Grid& grid) {
     if (!any)
         return {};
     const double spread = high > low ? high - low : 1;
-    const double xScale = double(grid.ChartWidth() - kLeft) / grid.weeks;
+    // In week-days from the first Monday: the line runs from the first day's start to the
+    // last day's end, whatever week-days the range starts and ends on.
+    const auto weekDays = [&](const DayCoverage& day, int minute) {
+        return grid.Week(day.day) * 5 + day.day.dayOfWeek() - 1 + minute / 1440.0;
+    };
+    const double start = weekDays(symbol.days.front(), 0);
+    const double xScale =
+        (grid.ChartWidth() - kLeft) / (weekDays(symbol.days.back(), 0) + 1 - start);
     const double plotHeight = kChartHeight - kChartBottom - 8;
     std::string path;
     int lastIndex = -2;
@@ -190,8 +197,7 @@ std::string Chart(const SymbolCoverage& symbol, const Grid& grid) {
     for (int index = 0; index < static_cast<int>(symbol.days.size()); ++index) {
         const DayCoverage& day = symbol.days[static_cast<std::size_t>(index)];
         for (const PricePoint& point : day.prices) {
-            const double weekPart = (day.day.dayOfWeek() - 1 + point.minute / 1440.0) / 5;
-            const double x = kLeft + (grid.Week(day.day) + weekPart) * xScale;
+            const double x = kLeft + (weekDays(day, point.minute) - start) * xScale;
             const double y = 4 + (high - point.price) / spread * plotHeight;
             const bool joined =
                 index == lastIndex
@@ -262,10 +268,11 @@ std::string CoverageHtmlHead(const QString& title) {
 }
 
 std::string CoverageHtmlTail(long long completeSymbols, long long symbols) {
-    return "<div class=\"overall\"><p>" + std::to_string(completeSymbols) + " of " +
-           std::to_string(symbols) +
+    return "<div class=\"overall\"><p>" + CountText(completeSymbols).toStdString() + " of " +
+           CountText(symbols).toStdString() +
            " symbols complete. Each square is a week-day; hover over it for what it holds. "
-           "Holiday closures show as missing.</p>" +
+           "Holiday closures show as missing. The retry list holds every faulty day but the "
+           "holed ones, whose gaps are the service's own: a fetch brings them back.</p>" +
            Legend() + "</div>\n</body></html>\n";
 }
 

@@ -37,7 +37,7 @@ void ThinPrices(DayCoverage& day, std::size_t perDay) {
     for (std::size_t i = 0; i < perDay; ++i)
         keep[i * (count - 1) / (perDay - 1)] = true;
     for (std::size_t i = 1; i < count; ++i) {
-        if (day.prices[i].minute - day.prices[i - 1].minute > day.longestUsualGap)
+        if (day.prices[i].minute - day.prices[i - 1].minute > 3 * day.spacing)
             keep[i - 1] = keep[i] = true;
     }
     std::vector<PricePoint> kept;

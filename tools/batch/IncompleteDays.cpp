@@ -1,33 +1,10 @@
 #include "IncompleteDays.h"
 
+#include "check/CoverageText.h"
 #include "check/FolderCheck.h"
 #include "core/DateList.h"
 
 namespace pellmark {
-
-namespace {
-
-// A holed day is left alone: the gap is in the service's own page, so fetching it again
-// would bring the same gap back. A running day is the update's to fetch again.
-const char* Refetchable(DayState state) {
-    switch (state) {
-    case DayState::Missing:
-        return "missing";
-    case DayState::Empty:
-        return "empty";
-    case DayState::Unreadable:
-        return "unreadable";
-    case DayState::Short:
-        return "short";
-    case DayState::Complete:
-    case DayState::Holed:
-    case DayState::Running:
-        return nullptr;
-    }
-    return nullptr;
-}
-
-} // namespace
 
 Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const DayRange& range) {
     CheckOptions options;
@@ -46,8 +23,9 @@ Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const D
         const auto first = range.firstDays.find(symbol.symbol.toStdString());
         for (const DayCoverage& day : symbol.days) {
             const bool before = first != range.firstDays.end() && day.day < first->second;
-            if (const char* state = Refetchable(day.state); state && !before)
-                incomplete.push_back({{symbol.symbol.toStdString(), DateLabel(day.day)}, state});
+            if (FetchMayMend(day.state) && !before)
+                incomplete.push_back({{symbol.symbol.toStdString(), DateLabel(day.day)},
+                                      StateName(day.state).toStdString()});
         }
     }
     return incomplete;

@@ -12,11 +12,12 @@ constexpr char kDescription[] =
     "cover every week-day, and say which days to fetch again. Each day of each symbol is\n"
     "complete, missing (no day file), empty (no quote), unreadable (lines that are not a\n"
     "time and a price in the layout, or a file that is not read: not a regular file, larger\n"
-    "than 16 MB, or the system's reason), short (fewer quotes than 90 % of the median day\n"
-    "of the symbol's days of the same rhythm) or holed (two quotes further apart than the\n"
-    "day's own rhythm makes likely, inside the symbol's usual hours: more than three of its\n"
-    "spacings, and for ticks a quote-less stretch fewer than one day in a thousand would\n"
-    "show by chance). Hours and rhythms are learnt from the files.";
+    "than 16 MB, or the system's reason), short (data lost: it starts late or ends early\n"
+    "against the symbol's usual session, or has far fewer quote times than its usual day)\n"
+    "or holed (a stretch without quotes that the symbol's days almost never show at that\n"
+    "time of day, so seldom that fewer than one day in a thousand would show it). What is\n"
+    "usual is learnt from the symbol's days of the same spacing; quotes at one time count\n"
+    "once.";
 
 constexpr char kEpilogue[] =
     "\nStandard output has one line per faulty day (AUDUSD 17-Nov-26 short 40 of 96 quotes;\n"
@@ -24,8 +25,9 @@ constexpr char kEpilogue[] =
     "that would read unreadable lines), then a summary per symbol. Holiday closures show as\n"
     "missing; days after today (the GMT date: the service's days end at midnight GMT) are\n"
     "never missing. Today, and a day whose file was saved before it ended in GMT, is\n"
-    "running: not a fault, and pellmark-batch --update fetches it again. To fetch the faulty\n"
-    "days again:\n"
+    "running: not a fault, and pellmark-batch --update fetches it again. To fetch again the\n"
+    "days a fetch may mend (all faulty days but the holed ones, whose gap is the service's\n"
+    "own):\n"
     "  pellmark-check --retry-list failed.txt ~/prices; pellmark-batch --retry failed.txt "
     "--out ~/prices\n"
     "\n"
@@ -64,8 +66,9 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
     const QCommandLineOption sep("sep", "The text between price and time (default: \" - \").",
                                  "TEXT");
     const QCommandLineOption retry("retry-list",
-                                   "Write every faulty day to FILE, SYMBOL-d-mmm-yy followed by "
-                                   "CR LF, for pellmark-batch --retry (empty when none is).",
+                                   "Write every missing, empty, unreadable or short day to FILE, "
+                                   "SYMBOL-d-mmm-yy followed by CR LF, for pellmark-batch --retry "
+                                   "(empty when there is none).",
                                    "FILE");
     const QCommandLineOption html("html",
                                   "Write a report to FILE: one HTML page with a calendar and a "
