@@ -9,6 +9,7 @@
 #include "export/OhlcBars.h"
 #include "net/QuoteService.h"
 #include "run/RunInput.h"
+#include "StopSignals.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -293,9 +294,11 @@ private:
     }
 
     bool TakeSymbolsFile(const QString& path) {
-        const pellmark::Result<std::string> text = ReadWholeFile(path);
+        // Named on the command line, it may be a pipe from another program (<(...)).
+        const pellmark::Result<std::string> text =
+            ReadWholeFile(path, {.fifoStop = &StopSignals::StopAsked()});
         if (!text) {
-            Fail("cannot read the symbols file " + path.toStdString());
+            Fail("cannot read the symbols file " + path.toStdString() + ": " + text.reason());
             return false;
         }
         for (const std::string& line : SplitLines(*text))
@@ -315,7 +318,7 @@ private:
         }
         const pellmark::Result<std::string> text = ReadWholeFile(options_.retryFile);
         if (!text)
-            return Fail("cannot read the retry file " + path);
+            return Fail("cannot read the retry file " + path + ": " + text.reason());
         for (ListedItem& listed : ReadRetryList(*text, ListReading::Cleaned)) {
             const std::string where = path + ":" + std::to_string(listed.line) + ": ";
             if (const auto problem = SymbolProblem(QString::fromStdString(listed.item.symbol),

@@ -11,8 +11,12 @@
 namespace pellmark {
 
 HealRounds::HealRounds(QString folder, DayRange range, int rounds, bool askAgain)
-    : folder_(std::move(folder)), range_(std::move(range)), rounds_(rounds),
-      rememberedList_(ReadNoDataDays(folder_)) {
+    : folder_(std::move(folder)), range_(std::move(range)), rounds_(rounds) {
+    // Unreadable, it is told and taken as empty: those days are only asked for again.
+    if (Result<std::vector<DayItem>> read = ReadNoDataDays(folder_); read)
+        rememberedList_ = std::move(*read);
+    else
+        problem_ = "cannot read " + std::string(kNoDataDaysFileName) + ": " + read.reason();
     if (!askAgain)
         for (const DayItem& item : rememberedList_)
             remembered_.insert(FailedItemText(item));

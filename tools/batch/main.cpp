@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     auto parsed =
         pellmark::ParseBatchCommandLine(QCoreApplication::arguments(), QDate::currentDate());
+    // A stop while a --symbols-file pipe was read.
+    if (pellmark::StopSignals::StopAsked().load())
+        return frame.Stopped(pellmark::StopSignals::LastStop());
     if (const auto* print = std::get_if<pellmark::PrintAndExit>(&parsed))
         return frame.PrintHelp(print->text);
     if (const auto* usage = std::get_if<pellmark::UsageError>(&parsed))
@@ -58,7 +61,11 @@ int main(int argc, char** argv) {
     QObject::connect(&stopSignals, &pellmark::StopSignals::received, &run,
                      &pellmark::BatchRun::StopForSignal);
     QObject::connect(&run, &pellmark::BatchRun::ended, &app, &QCoreApplication::exit);
-    if (const pellmark::Done started = run.Start(); !started)
-        return frame.UsageError(started.reason());
+    if (const pellmark::Done started = run.Start(); !started) {
+        if (!run.FolderBusy())
+            return frame.UsageError(started.reason());
+        std::fprintf(stderr, "pellmark-batch: %s\n", started.reason().c_str());
+        return pellmark::kExitFolderBusy;
+    }
     return app.exec();
 }

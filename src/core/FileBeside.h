@@ -1,0 +1,22 @@
+// Where every whole-file write starts: the name is checked to be a regular file (or free), and a
+// hidden temporary is made beside it to be renamed over it once whole. A rename replaces the
+// name itself, so a write can never reach what a link at that name points to.
+#pragma once
+
+#include "core/Result.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace pellmark {
+
+// What a write refuses to replace: a link, a FIFO, a device, a socket or a folder at the name.
+inline constexpr char kNotRegularForWriting[] =
+    "not a regular file (a link, FIFO, device or folder): left as it is";
+
+// A new hidden file ".NAME.XXXXXX" beside path, opened for writing, its name in temporary. It
+// has the permissions of the regular file it will replace, or those a new file gets (the umask
+// applies). Refused when path names anything but a regular file.
+Result<int> CreateTemporaryBeside(const QString& path, QByteArray& temporary);
+
+} // namespace pellmark
