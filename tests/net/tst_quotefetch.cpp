@@ -245,7 +245,11 @@ void QuoteFetchTest::failedFetchGivesNoneAndItsReason_data() {
     QTest::newRow("connection refused")
         << QStringList{} << true << 0 << FetchFailure::Refused << 0L;
     QTest::newRow("never answers")
-        << QStringList{"--hang"} << false << kMostFetchesPerDay << FetchFailure::Timeout << 0L;
+        << QStringList{"--hang"} << false << kMostFetchesWithoutAnswer << FetchFailure::Timeout
+        << 0L;
+    QTest::newRow("closed without answering") << QStringList{"--close"} << false
+                                              << kMostFetchesWithoutAnswer << FetchFailure::NoReply
+                                              << 0L;
     QTest::newRow("server error") << QStringList{"--status", "500"} << false << kMostFetchesPerDay
                                   << FetchFailure::HttpStatus << 500L;
     QTest::newRow("bad page") << QStringList{"--short"} << false << kMostFetchesPerDay

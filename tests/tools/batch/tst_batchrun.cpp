@@ -235,22 +235,23 @@ private slots:
         QVERIFY2(!batch.err.contains("no data from the service"), batch.err);
     }
 
-    // Three days in a row without any answer end the run; an answer of any kind breaks the
+    // Two days in a row without any answer end the run; an answer of any kind breaks the
     // series.
     void deadServiceEndsTheRun_data() {
         QTest::addColumn<QList<FetchFailure>>("days"); // newest first; later days as the last
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("notDone");
         using enum FetchFailure;
-        QTest::newRow("name not resolved") << QList{Unreachable} << 4 << 2;
-        QTest::newRow("refused") << QList{Refused} << 4 << 2;
-        QTest::newRow("timed out") << QList{Timeout} << 4 << 2;
-        QTest::newRow("mixed, no answer") << QList{Refused, Timeout, Unreachable} << 4 << 2;
+        QTest::newRow("name not resolved") << QList{Unreachable} << 4 << 3;
+        QTest::newRow("refused") << QList{Refused} << 4 << 3;
+        QTest::newRow("timed out") << QList{Timeout} << 4 << 3;
+        QTest::newRow("closed without a byte") << QList{NoReply} << 4 << 3;
+        QTest::newRow("mixed, no answer") << QList{NoReply, Timeout, Unreachable} << 4 << 3;
         QTest::newRow("HTTP 500") << QList{HttpStatus} << 1 << 0;
         QTest::newRow("bad page") << QList{BadPage} << 1 << 0;
         QTest::newRow("reset") << QList{Transport} << 1 << 0;
         QTest::newRow("an answer between")
-            << QList{Refused, Refused, HttpStatus, Refused, Refused} << 1 << 0;
+            << QList{Refused, HttpStatus, Timeout, HttpStatus, NoReply} << 1 << 0;
     }
     void deadServiceEndsTheRun() {
         QFETCH(QList<FetchFailure>, days);
