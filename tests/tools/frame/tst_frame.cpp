@@ -1,13 +1,16 @@
 // The frame every program shares, seen from outside: help, version and a wrong
-// command line worded alike, arguments that are not UTF-8 refused, and a stop or the file-size
-// limit in the middle of a write.
+// command line worded alike, arguments that are not UTF-8 refused, a stop or the file-size
+// limit in the middle of a write, and odd entries planted where a program reads or writes.
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,6 +91,78 @@ private slots:
             << exporting[0] << exporting.mid(1) << 1 << "@/AUDUSD.csv: cannot write: File too large"
             << QStringList{"GBPUSD.csv"};
     }
+    // What is planted at a name a program reads or writes is never written through nor
+    // waited on: a link's outside target keeps its bytes, a FIFO or a huge file is told.
+    void plantedEntryIsLeftAlone_data() {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("planted"); // at @/NAME or @IN/NAME
+        QTest::addColumn<QString>("kind");    // link (to an outside file), fifo, zero, huge
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("says");
+        const QStringList check = {"check/pellmark-check", "--retry-list=@/r", "--html=@/h", "@IN"};
+        const QStringList exporting = {"export/pellmark-export", "@IN", "@"};
+        const QString notRegular = "not a regular file (a link, FIFO, device or folder)";
+        QTest::newRow("check, report a link") << check[0] << check.mid(1) << "@/h" << "link" << 3
+                                              << "cannot write @/h: " + notRegular;
+        QTest::newRow("check, retry list a link") << check[0] << check.mid(1) << "@/r" << "link"
+                                                  << 3 << "cannot write @/r: " + notRegular;
+        QTest::newRow("export, CSV a link") << exporting[0] << exporting.mid(1) << "@/AUDUSD.csv"
+                                            << "link" << 1
+                                            << "@/AUDUSD.csv: cannot write: " + notRegular;
+        const QString day = "@IN/AUDUSD-7-Jun-05.txt";
+        QTest::newRow("check, day file a FIFO") << check[0] << check.mid(1) << day << "fifo" << 1
+                                                << "unreadable: not a regular file";
+        QTest::newRow("export, day file a link to /dev/zero")
+            << exporting[0] << exporting.mid(1) << day << "zero" << 1
+            << "unreadable: not a regular file";
+        QTest::newRow("check, day file of 1 GB") << check[0] << check.mid(1) << day << "huge" << 1
+                                                 << "unreadable: larger than 16 MB";
+    }
+    void plantedEntryIsLeftAlone() {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, planted);
+        QFETCH(QString, kind);
+        QFETCH(int, status);
+        QFETCH(QString, says);
+        QTemporaryDir in, out, outside;
+        for (const char* name : {"AUDUSD-6-Jun-05.txt", "AUDUSD-8-Jun-05.txt"}) {
+            QFile day(in.filePath(name));
+            QVERIFY(day.open(QIODevice::WriteOnly) &&
+                    day.write(QByteArray("1.2 - 12:00\r\n").repeated(288)));
+        }
+        const QString victim = outside.filePath("victim.conf");
+        QFile victimFile(victim);
+        QVERIFY(victimFile.open(QIODevice::WriteOnly) && victimFile.write("secret\n") == 7);
+        victimFile.close();
+        const auto place = [&](QString text) {
+            return text.replace("@IN", in.path()).replace("@", out.path());
+        };
+        const QByteArray at = place(planted).toLocal8Bit();
+        if (kind == "link")
+            QCOMPARE(::symlink(victim.toLocal8Bit().constData(), at.constData()), 0);
+        else if (kind == "zero")
+            QCOMPARE(::symlink("/dev/zero", at.constData()), 0);
+        else if (kind == "fifo")
+            QCOMPARE(::mkfifo(at.constData(), 0600), 0);
+        else {
+            QFile huge(QString::fromLocal8Bit(at));
+            QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(1LL << 30));
+        }
+        for (QString& argument : arguments)
+            argument = place(argument);
+        const Run run = Start(tool, arguments);
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.contains(place(says).toUtf8()) || run.out.contains(place(says).toUtf8()),
+                 run.err + run.out);
+        QFile victimAfter(victim);
+        QVERIFY(victimAfter.open(QIODevice::ReadOnly));
+        QCOMPARE(victimAfter.readAll(), QByteArray("secret\n"));
+        QVERIFY(QFileInfo(at).isSymLink() == (kind == "link" || kind == "zero"));
+        QCOMPARE(QDir(out.path()).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
     void faultWhileWriting() {
         QFETCH(QString, tool);
         QFETCH(QStringList, arguments);
