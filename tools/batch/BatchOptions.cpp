@@ -78,17 +78,11 @@ const char* const kBatchUsage =
     "Exit status: 0 when every day was saved or skipped, 1 when some failed (they are\n"
     "listed), 2 for a usage error or a missing pellmark-page-body (nothing is fetched), 3\n"
     "when a day file cannot be written (that day and the rest are listed), 4 when the quote\n"
-    "service cannot be reached (three days in a row without any answer; the rest are listed\n"
+    "service cannot be reached (two days in a row without any answer; the rest are listed\n"
     "as not done), 129, 130 and 143 when stopped by SIGHUP, SIGINT or SIGTERM (the day in\n"
     "hand and the rest are listed as not done, so --retry resumes the run).\n";
 
 namespace {
-
-// Editors and spreadsheets add spaces and a byte-order mark that no symbol holds.
-QString Cleaned(QString text) {
-    text.remove(QChar(0xFEFF));
-    return text.trimmed();
-}
 
 // The longest date label, "10-Jun-05".
 constexpr std::size_t kLongestLabel = 9;
@@ -159,6 +153,11 @@ private:
         parser.addOptions({update, heal, healRounds, healAgain});
         if (!parser.parse(arguments))
             return Fail(CommandLineError(parser));
+        if (const auto repeated = RepeatedOption(
+                parser, withValue + QList<QCommandLineOption>{help, version, quiet, forex, stocks,
+                                                              indices, timeFirst, skipSaved, update,
+                                                              heal, healRounds, healAgain}))
+            return Fail(*repeated);
         if (!parser.positionalArguments().isEmpty())
             return Fail("unexpected argument " +
                         parser.positionalArguments().front().toStdString());
@@ -230,7 +229,7 @@ private:
             return Fail("--symbols and --symbols-file cannot both be given");
         if (parser.isSet(symbols)) {
             for (const QString& symbol : parser.value(symbols).split(u','))
-                options_.symbols.push_back(Cleaned(symbol).toStdString());
+                options_.symbols.push_back(CleanedSymbol(symbol).toStdString());
         } else if (parser.isSet(symbolsFile)) {
             if (!TakeSymbolsFile(parser.value(symbolsFile)))
                 return;
@@ -302,7 +301,8 @@ private:
             return false;
         }
         for (const std::string& line : SplitLines(*text))
-            if (const QString symbol = Cleaned(QString::fromStdString(line)); !symbol.isEmpty())
+            if (const QString symbol = CleanedSymbol(QString::fromStdString(line));
+                !symbol.isEmpty())
                 options_.symbols.push_back(symbol.toStdString());
         return true;
     }

@@ -51,6 +51,8 @@ int main(int argc, char** argv) {
         return pellmark::kExitUsage;
     }
     auto& options = std::get<pellmark::BatchOptions>(parsed);
+    if (!options.updateFolder.isEmpty())
+        frame.TellNonUtf8Names(options.updateFolder);
     pellmark::StopSignals stopSignals;
     const OptionsForm form(options);
     pellmark::HiddenBrowser browser;

@@ -2,7 +2,11 @@
 
 #include "StopSignals.h"
 
+#include <QFile>
+
 #include <cstdio>
+#include <cstring>
+#include <dirent.h>
 
 namespace pellmark {
 
@@ -36,6 +40,20 @@ std::optional<int> ProgramFrame::RefuseNonUtf8(int argc, const char* const* argv
         if (!IsValidUtf8(argv[i]))
             return UsageError("an argument is not valid UTF-8: " + EscapedBytes(argv[i]));
     return std::nullopt;
+}
+
+void ProgramFrame::TellNonUtf8Names(const QString& folder) const {
+    const QByteArray path = QFile::encodeName(folder);
+    DIR* directory = ::opendir(path.constData());
+    if (!directory)
+        return;
+    while (const dirent* entry = ::readdir(directory)) {
+        const std::string_view name(entry->d_name);
+        if (name.ends_with(".txt") && !IsValidUtf8(name))
+            std::fprintf(stderr, "%s: %s/%s: not read: its name is not valid UTF-8\n", name_,
+                         EscapedBytes(path.toStdString()).c_str(), EscapedBytes(name).c_str());
+    }
+    ::closedir(directory);
 }
 
 } // namespace pellmark

@@ -5,6 +5,8 @@
 
 #include "CommandLineRules.h"
 
+#include <QString>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +31,10 @@ public:
     // The exit status for an argument that is not valid UTF-8, named with its odd bytes
     // escaped: no argument is ever read with those bytes replaced.
     std::optional<int> RefuseNonUtf8(int argc, const char* const* argv) const;
+
+    // Each day file of folder whose name is not valid UTF-8, which no program can read as
+    // its name says, told on standard error with its odd bytes escaped.
+    void TellNonUtf8Names(const QString& folder) const;
 
 private:
     const char* name_;

@@ -397,7 +397,8 @@ private slots:
         QTest::addColumn<QString>("proxy");
         QTest::addColumn<QByteArray>("reason");
         QTest::newRow("refused") << QString() << QByteArray("connection refused");
-        QTest::newRow("closed at once") << QString("--close") << QByteArray("Empty reply from server");
+        QTest::newRow("closed at once")
+            << QString("--close") << QByteArray("Empty reply from server");
         QTest::newRow("name not resolved")
             << QString("http://pellmark-nowhere.invalid:3128")
             << QByteArray("Could not resolve proxy: pellmark-nowhere.invalid");

@@ -103,21 +103,22 @@ private slots:
         const QStringList check = {"check/pellmark-check", "--retry-list=@/r", "--html=@/h", "@IN"};
         const QStringList exporting = {"export/pellmark-export", "@IN", "@"};
         const QString notRegular = "not a regular file (a link, FIFO, device or folder)";
-        QTest::newRow("check, report a link") << check[0] << check.mid(1) << "@/h" << "link" << 3
-                                              << "cannot write @/h: " + notRegular;
-        QTest::newRow("check, retry list a link") << check[0] << check.mid(1) << "@/r" << "link"
-                                                  << 3 << "cannot write @/r: " + notRegular;
-        QTest::newRow("export, CSV a link") << exporting[0] << exporting.mid(1) << "@/AUDUSD.csv"
-                                            << "link" << 1
-                                            << "@/AUDUSD.csv: cannot write: " + notRegular;
+        QTest::newRow("check, report a link") << check[0] << check.mid(1) << "@/h"
+                                              << "link" << 3 << "cannot write @/h: " + notRegular;
+        QTest::newRow("check, retry list a link")
+            << check[0] << check.mid(1) << "@/r"
+            << "link" << 3 << "cannot write @/r: " + notRegular;
+        QTest::newRow("export, CSV a link")
+            << exporting[0] << exporting.mid(1) << "@/AUDUSD.csv"
+            << "link" << 1 << "@/AUDUSD.csv: cannot write: " + notRegular;
         const QString day = "@IN/AUDUSD-7-Jun-05.txt";
-        QTest::newRow("check, day file a FIFO") << check[0] << check.mid(1) << day << "fifo" << 1
-                                                << "unreadable: not a regular file";
+        QTest::newRow("check, day file a FIFO")
+            << check[0] << check.mid(1) << day << "fifo" << 1 << "unreadable: not a regular file";
         QTest::newRow("export, day file a link to /dev/zero")
             << exporting[0] << exporting.mid(1) << day << "zero" << 1
             << "unreadable: not a regular file";
-        QTest::newRow("check, day file of 1 GB") << check[0] << check.mid(1) << day << "huge" << 1
-                                                 << "unreadable: larger than 16 MB";
+        QTest::newRow("check, day file of 1 GB")
+            << check[0] << check.mid(1) << day << "huge" << 1 << "unreadable: larger than 16 MB";
     }
     void plantedEntryIsLeftAlone() {
         QFETCH(QString, tool);
