@@ -22,7 +22,7 @@ QString FilePath(const QString& folder) {
 
 Result<std::vector<DayItem>> ReadNoDataDays(const QString& folder) {
     const QString path = FilePath(folder);
-    const Result<std::string> text = ReadWholeFile(path);
+    const Result<std::string> text = ReadWholeFile(path, {.followLink = false});
     if (!text && !QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
         return std::vector<DayItem>{};
     if (!text)

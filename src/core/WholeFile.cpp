@@ -66,13 +66,16 @@ Result<std::string> ReadWholeFile(const QString& path, ReadBounds bounds) {
     const QByteArray name = QFile::encodeName(path);
     // A device is never opened: opening one can wait for it or set it going.
     struct stat status {};
-    if (::stat(name.constData(), &status) != 0)
+    if ((bounds.followLink ? ::stat : ::lstat)(name.constData(), &status) != 0)
         return SystemReason(errno);
     if (!Readable(status, bounds))
         return NotRegular();
     // Non-blocking, so that a FIFO put in its place meanwhile cannot hang the open; the
     // type is checked again on what was opened.
-    const Descriptor file{::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+    const Descriptor file{::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY |
+                                                       (bounds.followLink ? 0 : O_NOFOLLOW))};
+    if (file.fd < 0 && errno == ELOOP)
+        return NotRegular();
     if (file.fd < 0)
         return SystemReason(errno);
     if (::fstat(file.fd, &status) != 0)

@@ -28,12 +28,16 @@ struct ReadBounds {
     // When set, a FIFO or pipe is read too (a list from another program, `--symbols-file
     // <(...)`), to its end or until *stop turns true; otherwise it is refused unopened.
     const std::atomic<bool>* fifoStop = nullptr;
+    // A file the programs keep themselves (the folder's record) is read only where it is: a
+    // link there is "not a regular file" too.
+    bool followLink = true;
 };
 
 // The file's bytes, or the reason it was not read, worded to follow "cannot read FILE: ":
 // "not a regular file" (a FIFO, a device, a folder), "larger than 16 MB" (also when it grows
 // past the bound while read), "stopped" (a FIFO read cut by a stop), or the system's reason
-// ("Permission denied"). A link is followed; what it leads to must be a regular file. The
+// ("Permission denied"). A link is followed unless bounds say not; what it leads to must be a
+// regular file. The
 // open never waits, so neither a FIFO nor a device can hang the caller.
 Result<std::string> ReadWholeFile(const QString& path, ReadBounds bounds = {});
 

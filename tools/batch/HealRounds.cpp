@@ -90,7 +90,8 @@ HealEnd HealRounds::Finish() {
         [](const DayItem& a, const DayItem& b) { return FailedItemText(a) == FailedItemText(b); });
     if (changed)
         if (const Done written = WriteNoDataDays(folder_, kept); !written)
-            problem_ = "cannot write " + std::string(kNoDataDaysFileName) + ": " + written.reason();
+            problem_ = (problem_ ? *problem_ + "; " : std::string()) + "cannot write " +
+                       kNoDataDaysFileName + ": " + written.reason();
     end.problem = problem_;
     return end;
 }

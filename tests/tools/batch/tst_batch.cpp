@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -437,14 +438,18 @@ private slots:
     }
 
     // The README's cron line and the timer's service, each run once as the scheduler would on
-    // a folder a week behind: the five week-days since are fetched, and nothing fails.
+    // a folder a week behind: the five week-days since are fetched, and nothing fails. Both
+    // started together fetch them once: the second ends at once, asking nothing.
     void scheduledUpdateWorksTheFirstNight_data() {
         QTest::addColumn<bool>("timer");
-        QTest::newRow("README cron line") << false;
-        QTest::newRow("systemd timer's service") << true;
+        QTest::addColumn<bool>("cronAlongside");
+        QTest::newRow("README cron line") << false << false;
+        QTest::newRow("systemd timer's service") << true << false;
+        QTest::newRow("timer and cron line together") << true << true;
     }
     void scheduledUpdateWorksTheFirstNight() {
         QFETCH(bool, timer);
+        QFETCH(bool, cronAlongside);
         LocalService service;
         QVERIFY(service.start());
         Batch batch(service);
@@ -470,10 +475,88 @@ private slots:
             batch.process.setProcessEnvironment(environment);
             batch.process.start("/bin/sh", {"-c", CronCommand()});
         }
-        QCOMPARE(batch.finish(), 0);
+        QProcess cron;
+        if (cronAlongside) {
+            environment.insert("PATH", QFileInfo(PELLMARK_BATCH_PATH).path() + ":/usr/bin:/bin");
+            cron.setProcessEnvironment(environment);
+            cron.setWorkingDirectory(batch.folder.path());
+            cron.start("/bin/sh", {"-c", CronCommand()});
+            QVERIFY(cron.waitForFinished(120000));
+            const QByteArray cronSaid = cron.readAllStandardError();
+            const int timerStatus = batch.finish();
+            // Whichever came second ended at once, exit 5.
+            QCOMPARE(QList<int>({std::min(cron.exitCode(), timerStatus),
+                                 std::max(cron.exitCode(), timerStatus)}),
+                     QList<int>({0, 5}));
+            const QByteArray second = cron.exitCode() == 5 ? cronSaid : batch.err;
+            QVERIFY2(second.endsWith("/prices is being updated by another run: nothing fetched\n"),
+                     second);
+        } else {
+            QCOMPARE(batch.finish(), 0);
+        }
         QCOMPARE(service.requestLog().size(), 5);
         QCOMPARE(QDir(batch.path("prices")).entryList({"AUDUSD-*.txt"}).size(), 6);
         QCOMPARE(ReadFile(batch.path("prices/failed.txt")), QByteArray());
+    }
+
+    // A link planted at a name the batch writes is refused and left as it is, the outside
+    // file keeping its bytes; a FIFO at the folder's record is told, never waited on.
+    void plantedEntryIsLeftAlone_data() {
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("planted");
+        QTest::addColumn<bool>("fifo"); // else a link to a file outside the folder
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("says");
+        const QStringList day = {"--symbols", "AUDUSD",     "--from", "2005-06-08",
+                                 "--to",      "2005-06-08", "--out",  "days"};
+        const QString notRegular = "not a regular file (a link, FIFO, device or folder)";
+        const QStringList holiday = {"--holidays", "8-Jun-05"};
+        const QStringList heal = {"--heal", "--heal-rounds", "0"};
+        QTest::newRow("day file") << QStringList{} << day << "days/AUDUSD-8-Jun-05.txt" << false
+                                  << 3
+                                  << "Cannot create file \"days/AUDUSD-8-Jun-05.txt\". " +
+                                         notRegular;
+        QTest::newRow("errors file")
+            << QStringList{"--close"} << day + QStringList{"--errors", "failed.txt"} << "failed.txt"
+            << false << 1 << "cannot write failed.txt: " + notRegular;
+        QTest::newRow("retry file")
+            << QStringList{} << QStringList{"--retry", "failed.txt", "--out", "days"}
+            << "failed.txt" << false << 1 << "cannot rewrite failed.txt: " + notRegular;
+        QTest::newRow("CSV") << QStringList{} << day + QStringList{"--csv", "days"}
+                             << "days/AUDUSD.csv" << false << 1
+                             << "AUDUSD.csv: cannot write: " + notRegular;
+        QTest::newRow("folder's record")
+            << holiday << day + heal << "days/pellmark-no-data-days" << false << 1
+            << "cannot write pellmark-no-data-days: " + notRegular;
+        QTest::newRow("folder's record a FIFO")
+            << holiday << day + heal << "days/pellmark-no-data-days" << true << 1
+            << "cannot read pellmark-no-data-days: not a regular file";
+    }
+    void plantedEntryIsLeftAlone() {
+        QFETCH(QStringList, faults);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, planted);
+        QFETCH(bool, fifo);
+        QFETCH(int, status);
+        QFETCH(QString, says);
+        LocalService service(faults);
+        QVERIFY(service.start());
+        Batch batch(service);
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        const QByteArray outside = "AUDUSD-8-Jun-05\r\n";
+        WriteFile(batch.path("outside.txt"), outside);
+        const QByteArray at = batch.path(planted).toLocal8Bit();
+        if (fifo)
+            QCOMPARE(::mkfifo(at.constData(), 0600), 0);
+        else
+            QCOMPARE(::symlink(batch.path("outside.txt").toLocal8Bit().constData(), at.constData()),
+                     0);
+        QCOMPARE(batch.run(arguments), status);
+        QVERIFY2(batch.err.contains(says.toUtf8()), batch.err);
+        QCOMPARE(ReadFile(batch.path("outside.txt")), outside);
+        QVERIFY(fifo ? QFileInfo(batch.path(planted)).isFile() == false
+                     : QFileInfo(batch.path(planted)).isSymLink());
     }
 
     void badInputIsRefusedBeforeAnythingIsFetched_data() {
@@ -520,6 +603,18 @@ private slots:
             << "more than 3 characters";
         QTest::newRow("retried symbol after blank lines")
             << QStringList{"--retry", "gaps.txt"} << "gaps.txt:4: the symbol \"A/B\"";
+        QTest::newRow("symbols file a link to /dev/zero")
+            << QStringList{"--symbols-file", "zero"}
+            << "cannot read the symbols file zero: not a regular file";
+        QTest::newRow("symbols file of 1 GB")
+            << QStringList{"--symbols-file", "huge"}
+            << "cannot read the symbols file huge: larger than 16 MB";
+        QTest::newRow("retry file a FIFO") << QStringList{"--retry", "fifo"}
+                                           << "cannot read the retry file fifo: not a regular file";
+        QTest::newRow("retry file of 1 GB") << QStringList{"--retry", "huge"}
+                                            << "cannot read the retry file huge: larger than 16 MB";
+        QTest::newRow("repeated option") << QStringList{"--symbols", "A", "--symbols", "B"}
+                                         << "option '--symbols' is given more than once";
     }
     void badInputIsRefusedBeforeAnythingIsFetched() {
         QFETCH(QStringList, arguments);
@@ -538,6 +633,10 @@ private slots:
         WriteFile(batch.path("timefirst/AUDUSD-8-Jun-05.txt"),
                   ExpectedDayBytes("frxAUDUSD", "8-Jun-05", pellmark::LineOrder::TimeFirst));
         WriteFile(batch.path("gaps.txt"), "\r\nAUDUSD-8-Jun-05\r\n\r\nA/B-8-Jun-05\r\n");
+        QCOMPARE(::symlink("/dev/zero", batch.path("zero").toLocal8Bit().constData()), 0);
+        QCOMPARE(::mkfifo(batch.path("fifo").toLocal8Bit().constData(), 0600), 0);
+        QFile huge(batch.path("huge"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(1LL << 30));
         QCOMPARE(batch.run(arguments), 2);
         QVERIFY2(batch.err.startsWith("pellmark-batch: ") && batch.err.contains(reason.toUtf8()),
                  batch.err);
