@@ -10,7 +10,6 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -65,6 +64,9 @@ private slots:
         QCOMPARE(run.err, name + ": unknown option '--bogus'\n" + tryHelp);
         QCOMPARE((run = Start(tool, {textOption, "A\\0377\\0303B"})).status, 2);
         QCOMPARE(run.err, name + ": an argument is not valid UTF-8: A\\xff\\xc3B\n" + tryHelp);
+        QCOMPARE((run = Start(tool, {textOption, "A", textOption, "B"})).status, 2);
+        QCOMPARE(run.err, name + ": option '" + textOption.toUtf8() +
+                              "' is given more than once\n" + tryHelp);
     }
 
     // SIGTERM at the first write into a file, on a file system without unnamed temporary
@@ -92,30 +94,29 @@ private slots:
             << QStringList{"GBPUSD.csv"};
     }
     // What is planted at a name a program reads or writes is never written through nor
-    // waited on: a link's outside target keeps its bytes, a FIFO or a huge file is told.
+    // waited on: a link's target outside keeps its bytes, a FIFO or a huge file is told.
     void plantedEntryIsLeftAlone_data() {
         QTest::addColumn<QString>("tool");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("planted"); // at @/NAME or @IN/NAME
-        QTest::addColumn<QString>("kind");    // link (to an outside file), fifo, zero, huge
+        QTest::addColumn<QString>("kind");    // ->TARGET (a link), fifo, huge (1 GB)
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("says");
         const QStringList check = {"check/pellmark-check", "--retry-list=@/r", "--html=@/h", "@IN"};
         const QStringList exporting = {"export/pellmark-export", "@IN", "@"};
-        const QString notRegular = "not a regular file (a link, FIFO, device or folder)";
-        QTest::newRow("check, report a link") << check[0] << check.mid(1) << "@/h"
-                                              << "link" << 3 << "cannot write @/h: " + notRegular;
+        const QString outside = "->@IN/AUDUSD-6-Jun-05.txt", day = "@IN/AUDUSD-7-Jun-05.txt";
+        const QString notRegular = ": not a regular file (a link, FIFO, device or folder)";
+        QTest::newRow("check, report a link")
+            << check[0] << check.mid(1) << "@/h" << outside << 3 << "cannot write @/h" + notRegular;
         QTest::newRow("check, retry list a link")
-            << check[0] << check.mid(1) << "@/r"
-            << "link" << 3 << "cannot write @/r: " + notRegular;
+            << check[0] << check.mid(1) << "@/r" << outside << 3 << "cannot write @/r" + notRegular;
         QTest::newRow("export, CSV a link")
-            << exporting[0] << exporting.mid(1) << "@/AUDUSD.csv"
-            << "link" << 1 << "@/AUDUSD.csv: cannot write: " + notRegular;
-        const QString day = "@IN/AUDUSD-7-Jun-05.txt";
+            << exporting[0] << exporting.mid(1) << "@/AUDUSD.csv" << outside << 1
+            << "@/AUDUSD.csv: cannot write" + notRegular;
         QTest::newRow("check, day file a FIFO")
             << check[0] << check.mid(1) << day << "fifo" << 1 << "unreadable: not a regular file";
         QTest::newRow("export, day file a link to /dev/zero")
-            << exporting[0] << exporting.mid(1) << day << "zero" << 1
+            << exporting[0] << exporting.mid(1) << day << "->/dev/zero" << 1
             << "unreadable: not a regular file";
         QTest::newRow("check, day file of 1 GB")
             << check[0] << check.mid(1) << day << "huge" << 1 << "unreadable: larger than 16 MB";
@@ -127,40 +128,31 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(int, status);
         QFETCH(QString, says);
-        QTemporaryDir in, out, outside;
+        QTemporaryDir in, out;
+        const QByteArray day = QByteArray("1.2 - 12:00\r\n").repeated(288);
         for (const char* name : {"AUDUSD-6-Jun-05.txt", "AUDUSD-8-Jun-05.txt"}) {
-            QFile day(in.filePath(name));
-            QVERIFY(day.open(QIODevice::WriteOnly) &&
-                    day.write(QByteArray("1.2 - 12:00\r\n").repeated(288)));
+            QFile file(in.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(day) == day.size());
         }
-        const QString victim = outside.filePath("victim.conf");
-        QFile victimFile(victim);
-        QVERIFY(victimFile.open(QIODevice::WriteOnly) && victimFile.write("secret\n") == 7);
-        victimFile.close();
         const auto place = [&](QString text) {
             return text.replace("@IN", in.path()).replace("@", out.path());
         };
-        const QByteArray at = place(planted).toLocal8Bit();
-        if (kind == "link")
-            QCOMPARE(::symlink(victim.toLocal8Bit().constData(), at.constData()), 0);
-        else if (kind == "zero")
-            QCOMPARE(::symlink("/dev/zero", at.constData()), 0);
+        QFile at(place(planted));
+        const QByteArray name = QFile::encodeName(at.fileName());
+        if (kind.startsWith("->"))
+            QVERIFY(QFile::link(place(kind.mid(2)), at.fileName()));
         else if (kind == "fifo")
-            QCOMPARE(::mkfifo(at.constData(), 0600), 0);
-        else {
-            QFile huge(QString::fromLocal8Bit(at));
-            QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(1LL << 30));
-        }
-        for (QString& argument : arguments)
-            argument = place(argument);
-        const Run run = Start(tool, arguments);
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        else
+            QVERIFY(at.open(QIODevice::WriteOnly) && at.resize(1LL << 30));
+        const Run run = Start(
+            tool, arguments.replaceInStrings("@IN", in.path()).replaceInStrings("@", out.path()));
         QCOMPARE(run.status, status);
-        QVERIFY2(run.err.contains(place(says).toUtf8()) || run.out.contains(place(says).toUtf8()),
-                 run.err + run.out);
-        QFile victimAfter(victim);
-        QVERIFY(victimAfter.open(QIODevice::ReadOnly));
-        QCOMPARE(victimAfter.readAll(), QByteArray("secret\n"));
-        QVERIFY(QFileInfo(at).isSymLink() == (kind == "link" || kind == "zero"));
+        QVERIFY2((run.err + run.out).contains(place(says).toUtf8()), run.err + run.out);
+        QFile outsideFile(in.filePath("AUDUSD-6-Jun-05.txt"));
+        QVERIFY(outsideFile.open(QIODevice::ReadOnly));
+        QCOMPARE(outsideFile.readAll(), day);
+        QCOMPARE(QFileInfo(at.fileName()).isSymLink(), kind.startsWith("->"));
         QCOMPARE(QDir(out.path()).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
     }
 
