@@ -108,8 +108,6 @@ private slots:
         const QString notRegular = ": not a regular file (a link, FIFO, device or folder)";
         QTest::newRow("check, report a link")
             << check[0] << check.mid(1) << "@/h" << outside << 3 << "cannot write @/h" + notRegular;
-        QTest::newRow("check, retry list a link")
-            << check[0] << check.mid(1) << "@/r" << outside << 3 << "cannot write @/r" + notRegular;
         QTest::newRow("export, CSV a link")
             << exporting[0] << exporting.mid(1) << "@/AUDUSD.csv" << outside << 1
             << "@/AUDUSD.csv: cannot write" + notRegular;
@@ -130,10 +128,8 @@ private slots:
         QFETCH(QString, says);
         QTemporaryDir in, out;
         const QByteArray day = QByteArray("1.2 - 12:00\r\n").repeated(288);
-        for (const char* name : {"AUDUSD-6-Jun-05.txt", "AUDUSD-8-Jun-05.txt"}) {
-            QFile file(in.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(day) == day.size());
-        }
+        QFile file(in.filePath("AUDUSD-6-Jun-05.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(day) == day.size() && file.flush());
         const auto place = [&](QString text) {
             return text.replace("@IN", in.path()).replace("@", out.path());
         };
