@@ -79,8 +79,10 @@ const char* const kBatchUsage =
     "listed), 2 for a usage error or a missing pellmark-page-body (nothing is fetched), 3\n"
     "when a day file cannot be written (that day and the rest are listed), 4 when the quote\n"
     "service cannot be reached (two days in a row without any answer; the rest are listed\n"
-    "as not done), 129, 130 and 143 when stopped by SIGHUP, SIGINT or SIGTERM (the day in\n"
-    "hand and the rest are listed as not done, so --retry resumes the run).\n";
+    "as not done), 5 when another run is updating the folder (--update, --heal: nothing\n"
+    "is fetched), 129, 130 and 143 when stopped by SIGHUP, SIGINT or SIGTERM (the day in\n"
+    "hand and the rest are listed as not done, so --retry resumes the run).\n"
+    "A link, FIFO or device at a name the run writes is left as it is and the write refused.\n";
 
 namespace {
 
