@@ -10,9 +10,9 @@
 
 namespace pellmark {
 
-// What a write refuses to replace: a link, a FIFO, a device, a socket or a folder at the name.
-inline constexpr char kNotRegularForWriting[] =
-    "not a regular file (a link, FIFO, device or folder): left as it is";
+// Why a write refuses to replace what is at the name: a link, a FIFO, a device, a socket or
+// a folder, which is left as it is.
+inline constexpr char kNotRegularForWriting[] = "not a regular file";
 
 // A new hidden file ".NAME.XXXXXX" beside path, opened for writing, its name in temporary. It
 // has the permissions of the regular file it will replace, or those a new file gets (the umask

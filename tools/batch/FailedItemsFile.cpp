@@ -46,7 +46,7 @@ Done RewriteFailedItems(const QString& path, std::size_t linesRead,
         for (const DayItem& item : items)
             listed.push_back(FailedItemText(item));
         // A run that appends to the retry file itself would list its items twice.
-        const Lines lines = SplitLines(now);
+        const Lines lines = SplitFileLines(now);
         for (std::size_t i = linesRead; i < lines.size(); ++i) {
             const auto same = std::find(listed.begin(), listed.end(), lines[i]);
             if (same != listed.end())

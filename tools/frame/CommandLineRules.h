@@ -46,6 +46,11 @@ QString CleanedSymbol(QString text);
 // repeats dropped: what pellmark-check and pellmark-export look for.
 QStringList CleanedSymbolList(const QString& list);
 
+// Why a path argument cannot be taken as it is: it starts with a "~" that no shell expanded
+// (quoted, or read from a systemd environment file), which would name a folder "~" here.
+// Empty when the path is fine or such a file exists.
+std::optional<std::string> UnexpandedHomeReason(const QString& path);
+
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
 

@@ -4,9 +4,11 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
+#include <string>
 
 namespace pellmark {
 
@@ -15,12 +17,22 @@ ProgramFrame::ProgramFrame(const char* name) : name_(name) {
 }
 
 int ProgramFrame::PrintHelp(std::string_view text) const {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    return PrintOut(text, {});
 }
 
 int ProgramFrame::PrintVersion() const {
-    return PrintHelp(VersionLine(name_));
+    return PrintOut(VersionLine(name_), {});
+}
+
+int ProgramFrame::PrintOut(std::string_view text, std::string_view what) const {
+    errno = 0;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return 0;
+    const std::string told = what.empty() ? "" : std::string(what) + " ";
+    std::fprintf(stderr, "%s: cannot write %sto standard output: %s\n", name_, told.c_str(),
+                 std::strerror(errno));
+    return 1;
 }
 
 int ProgramFrame::UsageError(std::string_view reason) const {

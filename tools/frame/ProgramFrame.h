@@ -20,9 +20,12 @@ public:
     explicit ProgramFrame(const char* name);
 
     // Each returns the exit status to end main with. Help and version go to standard output:
-    // 0, or 1 when it did not take them.
+    // 0, or 1 when it did not take them (a full disk, a closed pipe), which is then told.
     int PrintHelp(std::string_view text) const;
     int PrintVersion() const;
+    // Writes `what` (such as "the day"; help and version name none) to standard output: 0,
+    // or, told on standard error with the system's reason, 1.
+    int PrintOut(std::string_view text, std::string_view what) const;
     // "NAME: REASON" and a pointer to --help on standard error; 2.
     int UsageError(std::string_view reason) const;
     // "NAME: stopped by SIGTERM", then "; " and what was done, when given; 128 + the signal.

@@ -125,6 +125,5 @@ int main(int argc, char** argv) {
             ? *body
             : DayText(pellmark::DayLinesFromPage(pellmark::NormaliseLines(*body),
                                                  options->lineOrder, options->separator));
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    return frame.PrintOut(out, options->printBody ? "the body" : "the day");
 }

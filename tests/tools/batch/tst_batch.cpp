@@ -344,16 +344,21 @@ private slots:
         QVERIFY2(frames.filter("/0").isEmpty(), screen);
     }
 
-    // Retry items in any letter case are saved under the one name every program reads; items
-    // that name no week-day up to today are said, kept and never asked for; a retry file not
-    // made yet is an empty list.
+    // Retry items in any letter case, with the spaces and byte-order mark an editor adds, are
+    // saved under the one name every program reads; items that name no week-day up to today
+    // (a NUL in a line makes it name none) are said, kept and never asked for, as are the lines
+    // after a NUL; a retry file not made yet is an empty list.
     void retryItemsAreReadAsTheirDays() {
+        const QByteArray kNulLines =
+            QByteArray("AUDUSD-6-Jun-05") + '\0' + " note\r\nEURUSD-4-Jun-05\r\n";
         LocalService service;
         QVERIFY(service.start());
         Batch batch(service);
         WriteFile(batch.path("failed.txt"),
-                  "AUDUSD-8-jun-05\r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\n"
-                  "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n");
+                  " \xEF\xBB\xBF"
+                  "AUDUSD-8-jun-05 \r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\n"
+                  "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n" +
+                      kNulLines);
         QCOMPARE(batch.run({"--retry", "failed.txt", "--out", "days"}), 1);
         QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
         QCOMPARE(service.requestLog().size(), 1);
@@ -363,7 +368,8 @@ private slots:
                                  "failed.txt:5: 4-Jun-05 names 2005-06-04, a Saturday: kept"})
             QVERIFY2(batch.err.contains(said), batch.err);
         QCOMPARE(ReadFile(batch.path("failed.txt")),
-                 "AUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\nAUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n");
+                 "AUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\nAUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n" +
+                     kNulLines);
 
         QCOMPARE(batch.run({"--retry", "none.txt"}), 0);
         QCOMPARE(batch.err, "pellmark-batch: no retry file none.txt: nothing to fetch again\n");
@@ -501,7 +507,7 @@ private slots:
         QTest::addColumn<QString>("says");
         const QStringList day = {"--symbols", "AUDUSD",     "--from", "2005-06-08",
                                  "--to",      "2005-06-08", "--out",  "days"};
-        const QString notRegular = "not a regular file (a link, FIFO, device or folder)";
+        const QString notRegular = "not a regular file";
         const QStringList holiday = {"--holidays", "8-Jun-05"};
         const QStringList heal = {"--heal", "--heal-rounds", "0"};
         QTest::newRow("day file") << QStringList{} << day << "days/AUDUSD-8-Jun-05.txt" << false
@@ -576,6 +582,8 @@ private slots:
             << "timefirst/AUDUSD-8-Jun-05.txt: these lines look like TIME then PRICE: try "
                "--time-first";
         QTest::newRow("update without day files") << QStringList{"--update", "."} << "no day files";
+        QTest::newRow("update folder from an env file, ~ unexpanded")
+            << QStringList{"--update", "~/prices"} << "'~/prices' starts with ~, which nothing";
         QTest::newRow("update and retry")
             << QStringList{"--update", ".", "--retry", "retry.txt"} << "not from --retry";
         QTest::newRow("heal rounds without heal") << QStringList{"--heal-rounds", "3"} << "--heal";
@@ -595,6 +603,38 @@ private slots:
             << "cannot read the symbols file huge: larger than 16 MB";
         QTest::newRow("retry file a FIFO") << QStringList{"--retry", "fifo"}
                                            << "cannot read the retry file fifo: not a regular file";
+        // Each refusal the README, the help or the man page gives, in the program's words.
+        const QString retryAlone = "--retry takes its days from its file, not from --symbols or "
+                                   "a range\n";
+        const QStringList retry = {"--retry", "retry.txt"};
+        QTest::newRow("retry, up to today")
+            << retry + QStringList{"--to", QDate::currentDate().toString(Qt::ISODate)}
+            << retryAlone;
+        QTest::newRow("retry, from a day")
+            << retry + QStringList{"--from", "2005-06-08"} << retryAlone;
+        QTest::newRow("retry, symbols") << retry + QStringList{"--symbols", "AUDUSD"} << retryAlone;
+        QTest::newRow("retry, symbols file")
+            << retry + QStringList{"--symbols-file", "plain"} << retryAlone;
+        QTest::newRow("retry, heal") << retry + QStringList{"--heal"}
+                                     << "--heal goes with --update or a range, not with --retry\n";
+        QTest::newRow("symbols and a symbols file")
+            << QStringList{"--symbols", "AUDUSD", "--symbols-file", "plain"}
+            << "--symbols and --symbols-file cannot both be given\n";
+        QTest::newRow("bars without csv")
+            << QStringList{"--bars", "1h"} << "--bars goes with --csv\n";
+        QTest::newRow("unknown bar length")
+            << QStringList{"--csv", "csv", "--bars", "2h"}
+            << "--bars takes one of 5min, 15min, 30min, 1h, 4h, 1d: 2h\n";
+        QTest::newRow("dot symbol")
+            << QStringList{"--symbols", "."} << "the symbol \".\" cannot name a file\n";
+        QTest::newRow("21 heal rounds") << QStringList{"--heal", "--heal-rounds", "21"}
+                                        << "--heal-rounds takes a number from 0 to 20: 21\n";
+        QTest::newRow("heal again without heal")
+            << QStringList{"--heal-again"} << "--heal-rounds and --heal-again go with --heal\n";
+        QTest::newRow("indices and stocks")
+            << QStringList{"--indices", "--stocks"}
+            << "--forex, --stocks and --indices choose one category: give one\n";
+        QTest::newRow("operand") << QStringList{"AUDUSD"} << "unexpected argument AUDUSD\n";
     }
     void badInputIsRefusedBeforeAnythingIsFetched() {
         QFETCH(QStringList, arguments);

@@ -128,7 +128,7 @@ QByteArray ReadFile(const QString& path) {
 
 struct Run {
     int status = -1;
-    QByteArray out;
+    QByteArray out, err;
 };
 
 Run Check(const QString& folder, QStringList arguments) {
@@ -136,7 +136,7 @@ Run Check(const QString& folder, QStringList arguments) {
     process.start(PELLMARK_CHECK_PATH, arguments.replaceInStrings("@IN", folder));
     process.waitForFinished();
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput()};
+            process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 } // namespace
@@ -148,9 +148,13 @@ private slots:
     void check_data() {
         QTest::addColumn<Folder>("folder");
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("out"); // for a wrong command line (2), standard error
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("retry");
+        const auto usage = [](const char* reason) {
+            return "pellmark-check: " + QByteArray(reason) +
+                   "\nTry 'pellmark-check --help' for more information.\n";
+        };
         QTest::newRow("currency pair, three weeks")
             << CurrencyFolder() << QStringList{"@IN"}
             << QByteArray("AUDUSD 17-Nov-26 short 40 of 96 quotes\n"
@@ -248,9 +252,13 @@ private slots:
             << StockFolder() << QStringList{"--from", "2069-12-01", "--to", "2069-12-31", "@IN"}
             << QByteArray("USAMSFT: no day files in the range\n") << 1 << QByteArray("");
         QTest::newRow("before 1970") << StockFolder() << QStringList{"--from", "1969-12-31", "@IN"}
-                                     << QByteArray() << 2 << QByteArray("(absent)");
+                                     << usage("1969-12-31 is before 1970-01-01, the first day a "
+                                              "day file's two-digit year can name")
+                                     << 2 << QByteArray("(absent)");
         QTest::newRow("after 2069") << StockFolder() << QStringList{"--to", "2070-01-01", "@IN"}
-                                    << QByteArray() << 2 << QByteArray("(absent)");
+                                    << usage("2070-01-01 is after 2069-12-31, the last day a day "
+                                             "file's two-digit year can name")
+                                    << 2 << QByteArray("(absent)");
         QTest::newRow("no day file") << Folder{{"notes.txt", "x"}} << QStringList{"@IN"}
                                      << QByteArray("no day files\n") << 1 << QByteArray("");
         // 90 of 100 quotes is not short, 89 is; a gap of 16 minutes is a hole at 5 minutes.
@@ -287,11 +295,16 @@ private slots:
                           "quotes from 09:30 to 16:00, every 30 min\n")
             << 3 << QByteArray("");
         QTest::newRow("no such day") << StockFolder() << QStringList{"--from", "2026-02-30", "@IN"}
-                                     << QByteArray() << 2 << QByteArray("(absent)");
-        QTest::newRow("no folder") << StockFolder() << QStringList{"@IN/none"} << QByteArray() << 2
-                                   << QByteArray("(absent)");
-        QTest::newRow("two folders") << StockFolder() << QStringList{"@IN", "@IN"} << QByteArray()
+                                     << usage("--from needs a date YYYY-MM-DD, not '2026-02-30'")
                                      << 2 << QByteArray("(absent)");
+        QTest::newRow("no folder")
+            << StockFolder() << QStringList{"@IN/none"} << usage("'@IN/none' is not a folder") << 2
+            << QByteArray("(absent)");
+        QTest::newRow("two folders") << StockFolder() << QStringList{"@IN", "@IN"}
+                                     << usage("expected one FOLDER") << 2 << QByteArray("(absent)");
+        QTest::newRow("reversed range")
+            << StockFolder() << QStringList{"--from", "2026-06-09", "--to", "2026-06-08", "@IN"}
+            << usage("--from is after --to") << 2 << QByteArray("(absent)");
     }
     void check() {
         QFETCH(Folder, folder);
@@ -303,7 +316,7 @@ private slots:
         QTemporaryDir days(QDir::temp().filePath("<img-XXXXXX")), lists;
         WriteFolder(days.path(), folder);
         const Run run = Check(days.path(), arguments << "--retry-list" << lists.filePath("r"));
-        QCOMPARE(run.out, out);
+        QCOMPARE(status == 2 ? run.err : run.out, out.replace("@IN", days.path().toUtf8()));
         QCOMPARE(run.status, status);
         QCOMPARE(ReadFile(lists.filePath("r")), retry);
         // Whatever a file name holds reaches the report as text, never as markup.
