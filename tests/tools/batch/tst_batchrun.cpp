@@ -144,10 +144,10 @@ private slots:
         // The export reads the files in the layout they were saved in.
         for (const char* day : {"AUDUSD-8-Jun-05", "EURUSD-8-Jun-05"})
             batch.fetcher.script[day] = FetchResult{{true, {"00:05;1.2345", "00:10;1.2350"}}, 1};
-        QCOMPARE(
-            batch.run(twoPairsOneDay + QStringList{"--out", batch.path("semi"), "--time-first",
-                                                   "--sep", ";", "--csv", batch.path("semicsv")}),
-            0);
+        QCOMPARE(batch.run(twoPairsOneDay.mid(0, 6) + QStringList{"--out", batch.path("semi"),
+                                                                  "--time-first", "--sep", ";",
+                                                                  "--csv", batch.path("semicsv")}),
+                 0);
         QCOMPARE(ReadFile(batch.path("semicsv/EURUSD.csv")),
                  QByteArray("date,time,price\r\n2005-06-08,00:05,1.2345\r\n"
                             "2005-06-08,00:10,1.2350\r\n"));
