@@ -4,8 +4,8 @@
 # answers the connection (the local service's --never-accept), one that takes it and never
 # answers (--hang), one that closes it at once without a byte (--close), a proxy name that
 # does not resolve, and a port of 127.0.0.1 that refuses the connection. Two days of three
-# fetches each, each cut after at most 8 s, then exit 4 with every day listed: goal under 60 s
-# each.
+# fetches each, each cut after at most 6 s and followed by the 1.51 s pause, then exit 4 with
+# every day listed: goal under 60 s each.
 #
 #   bench/dead_network.sh [BUILD_DIR]    (default: build)
 set -euo pipefail

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # How long pellmark-batch takes to give up on one day when the service is dead: a service that
 # takes the connection and never answers (--hang), and a port that never takes the connection
-# (--never-accept). Three fetches each, every one cut 8 s after the request without a byte of
+# (--never-accept). Three fetches each, every one cut 6 s after the request without a byte of
 # an answer, or 5 s without a connection, the 1.51 s pause counted from each start: goals
 # under 30 s and 20 s. Each mode may be given alone.
 #

@@ -27,7 +27,7 @@ inline constexpr std::chrono::milliseconds kPageTimeLimit{60'000};
 // has the whole kPageTimeLimit. A service that answers at all begins within a second or two;
 // these bounds keep a dead network's two days of three tries under a minute (RunEngine.h).
 inline constexpr std::chrono::seconds kConnectTimeLimit{5};
-inline constexpr std::chrono::seconds kFirstByteLimit{8};
+inline constexpr std::chrono::seconds kFirstByteLimit{6};
 inline constexpr std::chrono::seconds kPageSilenceLimit{20};
 
 // Extra header text as a browser takes it: lines split at CR or LF, blank lines and lines

@@ -42,9 +42,9 @@ struct RunOptions {
     bool stopWhenUnreachable = false;
 };
 
-// Two days of three unanswered tries each, at most 8 s a try (HiddenBrowser.h): a dead
-// network stops a run of any length within a minute, and an outage shorter than half a
-// minute does not.
+// Two days of three unanswered tries each, at most 6 s a try and its pause (HiddenBrowser.h):
+// a dead network stops a run of any length within a minute, and an outage shorter than half
+// a minute does not.
 inline constexpr int kUnansweredDaysToStop = 2;
 
 class RunEngine : public QObject {
