@@ -188,7 +188,6 @@ void HiddenBrowserTest::failedTransferGivesEmptyPage() {
     QCOMPARE(browser->BodyHtml(), std::string());
     QCOMPARE(browser->Failure().reason, reason);
     QCOMPARE(browser->Failure().httpStatus, status);
-    // The network library's own words ("Empty reply from server") come with these two.
     QCOMPARE(browser->Failure().detail.empty(),
              reason != FetchFailure::Transport && reason != FetchFailure::NoReply);
 }

@@ -246,9 +246,6 @@ void QuoteFetchTest::failedFetchGivesNoneAndItsReason_data() {
         << QStringList{} << true << 0 << FetchFailure::Refused << 0L;
     QTest::newRow("never answers") << QStringList{"--hang"} << false << kMostFetchesWithoutAnswer
                                    << FetchFailure::Timeout << 0L;
-    QTest::newRow("closed without answering")
-        << QStringList{"--close"} << false << kMostFetchesWithoutAnswer << FetchFailure::NoReply
-        << 0L;
     QTest::newRow("server error") << QStringList{"--status", "500"} << false << kMostFetchesPerDay
                                   << FetchFailure::HttpStatus << 500L;
     QTest::newRow("bad page") << QStringList{"--short"} << false << kMostFetchesPerDay

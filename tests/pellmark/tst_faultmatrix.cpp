@@ -87,7 +87,6 @@ private slots:
         const auto recorded = Outcome::Recorded;
         const auto timeFirst = LineOrder::TimeFirst;
         row("connection refused", {}, recorded, -1);
-        // No answer at all is tried three times, not seven.
         row("closed without an answer", {"--close"}, recorded, 3);
         row("reset in the middle of the body", {"--reset-mid-body"}, recorded, 7);
         row("no answer", {"--hang"}, recorded, 3, LineOrder::PriceFirst, " - ", 300);

@@ -156,7 +156,6 @@ private slots:
             QVERIFY(stopping.elapsed() < 1000);
             ::close(symbolsPipe);
             QCOMPARE(batch.err, QByteArray("pellmark-batch: stopped by SIGTERM\n"));
-            QCOMPARE(batch.out, QByteArray());
             QCOMPARE(batch.days(), QStringList());
             return;
         }
