@@ -19,4 +19,14 @@ inline constexpr char kNotRegularForWriting[] = "not a regular file";
 // applies). Refused when path names anything but a regular file.
 Result<int> CreateTemporaryBeside(const QString& path, QByteArray& temporary);
 
+// The same, but without a name while it is written (O_TMPFILE), so that a process killed
+// meanwhile leaves nothing behind: temporary stays empty. Where the file system cannot make
+// one, a named one as above.
+Result<int> CreateUnnamedBeside(const QString& path, QByteArray& temporary);
+
+// Gives the written file fd (from CreateUnnamedBeside, synced, still open) the name path:
+// linked there when the name is free, else linked under "NAME.XXXXXX" beside it and renamed
+// over it. Neither call follows a link at path; a kill between them leaves that complete file.
+Done NameUnnamed(int fd, const QString& path);
+
 } // namespace pellmark

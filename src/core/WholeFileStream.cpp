@@ -21,7 +21,7 @@ Failure SystemFailure(int error) {
 } // namespace
 
 WholeFileStream::WholeFileStream(const QString& path) : path_(path) {
-    Result<int> created = CreateTemporaryBeside(path, temporary_);
+    Result<int> created = CreateUnnamedBeside(path, temporary_);
     if (created)
         fd_ = *created;
     else
@@ -36,7 +36,8 @@ void WholeFileStream::Discard() {
     if (fd_ < 0)
         return;
     ::close(fd_);
-    ::unlink(temporary_.constData());
+    if (!temporary_.isEmpty())
+        ::unlink(temporary_.constData());
     fd_ = -1;
 }
 
@@ -74,12 +75,16 @@ Done WholeFileStream::Commit() {
     // A full disk can also show first when the data is synced (delayed allocation, NFS).
     if (!failure_ && ::fdatasync(fd_) != 0)
         failure_ = SystemFailure(errno);
-    if (!failure_) {
+    // Linking and renaming replace the name itself: whatever a link there led to stays
+    // untouched.
+    if (!failure_ && temporary_.isEmpty()) {
+        if (Done named = NameUnnamed(fd_, path_); !named)
+            failure_ = Failure{named.reason()};
+    } else if (!failure_) {
         const int closed = ::close(fd_);
         fd_ = -1;
         if (closed != 0)
             failure_ = SystemFailure(errno);
-        // rename replaces the name itself: whatever a link there led to stays untouched.
         else if (::rename(temporary_.constData(), QFile::encodeName(path_).constData()) != 0)
             failure_ = SystemFailure(errno);
         if (failure_)
