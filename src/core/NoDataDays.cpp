@@ -4,7 +4,7 @@
 #include "core/WholeFile.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 
 namespace pellmark {
 
@@ -20,13 +20,15 @@ QString FilePath(const QString& folder) {
 
 } // namespace
 
-std::vector<DayItem> ReadNoDataDays(const QString& folder) {
-    QFile file(FilePath(folder));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray text = file.readAll();
+Result<std::vector<DayItem>> ReadNoDataDays(const QString& folder) {
+    const QString path = FilePath(folder);
+    const Result<std::string> text = ReadWholeFile(path, {.followLink = false});
+    if (!text && !QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
+        return std::vector<DayItem>{};
+    if (!text)
+        return Failure{text.reason()};
     std::vector<DayItem> days;
-    for (ListedItem& listed : ReadRetryList(text.toStdString(), ListReading::Cleaned))
+    for (ListedItem& listed : ReadRetryList(*text, ListReading::Cleaned))
         if (!listed.item.symbol.starts_with('#'))
             days.push_back(std::move(listed.item));
     return days;

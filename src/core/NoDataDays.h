@@ -15,8 +15,9 @@ namespace pellmark {
 inline constexpr char kNoDataDaysFileName[] = "pellmark-no-data-days";
 
 // The items listed in the folder's file; none when there is no file. Blank lines and lines
-// starting with '#' are read past.
-std::vector<DayItem> ReadNoDataDays(const QString& folder);
+// starting with '#' are read past. A file that cannot be read (a FIFO, over 16 MB) is a
+// failure with ReadWholeFile's reason.
+Result<std::vector<DayItem>> ReadNoDataDays(const QString& folder);
 
 // Replaces the folder's file with these items, whole or not at all.
 Done WriteNoDataDays(const QString& folder, const std::vector<DayItem>& items);

@@ -9,6 +9,7 @@
 #include "export/OhlcBars.h"
 #include "net/QuoteService.h"
 #include "run/RunInput.h"
+#include "StopSignals.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -94,18 +95,14 @@ const char* const kBatchUsage =
     "Exit status: 0 when every day was saved or skipped, 1 when some failed (they are\n"
     "listed) or a symbol or retry line was skipped, 2 for a usage error or a missing\n"
     "pellmark-page-body (nothing is fetched), 3 when a day file cannot be written (that day\n"
-    "and the rest are listed), 4 when the quote service cannot be reached (three days in a\n"
-    "row without any answer; the rest are listed as not done), 129, 130 and 143 when\n"
+    "and the rest are listed), 4 when the quote service cannot be reached (two days in a\n"
+    "row without any answer; the rest are listed as not done), 5 when another run is\n"
+    "updating the folder (--update, --heal: nothing is fetched), 129, 130 and 143 when\n"
     "stopped by SIGHUP, SIGINT or SIGTERM (the day in hand and the rest are listed as not\n"
-    "done, so --retry resumes the run).\n";
+    "done, so --retry resumes the run).\n"
+    "A link, FIFO or device at a name the run writes is left as it is and the write refused.\n";
 
 namespace {
-
-// Editors and spreadsheets add spaces and a byte-order mark that no symbol holds.
-QString Cleaned(QString text) {
-    text.remove(QChar(0xFEFF));
-    return text.trimmed();
-}
 
 // The longest date label, "10-Jun-05".
 constexpr std::size_t kLongestLabel = 9;
@@ -178,6 +175,11 @@ private:
         parser.addOptions({update, heal, healRounds, healAgain, healFrom, only, dryRun});
         if (!parser.parse(arguments))
             return Fail(CommandLineError(parser));
+        if (const auto repeated = RepeatedOption(
+                parser, withValue + QList<QCommandLineOption>{help, version, quiet, forex, stocks,
+                                                              indices, timeFirst, skipSaved, update,
+                                                              heal, healRounds, healAgain}))
+            return Fail(*repeated);
         if (!parser.positionalArguments().isEmpty())
             return Fail("unexpected argument " +
                         parser.positionalArguments().front().toStdString());
@@ -254,7 +256,7 @@ private:
             return Fail("--symbols and --symbols-file cannot both be given");
         if (parser.isSet(symbols)) {
             for (const QString& symbol : parser.value(symbols).split(u','))
-                options_.symbols.push_back(Cleaned(symbol).toStdString());
+                options_.symbols.push_back(CleanedSymbol(symbol).toStdString());
         } else if (parser.isSet(symbolsFile)) {
             if (!TakeSymbolsFile(parser.value(symbolsFile)))
                 return;
@@ -343,13 +345,16 @@ private:
     }
 
     bool TakeSymbolsFile(const QString& path) {
-        const pellmark::Result<std::string> text = ReadWholeFile(path);
+        // Named on the command line, it may be a pipe from another program (<(...)).
+        const pellmark::Result<std::string> text =
+            ReadWholeFile(path, {.fifoStop = &StopSignals::StopAsked()});
         if (!text) {
-            Fail("cannot read the symbols file " + path.toStdString());
+            Fail("cannot read the symbols file " + path.toStdString() + ": " + text.reason());
             return false;
         }
         for (const std::string& line : SplitFileLines(*text))
-            if (const QString symbol = Cleaned(QString::fromStdString(line)); !symbol.isEmpty())
+            if (const QString symbol = CleanedSymbol(QString::fromStdString(line));
+                !symbol.isEmpty())
                 options_.symbols.push_back(symbol.toStdString());
         return true;
     }
@@ -365,7 +370,7 @@ private:
         }
         const pellmark::Result<std::string> text = ReadWholeFile(options_.retryFile);
         if (!text)
-            return Fail("cannot read the retry file " + path);
+            return Fail("cannot read the retry file " + path + ": " + text.reason());
         for (ListedItem& listed : ReadRetryList(*text, ListReading::Cleaned)) {
             const std::string where = path + ":" + std::to_string(listed.line) + ": ";
             // A line without a hyphen (a note, a pasted heading) names no item at all.

@@ -57,6 +57,12 @@ Done BatchRun::Start() {
     }
     if (!options_.dryRun && !QDir().mkpath(options_.outDir))
         return Failure{"cannot create the folder " + options_.outDir.toStdString()};
+    if (options_.heal || !options_.updateFolder.isEmpty()) {
+        folderLock_.emplace(options_.outDir);
+        if (folderLock_->Busy())
+            return Failure{options_.outDir.toStdString() +
+                           " is being updated by another run: nothing fetched"};
+    }
     for (const std::string& note : options_.notes)
         report_.Say("pellmark-batch: " + note);
     nothingToDo_ = options_.retryFileMissing;

@@ -6,6 +6,7 @@
 #include "BatchOptions.h"
 #include "core/Result.h"
 #include "export/DayFileExport.h"
+#include "FolderLock.h"
 #include "HealRounds.h"
 #include "net/DayFetcher.h"
 #include "ProgramFrame.h"
@@ -23,6 +24,7 @@ inline constexpr int kExitSaved = 0;
 inline constexpr int kExitSomeFailed = 1;
 inline constexpr int kExitCannotWrite = 3;
 inline constexpr int kExitUnreachable = 4;
+inline constexpr int kExitFolderBusy = 5;
 
 class BatchRun : public QObject {
     Q_OBJECT
@@ -34,6 +36,8 @@ public:
 
     // A one-line reason when the run cannot start (a save folder that is a file, say).
     Done Start();
+    // Why Start() refused: another run is updating the folder (kExitFolderBusy).
+    bool FolderBusy() const { return folderLock_ && folderLock_->Busy(); }
     // Stops for a signal; the run then ends with 128 + its number.
     void StopForSignal(int signalNumber);
     // The day in hand is fetched again; fetchNumber counts from 1.
@@ -71,6 +75,7 @@ private:
     std::vector<DayItem> unrecorded_; // failed items the errors file could not take
     bool nothingToDo_ = false;        // and said why
     std::optional<HealRounds> heal_;
+    std::optional<FolderLock> folderLock_; // with --update and --heal
     bool healUnsure_ = false; // the check or the days without data could not be read or kept
     bool terminal_;
     bool symbolLeftOut_ = false; // --update left a symbol out for its newest file

@@ -11,8 +11,12 @@
 namespace pellmark {
 
 HealRounds::HealRounds(QString folder, DayRange range, int rounds, bool askAgain)
-    : folder_(std::move(folder)), range_(std::move(range)), rounds_(rounds),
-      rememberedList_(ReadNoDataDays(folder_)) {
+    : folder_(std::move(folder)), range_(std::move(range)), rounds_(rounds) {
+    // Unreadable, it is told and taken as empty: those days are only asked for again.
+    if (Result<std::vector<DayItem>> read = ReadNoDataDays(folder_); read)
+        rememberedList_ = std::move(*read);
+    else
+        problem_ = "cannot read " + std::string(kNoDataDaysFileName) + ": " + read.reason();
     if (!askAgain)
         for (const DayItem& item : rememberedList_)
             remembered_.insert(FailedItemText(item));
@@ -91,7 +95,8 @@ HealEnd HealRounds::Finish() {
         [](const DayItem& a, const DayItem& b) { return FailedItemText(a) == FailedItemText(b); });
     if (changed)
         if (const Done written = WriteNoDataDays(folder_, kept); !written)
-            problem_ = "cannot write " + std::string(kNoDataDaysFileName) + ": " + written.reason();
+            problem_ = (problem_ ? *problem_ + "; " : std::string()) + "cannot write " +
+                       kNoDataDaysFileName + ": " + written.reason();
     end.problem = problem_;
     return end;
 }

@@ -82,6 +82,9 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
 
     if (!parser.parse(arguments))
         return UsageError(QString::fromStdString(CommandLineError(parser)));
+    if (const auto repeated =
+            RepeatedOption(parser, {symbols, from, to, timeFirst, sep, retry, html, help, version}))
+        return UsageError(QString::fromStdString(*repeated));
     CheckCommandLine line;
     if (parser.isSet(help)) {
         line.action = CheckCommandLine::Action::Help;
@@ -97,8 +100,7 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
     }
     CheckOptions& options = line.options;
     if (parser.isSet(symbols)) {
-        options.symbols = parser.value(symbols).split(u',', Qt::SkipEmptyParts);
-        options.symbols.removeDuplicates();
+        options.symbols = CleanedSymbolList(parser.value(symbols));
         if (options.symbols.isEmpty())
             return UsageError("--symbols needs at least one symbol");
     }
@@ -118,6 +120,9 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
         options.separator = parser.value(sep).toLocal8Bit().toStdString();
     line.retryList = parser.value(retry);
     line.html = parser.value(html);
+    for (const auto* file : {&retry, &html})
+        if (parser.isSet(*file) && parser.value(*file).isEmpty())
+            return UsageError("--" + file->names().constFirst() + " needs a file name");
     const QStringList folders = parser.positionalArguments();
     if (folders.size() != 1)
         return UsageError("expected one FOLDER");

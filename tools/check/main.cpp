@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
         return frame.UsageError(
             QStringLiteral("'%1' is not a folder").arg(line.options.folder).toStdString());
     const auto stopped = [] { return pellmark::StopSignals::StopAsked().load(); };
+    frame.TellNonUtf8Names(line.options.folder);
 
     // The report is written as the symbols are checked, so that no folder is too large
     // for the memory; until it is committed, the old report stays.

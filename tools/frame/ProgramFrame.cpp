@@ -2,9 +2,12 @@
 
 #include "StopSignals.h"
 
+#include <QFile>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <string>
 
 namespace pellmark {
@@ -57,6 +60,20 @@ std::optional<int> ProgramFrame::RefuseClock(QDate today) const {
         return std::nullopt;
     std::fprintf(stderr, "%s: %s\n", name_, problem->c_str());
     return kExitUsage;
+}
+
+void ProgramFrame::TellNonUtf8Names(const QString& folder) const {
+    const QByteArray path = QFile::encodeName(folder);
+    DIR* directory = ::opendir(path.constData());
+    if (!directory)
+        return;
+    while (const dirent* entry = ::readdir(directory)) {
+        const std::string_view name(entry->d_name);
+        if (name.ends_with(".txt") && !IsValidUtf8(name))
+            std::fprintf(stderr, "%s: %s/%s: not read: its name is not valid UTF-8\n", name_,
+                         EscapedBytes(path.toStdString()).c_str(), EscapedBytes(name).c_str());
+    }
+    ::closedir(directory);
 }
 
 } // namespace pellmark

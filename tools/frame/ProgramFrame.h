@@ -6,6 +6,7 @@
 #include "CommandLineRules.h"
 
 #include <QDate>
+#include <QString>
 
 #include <optional>
 #include <string>
@@ -38,6 +39,10 @@ public:
     // The exit status when the clock's GMT date (see ServiceDay.h) is a day no day file can
     // name: every date the program works out from it would be a century off.
     std::optional<int> RefuseClock(QDate today) const;
+
+    // Each day file of folder whose name is not valid UTF-8, which no program can read as
+    // its name says, told on standard error with its odd bytes escaped.
+    void TellNonUtf8Names(const QString& folder) const;
 
 private:
     const char* name_;

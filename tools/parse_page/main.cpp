@@ -55,6 +55,9 @@ pellmark::Result<Options> ParseOptions(int argc, char** argv) {
     parser.addOptions({help, version, body, printBody, timeFirst, sep, charset});
     if (!parser.parse(arguments))
         return pellmark::Failure{pellmark::CommandLineError(parser)};
+    if (const auto repeated = pellmark::RepeatedOption(
+            parser, {help, version, body, printBody, timeFirst, sep, charset}))
+        return pellmark::Failure{*repeated};
     if (!parser.positionalArguments().isEmpty())
         return pellmark::Failure{"unexpected argument " +
                                  parser.positionalArguments().front().toStdString() +

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace pellmark {
 namespace {
@@ -103,8 +104,12 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
     };
 
     ServiceOptions options;
+    std::set<std::string> given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
+        // As every program refuses it (RepeatedOption in tools/frame).
+        if (name.starts_with("--") && !given.insert(name).second)
+            return {std::nullopt, "option '" + name + "' is given more than once"};
         if (name == "-h" || name == "--help")
             return {options, {}, true, false};
         if (name == "-v" || name == "--version")

@@ -114,7 +114,8 @@ class TestBatch : public QObject {
     Q_OBJECT
 
 private slots:
-    // Whenever the stop comes, every day of the run is saved or listed.
+    // Whenever the stop comes, every day of the run is saved or listed; one that comes while
+    // a --symbols-file pipe gives nothing is heard at once, before any day is known.
     void stoppedRunListsTheRestAndStopsAtOnce_data() {
         QTest::addColumn<int>("signal");
         QTest::addColumn<bool>("whileStarting");
@@ -157,11 +158,14 @@ private slots:
         QElapsedTimer stopping;
         stopping.start();
         ::kill(static_cast<pid_t>(batch.process.processId()), signal);
-        if (symbolsPipe >= 0) {
-            QCOMPARE(::write(symbolsPipe, "AUDUSD\nEURUSD\n", 14), 14);
-            ::close(symbolsPipe);
-        }
         QCOMPARE(batch.finish(), 128 + signal);
+        if (symbolsPipe >= 0) {
+            QVERIFY(stopping.elapsed() < 1000);
+            ::close(symbolsPipe);
+            QCOMPARE(batch.err, QByteArray("pellmark-batch: stopped by SIGTERM\n"));
+            QCOMPARE(batch.days(), QStringList());
+            return;
+        }
         QVERIFY(stopping.elapsed() < 5000);
         QVERIFY2(batch.err.contains("0 saved, 0 skipped, 0 failed, 2 not done\n"), batch.err);
         if (outputFull)
@@ -401,12 +405,14 @@ private slots:
         QCOMPARE(batch.err, QByteArray());
     }
 
-    // With no answer from the service a long update ends after three days, every day listed
+    // With no answer from the service a long update ends after two days, every day listed
     // (bench/dead_network.sh times it).
     void deadNetworkEndsTheRunAtOnce_data() {
-        QTest::addColumn<QString>("proxy"); // empty: a port of 127.0.0.1 nothing listens on
+        QTest::addColumn<QString>("proxy"); // empty: a refusing port; --FAULT: the service plays it
         QTest::addColumn<QByteArray>("reason");
         QTest::newRow("refused") << QString() << QByteArray("connection refused");
+        QTest::newRow("closed at once")
+            << QString("--close") << QByteArray("Empty reply from server");
         QTest::newRow("name not resolved")
             << QString("http://pellmark-nowhere.invalid:3128")
             << QByteArray("Could not resolve proxy: pellmark-nowhere.invalid");
@@ -414,12 +420,14 @@ private slots:
     void deadNetworkEndsTheRunAtOnce() {
         QFETCH(QString, proxy);
         QFETCH(QByteArray, reason);
-        LocalService service;
+        const bool played = proxy.startsWith("--");
+        LocalService service(played ? QStringList{proxy} : QStringList{});
         QVERIFY(service.start());
         Batch batch(service);
-        if (proxy.isEmpty()) {
+        if (proxy.isEmpty() || played) {
             proxy = service.proxyUrl();
-            QVERIFY(service.stop());
+            if (!played)
+                QVERIFY(service.stop());
         }
         QProcessEnvironment environment = batch.process.processEnvironment();
         environment.insert("http_proxy", proxy);
@@ -435,7 +443,7 @@ private slots:
         QCOMPARE(listed.size(), 1001);
         QCOMPARE(listed.first(), "AUDUSD-4-Dec-26\r");
         QCOMPARE(listed.at(999), "AUDUSD-6-Feb-23\r");
-        QVERIFY2(batch.err.contains("0 saved, 0 skipped, 3 failed, 997 not done\n"
+        QVERIFY2(batch.err.contains("0 saved, 0 skipped, 2 failed, 998 not done\n"
                                     "pellmark-batch: the quote service cannot be reached: " +
                                     reason + "\n"),
                  batch.err);
@@ -443,14 +451,18 @@ private slots:
     }
 
     // The README's cron line and the timer's service, each run once as the scheduler would on
-    // a folder a week behind: the five week-days since are fetched, and nothing fails.
+    // a folder a week behind: the five week-days since are fetched, and nothing fails. Both
+    // started together fetch them once: the second ends at once, asking nothing.
     void scheduledUpdateWorksTheFirstNight_data() {
         QTest::addColumn<bool>("timer");
-        QTest::newRow("README cron line") << false;
-        QTest::newRow("systemd timer's service") << true;
+        QTest::addColumn<bool>("cronAlongside");
+        QTest::newRow("README cron line") << false << false;
+        QTest::newRow("systemd timer's service") << true << false;
+        QTest::newRow("timer and cron line together") << true << true;
     }
     void scheduledUpdateWorksTheFirstNight() {
         QFETCH(bool, timer);
+        QFETCH(bool, cronAlongside);
         LocalService service;
         QVERIFY(service.start());
         Batch batch(service);
@@ -463,6 +475,7 @@ private slots:
                   ExpectedDayBytes("frxAUDUSD", label));
         QProcessEnvironment environment = batch.process.processEnvironment();
         environment.insert("HOME", batch.folder.path());
+        environment.insert("PATH", QFileInfo(PELLMARK_BATCH_PATH).path() + ":/usr/bin:/bin");
         if (timer) {
             // As systemd does: ${NAME} is one word, $NAME is split at spaces.
             QString command = ServiceCommand();
@@ -472,11 +485,21 @@ private slots:
             batch.process.setProcessEnvironment(environment);
             batch.process.start(words.takeFirst(), words);
         } else {
-            environment.insert("PATH", QFileInfo(PELLMARK_BATCH_PATH).path() + ":/usr/bin:/bin");
             batch.process.setProcessEnvironment(environment);
             batch.process.start("/bin/sh", {"-c", CronCommand()});
         }
-        QCOMPARE(batch.finish(), 0);
+        QProcess cron;
+        if (cronAlongside) {
+            cron.setProcessEnvironment(environment);
+            cron.setWorkingDirectory(batch.folder.path());
+            cron.start("/bin/sh", {"-c", CronCommand()});
+            QVERIFY(cron.waitForFinished(120000));
+        }
+        // Together, whichever came second ended at once with 5, saying why.
+        QCOMPARE(batch.finish() + cron.exitCode(), cronAlongside ? 5 : 0);
+        QCOMPARE((batch.err + (cronAlongside ? cron.readAllStandardError() : ""))
+                     .count("/prices is being updated by another run: nothing fetched\n"),
+                 cronAlongside ? 1 : 0);
         QCOMPARE(service.requestLog().size(), 5);
         QCOMPARE(QDir(batch.path("prices")).entryList({"AUDUSD-*.txt"}).size(), 6);
         QCOMPARE(ReadFile(batch.path("prices/failed.txt")), QByteArray());
@@ -624,6 +647,59 @@ private slots:
         QCOMPARE(asked, requests);
     }
 
+    // A link planted at a name the batch writes is refused and left as it is, the outside
+    // file keeping its bytes; a FIFO at the folder's record is told, never waited on.
+    void plantedEntryIsLeftAlone_data() {
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("planted");
+        QTest::addColumn<bool>("fifo"); // else a link to a file outside the folder
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("says");
+        const QStringList day = {"--symbols", "AUDUSD",     "--from", "2005-06-08",
+                                 "--to",      "2005-06-08", "--out",  "days"};
+        const QString notRegular = "not a regular file";
+        const QStringList holiday = {"--holidays", "8-Jun-05"};
+        const QStringList heal = {"--heal", "--heal-rounds", "0"};
+        QTest::newRow("day file") << QStringList{} << day << "days/AUDUSD-8-Jun-05.txt" << false
+                                  << 3
+                                  << "Cannot create file \"days/AUDUSD-8-Jun-05.txt\". " +
+                                         notRegular;
+        QTest::newRow("errors file")
+            << QStringList{"--close"} << day + QStringList{"--errors", "failed.txt"} << "failed.txt"
+            << false << 1 << "cannot write failed.txt: " + notRegular;
+        QTest::newRow("retry file")
+            << QStringList{} << QStringList{"--retry", "failed.txt", "--out", "days"}
+            << "failed.txt" << false << 1 << "cannot rewrite failed.txt: " + notRegular;
+        QTest::newRow("folder's record")
+            << holiday << day + heal << "days/pellmark-no-data-days" << false << 1
+            << "cannot write pellmark-no-data-days: " + notRegular;
+        QTest::newRow("folder's record a FIFO")
+            << holiday << day + heal << "days/pellmark-no-data-days" << true << 1
+            << "cannot read pellmark-no-data-days: not a regular file";
+    }
+    void plantedEntryIsLeftAlone() {
+        QFETCH(QStringList, faults);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, planted);
+        QFETCH(bool, fifo);
+        QFETCH(int, status);
+        QFETCH(QString, says);
+        LocalService service(faults);
+        QVERIFY(service.start());
+        Batch batch(service);
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        const QByteArray outside = "AUDUSD-8-Jun-05\r\n";
+        WriteFile(batch.path("outside.txt"), outside);
+        const QByteArray at = batch.path(planted).toLocal8Bit();
+        QVERIFY(fifo ? ::mkfifo(at.constData(), 0600) == 0
+                     : QFile::link(batch.path("outside.txt"), batch.path(planted)));
+        QCOMPARE(batch.run(arguments), status);
+        QVERIFY2(batch.err.contains(says.toUtf8()), batch.err);
+        QCOMPARE(ReadFile(batch.path("outside.txt")), outside);
+        QCOMPARE(QFileInfo(batch.path(planted)).isSymLink(), !fifo);
+    }
+
     void badInputIsRefusedBeforeAnythingIsFetched_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("reason");
@@ -670,6 +746,14 @@ private slots:
             << "more than 3 characters";
         QTest::newRow("retried symbol after blank lines")
             << QStringList{"--retry", "gaps.txt"} << "gaps.txt:4: the symbol \"A/B\"";
+        QTest::newRow("symbols file a link to /dev/zero")
+            << QStringList{"--symbols-file", "zero"}
+            << "cannot read the symbols file zero: not a regular file";
+        QTest::newRow("symbols file of 1 GB")
+            << QStringList{"--symbols-file", "huge"}
+            << "cannot read the symbols file huge: larger than 16 MB";
+        QTest::newRow("retry file a FIFO") << QStringList{"--retry", "fifo"}
+                                           << "cannot read the retry file fifo: not a regular file";
         // Each refusal the README, the help or the man page gives, in the program's words.
         const QString retryAlone = "--retry takes its days from its file, not from --symbols or "
                                    "a range\n";
@@ -733,6 +817,10 @@ private slots:
         WriteFile(batch.path("timefirst/AUDUSD-8-Jun-05.txt"),
                   ExpectedDayBytes("frxAUDUSD", "8-Jun-05", pellmark::LineOrder::TimeFirst));
         WriteFile(batch.path("gaps.txt"), "\r\nAUDUSD-8-Jun-05\r\n\r\nA/B-8-Jun-05\r\n");
+        QCOMPARE(::symlink("/dev/zero", batch.path("zero").toLocal8Bit().constData()), 0);
+        QCOMPARE(::mkfifo(batch.path("fifo").toLocal8Bit().constData(), 0600), 0);
+        QFile huge(batch.path("huge"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(1LL << 30));
         const QStringList before = QDir(batch.folder.path()).entryList(QDir::AllEntries);
         QCOMPARE(batch.run(arguments), 2);
         QVERIFY2(batch.err.startsWith("pellmark-batch: ") && batch.err.contains(reason.toUtf8()),

@@ -1,7 +1,9 @@
 // The frame every program shares, seen from outside: help, version and a wrong
 // command line worded alike, arguments that are not UTF-8 refused, every output that cannot be
-// written told, and a stop or the file-size limit in the middle of a write.
+// written told, a stop or the file-size limit in the middle of a write, and odd entries
+// planted where a program reads or writes.
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,6 +70,9 @@ private slots:
         QCOMPARE(run.err, name + ": unknown option '--bogus'\n" + tryHelp);
         QCOMPARE((run = Start(tool, {textOption, "A\\0377\\0303B"})).status, 2);
         QCOMPARE(run.err, name + ": an argument is not valid UTF-8: A\\xff\\xc3B\n" + tryHelp);
+        QCOMPARE((run = Start(tool, {textOption, "A", textOption, "B"})).status, 2);
+        QCOMPARE(run.err, name + ": option '" + textOption.toUtf8() +
+                              "' is given more than once\n" + tryHelp);
     }
 
     // Every output into a full device and into a closed pipe: told with the system's reason
@@ -164,6 +169,65 @@ private slots:
             << exporting[0] << exporting.mid(1) << 1 << "@/AUDUSD.csv: cannot write: File too large"
             << QStringList{"GBPUSD.csv"};
     }
+    // What is planted at a name a program reads or writes is never written through nor
+    // waited on: a link's target outside keeps its bytes, a FIFO or a huge file is told.
+    void plantedEntryIsLeftAlone_data() {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("planted"); // at @/NAME or @IN/NAME
+        QTest::addColumn<QString>("kind");    // ->TARGET (a link), fifo, huge (1 GB)
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("says");
+        const QStringList check = {"check/pellmark-check", "--retry-list=@/r", "--html=@/h", "@IN"};
+        const QStringList exporting = {"export/pellmark-export", "@IN", "@"};
+        const QString outside = "->@IN/AUDUSD-6-Jun-05.txt", day = "@IN/AUDUSD-7-Jun-05.txt";
+        const QString notRegular = ": not a regular file";
+        QTest::newRow("check, report a link")
+            << check[0] << check.mid(1) << "@/h" << outside << 3 << "cannot write @/h" + notRegular;
+        QTest::newRow("export, CSV a link")
+            << exporting[0] << exporting.mid(1) << "@/AUDUSD.csv" << outside << 1
+            << "@/AUDUSD.csv: cannot write" + notRegular;
+        QTest::newRow("check, day file a FIFO")
+            << check[0] << check.mid(1) << day << "fifo" << 1 << "unreadable: not a regular file";
+        QTest::newRow("export, day file a link to /dev/zero")
+            << exporting[0] << exporting.mid(1) << day << "->/dev/zero" << 1
+            << "unreadable: not a regular file";
+        QTest::newRow("check, day file of 1 GB")
+            << check[0] << check.mid(1) << day << "huge" << 1 << "unreadable: larger than 16 MB";
+    }
+    void plantedEntryIsLeftAlone() {
+        QFETCH(QString, tool);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, planted);
+        QFETCH(QString, kind);
+        QFETCH(int, status);
+        QFETCH(QString, says);
+        QTemporaryDir in, out;
+        const QByteArray day = QByteArray("1.2 - 12:00\r\n").repeated(288);
+        QFile file(in.filePath("AUDUSD-6-Jun-05.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(day) == day.size());
+        file.close();
+        const auto place = [&](QString text) {
+            return text.replace("@IN", in.path()).replace("@", out.path());
+        };
+        QFile at(place(planted));
+        const QByteArray name = QFile::encodeName(at.fileName());
+        if (kind.startsWith("->"))
+            QVERIFY(QFile::link(place(kind.mid(2)), at.fileName()));
+        else if (kind == "fifo")
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        else
+            QVERIFY(at.open(QIODevice::WriteOnly) && at.resize(1LL << 30));
+        const Run run = Start(
+            tool, arguments.replaceInStrings("@IN", in.path()).replaceInStrings("@", out.path()));
+        QCOMPARE(run.status, status);
+        QVERIFY2((run.err + run.out).contains(place(says).toUtf8()), run.err + run.out);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), day);
+        QCOMPARE(QFileInfo(at.fileName()).isSymLink(), kind.startsWith("->"));
+        QCOMPARE(QDir(out.path()).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
     void faultWhileWriting() {
         QFETCH(QString, tool);
         QFETCH(QStringList, arguments);
