@@ -318,7 +318,7 @@ private:
         if (outcome_ || !parser.isSet(only))
             return !outcome_;
         for (const QString& symbol : parser.value(only).split(u','))
-            options_.only.push_back(Cleaned(symbol).toStdString());
+            options_.only.push_back(CleanedSymbol(symbol).toStdString());
         for (const std::string& symbol : options_.only)
             if (const auto problem = SymbolProblem(QString::fromStdString(symbol)))
                 Fail("--only: " + *problem);
