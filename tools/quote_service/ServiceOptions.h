@@ -2,6 +2,8 @@
 // faults it plays for the requests it answers.
 #pragma once
 
+#include "MarketPlay.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +39,7 @@ struct ServiceOptions {
     int cookieFlood = 0;               // new cookies set by every answer
     bool anySymbol = false;            // unknown symbols get the quotes of a known stock
     std::vector<std::string> holidays; // date labels always answered with the no-data page
+    MarketOptions market;
 };
 
 struct ParsedOptions {
