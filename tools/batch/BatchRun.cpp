@@ -29,7 +29,8 @@ BatchRun::BatchRun(BatchOptions options, DayFetcher& fetcher, std::FILE* failedD
                    std::FILE* progress, bool terminal)
     : options_(std::move(options)), failedDays_(failedDays),
       report_(progress, ReportMode(options_.quiet, terminal)),
-      engine_(fetcher, [this] { return options_.outDir.toStdString(); }) {
+      engine_(fetcher, [this] { return options_.outDir.toStdString(); }),
+      rules_(options_.outDir, options_.category, options_.healAgain) {
     connect(&engine_, &RunEngine::itemStarting, this,
             [this](std::size_t, const DayItem& item) { report_.Starting(item); });
     connect(&engine_, &RunEngine::itemDone, this,
@@ -47,6 +48,8 @@ Done BatchRun::Start() {
         return Failure{"cannot create the folder " + options_.outDir.toStdString()};
     for (const std::string& note : options_.notes)
         report_.Say("pellmark-batch: " + note);
+    for (const std::string& problem : rules_.Load())
+        report_.Say("pellmark-batch: " + problem);
     nothingToDo_ = options_.retryFileMissing;
     DayItems items = DayItems::AsListed(options_.retryItems);
     if (!options_.updateFolder.isEmpty()) {
@@ -59,7 +62,7 @@ Done BatchRun::Start() {
             heal_.emplace(options_.outDir,
                           DayRange{options_.symbols, options_.from, options_.to, options_.lineOrder,
                                    options_.separator},
-                          options_.healRounds, options_.healAgain);
+                          options_.healRounds, rules_);
         items = DayItems::ForRange(options_.symbols, options_.from, options_.to);
         // The symbols are never empty here, so no items means a weekend.
         if (items.Size() == 0) {
@@ -69,10 +72,14 @@ Done BatchRun::Start() {
         }
     }
     report_.Begin(items.Size());
-    engine_.Start(std::move(items),
-                  {.skipSaved = options_.skipSaved || !options_.updateFolder.isEmpty(),
-                   .stopWhenUnreachable = true});
+    engine_.Start(std::move(items), Asking(options_.skipSaved || !options_.updateFolder.isEmpty()));
     return {};
+}
+
+RunOptions BatchRun::Asking(bool skipSaved) {
+    return {.skipSaved = skipSaved,
+            .stopWhenUnreachable = true,
+            .leaveOut = [this](const DayItem& item) { return rules_.LeaveOut(item); }};
 }
 
 Result<DayItems> BatchRun::UpdateItems() {
@@ -89,10 +96,10 @@ Result<DayItems> BatchRun::UpdateItems() {
         heal_.emplace(
             options_.outDir,
             DayRange{plan.symbols, QDate(), options_.to, options_.lineOrder, options_.separator},
-            options_.healRounds, options_.healAgain);
-        std::erase_if(plan.items, [this](const DayItem& item) { return heal_->Remembered(item); });
+            options_.healRounds, rules_);
     }
-    return DayItems::AsListed(std::move(plan.items));
+    std::erase_if(plan.items, [this](const DayItem& item) { return rules_.Recorded(item); });
+    return DayItems::AsListed(rules_.InAskingOrder(std::move(plan.items)));
 }
 
 void BatchRun::StopForSignal(int signalNumber) {
@@ -104,6 +111,11 @@ void BatchRun::StopForSignal(int signalNumber) {
 
 void BatchRun::DayDone(const DayResult& result) {
     report_.Done(result);
+    const bool leftOut = result.outcome == DayOutcome::Skipped && rules_.LeaveOut(result.item);
+    for (const std::string& told : rules_.Note(result))
+        report_.Say(told);
+    if (leftOut)
+        return;
     saved_ += result.outcome == DayOutcome::Saved;
     skipped_ += result.outcome == DayOutcome::Skipped;
     // Appended as they come, so the file holds them even if the process is killed; with
@@ -137,7 +149,7 @@ bool BatchRun::HealAfter(const RunEnd& end) {
                 std::to_string(days.size()) + (days.size() == 1 ? " day" : " days") +
                 " to fetch again");
     report_.Begin(days.size());
-    engine_.Start(DayItems::AsListed(days), {.stopWhenUnreachable = true});
+    engine_.Start(DayItems::AsListed(days), Asking());
     return true;
 }
 
@@ -145,7 +157,16 @@ std::vector<DayItem> BatchRun::FinishHealing() {
     const HealEnd healed = heal_->Finish();
     for (const DayItem& item : healed.noDataFromService)
         report_.Say(item.symbol + " " + item.dateLabel + " no data from the service");
+    for (const IncompleteDay& day : healed.shortAtService)
+        report_.Say(day.item.symbol + " " + day.item.dateLabel + " short at the service: " +
+                    std::to_string(day.quotes) + " quotes the same after a new fetch, recorded");
     std::vector<DayItem> failed;
+    for (const auto& [item, others] : healed.noDataThoughOthers) {
+        report_.Say(item.symbol + " " + item.dateLabel + ": no data, though " +
+                    std::to_string(others) + " other symbol" + (others == 1 ? "" : "s") +
+                    " have that day");
+        failed.push_back(item);
+    }
     for (const IncompleteDay& day : healed.stillIncomplete) {
         report_.Say(day.item.symbol + " " + day.item.dateLabel + " still " + day.state);
         failed.push_back(day.item);
@@ -163,16 +184,29 @@ void BatchRun::RunEnded(const RunEnd& end) {
     report_.Finish();
     // What was not done is listed with what failed, so that --retry resumes the run.
     const bool healed = heal_ && end.how == RunEnd::How::Finished;
-    const std::vector<DayItem> failed = healed ? FinishHealing() : end.LeftToDo();
+    std::vector<DayItem> failed = healed ? FinishHealing() : end.LeftToDo();
+    // The days of a symbol taken for misspelt are left to do, in case it is not.
+    const std::vector<DayItem>& notAsked = rules_.NotAsked();
+    failed.insert(failed.end(), notAsked.begin(), notAsked.end());
+    const std::size_t notDone = end.notDone.size() + notAsked.size();
+    if (const Done saved = rules_.Save(); !saved) {
+        report_.Say("pellmark-batch: cannot write " + std::string(kMarketRecordFileName) + ": " +
+                    saved.reason());
+        healUnsure_ = true;
+    }
     if (!nothingToDo_)
         report_.Say(std::to_string(saved_) + " saved, " + std::to_string(skipped_) + " skipped, " +
-                    std::to_string(failed.size() - end.notDone.size()) + " failed, " +
-                    std::to_string(end.notDone.size()) + " not done");
+                    std::to_string(failed.size() - notDone) + " failed, " +
+                    std::to_string(notDone) + " not done");
     std::vector<DayItem> stillListed = options_.retryKept;
     stillListed.insert(stillListed.end(), failed.begin(), failed.end());
     bool listed = true;
-    if (!options_.errorsFile.isEmpty())
-        RecordFailed(heal_ ? failed : end.notDone);
+    if (!options_.errorsFile.isEmpty()) {
+        std::vector<DayItem> unlisted = heal_ ? failed : end.notDone;
+        if (!heal_)
+            unlisted.insert(unlisted.end(), notAsked.begin(), notAsked.end());
+        RecordFailed(unlisted);
+    }
     // Items the errors file could not take (a full disk) are printed instead.
     if (options_.errorsFile.isEmpty())
         listed = PrintFailed(failed);

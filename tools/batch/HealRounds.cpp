@@ -2,25 +2,13 @@
 
 #include "core/DayFile.h"
 #include "core/ErrorsList.h"
-#include "core/NoDataDays.h"
 
 #include <QFileInfo>
 
-#include <algorithm>
-
 namespace pellmark {
 
-HealRounds::HealRounds(QString folder, DayRange range, int rounds, bool askAgain)
-    : folder_(std::move(folder)), range_(std::move(range)), rounds_(rounds),
-      rememberedList_(ReadNoDataDays(folder_)) {
-    if (!askAgain)
-        for (const DayItem& item : rememberedList_)
-            remembered_.insert(FailedItemText(item));
-}
-
-bool HealRounds::Remembered(const DayItem& item) const {
-    return remembered_.contains(FailedItemText(item));
-}
+HealRounds::HealRounds(QString folder, DayRange range, int rounds, MarketRules& rules)
+    : folder_(std::move(folder)), range_(std::move(range)), rounds_(rounds), rules_(rules) {}
 
 void HealRounds::Note(const DayResult& result) {
     if (result.outcome == DayOutcome::Skipped)
@@ -45,13 +33,22 @@ std::vector<IncompleteDay> HealRounds::Check() {
     return *latest_;
 }
 
+bool HealRounds::ShortAtService(const IncompleteDay& day) const {
+    const auto asked = shortAsked_.find(FailedItemText(day.item));
+    return day.state == "short" && asked != shortAsked_.end() && asked->second == day.quotes;
+}
+
 std::vector<DayItem> HealRounds::NextRound() {
     if (roundsDone_ >= rounds_)
         return {};
     std::vector<DayItem> days;
-    for (IncompleteDay& day : Check())
-        if (!Remembered(day.item))
-            days.push_back(std::move(day.item));
+    for (IncompleteDay& day : Check()) {
+        if (rules_.LeaveOut(day.item) || rules_.GaveNoData(day.item) || ShortAtService(day))
+            continue;
+        if (day.state == "short")
+            shortAsked_[FailedItemText(day.item)] = day.quotes;
+        days.push_back(std::move(day.item));
+    }
     if (!days.empty())
         ++roundsDone_;
     return days;
@@ -59,34 +56,32 @@ std::vector<DayItem> HealRounds::NextRound() {
 
 HealEnd HealRounds::Finish() {
     HealEnd end;
-    std::vector<DayItem> kept;
-    std::set<std::string> keptText;
-    const auto keep = [&](const DayItem& item) {
-        if (keptText.insert(FailedItemText(item)).second)
-            kept.push_back(item);
-    };
-    // A remembered day that has a file by now (fetched by hand, say) is forgotten.
-    for (const DayItem& item : rememberedList_) {
+    MarketRecord& record = rules_.Record();
+    // A recorded day that has a file by now (fetched by hand, say) is forgotten.
+    for (const DayItem& item : record.NoDataDays()) {
         const QFileInfo file(QString::fromStdString(
             DayFilePath(folder_.toStdString(), item.symbol, item.dateLabel)));
-        if (!file.isFile() || file.size() == 0)
-            keep(item);
+        if (file.isFile() && file.size() > 0)
+            record.SetNoData(item, false);
     }
     for (IncompleteDay& day : Check()) {
+        if (rules_.Recorded(day.item) || rules_.BeforeFirstDay(day.item))
+            continue;
+        if (ShortAtService(day)) {
+            record.SetPart(day.item, day.quotes);
+            end.shortAtService.push_back(std::move(day));
+            continue;
+        }
         const auto asked = onlyNoData_.find(FailedItemText(day.item));
-        if (asked != onlyNoData_.end() && asked->second) {
-            keep(day.item);
-            end.noDataFromService.push_back(day.item);
-        } else if (!Remembered(day.item)) {
+        if (asked == onlyNoData_.end() || !asked->second) {
             end.stillIncomplete.push_back(std::move(day));
+        } else if (rules_.IsHoliday(day.item)) {
+            record.SetNoData(day.item, true);
+            end.noDataFromService.push_back(day.item);
+        } else {
+            end.noDataThoughOthers.emplace_back(day.item, rules_.OthersWithData(day.item));
         }
     }
-    const bool changed = !std::equal(
-        kept.begin(), kept.end(), rememberedList_.begin(), rememberedList_.end(),
-        [](const DayItem& a, const DayItem& b) { return FailedItemText(a) == FailedItemText(b); });
-    if (changed)
-        if (const Done written = WriteNoDataDays(folder_, kept); !written)
-            problem_ = "cannot write " + std::string(kNoDataDaysFileName) + ": " + written.reason();
     end.problem = problem_;
     return end;
 }

@@ -44,7 +44,8 @@ Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const D
     for (const SymbolCoverage& symbol : *symbols)
         for (const DayCoverage& day : symbol.days)
             if (const char* state = Refetchable(day.state))
-                incomplete.push_back({{symbol.symbol.toStdString(), DateLabel(day.day)}, state});
+                incomplete.push_back(
+                    {{symbol.symbol.toStdString(), DateLabel(day.day)}, state, day.quotes});
     return incomplete;
 }
 
