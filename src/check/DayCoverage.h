@@ -19,7 +19,8 @@ namespace pellmark {
 // Fewer days than this of one rhythm say too little about how many quotes it gives a day.
 inline constexpr int kDaysForRhythm = 3;
 
-enum class DayState { Complete, Missing, Empty, Unreadable, Short, Holed };
+// AtService: the folder's market record says the service has no more of the day (ServiceDays.h).
+enum class DayState { Complete, Missing, Empty, Unreadable, Short, Holed, AtService };
 
 // A stretch of the day, in minutes since midnight.
 struct Span {

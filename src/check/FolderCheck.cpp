@@ -1,5 +1,6 @@
 #include "check/FolderCheck.h"
 
+#include "check/ServiceDays.h"
 #include "core/DayFileName.h"
 #include "core/DayFileRead.h"
 
@@ -47,7 +48,7 @@ void ThinPrices(DayCoverage& day, std::size_t perDay) {
     day.prices = std::move(kept);
 }
 
-SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files,
+SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files, const MarketRecord& record,
                            const CheckOptions& options) {
     SymbolCoverage coverage;
     coverage.symbol = symbol;
@@ -80,6 +81,7 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files,
         }
     }
     AssessSymbol(coverage);
+    MarkServiceDays(coverage, record);
     // As pellmark-export does, no guess rests on fewer lines than that.
     if (layoutGuesses.size() == kLinesBeforeLayoutHint) {
         if (const std::optional<std::string> hint =
@@ -97,6 +99,7 @@ Done CheckFolderEach(const CheckOptions& options,
     if (!folder.isReadable())
         return Failure{"cannot read the folder"};
     std::map<QString, DayFiles> bySymbol;
+    const MarketRecord record = MarketRecord::Read(options.folder);
     // Every entry with a day file's name, whatever it is, so that a FIFO, a folder or a
     // broken link is reported as unreadable rather than missing. Hidden entries are left
     // out: a run saves through hidden temporary files.
@@ -112,12 +115,12 @@ Done CheckFolderEach(const CheckOptions& options,
     }
     if (options.symbols.isEmpty()) {
         for (auto& [symbol, files] : bySymbol) {
-            onSymbol(CheckSymbol(symbol, files, options));
+            onSymbol(CheckSymbol(symbol, files, record, options));
             files.clear();
         }
     } else {
         for (const QString& symbol : options.symbols)
-            onSymbol(CheckSymbol(symbol, bySymbol[symbol], options));
+            onSymbol(CheckSymbol(symbol, bySymbol[symbol], record, options));
     }
     return {};
 }

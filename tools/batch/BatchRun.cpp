@@ -110,8 +110,10 @@ void BatchRun::StopForSignal(int signalNumber) {
 }
 
 void BatchRun::DayDone(const DayResult& result) {
-    report_.Done(result);
+    // A day left out is told once for all its symbol's days, not one by one.
     const bool leftOut = result.outcome == DayOutcome::Skipped && rules_.LeaveOut(result.item);
+    if (!leftOut)
+        report_.Done(result);
     for (const std::string& told : rules_.Note(result))
         report_.Say(told);
     if (leftOut)

@@ -21,6 +21,7 @@ const char* Refetchable(DayState state) {
         return "short";
     case DayState::Complete:
     case DayState::Holed:
+    case DayState::AtService:
         return nullptr;
     }
     return nullptr;
