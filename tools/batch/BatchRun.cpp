@@ -165,8 +165,8 @@ std::vector<DayItem> BatchRun::FinishHealing() {
     std::vector<DayItem> failed;
     for (const auto& [item, others] : healed.noDataThoughOthers) {
         report_.Say(item.symbol + " " + item.dateLabel + ": no data, though " +
-                    std::to_string(others) + " other symbol" + (others == 1 ? "" : "s") +
-                    " have that day");
+                    std::to_string(others) +
+                    (others == 1 ? " other symbol has" : " other symbols have") + " that day");
         failed.push_back(item);
     }
     for (const IncompleteDay& day : healed.stillIncomplete) {
@@ -187,7 +187,10 @@ void BatchRun::RunEnded(const RunEnd& end) {
     // What was not done is listed with what failed, so that --retry resumes the run.
     const bool healed = heal_ && end.how == RunEnd::How::Finished;
     std::vector<DayItem> failed = healed ? FinishHealing() : end.LeftToDo();
-    // The days of a symbol taken for misspelt are left to do, in case it is not.
+    // The days of a symbol taken for misspelt are left to do, in case it is not; without a
+    // heal those asked are listed already.
+    if (healed)
+        failed.insert(failed.end(), rules_.MisspeltAsked().begin(), rules_.MisspeltAsked().end());
     const std::vector<DayItem>& notAsked = rules_.NotAsked();
     failed.insert(failed.end(), notAsked.begin(), notAsked.end());
     const std::size_t notDone = end.notDone.size() + notAsked.size();

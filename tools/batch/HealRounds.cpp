@@ -65,7 +65,9 @@ HealEnd HealRounds::Finish() {
             record.SetNoData(item, false);
     }
     for (IncompleteDay& day : Check()) {
-        if (rules_.Recorded(day.item) || rules_.BeforeFirstDay(day.item))
+        // A misspelt symbol's days are listed by the batch, all of them.
+        if (rules_.Recorded(day.item) || rules_.BeforeFirstDay(day.item) ||
+            rules_.Misspelt(day.item.symbol))
             continue;
         if (ShortAtService(day)) {
             record.SetPart(day.item, day.quotes);

@@ -96,10 +96,14 @@ std::vector<std::string> MarketRules::Note(const DayResult& result) {
 }
 
 std::vector<std::string> MarketRules::NoteNoData(const DayItem& item, SymbolState& state) {
-    if (OthersWithData(item) == 0)
+    // A symbol of known form misses a day only when its own form has it (a holiday of the
+    // pairs is none for a stock); one of unknown form, when any symbol has it.
+    const bool formKnown = record_.FormOf(item.symbol).has_value();
+    if ((formKnown ? OthersOfFormWithData(item) : OthersWithData(item)) == 0)
         return {};
     ++state.missesInARow;
-    const bool formKnown = record_.FormOf(item.symbol).has_value();
+    if (!state.hadData)
+        state.noDataDays.push_back(item);
     if (!state.hadData && !formKnown && !state.formTried) {
         // Files saved by the window say nothing of their form: the other one may answer.
         tried_[item.symbol] = Other(FormOf(item.symbol));
@@ -108,6 +112,8 @@ std::vector<std::string> MarketRules::NoteNoData(const DayItem& item, SymbolStat
     }
     if (!state.hadData && !formKnown && state.missesInARow >= kMisspeltDays) {
         state.misspelt = true;
+        misspeltAsked_.insert(misspeltAsked_.end(), state.noDataDays.begin(),
+                              state.noDataDays.end());
         return {item.symbol + ": no data in either form on its first " +
                 std::to_string(state.missesInARow) +
                 " days asked, while other symbols have them: probably misspelt, not asked "
@@ -134,6 +140,18 @@ bool MarketRules::IsHoliday(const DayItem& item) const {
         return false;
     const auto with = withData_.find({item.dateLabel, FormOf(item.symbol)});
     return with == withData_.end() || with->second.empty();
+}
+
+bool MarketRules::Misspelt(const std::string& symbol) const {
+    const auto state = symbols_.find(symbol);
+    return state != symbols_.end() && state->second.misspelt;
+}
+
+int MarketRules::OthersOfFormWithData(const DayItem& item) const {
+    const auto with = withData_.find({item.dateLabel, FormOf(item.symbol)});
+    return with == withData_.end()
+               ? 0
+               : static_cast<int>(with->second.size() - with->second.count(item.symbol));
 }
 
 int MarketRules::OthersWithData(const DayItem& item) const {

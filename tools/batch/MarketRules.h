@@ -47,9 +47,12 @@ public:
     // No symbol of the day's form had data that day.
     bool IsHoliday(const DayItem& item) const;
     int OthersWithData(const DayItem& item) const;
+    int OthersOfFormWithData(const DayItem& item) const;
     // Before the symbol's first day at the service, as learnt.
     bool BeforeFirstDay(const DayItem& item) const;
-    // The days of symbols taken for misspelt that were not asked.
+    bool Misspelt(const std::string& symbol) const;
+    // The days of symbols taken for misspelt: those asked without data, those not asked.
+    const std::vector<DayItem>& MisspeltAsked() const { return misspeltAsked_; }
     const std::vector<DayItem>& NotAsked() const { return notAsked_; }
 
     MarketRecord& Record() { return record_; }
@@ -66,6 +69,7 @@ private:
         bool misspelt = false;
         int missesInARow = 0; // days without data while others had data
         std::string lastDataLabel;
+        std::vector<DayItem> noDataDays; // asked without data before any data
     };
     SymbolForm FormOf(const std::string& symbol) const;
     std::vector<std::string> NoteNoData(const DayItem& item, SymbolState& state);
@@ -80,6 +84,7 @@ private:
     std::map<std::pair<std::string, SymbolForm>, std::set<std::string>> withData_;
     std::map<std::pair<std::string, SymbolForm>, std::set<std::string>> withoutData_;
     std::map<std::string, SymbolForm> noDataAsked_; // item text -> the form asked in
+    std::vector<DayItem> misspeltAsked_;
     std::vector<DayItem> notAsked_;
 };
 

@@ -466,6 +466,120 @@ private slots:
         QCOMPARE(ReadFile(batch.path("prices/failed.txt")), QByteArray());
     }
 
+    // A folder of several forms, updated and healed to 10 Jun 2005 from its files of 3 Jun
+    // (27 May for the listing), on a service that plays a market; then pellmark-check, and
+    // the next night, which asks only for the new day of each symbol kept (and, once, for a
+    // day listed as failed).
+    void folderMarketIsLearntOnce_data() {
+        QTest::addColumn<QStringList>("service");
+        QTest::addColumn<QStringList>("files"); // "STK d-mmm-yy"
+        QTest::addColumn<QByteArray>("record"); // pellmark-market before the run
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<QStringList>("told"); // each once
+        QTest::addColumn<QByteArray>("listed");
+        QTest::addColumn<QStringList>("recordAfter"); // its lines but comments
+        QTest::addColumn<int>("checkStatus");
+        QTest::addColumn<int>("nextNight"); // requests
+        const QStringList pairAndStock = {"frxAUDUSD 3-Jun-05", "USAMSFT 3-Jun-05"};
+        QTest::newRow("stock among pairs, saved by the window")
+            << QStringList{} << pairAndStock << QByteArray() << QStringList{} << 0 << 17
+            << QStringList{"0 failed, 0 not done"} << QByteArray()
+            << QStringList{"pair AUDUSD", "stock USAMSFT"} << 0 << 2;
+        QTest::newRow("half day of a stock, record with a line it cannot read")
+            << QStringList{"--half-days", "8-Jun-05"} << pairAndStock
+            << QByteArray("# mine\r\nstock USAMSFT\r\nstok USAMSFT\r\n") << QStringList{} << 0 << 11
+            << QStringList{"pellmark-batch: pellmark-market:3: cannot read \"stok USAMSFT\": "
+                           "kept as it is",
+                           "USAMSFT 8-Jun-05 short at the service: 43 quotes the same after a "
+                           "new fetch, recorded"}
+            << QByteArray()
+            << QStringList{"stock USAMSFT", "stok USAMSFT", "pair AUDUSD",
+                           "part USAMSFT-8-Jun-05 43"}
+            << 0 << 2;
+        QTest::newRow("holiday of the pairs")
+            << QStringList{"--pair-holidays", "8-jun-05"}
+            << QStringList{"frxAUDUSD 3-Jun-05", "frxEURUSD 3-Jun-05", "USAMSFT 3-Jun-05"}
+            << QByteArray("stock USAMSFT\r\n") << QStringList{} << 0 << 22
+            << QStringList{"AUDUSD 8-Jun-05 no data from the service",
+                           "EURUSD 8-Jun-05 no data from the service",
+                           "EURUSD 8-Jun-05 no data after 2 fetches"}
+            << QByteArray()
+            << QStringList{"stock USAMSFT", "pair AUDUSD", "pair EURUSD", "none AUDUSD-8-Jun-05",
+                           "none EURUSD-8-Jun-05"}
+            << 0 << 3;
+        QTest::newRow("a pair without data on a day the other has")
+            << QStringList{"--only", "EURUSD-8-Jun-05", "--no-data-first", "7"}
+            << QStringList{"frxAUDUSD 3-Jun-05", "frxEURUSD 3-Jun-05"} << QByteArray()
+            << QStringList{} << 1 << 16
+            << QStringList{"EURUSD 8-Jun-05: no data, though 1 other symbol has that day"}
+            << QByteArray("EURUSD-8-Jun-05\r\n") << QStringList{"pair AUDUSD", "pair EURUSD"} << 1
+            << 3;
+        QTest::newRow("misspelt symbol")
+            << QStringList{} << QStringList{"frxAUDUSD 3-Jun-05"} << QByteArray()
+            << QStringList{"--symbols", "AUDUSX", "--from", "2005-06-06"} << 1 << 16
+            << QStringList{"AUDUSX: no data in either form on its first 3 days asked, while "
+                           "other symbols have them: probably misspelt, not asked further",
+                           "5 saved, 0 skipped, 3 failed, 2 not done"}
+            << QByteArray("AUDUSX-10-Jun-05\r\nAUDUSX-9-Jun-05\r\nAUDUSX-8-Jun-05\r\n"
+                          "AUDUSX-7-Jun-05\r\nAUDUSX-6-Jun-05\r\n")
+            << QStringList{"pair AUDUSD"} << 0 << 1;
+        QTest::newRow("pair listed in the range")
+            << QStringList{"--listed", "frxGBPAUD=8-Jun-05"} << QStringList{"frxAUDUSD 27-May-05"}
+            << QByteArray() << QStringList{"--symbols", "GBPAUD", "--from", "2005-05-30"} << 0 << 28
+            << QStringList{"GBPAUD: no data before 8-Jun-05 on 5 week-days other symbols have: "
+                           "taken for its first day at the service, older days not asked",
+                           "13 saved, 0 skipped, 0 failed, 0 not done"}
+            << QByteArray() << QStringList{"pair AUDUSD", "pair GBPAUD", "first GBPAUD-8-Jun-05"}
+            << 0 << 2;
+    }
+    void folderMarketIsLearntOnce() {
+        QFETCH(QStringList, service);
+        QFETCH(QStringList, files);
+        QFETCH(QByteArray, record);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(int, requests);
+        QFETCH(QStringList, told);
+        QFETCH(QByteArray, listed);
+        QFETCH(QStringList, recordAfter);
+        QFETCH(int, checkStatus);
+        QFETCH(int, nextNight);
+        LocalService market(service);
+        QVERIFY(market.start());
+        Batch batch(market);
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        for (const QString& file : files) {
+            const QString stk = file.section(' ', 0, 0);
+            const QString label = file.section(' ', 1);
+            WriteFile(batch.path("days/" + QString(stk).remove("frx") + "-" + label + ".txt"),
+                      ExpectedDayBytes(stk.toStdString(), label));
+        }
+        if (!record.isEmpty())
+            WriteFile(batch.path("days/pellmark-market"), record);
+        const QStringList nightly = {"--update", "days", "--heal", "--errors", "failed.txt"};
+        QCOMPARE(batch.run(nightly + arguments + QStringList{"--to", "2005-06-10"}), status);
+        QCOMPARE(market.requestLog().size(), requests);
+        for (const QString& line : told)
+            QVERIFY2(batch.err.count(line.toUtf8() + "\n") == 1, batch.err);
+        QCOMPARE(ReadFile(batch.path("failed.txt")), listed);
+        QStringList kept = QString::fromUtf8(ReadFile(batch.path("days/pellmark-market")))
+                               .split("\r\n", Qt::SkipEmptyParts)
+                               .filter(QRegularExpression("^[^#]"));
+        QCOMPARE(kept, recordAfter);
+
+        QProcess check;
+        check.setWorkingDirectory(batch.folder.path());
+        check.start(PELLMARK_CHECK_PATH, {"days", "--retry-list", "retry.txt"});
+        QVERIFY(check.waitForFinished(30000));
+        QCOMPARE(check.exitCode(), checkStatus);
+        QCOMPARE(ReadFile(batch.path("retry.txt")), checkStatus == 0 ? QByteArray() : listed);
+
+        QCOMPARE(batch.run(nightly + QStringList{"--to", "2005-06-13"}), 0);
+        QCOMPARE(market.requestLog().size(), requests + nextNight);
+    }
+
     void badInputIsRefusedBeforeAnythingIsFetched_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("reason");
