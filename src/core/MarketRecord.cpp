@@ -55,6 +55,7 @@ MarketRecord MarketRecord::Read(const QString& folder) {
     const Result<std::string> text = ReadWholeFile(path);
     if (!text) {
         record.problems_.push_back(std::string(name) + ": " + text.reason());
+        record.unread_ = true;
         return record;
     }
     std::size_t number = 0;
@@ -187,6 +188,8 @@ void MarketRecord::Drop(const std::string& key) {
 }
 
 Done MarketRecord::Write(const QString& folder) const {
+    if (unread_)
+        return Failure{"it could not be read, so it is left as it is"};
     std::string text;
     if (lines_.empty() || !lines_.front().key.empty() || !lines_.front().text.starts_with("#"))
         text = kHeader;

@@ -62,6 +62,7 @@ private:
     std::vector<Line> lines_;
     std::map<std::string, std::string> values_; // key -> what follows it on its line
     std::vector<std::string> problems_;
+    bool unread_ = false; // the file is there but could not be read: it is never replaced
     bool changed_ = false;
 };
 

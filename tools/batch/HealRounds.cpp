@@ -38,6 +38,21 @@ bool HealRounds::ShortAtService(const IncompleteDay& day) const {
     return day.state == "short" && asked != shortAsked_.end() && asked->second == day.quotes;
 }
 
+// Asked or not in this run, a symbol's saved day says the market was open: a day is a
+// holiday of a form only when no symbol of that form has it.
+int HealRounds::OthersWithFile(const DayItem& item, bool ofItsForm) const {
+    int others = 0;
+    for (const std::string& symbol : range_.symbols) {
+        if (symbol == item.symbol ||
+            (ofItsForm && rules_.FormOf(symbol) != rules_.FormOf(item.symbol)))
+            continue;
+        const QFileInfo file(
+            QString::fromStdString(DayFilePath(folder_.toStdString(), symbol, item.dateLabel)));
+        others += file.isFile() && file.size() > 0;
+    }
+    return others;
+}
+
 std::vector<DayItem> HealRounds::NextRound() {
     if (roundsDone_ >= rounds_)
         return {};
@@ -77,11 +92,11 @@ HealEnd HealRounds::Finish() {
         const auto asked = onlyNoData_.find(FailedItemText(day.item));
         if (asked == onlyNoData_.end() || !asked->second) {
             end.stillIncomplete.push_back(std::move(day));
-        } else if (rules_.IsHoliday(day.item)) {
+        } else if (OthersWithFile(day.item, true) == 0) {
             record.SetNoData(day.item, true);
             end.noDataFromService.push_back(day.item);
         } else {
-            end.noDataThoughOthers.emplace_back(day.item, rules_.OthersWithData(day.item));
+            end.noDataThoughOthers.emplace_back(day.item, OthersWithFile(day.item, false));
         }
     }
     end.problem = problem_;

@@ -41,6 +41,8 @@ public:
 private:
     std::vector<IncompleteDay> Check();
     bool ShortAtService(const IncompleteDay& day) const;
+    // The other symbols of the range with a day file for the day: all, or of its form only.
+    int OthersWithFile(const DayItem& item, bool ofItsForm) const;
 
     QString folder_;
     DayRange range_;

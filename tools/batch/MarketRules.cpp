@@ -49,9 +49,11 @@ int MarketRules::MostFetchesOf(const DayItem& item) const {
     if (state != symbols_.end() && state->second.missesInARow > 0)
         return kBriefFetches;
     const std::pair day{item.dateLabel, FormOf(item.symbol)};
-    const bool othersWithout = withoutData_.contains(day) && !withoutData_.at(day).empty();
-    const bool othersWith = withData_.contains(day) && !withData_.at(day).empty();
-    return othersWithout && !othersWith ? kBriefFetches : kMostFetchesPerDay;
+    if (withData_.contains(day) && !withData_.at(day).empty())
+        return kOpenDayFetches;
+    if (withoutData_.contains(day) && !withoutData_.at(day).empty())
+        return kBriefFetches;
+    return kMostFetchesPerDay;
 }
 
 bool MarketRules::Recorded(const DayItem& item) const {
@@ -91,7 +93,10 @@ std::vector<std::string> MarketRules::Note(const DayResult& result) {
     if (result.outcome != DayOutcome::NoData)
         return {};
     withoutData_[{item.dateLabel, form}].insert(item.symbol);
-    noDataAsked_[FailedItemText(item)] = form;
+    NoDataAsked& asked = noDataAsked_[FailedItemText(item)];
+    asked.brief = (asked.times == 0 || asked.brief) && result.fetch.fetches < kMostFetchesPerDay;
+    asked.form = form;
+    ++asked.times;
     return NoteNoData(item, state);
 }
 
@@ -131,15 +136,10 @@ std::vector<std::string> MarketRules::NoteNoData(const DayItem& item, SymbolStat
 
 bool MarketRules::GaveNoData(const DayItem& item) const {
     const auto asked = noDataAsked_.find(FailedItemText(item));
-    return asked != noDataAsked_.end() && asked->second == FormOf(item.symbol);
-}
-
-bool MarketRules::IsHoliday(const DayItem& item) const {
-    const auto state = symbols_.find(item.symbol);
-    if (state != symbols_.end() && state->second.misspelt)
+    if (asked == noDataAsked_.end() || asked->second.form != FormOf(item.symbol))
         return false;
-    const auto with = withData_.find({item.dateLabel, FormOf(item.symbol)});
-    return with == withData_.end() || with->second.empty();
+    const bool provedOpen = OthersOfFormWithData(item) > 0;
+    return !(asked->second.brief && asked->second.times == 1 && provedOpen);
 }
 
 bool MarketRules::Misspelt(const std::string& symbol) const {

@@ -18,9 +18,12 @@
 
 namespace pellmark {
 
-// Tries for a day nothing speaks against; fewer once it is unlikely to bring data, but two, so
-// that one empty answer of a busy service is not taken for the day's.
-inline constexpr int kBriefFetches = 2;
+// Tries for a day unlikely to bring data: a holiday of its form so far, or a symbol that had no
+// data on the latest day others had. A day others of its form have is asked twice, so that one
+// empty answer of a busy service is not taken for the day's; a day nothing is known about is
+// asked kMostFetchesPerDay times. A day asked briefly that proves open is asked once more.
+inline constexpr int kBriefFetches = 1;
+inline constexpr int kOpenDayFetches = 2;
 // Days in a row without data, while others have data, after which a symbol never seen with
 // data is taken for misspelt, and one seen with data on later days for listed after them.
 inline constexpr int kMisspeltDays = 3;
@@ -44,8 +47,7 @@ public:
     std::vector<std::string> Note(const DayResult& result);
     // A day that gave no data in the form its symbol is now asked in: no use asking again.
     bool GaveNoData(const DayItem& item) const;
-    // No symbol of the day's form had data that day.
-    bool IsHoliday(const DayItem& item) const;
+    SymbolForm FormOf(const std::string& symbol) const;
     int OthersWithData(const DayItem& item) const;
     int OthersOfFormWithData(const DayItem& item) const;
     // Before the symbol's first day at the service, as learnt.
@@ -71,7 +73,6 @@ private:
         std::string lastDataLabel;
         std::vector<DayItem> noDataDays; // asked without data before any data
     };
-    SymbolForm FormOf(const std::string& symbol) const;
     std::vector<std::string> NoteNoData(const DayItem& item, SymbolState& state);
 
     QString folder_;
@@ -83,7 +84,12 @@ private:
     // Per date label and form, the symbols that had data and those that had none.
     std::map<std::pair<std::string, SymbolForm>, std::set<std::string>> withData_;
     std::map<std::pair<std::string, SymbolForm>, std::set<std::string>> withoutData_;
-    std::map<std::string, SymbolForm> noDataAsked_; // item text -> the form asked in
+    struct NoDataAsked {
+        SymbolForm form;
+        int times = 0;
+        bool brief = true; // every time with fewer than kMostFetchesPerDay tries
+    };
+    std::map<std::string, NoDataAsked> noDataAsked_; // by item text
     std::vector<DayItem> misspeltAsked_;
     std::vector<DayItem> notAsked_;
 };
