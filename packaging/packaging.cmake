@@ -44,6 +44,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.tarnwick.example/pellmark)
 # Dependencies come from the binaries' shared libraries (dpkg-shlibdeps), not from a list.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The completion scripts it installs do nothing without the completion framework.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS bash-completion)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 

@@ -9,7 +9,7 @@ if [ $# -lt 1 ]; then
     echo "usage: $0 BUILD_DIR [PNG]" >&2
     exit 2
 fi
-command -v chromium >/dev/null || { echo "chromium is missing; scripts/install-deps.sh installs it" >&2; exit 1; }
+command -v chromium >/dev/null || { echo "chromium is missing; scripts/install-deps.sh --tests installs it" >&2; exit 1; }
 check_tool=$(realpath "$1")/tools/check/pellmark-check
 png=$(realpath -m "${2:-$(dirname "$0")/../docs/check-report.png}")
 work=$(mktemp -d)

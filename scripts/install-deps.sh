@@ -1,12 +1,16 @@
 #!/bin/sh
-# Installs the Debian packages needed to build, run and test Pellmark.
+# Installs the Debian packages needed to build and run Pellmark and to make its package;
+# with --tests, also the tools the test suites, benchmarks and fuzzers use.
 # Needs root (or sudo). Packages already present are left alone.
 set -eu
 PACKAGES="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
-libcurl4-openssl-dev libgumbo-dev libcpp-httplib-dev libbenchmark-dev \
-xvfb xauth xdotool imagemagick chromium trayer openbox xfce4-panel dbus-daemon x11-utils fonts-dejavu-core curl strace heaptrack \
-clang libclang-rt-14-dev time \
-ccache help2man desktop-file-utils appstream lintian dpkg-dev file systemd"
+libcurl4-openssl-dev libgumbo-dev libcpp-httplib-dev ccache help2man dpkg-dev file \
+xvfb xauth fonts-dejavu-core"
+if [ "${1:-}" = "--tests" ]; then
+    PACKAGES="$PACKAGES libbenchmark-dev xdotool imagemagick chromium trayer openbox xfce4-panel \
+dbus-daemon x11-utils curl strace heaptrack clang libclang-rt-14-dev time \
+desktop-file-utils appstream lintian systemd"
+fi
 missing=""
 for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Installs what is missing (needs root or sudo), builds the programs (the window, the local
+# Installs what building and running need and is missing (needs root or sudo), builds the programs (the window, the local
 # quote service, pellmark-batch, pellmark-export, pellmark-check, pellmark-parse-page), starts
 # the bundled local quote service on a free port and starts Pellmark with http_proxy pointing
 # at it. The service is stopped when the program ends. Arguments are passed on to the program.
@@ -17,7 +17,8 @@ scripts/install-deps.sh
 if [ -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" >/dev/null
 else
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    # No benchmarks: they need Google Benchmark, a test tool (scripts/test.sh turns them on).
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLMARK_BENCHMARKS=OFF >/dev/null
 fi
 # Every program the README goes on to use, not only the window.
 cmake --build "$build" -j "$(nproc)" --target pellmark pellmark-quote-service pellmark-batch \

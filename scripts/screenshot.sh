@@ -10,7 +10,7 @@ if [ $# -lt 1 ]; then
 fi
 for tool in Xvfb openbox xdotool xprop import; do
     if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "$tool is missing; scripts/install-deps.sh installs it" >&2
+        echo "$tool is missing; scripts/install-deps.sh --tests installs it" >&2
         exit 1
     fi
 done

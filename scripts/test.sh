@@ -1,5 +1,5 @@
 #!/bin/sh
-# Installs what is missing (needs root or sudo), builds everything and runs every test:
+# Installs what is missing, the test tools too (needs root or sudo), builds everything and runs every test:
 # the suite in a normal build, the suite again with the address and undefined-behaviour
 # sanitizers, and a one-minute fuzzing run of the page code when clang is installed.
 set -eu
@@ -8,10 +8,10 @@ cd "$(dirname "$0")/.."
 export CCACHE_BASEDIR="$(pwd)"
 # Debug information names files relative to the checkout too, so the folder itself need not match.
 export CCACHE_NOHASHDIR=1
-scripts/install-deps.sh
+scripts/install-deps.sh --tests
 jobs=$(nproc)
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLMARK_TESTS=ON -DPELLMARK_BENCHMARKS=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j 2
 

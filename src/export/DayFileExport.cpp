@@ -41,10 +41,13 @@ using FolderDays = std::map<QString, DaySpan>;
 // Enough symbols to recognise the folder by without filling the screen.
 constexpr int kSymbolsNamed = 5;
 
-// The lines of one symbol that are not quotes, kept for the hint about their layout.
+// The lines of one symbol that are not quotes: told line by line, unless none of the symbol's
+// lines is read and the hint about their layout says all that matters.
 struct BadLines {
     int count = 0;
     std::vector<std::optional<LineLayout>> guesses; // of the first kLinesBeforeLayoutHint
+    std::vector<ExportProblem> told;
+    std::optional<ExportProblem> hint;
 };
 
 bool StopAsked(const ExportOptions& options) {
@@ -73,6 +76,8 @@ DayFilesBySymbol FindDayFiles(const ExportOptions& options, const QSet<QString>&
         QDir::Name);
     for (const QString& name : names) {
         const std::optional<DayFileName> dayFile = ParseDayFileName(name);
+        if (!dayFile && options.ownFiles.contains(name))
+            continue;
         if (!dayFile) {
             report.notes.push_back(
                 {folder.filePath(name), 0,
@@ -132,8 +137,7 @@ QString NothingToExport(const ExportOptions& options, const FolderDays& folderDa
 // Appends the day's rows (or bars) to csv in time order and returns how many quotes it
 // held; lines that are not quotes become problems.
 long long AppendDay(const DayFile& file, std::string_view text, const ExportOptions& options,
-                    const QString& layoutText, BadLines& badLines, ExportReport& report,
-                    QByteArray& csv) {
+                    const QString& layoutText, BadLines& badLines, QByteArray& csv) {
     std::vector<Quote> quotes;
     int badInFile = 0;
     ForEachDayFileLine(text, [&](std::string_view line, int lineNumber) {
@@ -143,22 +147,21 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
             return;
         }
         if (++badInFile <= kLinesReportedPerFile)
-            report.problems.push_back(
+            badLines.told.push_back(
                 {file.path, lineNumber, QStringLiteral("not a quote line \"%1\"").arg(layoutText)});
         if (++badLines.count <= kLinesBeforeLayoutHint) {
             badLines.guesses.push_back(GuessLayout(line));
             if (badLines.count == kLinesBeforeLayoutHint) {
                 if (const std::optional<std::string> hint =
                         LayoutHint(badLines.guesses, options.order, options.separator))
-                    report.problems.push_back({file.path, 0, QString::fromStdString(*hint)});
+                    badLines.hint = ExportProblem{file.path, 0, QString::fromStdString(*hint)};
             }
         }
     });
     if (badInFile > kLinesReportedPerFile)
-        report.problems.push_back({file.path, 0,
-                                   QStringLiteral("%1 more lines that are not quote lines")
-                                       .arg(badInFile - kLinesReportedPerFile)});
-    report.linesSkipped += badInFile;
+        badLines.told.push_back({file.path, 0,
+                                 QStringLiteral("%1 more lines that are not quote lines")
+                                     .arg(badInFile - kLinesReportedPerFile)});
 
     // "HH:MM" sorts as text; the stable sort keeps equal times in file order. A run writes
     // its files in time order, so most need no sorting.
@@ -188,15 +191,17 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
 struct SymbolCsv {
     QByteArray bytes;
     long long quotes = 0;
+    QDate first, last; // of the days that gave rows
+    BadLines badLines;
 };
 
 // Empty when a stop was asked for before every file was read.
 std::optional<SymbolCsv> BuildSymbolCsv(const std::vector<DayFile>& files,
                                         const ExportOptions& options, ExportReport& report) {
     const std::string_view header = options.barMinutes > 0 ? kBarsCsvHeader : kCsvHeader;
-    SymbolCsv csv{QByteArray(header.data(), static_cast<qsizetype>(header.size()))};
+    SymbolCsv csv;
+    csv.bytes = QByteArray(header.data(), static_cast<qsizetype>(header.size()));
     const QString layoutText = QString::fromStdString(LayoutText(options.order, options.separator));
-    BadLines badLines;
     for (const DayFile& file : files) {
         if (StopAsked(options))
             return std::nullopt;
@@ -208,8 +213,14 @@ std::optional<SymbolCsv> BuildSymbolCsv(const std::vector<DayFile>& files,
             continue;
         }
         ++report.dayFilesRead;
-        csv.quotes += AppendDay(file, *read, options, layoutText, badLines, report, csv.bytes);
+        if (const long long quotes =
+                AppendDay(file, *read, options, layoutText, csv.badLines, csv.bytes)) {
+            csv.quotes += quotes;
+            csv.first = csv.first.isValid() ? csv.first : file.day;
+            csv.last = file.day;
+        }
     }
+    report.linesSkipped += csv.badLines.count;
     return csv;
 }
 
@@ -236,36 +247,49 @@ ExportReport ExportDayFiles(const ExportOptions& options) {
     const QDir outDir(options.outDir);
     outDir.mkpath(QStringLiteral("."));
     WholeFiles csvFiles(options.outDir);
-    std::map<QString, long long> quotesByPath;
+    std::map<QString, std::pair<ExportedCsv, long long>> byPath; // and the quotes it holds
     for (const auto& [symbol, files] : bySymbol) {
         const std::optional<SymbolCsv> csv = BuildSymbolCsv(files, options, report);
         if (!csv || StopAsked(options)) {
             report.stopped = true;
             return report;
         }
-        const QString path = outDir.filePath(symbol + ".csv");
+        const QString name =
+            symbol + (options.barMinutes > 0 ? "-" + BarLengthName(options.barMinutes) : "") +
+            ".csv";
+        const QString path = outDir.filePath(name);
+        const BadLines& bad = csv->badLines;
+        if (csv->quotes == 0 && bad.hint) {
+            // Files saved in another layout: one line says which, not one per line.
+            report.problems.push_back({path, 0, "not written: " + bad.hint->reason});
+            continue;
+        }
+        report.problems.insert(report.problems.end(), bad.told.begin(), bad.told.end());
+        if (bad.hint)
+            report.problems.push_back(*bad.hint);
         if (csv->quotes == 0) {
             report.notes.push_back(
                 {path, 0, QStringLiteral("not written: the day files hold no quotes")});
             continue;
         }
-        if (const Done added = csvFiles.Add(
-                symbol + ".csv", std::string_view(csv->bytes.constData(),
-                                                  static_cast<std::size_t>(csv->bytes.size())));
+        if (const Done added =
+                csvFiles.Add(name, std::string_view(csv->bytes.constData(),
+                                                    static_cast<std::size_t>(csv->bytes.size())));
             !added) {
             report.problems.push_back(
                 {path, 0, "cannot write: " + QString::fromStdString(added.reason())});
             continue;
         }
-        quotesByPath[path] = csv->quotes;
+        // Every row ends in a line break, the header's too.
+        byPath[path] = {{path, csv->bytes.count('\n') - 1, csv->first, csv->last}, csv->quotes};
     }
     const WholeFiles::Outcome written = csvFiles.Commit();
     for (const WholeFiles::Unwritten& file : written.unwritten)
         report.problems.push_back(
             {file.path, 0, "cannot write: " + QString::fromStdString(file.reason)});
     for (const QString& path : written.written) {
-        report.csvFiles.append(path);
-        report.quotesExported += quotesByPath[path];
+        report.csvFiles.push_back(byPath[path].first);
+        report.quotesExported += byPath[path].second;
     }
     // A stop that came while the CSVs took their names still ends the program as stopped.
     report.stopped = StopAsked(options);
@@ -276,6 +300,15 @@ QString ProblemText(const ExportProblem& problem) {
     if (problem.line == 0)
         return problem.file + ": " + problem.reason;
     return QStringLiteral("%1:%2: %3").arg(problem.file).arg(problem.line).arg(problem.reason);
+}
+
+QString WrittenText(const ExportedCsv& csv) {
+    const QString days =
+        csv.first == csv.last ? IsoDay(csv.first) : IsoDay(csv.first) + " to " + IsoDay(csv.last);
+    return QStringLiteral("%1: %2 %3, %4")
+        .arg(csv.path)
+        .arg(csv.rows)
+        .arg(csv.rows == 1 ? "row" : "rows", days);
 }
 
 } // namespace pellmark

@@ -1,7 +1,8 @@
 // Glues the day files of a save folder into one CSV series per symbol, for back-testing:
 // OUTDIR/SYMBOL.csv with the header "date,time,price" and one row per quote, the date in ISO
-// form, in ascending date and time order, or one row per bar (OhlcBars.h). Used by
-// pellmark-export and by pellmark-batch --csv.
+// form, in ascending date and time order, or one row per bar (OhlcBars.h) into
+// OUTDIR/SYMBOL-LENGTH.csv (AUDUSD-1h.csv), so that bars never replace the quotes' CSV. Used
+// by pellmark-export and by pellmark-batch --csv.
 //
 //     ExportOptions options;
 //     options.folder = "/data/fx";          // holds AUDUSD-5-Jun-05.txt, ...
@@ -27,7 +28,7 @@ namespace pellmark {
 
 struct ExportOptions {
     QString folder; // the save folder of the run; only its *.txt files are looked at
-    QString outDir; // created when missing; an existing SYMBOL.csv there is replaced
+    QString outDir; // created when missing; an existing CSV of the same name is replaced
     // The layout the run wrote its lines in.
     LineOrder order = LineOrder::PriceFirst;
     std::string separator = " - ";
@@ -36,6 +37,9 @@ struct ExportOptions {
     QDate to;            // last day exported; invalid means no upper bound
     // Bar length in minutes (ParseBarLength); 0 writes one row per quote.
     int barMinutes = 0;
+    // Names of .txt files in the folder that are its own, not day files: passed over without
+    // a note.
+    QStringList ownFiles = {QStringLiteral("failed.txt")};
     // Checked before each file; once true the export ends at once, and no CSV is replaced.
     const std::atomic<bool>* stop = nullptr;
 };
@@ -48,6 +52,14 @@ struct ExportProblem {
     QString reason;
 };
 
+// A CSV the export wrote: its rows (quotes or bars) and the first and last day they hold.
+struct ExportedCsv {
+    QString path;
+    long long rows = 0;
+    QDate first;
+    QDate last;
+};
+
 struct ExportReport {
     std::vector<ExportProblem> problems;
     // Worth knowing but not a fault: a .txt file that is not a day file (such as a run's
@@ -58,7 +70,7 @@ struct ExportReport {
     int filesSkipped = 0;               // day files not read: not regular, too large, or unreadable
     int linesSkipped = 0;               // lines that are not a time and a price in the given layout
     long long quotesExported = 0;       // in the CSVs written, as rows or within bars
-    QStringList csvFiles;               // every CSV written, in symbol order
+    std::vector<ExportedCsv> csvFiles;  // every CSV written, in symbol order
     QStringList symbolsWithoutDayFiles; // asked for, but no day file in the range
 };
 
@@ -67,7 +79,8 @@ struct ExportReport {
 // it was. Rows are sorted by date, then by time; rows of one day with the same time keep
 // their order in the file. Time and price are copied as written. Lines are split at CR, LF
 // or CR LF; the first ten lines of a file that are not quotes are reported, then their
-// count, and after ten in one symbol the layout they seem to have. Each CSV is written
+// count, and after ten in one symbol the layout they seem to have; a symbol of which no line
+// is read but those lines have one other layout gets that hint alone. Each CSV is written
 // whole or not at all, with CR LF line ends (RFC 4180); the CSVs take their names together,
 // after one sync of the file system (WholeFiles.h). When nothing is found to export, a
 // problem says what the folder holds. Time grows in step with the number
@@ -76,5 +89,8 @@ ExportReport ExportDayFiles(const ExportOptions& options);
 
 // "FILE:LINE: reason", or "FILE: reason" for a whole file.
 QString ProblemText(const ExportProblem& problem);
+
+// "CSV: 1440 rows, 2005-06-06 to 2005-06-10" (one day named once).
+QString WrittenText(const ExportedCsv& csv);
 
 } // namespace pellmark

@@ -48,6 +48,13 @@ void AppendBar(QByteArray& csv, const QByteArray& date, const Bar& bar) {
 
 } // namespace
 
+QString BarLengthName(int minutes) {
+    for (const auto& [name, length] : kBarLengths)
+        if (length == minutes)
+            return QString::fromUtf16(name.data(), static_cast<qsizetype>(name.size()));
+    return {};
+}
+
 std::optional<int> ParseBarLength(QStringView text) {
     for (const auto& [name, minutes] : kBarLengths) {
         if (text == QStringView(name))

@@ -24,6 +24,9 @@ inline constexpr std::string_view kBarLengthNames = "5min, 15min, 30min, 1h, 4h,
 // other text.
 std::optional<int> ParseBarLength(QStringView text);
 
+// The name --bars takes for a length of `minutes` ("1h" for 60); empty for any other length.
+QString BarLengthName(int minutes);
+
 // True when price a is less than price b by value ("9.5" < "10.25", "1.2" == "1.20").
 // Both are digits, optionally a point and more digits, as SplitQuoteLine accepts them.
 bool PriceLess(std::string_view a, std::string_view b);

@@ -32,6 +32,7 @@ const QList<QPair<QString, QByteArray>> kFolder = {
     {"EUR-USD-28-Feb-05.txt", "1.2900 - 09:00\r"},
     {"GBPUSD-5-Jun-70.txt", "1.8 - 12:00\r\n"},
     {"notes.txt", "1.2 - 12:00\r\n"},
+    {"failed.txt", "GBPUSD-6-Jun-05\r\n"},
 };
 
 // The files of kFolder whose names start with prefix.
@@ -201,7 +202,7 @@ private slots:
         options.outDir = out.path();
         options.barMinutes = ParseBarLength(length).value_or(0);
         QVERIFY(ExportDayFiles(options).problems.empty());
-        QCOMPARE(ReadFile(out.filePath("X.csv")), csv);
+        QCOMPARE(ReadFile(out.filePath("X-" + length + ".csv")), csv);
     }
 
     // What the user sees of pellmark-export: status, messages and the CSV of GBPUSD, which
@@ -217,14 +218,17 @@ private slots:
         const QByteArray old = "old\r\n";
         const QByteArray rows = "date,time,price\r\n1970-06-05,12:00,1.8\r\n";
         const QStringList inOut = {"@IN", "@OUT"};
-        QTest::newRow("clean") << "GBPUSD" << QByteArray() << inOut << 0 << QStringList() << rows;
+        QTest::newRow("clean") << "GBPUSD" << QByteArray() << inOut << 0
+                               << QStringList{"GBPUSD.csv: 1 row, 1970-06-05\n"} << rows;
         QTest::newRow("bad line") << "EUR" << QByteArray()
                                   << QStringList{"--symbols=GBPUSD,EUR-USD"} + inOut << 1
                                   << QStringList{"EUR-USD-31-Dec-99.txt:2: not a quote line"}
                                   << old;
         QTest::newRow("not a day file name, noted")
             << "" << QByteArray() << QStringList{"--symbols", "GBPUSD"} + inOut << 0
-            << QStringList{"notes.txt: not a day file name (SYMBOL-d-mmm-yy.txt), skipped"} << rows;
+            << QStringList{"notes.txt: not a day file name (SYMBOL-d-mmm-yy.txt), skipped",
+                           "!failed.txt"}
+            << rows;
         QTest::newRow("time first, no rows: old CSV kept")
             << "GBPUSD" << QByteArray() << QStringList{"--time-first"} + inOut << 1
             << QStringList{"not a quote line \"HH:MM - PRICE\""} << old;
@@ -232,9 +236,8 @@ private slots:
             << "GBPUSD" << QByteArray() << QStringList{"--sep=,"} + inOut << 1
             << QStringList{"not a quote line \"PRICE,HH:MM\""} << old;
         QTest::newRow("hourly bars")
-            << "GBPUSD" << QByteArray() << QStringList{"--bars", "1h"} + inOut << 0 << QStringList()
-            << QByteArray("date,time,open,high,low,close,ticks\r\n"
-                          "1970-06-05,12:00,1.8,1.8,1.8,1.8,1\r\n");
+            << "GBPUSD" << QByteArray() << QStringList{"--bars", "1h"} + inOut << 0
+            << QStringList{"GBPUSD-1h.csv: 1 row, 1970-06-05\n"} << old;
         QTest::newRow("-h") << "" << QByteArray() << QStringList{"-h"} << 0
                             << QStringList{"Usage: pellmark-export", "--bars LENGTH"} << old;
         QTest::newRow("-v") << "" << QByteArray() << QStringList{"-v"} << 0
@@ -316,8 +319,9 @@ private slots:
             << rows;
         QTest::newRow("ten lines with a comma")
             << "none" << QByteArray("1.2,14:05\n").repeated(10) << inOut << 1
-            << QStringList{"these lines look like PRICE then TIME with \",\" between: try --sep "
-                           "','"}
+            << QStringList{"GBPUSD.csv: not written: these lines look like PRICE then TIME with "
+                           "\",\" between: try --sep ','",
+                           "!:1: not a quote line"}
             << old;
         QTest::newRow("price first in two files, read as time first")
             << "GBPUSD" << QByteArray("1.2 - 14:05\n").repeated(9)

@@ -15,7 +15,7 @@ die() { echo "FAIL: $*" && exit 1; }
     "to run it, as root: PELLMARK_PACKAGE_TEST=1 ctest --test-dir $build_dir -R package_deb"
 [ "$(id -u)" -eq 0 ] || skip "installing the package needs root"
 for tool in apt-get dpkg-deb cpack lintian desktop-file-validate appstreamcli; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh adds it)"
+    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh --tests adds it)"
 done
 # One package test at a time on this machine, also from other build folders (RESOURCE_LOCK
 # only orders the tests of one ctest run). The lock is taken on the package database's folder,
@@ -66,6 +66,7 @@ done
 # The dependencies are worked out from the binaries; the window program needs Qt Widgets.
 dpkg-deb -f "$deb" Depends | tee depends.txt | grep -q libqt6widgets6 ||
     die "Depends does not name libqt6widgets6: $(cat depends.txt)"
+[ "$(dpkg-deb -f "$deb" Recommends)" = bash-completion ] || die "Recommends is not bash-completion"
 
 # Errors fail the test; warnings are printed for the record.
 lintian --fail-on error --tag-display-limit 0 "$deb" || die "lintian reports errors"

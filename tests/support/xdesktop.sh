@@ -16,7 +16,7 @@ x_scratch() {
 require_x_tools() {
     for tool in Xvfb openbox trayer xdotool xwininfo xprop "$@"; do
         if ! command -v "$tool" >/dev/null 2>&1; then
-            echo "SKIP: $tool is not installed (see scripts/install-deps.sh)"
+            echo "SKIP: $tool is not installed (scripts/install-deps.sh --tests installs it)"
             exit 77
         fi
     done

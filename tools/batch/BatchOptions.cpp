@@ -51,7 +51,8 @@ const char* const kBatchUsage =
     "      --csv OUTDIR          when the run has ended, export the run's symbols as one CSV\n"
     "                            per symbol into OUTDIR, as pellmark-export does\n"
     "      --bars LENGTH         with --csv: open, high, low and close bars of LENGTH\n"
-    "                            (5min, 15min, 30min, 1h, 4h or 1d) instead of quotes\n"
+    "                            (5min, 15min, 30min, 1h, 4h or 1d) instead of quotes,\n"
+    "                            into OUTDIR/SYMBOL-LENGTH.csv (AUDUSD-1h.csv)\n"
     "\n"
     "Keeping a folder current:\n"
     "      --update FOLDER       bring FOLDER up to today (or --to): for every symbol with\n"
@@ -179,6 +180,9 @@ private:
                 parser.value(option).isEmpty())
                 return Fail("option '--" + option.names().front().toStdString() +
                             "' needs a value");
+        for (const QCommandLineOption& option : {out, errors, retry, csv, update, symbolsFile})
+            if (const auto reason = UnexpandedHomeReason(parser.value(option)))
+                return Fail("--" + option.names().front().toStdString() + " " + *reason);
 
         if (parser.isSet(forex) + parser.isSet(stocks) + parser.isSet(indices) > 1)
             return Fail("--forex, --stocks and --indices choose one category: give one");

@@ -269,6 +269,11 @@ ExportReport BatchRun::ExportCsv() {
     exportOptions.order = options_.lineOrder;
     exportOptions.separator = options_.separator;
     exportOptions.barMinutes = options_.barMinutes;
+    // The errors file in the folder is the run's own, not a day file worth a note.
+    const QFileInfo errorsFile(options_.errorsFile);
+    if (!options_.errorsFile.isEmpty() &&
+        errorsFile.absoluteDir() == QDir(options_.outDir).absolutePath())
+        exportOptions.ownFiles << errorsFile.fileName();
     // The export runs outside the event loop: a stop reaches it through the handler's flag.
     exportOptions.stop = &StopSignals::StopAsked();
     if (options_.retryFile.isEmpty()) {
@@ -292,6 +297,9 @@ ExportReport BatchRun::ExportCsv() {
         report_.Say("pellmark-batch: " + ProblemText(problem).toStdString());
     for (const ExportProblem& note : exported.notes)
         report_.Say("pellmark-batch: " + ProblemText(note).toStdString());
+    for (const ExportedCsv& csv : exported.csvFiles)
+        if (!options_.quiet)
+            report_.Say(WrittenText(csv).toStdString());
     if (exported.stopped)
         report_.Say("pellmark-batch: the CSV export was stopped");
     return exported;

@@ -35,7 +35,9 @@ How to export:
                            date,time,open,high,low,close,ticks; a bar is named by
                            its start (the 1h bar 10:00 holds 10:00 to 10:59), open
                            and close are its first and last quotes by time, ticks
-                           the number of quotes; bars without quotes are left out
+                           the number of quotes; bars without quotes are left out;
+                           written to OUTDIR/SYMBOL-LENGTH.csv (AUDUSD-1h.csv), so
+                           bars never replace a quotes CSV
 
   -h, --help             display this help and exit
   -v, --version          output version information and exit
@@ -43,15 +45,20 @@ How to export:
 A line that is not a time and a price in the given layout is reported on standard
 error with the file and line number (the first ten of a file, then their count), and
 is never written as data; after ten such lines in one symbol the layout they seem to
-have is named. A .txt file whose name is not a day file's (such as an errors list) is
-skipped with a note. Only regular files up to 16 MB are read. OUTDIR is created when
-missing; each CSV is written whole or not at all, and an existing one is replaced,
-except when the symbol's day files hold no quotes: then it is left as it was.
+have is named; a symbol none of whose lines is read but which look like another layout
+is refused in one line with that hint. A .txt file whose name is not a day file's is
+skipped with a note, except failed.txt, a run's errors list. Each CSV written is named
+on standard output with its rows and its first and last day
+(AUDUSD.csv: 1440 rows, 2005-06-06 to 2005-06-10). Only regular files up to 16 MB
+are read. OUTDIR is created when missing; each CSV is written whole or not at all,
+and an existing one is replaced, except when the symbol's day files hold no quotes:
+then it is left as it was.
 
 Exit status:
  0  if every day file was read in full,
  1  if some lines or day files were skipped or a CSV could not be written, such as
-      on a full disk (the other CSVs are still written),
+      on a full disk (the other CSVs are still written), or the listing on standard
+      output was cut short (the CSVs are still written),
  2  if the command line is wrong,
  129, 130, 143  if stopped by SIGHUP, SIGINT or SIGTERM (the CSVs written so far
       are whole; the others are left as they were).

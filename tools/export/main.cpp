@@ -24,6 +24,9 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Export:
         break;
     }
+    for (const QString& path : {line.options.folder, line.options.outDir})
+        if (const auto reason = pellmark::UnexpandedHomeReason(path))
+            return frame.UsageError(*reason);
     if (!QFileInfo(line.options.folder).isDir())
         return frame.UsageError(
             QStringLiteral("'%1' is not a folder").arg(line.options.folder).toStdString());
@@ -34,6 +37,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pellmark-export: %s\n", qPrintable(pellmark::ProblemText(problem)));
     for (const pellmark::ExportProblem& note : report.notes)
         std::fprintf(stderr, "pellmark-export: %s\n", qPrintable(pellmark::ProblemText(note)));
+    // What was written is the result, on standard output; what was not, on standard error.
+    for (const pellmark::ExportedCsv& csv : report.csvFiles)
+        std::printf("%s\n", qPrintable(pellmark::WrittenText(csv)));
+    // A reader that stopped early (| head) costs the listing, not the CSVs.
+    const bool listingCut = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    if (listingCut)
+        std::fprintf(stderr, "pellmark-export: the listing on standard output was cut short\n");
     for (const QString& symbol : report.symbolsWithoutDayFiles)
         std::fprintf(stderr, "pellmark-export: no day files for %s\n", qPrintable(symbol));
     if (report.stopped)
@@ -42,5 +52,5 @@ int main(int argc, char** argv) {
     if (!report.problems.empty())
         std::fprintf(stderr, "pellmark-export: skipped %d line(s) and %d file(s)\n",
                      report.linesSkipped, report.filesSkipped);
-    return report.problems.empty() && report.symbolsWithoutDayFiles.empty() ? 0 : 1;
+    return report.problems.empty() && report.symbolsWithoutDayFiles.empty() && !listingCut ? 0 : 1;
 }

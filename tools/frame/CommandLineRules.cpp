@@ -4,10 +4,19 @@
 #include "PellmarkVersion.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 
 namespace pellmark {
 
 using namespace Qt::Literals::StringLiterals;
+
+std::optional<std::string> UnexpandedHomeReason(const QString& path) {
+    if ((path != u"~"_s && !path.startsWith(u"~/"_s)) || QFileInfo::exists(path))
+        return std::nullopt;
+    return "'" + path.toStdString() + "' starts with ~, which nothing expanded here: write the " +
+           "full path (" + (QDir::homePath() + path.mid(1)).toStdString() + ")";
+}
 
 std::string VersionLine(std::string_view program) {
     return std::string(program) + " " PELLMARK_VERSION "\n";

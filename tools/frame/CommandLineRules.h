@@ -31,6 +31,11 @@ std::optional<std::string> UnnameableDayReason(QDate day);
 // may: "--from needs a date YYYY-MM-DD, not 'x'", or the reason above.
 Result<QDate> DayOption(const QString& option, const QString& text);
 
+// Why a path argument cannot be taken as it is: it starts with a "~" that no shell expanded
+// (quoted, or read from a systemd environment file), which would name a folder "~" here.
+// Empty when the path is fine or such a file exists.
+std::optional<std::string> UnexpandedHomeReason(const QString& path);
+
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
 

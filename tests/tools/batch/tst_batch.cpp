@@ -613,6 +613,8 @@ private slots:
             << "timefirst/AUDUSD-8-Jun-05.txt: these lines look like TIME then PRICE: try "
                "--time-first";
         QTest::newRow("update without day files") << QStringList{"--update", "."} << "no day files";
+        QTest::newRow("update folder from an env file, ~ unexpanded")
+            << QStringList{"--update", "~/prices"} << "'~/prices' starts with ~, which nothing";
         QTest::newRow("update and retry")
             << QStringList{"--update", ".", "--retry", "retry.txt"} << "not from --retry";
         QTest::newRow("heal rounds without heal") << QStringList{"--heal-rounds", "3"} << "--heal";

@@ -129,7 +129,8 @@ private slots:
                                                         "--bars", "1d"}),
                  0);
         QCOMPARE(batch.fetcher.requests.size(), 4);
-        const QList<QByteArray> bars = ReadFile(batch.path("bars/EURUSD.csv")).split('\n');
+        QVERIFY2(batch.err.contains("/bars/EURUSD-1d.csv: 1 row, 2005-06-08\n"), batch.err);
+        const QList<QByteArray> bars = ReadFile(batch.path("bars/EURUSD-1d.csv")).split('\n');
         QCOMPARE(bars.size(), 3);
         QCOMPARE(bars[0], QByteArray("date,time,open,high,low,close,ticks\r"));
         QVERIFY2(bars[1].startsWith("2005-06-08,00:00,") && bars[1].endsWith(",288\r"), bars[1]);
