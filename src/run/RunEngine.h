@@ -41,7 +41,7 @@ struct RunOptions {
     // A dead network abandons the run instead of failing every day left, one by one.
     bool stopWhenUnreachable = false;
     // A day the front knows not to ask for is handled as skipped, without a fetch.
-    std::function<bool(const DayItem&)> leaveOut;
+    std::function<bool(const DayItem&)> leaveOut = {};
 };
 
 inline constexpr int kUnansweredDaysToStop = 3;
