@@ -21,7 +21,7 @@ QDate DayOf(const std::string& label) {
 } // namespace
 
 MarketRules::MarketRules(QString folder, Category category, bool askAgain)
-    : folder_(std::move(folder)),
+    : folder_(std::move(folder)), category_(category),
       defaultForm_(category == Category::Forex || category == Category::None ? SymbolForm::Pair
                                                                              : SymbolForm::Stock),
       askAgain_(askAgain) {}
@@ -41,7 +41,8 @@ SymbolForm MarketRules::FormOf(const std::string& symbol) const {
 Category MarketRules::CategoryOf(const std::string& symbol) const {
     if (FormOf(symbol) == SymbolForm::Pair)
         return Category::Forex;
-    return defaultForm_ == SymbolForm::Stock ? Category::Indices : Category::Stocks;
+    // Stocks and indices are asked alike; the command line's category names them when it can.
+    return category_ == Category::Indices ? Category::Indices : Category::Stocks;
 }
 
 int MarketRules::MostFetchesOf(const DayItem& item) const {

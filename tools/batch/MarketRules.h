@@ -76,6 +76,7 @@ private:
     std::vector<std::string> NoteNoData(const DayItem& item, SymbolState& state);
 
     QString folder_;
+    Category category_;
     SymbolForm defaultForm_;
     bool askAgain_;
     MarketRecord record_;
