@@ -105,7 +105,10 @@ std::vector<std::string> MarketRules::NoteNoData(const DayItem& item, SymbolStat
     // A symbol of known form misses a day only when its own form has it (a holiday of the
     // pairs is none for a stock); one of unknown form, when any symbol has it.
     const bool formKnown = record_.FormOf(item.symbol).has_value();
-    if ((formKnown ? OthersOfFormWithData(item) : OthersWithData(item)) == 0)
+    // A new symbol asked alone (the first of a range, or the only one) has only its own days
+    // to go by: a few more of them.
+    const bool alone = !formKnown && !state.hadData && OnlySymbolAsked(item);
+    if ((formKnown ? OthersOfFormWithData(item) : OthersWithData(item)) == 0 && !alone)
         return {};
     ++state.missesInARow;
     if (!state.hadData)
@@ -116,14 +119,14 @@ std::vector<std::string> MarketRules::NoteNoData(const DayItem& item, SymbolStat
         state.formTried = true;
         return {};
     }
-    if (!state.hadData && !formKnown && state.missesInARow >= kMisspeltDays) {
+    if (!state.hadData && !formKnown &&
+        state.missesInARow >= (alone ? kMisspeltDaysAlone : kMisspeltDays)) {
         state.misspelt = true;
         misspeltAsked_.insert(misspeltAsked_.end(), state.noDataDays.begin(),
                               state.noDataDays.end());
         return {item.symbol + ": no data in either form on its first " +
                 std::to_string(state.missesInARow) +
-                " days asked, while other symbols have them: probably misspelt, not asked "
-                "further"};
+                " week-days asked: probably misspelt, not asked further"};
     }
     if (state.hadData && state.missesInARow >= kListingDays) {
         record_.SetFirstDay(item.symbol, state.lastDataLabel);
@@ -141,6 +144,16 @@ bool MarketRules::GaveNoData(const DayItem& item) const {
         return false;
     const bool provedOpen = OthersOfFormWithData(item) > 0;
     return !(asked->second.brief && asked->second.times == 1 && provedOpen);
+}
+
+bool MarketRules::OnlySymbolAsked(const DayItem& item) const {
+    for (const auto* asked : {&withData_, &withoutData_})
+        for (const SymbolForm form : {SymbolForm::Pair, SymbolForm::Stock})
+            if (const auto day = asked->find({item.dateLabel, form}); day != asked->end())
+                for (const std::string& symbol : day->second)
+                    if (symbol != item.symbol)
+                        return false;
+    return true;
 }
 
 bool MarketRules::Misspelt(const std::string& symbol) const {

@@ -27,6 +27,7 @@ inline constexpr int kOpenDayFetches = 2;
 // Days in a row without data, while others have data, after which a symbol never seen with
 // data is taken for misspelt, and one seen with data on later days for listed after them.
 inline constexpr int kMisspeltDays = 3;
+inline constexpr int kMisspeltDaysAlone = 5; // when no other symbol was asked those days
 inline constexpr int kListingDays = 5;
 
 class MarketRules {
@@ -50,6 +51,7 @@ public:
     SymbolForm FormOf(const std::string& symbol) const;
     int OthersWithData(const DayItem& item) const;
     int OthersOfFormWithData(const DayItem& item) const;
+    bool OnlySymbolAsked(const DayItem& item) const;
     // Before the symbol's first day at the service, as learnt.
     bool BeforeFirstDay(const DayItem& item) const;
     bool Misspelt(const std::string& symbol) const;

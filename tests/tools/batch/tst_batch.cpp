@@ -519,12 +519,23 @@ private slots:
         QTest::newRow("misspelt symbol")
             << QStringList{} << QStringList{"frxAUDUSD 3-Jun-05"} << QByteArray()
             << QStringList{"--symbols", "AUDUSX", "--from", "2005-06-06"} << 1 << 9
-            << QStringList{"AUDUSX: no data in either form on its first 3 days asked, while "
-                           "other symbols have them: probably misspelt, not asked further",
+            << QStringList{"AUDUSX: no data in either form on its first 3 week-days asked: "
+                           "probably misspelt, not asked further",
                            "5 saved, 0 skipped, 3 failed, 2 not done"}
             << QByteArray("AUDUSX-10-Jun-05\r\nAUDUSX-9-Jun-05\r\nAUDUSX-8-Jun-05\r\n"
                           "AUDUSX-7-Jun-05\r\nAUDUSX-6-Jun-05\r\n")
             << QStringList{"pair AUDUSD"} << 0 << 1;
+        QTest::newRow("misspelt symbol asked alone")
+            << QStringList{} << QStringList{"frxAUDUSD 10-Jun-05"} << QByteArray()
+            << QStringList{"--symbols", "AUDUSX", "--from", "2005-05-30"} << 1 << 11
+            << QStringList{"AUDUSX: no data in either form on its first 5 week-days asked: "
+                           "probably misspelt, not asked further",
+                           "0 saved, 0 skipped, 5 failed, 5 not done"}
+            << QByteArray("AUDUSX-10-Jun-05\r\nAUDUSX-9-Jun-05\r\nAUDUSX-8-Jun-05\r\n"
+                          "AUDUSX-7-Jun-05\r\nAUDUSX-6-Jun-05\r\nAUDUSX-3-Jun-05\r\n"
+                          "AUDUSX-2-Jun-05\r\nAUDUSX-1-Jun-05\r\nAUDUSX-31-May-05\r\n"
+                          "AUDUSX-30-May-05\r\n")
+            << QStringList{} << 0 << 1;
         QTest::newRow("pair listed in the range")
             << QStringList{"--listed", "frxGBPAUD=8-Jun-05"} << QStringList{"frxAUDUSD 27-May-05"}
             << QByteArray() << QStringList{"--symbols", "GBPAUD", "--from", "2005-05-30"} << 0 << 19
