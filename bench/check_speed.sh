@@ -2,9 +2,13 @@
 # CPU and memory of pellmark-check, the HTML report and the retry list included, on folders of
 # day files of 288 five-minute quotes each, price first with " - ", with a few faults so that
 # every kind of line is printed. Prints, per case, user + system seconds, wall time and peak
-# memory.
-#   years    13 symbols over five years of week-days: 16,965 files. Goal: under 5 s, 200 MB.
+# memory, and beside them the wall time of cat reading the same files, read once before either
+# so that both find them in the page cache.
+#   years    13 symbols over five years of week-days: 16,965 files. Goal: under 5 s, 200 MB,
+#            and within 3 times cat.
 #   wide     77 symbols over 1,299 week-days: 100,023 files. Goal: under 5 s, 256 MB.
+#   ticks    13 symbols over five years of ticks from 09:30 to 15:59, 3 a minute at the open and
+#            the close and 0.15 at midday: 16,965 files. Goal: under 5 s, 200 MB.
 #   one-day  100,000 symbols of one day each. Goal: under 256 MB.
 #   hostile  a day file linked to /dev/zero and a 1 GB one. Goal: under 64 MB, both named.
 #
@@ -13,7 +17,7 @@ set -euo pipefail
 
 build=$(realpath "${1:-$(dirname "$0")/../build}")
 shift || true
-cases=("${@:-years wide one-day hostile}")
+cases=("${@:-years wide ticks one-day hostile}")
 check_tool=$build/tools/check/pellmark-check
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -49,19 +53,55 @@ make_days() {
         }' "$1" "$2" "$3"
 }
 
+# make_ticks FOLDER SYMBOLS DAYS: as make_days, of ticks at a U-shaped rate a minute.
+make_ticks() {
+    mkdir -p "$1"
+    perl -MPOSIX=mktime -e '
+        my ($folder, $symbols, $count) = @ARGV;
+        my @months = qw(Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec);
+        my ($day, $index) = (mktime(0, 0, 12, 1, 0, 121), 0);
+        srand(3);
+        while ($index < $count) {
+            my @t = localtime($day);
+            $day += 86400;
+            next if $t[6] == 0 || $t[6] == 6;
+            ++$index;
+            for my $s (0 .. $symbols - 1) {
+                my $name = sprintf("%s/T%06d-%d-%s-%02d.txt", $folder, $s, $t[3],
+                                   $months[$t[4]], $t[5] % 100);
+                open(my $out, ">", $name) or die "$name: $!";
+                for my $minute (570 .. 959) {
+                    my $u = ($minute - 764.5) / 194.5;
+                    my ($limit, $p) = (exp(-0.15 - 2.85 * $u * $u), rand());
+                    for (; $p > $limit; $p *= rand()) {
+                        printf $out "%.4f - %02d:%02d\r\n", 1 + $minute / 10000,
+                            int($minute / 60), $minute % 60;
+                    }
+                }
+                close($out);
+            }
+        }' "$1" "$2" "$3"
+}
+
 # measure NAME FOLDER: runs the check with its report and retry list and prints the figures.
 measure() {
     local status=0
+    find "$2" -name '*.txt' -type f -print0 | xargs -0 cat >/dev/null
+    /usr/bin/time -f "%e" -o "$work/cat-time" bash -c \
+        'find "$0" -name "*.txt" -type f -print0 | xargs -0 cat >/dev/null' "$2"
     /usr/bin/time -f "%U %S %e %M" -o "$work/time" "$check_tool" --retry-list "$work/retry.txt" \
         --html "$work/report.html" "$2" >"$work/out.txt" || status=$?
     [ "$status" -le 1 ] || { cat "$work/out.txt"; exit 1; }
     # time puts "Command exited with non-zero status 1" before the figures when days are faulty.
     read -r user system wall peak_kb < <(tail -n 1 "$work/time")
-    echo "$1: day files $(find "$2" -name '*.txt' | wc -l), faulty days" \
+    echo "$1: day files $(find "$2" -name '*.txt' | wc -l), days to retry" \
         "$(grep -c . "$work/retry.txt" || true), report $(($(stat -c %s "$work/report.html") / 1024)) KB"
-    awk -v user="$user" -v sys="$system" -v wall="$wall" -v kb="$peak_kb" 'BEGIN {
+    awk -v user="$user" -v sys="$system" -v wall="$wall" -v kb="$peak_kb" \
+        -v cat="$(cat "$work/cat-time")" 'BEGIN {
         printf "  CPU %.2f s (user %.2f, system %.2f), wall %.2f s, peak memory %.0f MB\n",
             user + sys, user, sys, wall, kb / 1024
+        printf "  cat of the same files: wall %.2f s; the check takes %.1f times that\n",
+            cat, wall / (cat > 0 ? cat : 0.01)
     }'
     rm -rf "$2"
 }
@@ -70,6 +110,7 @@ for case in ${cases[*]}; do
     case $case in
     years) make_days "$work/days" 13 1305 && measure years "$work/days" ;;
     wide) make_days "$work/days" 77 1299 && measure wide "$work/days" ;;
+    ticks) make_ticks "$work/days" 13 1305 && measure ticks "$work/days" ;;
     one-day) make_days "$work/days" 100000 1 && measure one-day "$work/days" ;;
     hostile)
         make_days "$work/days" 1 5

@@ -8,8 +8,8 @@ libcurl4-openssl-dev libgumbo-dev libcpp-httplib-dev ccache help2man dpkg-dev fi
 xvfb xauth fonts-dejavu-core"
 if [ "${1:-}" = "--tests" ]; then
     PACKAGES="$PACKAGES libbenchmark-dev xdotool imagemagick chromium trayer openbox xfce4-panel \
-dbus-daemon x11-utils curl strace heaptrack clang libclang-rt-14-dev time \
-desktop-file-utils appstream lintian systemd"
+dbus-daemon x11-utils curl strace heaptrack clang libclang-rt-14-dev time faketime \
+desktop-file-utils appstream lintian systemd python3"
 fi
 missing=""
 for p in $PACKAGES; do

@@ -34,6 +34,7 @@ h2 { font-size: 1.15em; margin: 1.6em 0 .2em; }
 p { margin: .2em 0; }
 svg text { font: 10px "DejaVu Sans", Arial, sans-serif; fill: #444; }
 .complete { fill: #bcd7ec; }
+.running { fill: #e3eef7; stroke: #6baed6; stroke-width: 1; }
 .short { fill: #e8710a; }
 .holed { fill: url(#holed); stroke: #e8710a; stroke-width: 1; }
 .missing { fill: #1f1f1f; }
@@ -57,9 +58,9 @@ constexpr char kPatterns[] =
     R"svg(<rect width="4" height="4" fill="#fff"/><path d="M0 0L4 4M4 0L0 4" stroke="#252525" )svg"
     R"svg(stroke-width="1"/></pattern></defs></svg>)svg";
 
-constexpr std::array<DayState, 7> kStates = {
-    DayState::Complete, DayState::Short,      DayState::Holed,    DayState::Missing,
-    DayState::Empty,    DayState::Unreadable, DayState::AtService};
+constexpr std::array<DayState, 8> kStates = {
+    DayState::Complete, DayState::Running, DayState::Short,      DayState::Holed,
+    DayState::Missing,  DayState::Empty,   DayState::Unreadable, DayState::AtService};
 constexpr std::array<const char*, 5> kWeekdays = {"Mon", "Tue", "Wed", "Thu", "Fri"};
 
 std::string Escaped(const QString& text) {
@@ -105,7 +106,7 @@ struct Grid {
     int Week(QDate day) const { return static_cast<int>(firstMonday.daysTo(day) / 7); }
     int Bands() const { return (weeks + kWeeksPerBand - 1) / kWeeksPerBand; }
     int Width() const { return kLeft + std::min(weeks, kWeeksPerBand) * kPitch; }
-    // When the calendar is at least as wide, each week of the chart lies under its column.
+    // The chart is at least as wide as the calendar, so that its days lie under their columns.
     int ChartWidth() const { return std::max(Width(), kChartMinWidth); }
     int BandHeight() const { return kMonthRow + 5 * kPitch + 8; }
 };
@@ -182,7 +183,14 @@ std::string Chart(const SymbolCoverage& symbol, const Grid& grid) {
     if (!any)
         return {};
     const double spread = high > low ? high - low : 1;
-    const double xScale = double(grid.ChartWidth() - kLeft) / grid.weeks;
+    // In week-days from the first Monday: the line runs from the first day's start to the
+    // last day's end, whatever week-days the range starts and ends on.
+    const auto weekDays = [&](const DayCoverage& day, int minute) {
+        return grid.Week(day.day) * 5 + day.day.dayOfWeek() - 1 + minute / 1440.0;
+    };
+    const double start = weekDays(symbol.days.front(), 0);
+    const double xScale =
+        (grid.ChartWidth() - kLeft) / (weekDays(symbol.days.back(), 0) + 1 - start);
     const double plotHeight = kChartHeight - kChartBottom - 8;
     std::string path;
     int lastIndex = -2;
@@ -190,8 +198,7 @@ std::string Chart(const SymbolCoverage& symbol, const Grid& grid) {
     for (int index = 0; index < static_cast<int>(symbol.days.size()); ++index) {
         const DayCoverage& day = symbol.days[static_cast<std::size_t>(index)];
         for (const PricePoint& point : day.prices) {
-            const double weekPart = (day.day.dayOfWeek() - 1 + point.minute / 1440.0) / 5;
-            const double x = kLeft + (grid.Week(day.day) + weekPart) * xScale;
+            const double x = kLeft + (weekDays(day, point.minute) - start) * xScale;
             const double y = 4 + (high - point.price) / spread * plotHeight;
             const bool joined =
                 index == lastIndex
@@ -262,10 +269,11 @@ std::string CoverageHtmlHead(const QString& title) {
 }
 
 std::string CoverageHtmlTail(long long completeSymbols, long long symbols) {
-    return "<div class=\"overall\"><p>" + std::to_string(completeSymbols) + " of " +
-           std::to_string(symbols) +
+    return "<div class=\"overall\"><p>" + CountText(completeSymbols).toStdString() + " of " +
+           CountText(symbols).toStdString() +
            " symbols complete. Each square is a week-day; hover over it for what it holds. "
-           "Holiday closures show as missing.</p>" +
+           "Holiday closures show as missing. The retry list holds every faulty day but the "
+           "holed ones, whose gaps are the service's own: a fetch brings them back.</p>" +
            Legend() + "</div>\n</body></html>\n";
 }
 

@@ -20,13 +20,13 @@ QString HolesText(const DayCoverage& day) {
 }
 
 QString QuotesOfUsual(const DayCoverage& day) {
-    return QStringLiteral("%1 of %2 quotes").arg(day.quotes).arg(day.usualQuotes);
+    return QStringLiteral("%1 of %2 quotes").arg(CountText(day.quotes), CountText(day.usualQuotes));
 }
 
 QString UnreadableText(const DayCoverage& day) {
-    return day.readError.isEmpty()
-               ? QStringLiteral("%1 of %2 lines").arg(day.unreadableLines).arg(day.lines)
-               : day.readError;
+    return day.readError.isEmpty() ? QStringLiteral("%1 of %2 lines")
+                                         .arg(CountText(day.unreadableLines), CountText(day.lines))
+                                   : day.readError;
 }
 
 // What the service has of a day the market record speaks for.
@@ -57,6 +57,8 @@ QString StateName(DayState state) {
         return QStringLiteral("holed");
     case DayState::AtService:
         return QStringLiteral("service");
+    case DayState::Running:
+        return QStringLiteral("running");
     }
     return {};
 }
@@ -65,6 +67,10 @@ QString TimeText(int minute) {
     return QStringLiteral("%1:%2")
         .arg(minute / 60, 2, 10, QLatin1Char('0'))
         .arg(minute % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString CountText(long long count) {
+    return QLocale(QLocale::English).toString(count);
 }
 
 QString FaultLine(const SymbolCoverage& symbol, const DayCoverage& day) {
@@ -85,6 +91,9 @@ QString FaultLine(const SymbolCoverage& symbol, const DayCoverage& day) {
         break;
     case DayState::Holed:
         fault = HolesText(day);
+        break;
+    case DayState::Running:
+        fault = QStringLiteral("running, %1 quotes so far").arg(day.quotes);
         break;
     case DayState::AtService:
         fault = ServiceText(day);
@@ -107,8 +116,8 @@ QStringList FaultLines(const SymbolCoverage& symbol) {
             lines << FaultLine(symbol, day);
         else
             lines << QStringLiteral("%1 %2..%3 missing, %4 days")
-                         .arg(symbol.symbol, Label(day), Label(symbol.days[last]))
-                         .arg(last - first + 1);
+                         .arg(symbol.symbol, Label(day), Label(symbol.days[last]),
+                              CountText(static_cast<long long>(last - first + 1)));
         first = last;
     }
     if (!symbol.layoutHint.isEmpty())
@@ -124,7 +133,7 @@ QString DayTitle(const SymbolCoverage& symbol, const DayCoverage& day) {
     QString detail;
     switch (day.state) {
     case DayState::Complete:
-        detail = QStringLiteral("%1 quotes").arg(day.quotes);
+        detail = CountText(day.quotes) + QStringLiteral(" quotes");
         break;
     case DayState::Missing:
         detail = QStringLiteral("no day file");
@@ -141,6 +150,9 @@ QString DayTitle(const SymbolCoverage& symbol, const DayCoverage& day) {
         break;
     case DayState::Holed:
         detail = HolesText(day);
+        break;
+    case DayState::Running:
+        detail = QStringLiteral("%1 quotes so far").arg(day.quotes);
         break;
     case DayState::AtService:
         detail = ServiceText(day);
@@ -162,18 +174,15 @@ QString SummaryLine(const SymbolCoverage& symbol) {
         if (day.state == DayState::Short || day.state == DayState::Holed)
             holes += static_cast<int>(day.holes.size());
     }
-    const QLocale english(QLocale::English);
-    QString line = QStringLiteral("%1: %2 of %3 days complete, %4 quotes, %5 %6")
-                       .arg(symbol.symbol)
-                       .arg(complete)
-                       .arg(symbol.days.size())
-                       .arg(english.toString(quotes))
-                       .arg(holes)
-                       .arg(holes == 1 ? QStringLiteral("hole") : QStringLiteral("holes"));
+    QString line =
+        QStringLiteral("%1: %2 of %3 days complete, %4 quotes, %5 %6")
+            .arg(symbol.symbol, CountText(complete),
+                 CountText(static_cast<long long>(symbol.days.size())), CountText(quotes),
+                 CountText(holes), holes == 1 ? QStringLiteral("hole") : QStringLiteral("holes"));
     if (symbol.usualQuotes > 0)
         line += QStringLiteral("; usual day %1 quotes from %2 to %3")
-                    .arg(symbol.usualQuotes)
-                    .arg(TimeText(symbol.usualSpan.from), TimeText(symbol.usualSpan.to));
+                    .arg(CountText(symbol.usualQuotes), TimeText(symbol.usualSpan.from),
+                         TimeText(symbol.usualSpan.to));
     if (symbol.irregular)
         line += QStringLiteral(", at irregular times");
     else if (symbol.usualSpacing > 0)
@@ -184,7 +193,8 @@ QString SummaryLine(const SymbolCoverage& symbol) {
 bool AllComplete(const SymbolCoverage& symbol) {
     return !symbol.days.empty() &&
            std::all_of(symbol.days.begin(), symbol.days.end(), [](const DayCoverage& day) {
-               return day.state == DayState::Complete || day.state == DayState::AtService;
+               return day.state == DayState::Complete || day.state == DayState::Running ||
+                      day.state == DayState::AtService;
            });
 }
 
@@ -192,7 +202,7 @@ std::string RetryItems(const SymbolCoverage& symbol) {
     std::string items;
     const std::string name = symbol.symbol.toStdString();
     for (const DayCoverage& day : symbol.days) {
-        if (day.state != DayState::Complete && day.state != DayState::AtService)
+        if (FetchMayMend(day.state))
             items += FailedItemText({name, DateLabel(day.day)}) + "\r\n";
     }
     return items;

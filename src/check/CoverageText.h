@@ -18,6 +18,9 @@ QString StateName(DayState state);
 // "HH:MM"
 QString TimeText(int minute);
 
+// "12,345": every count the check writes, in the text and in the page alike.
+QString CountText(long long count);
+
 // "AUDUSD 17-Nov-26 short 40 of 96 quotes, hole 10:00-12:00"; for a faulty day only.
 QString FaultLine(const SymbolCoverage& symbol, const DayCoverage& day);
 
@@ -36,8 +39,8 @@ QString SummaryLine(const SymbolCoverage& symbol);
 // False when a day is not complete, or when the symbol has no day to check at all.
 bool AllComplete(const SymbolCoverage& symbol);
 
-// Every faulty day of the symbol as SYMBOL-d-mmm-yy followed by CR LF, as pellmark-batch
-// --retry reads them; empty when nothing is faulty.
+// Every day of the symbol a fetch may mend (FetchMayMend) as SYMBOL-d-mmm-yy followed by CR
+// LF, as pellmark-batch --retry reads them; empty when there is none.
 std::string RetryItems(const SymbolCoverage& symbol);
 
 } // namespace pellmark

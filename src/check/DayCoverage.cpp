@@ -1,20 +1,16 @@
 #include "check/DayCoverage.h"
 
+#include "check/UsualDay.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <utility>
 
 namespace pellmark {
 namespace {
-
-constexpr int kMinutesPerDay = 24 * 60;
-// A day keeps one spacing when at least this share of its gaps, in percent, are that spacing;
-// ticks, several in a minute and none in the next, do not.
-constexpr int kRegularShare = 80;
-// A gap in ticks is a hole when fewer than one day in this many would show it by chance.
-constexpr double kUnlikely = 1000;
 
 int Minutes(std::string_view time) {
     return ((time[0] - '0') * 10 + (time[1] - '0')) * 60 + (time[3] - '0') * 10 + (time[4] - '0');
@@ -47,76 +43,111 @@ double PriceValue(std::string_view price) {
                                               : std::pow(10.0, -scale));
 }
 
-// The upper median, so that the result is always one of the values.
-int Median(std::vector<int> values) {
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
-
-// The day's own spacing, whether it keeps to it, and the longest gap that rhythm makes
-// likely; the prices are in time order.
+// The day's spacing and its long gaps, from its prices in time order.
 void LearnRhythm(DayCoverage& day) {
-    if (day.prices.size() < 2)
-        return;
     std::array<int, kMinutesPerDay> counts{};
-    int quoteMinutes = 1;
-    for (std::size_t i = 1; i < day.prices.size(); ++i) {
-        const int gap = day.prices[i].minute - day.prices[i - 1].minute;
-        ++counts[static_cast<std::size_t>(gap)];
-        quoteMinutes += gap > 0;
-    }
+    for (std::size_t i = 1; i < day.prices.size(); ++i)
+        ++counts[static_cast<std::size_t>(day.prices[i].minute - day.prices[i - 1].minute)];
+    day.repeatedTimes = counts[0] > 0;
     // The most common gap between two quote times; the smaller of equals.
     const auto most = std::max_element(counts.begin() + 1, counts.end());
     if (*most == 0)
         return;
     day.spacing = static_cast<int>(most - counts.begin());
-    const auto gaps = static_cast<long long>(day.prices.size() - 1);
-    day.regular = *most * 100LL >= gaps * kRegularShare;
-    int longest = 3 * day.spacing;
-    if (!day.regular) {
-        // Were the day's quote-less minutes scattered at random, a run of k of them at one
-        // place would have the chance emptyShare^k, and one anywhere in the span about
-        // span * emptyShare^k.
-        const int span = day.prices.back().minute - day.prices.front().minute + 1;
-        const double emptyShare = 1 - double(quoteMinutes) / span;
-        if (emptyShare > 0) {
-            const double run = std::log(kUnlikely * span) / -std::log(emptyShare);
-            longest =
-                std::max(longest, 1 + static_cast<int>(std::min<double>(run, kMinutesPerDay)));
-        }
-    }
-    day.longestUsualGap = longest;
     for (std::size_t i = 1; i < day.prices.size(); ++i) {
-        if (day.prices[i].minute - day.prices[i - 1].minute > longest)
+        if (day.prices[i].minute - day.prices[i - 1].minute > 3 * day.spacing)
             day.longGaps.push_back({day.prices[i - 1].minute, day.prices[i].minute});
     }
 }
 
-std::vector<Span> Holes(const DayCoverage& day, const SymbolCoverage& symbol) {
-    std::vector<Span> holes;
-    for (const Span& gap : day.longGaps) {
-        const int inside =
-            std::min(gap.to, symbol.usualSpan.to) - std::max(gap.from, symbol.usualSpan.from);
-        if (inside > day.longestUsualGap)
-            holes.push_back(gap);
-    }
-    return holes;
-}
-
-DayState State(const DayCoverage& day) {
+DayState State(const DayCoverage& day, bool isShort) {
     if (!day.hasFile)
         return DayState::Missing;
     if (!day.readError.isEmpty() || day.unreadableLines > 0)
         return DayState::Unreadable;
     if (day.quotes == 0)
         return DayState::Empty;
-    if (day.quotes * 10LL < day.usualQuotes * 9LL)
+    if (isShort)
         return DayState::Short;
     return day.holes.empty() ? DayState::Complete : DayState::Holed;
 }
 
+// What the summary tells of the symbol's days with quotes: their median number of quote
+// times, first and last time and spacing, and whether most of them are ticks.
+void LearnSummary(SymbolCoverage& symbol) {
+    std::vector<int> counts, firsts, lasts, spacings;
+    int ticked = 0;
+    for (const DayCoverage& day : symbol.days) {
+        if (day.prices.empty())
+            continue;
+        counts.push_back(day.quotes);
+        firsts.push_back(day.prices.front().minute);
+        lasts.push_back(day.prices.back().minute);
+        ticked += day.repeatedTimes;
+        if (day.spacing > 0)
+            spacings.push_back(day.spacing);
+    }
+    if (counts.empty())
+        return;
+    symbol.usualQuotes = Median(counts);
+    symbol.usualSpan = {Median(firsts), Median(lasts)};
+    symbol.irregular = ticked * 2 > static_cast<int>(counts.size());
+    if (!spacings.empty())
+        symbol.usualSpacing = Median(spacings);
+}
+
+// The usual day each day of a symbol with quotes is judged against: its days of the day's
+// spacing when at least kDaysForRhythm share it, else all its days with quotes, in slots of
+// the day's spacing; each learnt once, when a day first asks for it.
+class UsualDays {
+public:
+    explicit UsualDays(const SymbolCoverage& symbol) : usualSpacing_(symbol.usualSpacing) {
+        for (const DayCoverage& day : symbol.days) {
+            if (day.prices.empty())
+                continue;
+            withQuotes_.push_back(&day);
+            if (day.spacing > 0)
+                bySpacing_[day.spacing].push_back(&day);
+        }
+    }
+
+    UsualDay& For(const DayCoverage& day) {
+        const auto alike = bySpacing_.find(day.spacing);
+        const bool ownRhythm = alike != bySpacing_.end() && alike->second.size() >= kDaysForRhythm;
+        const int slot = std::max(1, day.spacing > 0 ? day.spacing : usualSpacing_);
+        const std::pair<int, int> key{ownRhythm ? day.spacing : 0, slot};
+        auto usual = usualDays_.find(key);
+        if (usual == usualDays_.end())
+            usual =
+                usualDays_.try_emplace(key, ownRhythm ? alike->second : withQuotes_, slot).first;
+        return usual->second;
+    }
+
+private:
+    int usualSpacing_;
+    std::vector<const DayCoverage*> withQuotes_;
+    std::map<int, std::vector<const DayCoverage*>> bySpacing_;
+    // By the spacing of their days (0: all the symbol's days) and the slot.
+    std::map<std::pair<int, int>, UsualDay> usualDays_;
+};
+
 } // namespace
+
+bool FetchMayMend(DayState state) {
+    switch (state) {
+    case DayState::Missing:
+    case DayState::Empty:
+    case DayState::Unreadable:
+    case DayState::Short:
+        return true;
+    case DayState::Complete:
+    case DayState::Holed:
+    case DayState::Running:   // the next update fetches it again
+    case DayState::AtService: // the market record says the service has no more of it
+        return false;
+    }
+    return false;
+}
 
 void ReadDayText(std::string_view text, LineOrder order, std::string_view separator,
                  DayCoverage& day, std::vector<std::optional<LineLayout>>* layoutGuesses) {
@@ -125,14 +156,16 @@ void ReadDayText(std::string_view text, LineOrder order, std::string_view separa
     ForEachDayFileLine(text, [&](std::string_view line, int) {
         ++day.lines;
         if (const std::optional<Quote> quote = SplitQuoteLine(line, order, separator)) {
-            day.prices.push_back({Minutes(quote->time), PriceValue(quote->price)});
+            const int minute = Minutes(quote->time);
+            day.prices.push_back({minute, PriceValue(quote->price)});
+            day.times.set(static_cast<std::size_t>(minute));
         } else {
             ++day.unreadableLines;
             if (layoutGuesses && layoutGuesses->size() < kLinesBeforeLayoutHint)
                 layoutGuesses->push_back(GuessLayout(line));
         }
     });
-    day.quotes = static_cast<int>(day.prices.size());
+    day.quotes = static_cast<int>(day.times.count());
     const auto earlier = [](const PricePoint& a, const PricePoint& b) {
         return a.minute < b.minute;
     };
@@ -143,40 +176,21 @@ void ReadDayText(std::string_view text, LineOrder order, std::string_view separa
 }
 
 void AssessSymbol(SymbolCoverage& symbol) {
-    std::vector<int> counts, firsts, lasts, spacings;
-    std::map<int, std::vector<int>> countsByRhythm; // by the spacing, -1 for ticks
-    int irregularDays = 0;
-    for (const DayCoverage& day : symbol.days) {
-        if (day.prices.empty())
-            continue;
-        counts.push_back(day.quotes);
-        firsts.push_back(day.prices.front().minute);
-        lasts.push_back(day.prices.back().minute);
-        if (day.spacing > 0) {
-            spacings.push_back(day.spacing);
-            irregularDays += !day.regular;
-            countsByRhythm[day.regular ? day.spacing : -1].push_back(day.quotes);
-        }
-    }
-    if (!counts.empty()) {
-        symbol.usualQuotes = Median(counts);
-        symbol.usualSpan = {Median(firsts), Median(lasts)};
-    }
-    if (!spacings.empty()) {
-        symbol.usualSpacing = Median(spacings);
-        symbol.irregular = irregularDays * 2 > static_cast<int>(spacings.size());
-    }
-    std::map<int, int> usualByRhythm;
-    for (const auto& [rhythm, rhythmCounts] : countsByRhythm) {
-        if (rhythmCounts.size() >= kDaysForRhythm)
-            usualByRhythm[rhythm] = Median(rhythmCounts);
-    }
+    LearnSummary(symbol);
+    UsualDays usualDays(symbol);
     for (DayCoverage& day : symbol.days) {
-        const auto usual = usualByRhythm.find(day.regular ? day.spacing : -1);
-        day.usualQuotes =
-            day.spacing > 0 && usual != usualByRhythm.end() ? usual->second : symbol.usualQuotes;
-        day.holes = Holes(day, symbol);
-        day.state = State(day);
+        day.usualQuotes = symbol.usualQuotes;
+        bool isShort = false;
+        if (!day.prices.empty()) {
+            UsualDay& usual = usualDays.For(day);
+            day.usualQuotes = usual.Quotes();
+            for (const Span& gap : day.longGaps) {
+                if (usual.Hole(gap))
+                    day.holes.push_back(gap);
+            }
+            isShort = usual.Short(day);
+        }
+        day.state = State(day, isShort);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "check/ServiceDays.h"
 #include "core/DayFileName.h"
 #include "core/DayFileRead.h"
+#include "core/ServiceDay.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -37,7 +38,7 @@ void ThinPrices(DayCoverage& day, std::size_t perDay) {
     for (std::size_t i = 0; i < perDay; ++i)
         keep[i * (count - 1) / (perDay - 1)] = true;
     for (std::size_t i = 1; i < count; ++i) {
-        if (day.prices[i].minute - day.prices[i - 1].minute > day.longestUsualGap)
+        if (day.prices[i].minute - day.prices[i - 1].minute > 3 * day.spacing)
             keep[i - 1] = keep[i] = true;
     }
     std::vector<PricePoint> kept;
@@ -57,12 +58,13 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files, const M
     const QDate to = options.to.isValid() || files.empty() ? options.to : files.rbegin()->first;
     if (!from.isValid() || !to.isValid())
         return coverage;
-    const QDate today = QDate::currentDate();
+    const QDate today = ServiceToday();
     const auto weekDays = static_cast<std::size_t>(from.daysTo(to) * 5 / 7 + 2);
     const std::size_t perDay = std::max<std::size_t>(
         2, static_cast<std::size_t>(options.chartPoints) / std::max<std::size_t>(1, weekDays));
     const QDir folder(options.folder);
     std::vector<std::optional<LineLayout>> layoutGuesses;
+    std::vector<std::size_t> running;
     for (QDate day = from; day <= to; day = day.addDays(1)) {
         const auto file = files.find(day);
         const bool hasFile = file != files.end();
@@ -75,6 +77,8 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files, const M
             continue;
         DayCoverage& dayCoverage = coverage.days.emplace_back();
         dayCoverage.day = day;
+        if (day == today || (hasFile && SavedWhileRunning(folder.filePath(file->second), day)))
+            running.push_back(coverage.days.size() - 1);
         if (hasFile) {
             ReadDay(folder.filePath(file->second), options, dayCoverage, layoutGuesses);
             ThinPrices(dayCoverage, perDay);
@@ -82,6 +86,10 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files, const M
     }
     AssessSymbol(coverage);
     MarkServiceDays(coverage, record);
+    // Even a running day with 90 % of a day's quotes lacks the rest of them.
+    for (const std::size_t index : running)
+        if (DayState& state = coverage.days[index].state; state != DayState::Unreadable)
+            state = DayState::Running;
     // As pellmark-export does, no guess rests on fewer lines than that.
     if (layoutGuesses.size() == kLinesBeforeLayoutHint) {
         if (const std::optional<std::string> hint =

@@ -1,7 +1,7 @@
 // Reads a day file whole, refusing anything a run never writes: a FIFO, a device, a folder, or
 // a file too large to be one day's quotes, so that an odd entry in a save folder can neither
 // hang a program that reads it nor fill the memory. The one reader of day files for
-// pellmark-export and pellmark-check.
+// pellmark-export, pellmark-check and --update; ReadWholeFile with the day file's bound.
 #pragma once
 
 #include "core/Result.h"

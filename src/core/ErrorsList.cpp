@@ -104,7 +104,8 @@ std::string AppendedToFile(std::string text, const std::vector<DayItem>& items) 
 std::vector<ListedItem> ReadRetryList(std::string_view text, ListReading reading) {
     std::vector<ListedItem> items;
     std::size_t lineNumber = 0;
-    for (std::string line : SplitLines(std::string(text))) {
+    const Lines lines = reading == ListReading::Cleaned ? SplitFileLines(text) : SplitLines(text);
+    for (std::string line : lines) {
         ++lineNumber;
         if (reading == ListReading::Cleaned) {
             QString cleaned = QString::fromStdString(line);
@@ -112,9 +113,9 @@ std::vector<ListedItem> ReadRetryList(std::string_view text, ListReading reading
             line = cleaned.trimmed().toStdString();
             if (line.empty())
                 continue;
-            items.push_back({ParseFailedItem(line), lineNumber});
+            items.push_back({ParseFailedItem(line), lineNumber, line});
         } else if (const auto day = NamedDay(line)) {
-            items.push_back({*day, lineNumber});
+            items.push_back({*day, lineNumber, line});
         }
     }
     return items;

@@ -43,12 +43,14 @@ std::string AppendedToFile(std::string text, const std::vector<DayItem>& items);
 struct ListedItem {
     DayItem item;
     std::size_t line; // counted from 1
+    std::string text; // the line as read (Cleaned: without the spaces around it)
+    bool operator==(const ListedItem&) const = default;
 };
 
 // AsTyped: only the lines that name a day exactly as a run writes it, a symbol, a hyphen and
-// the label of a real day, are items; any other line is the user's own. Cleaned: the spaces
-// and byte-order marks that editors and spreadsheets put around a line are dropped, and blank
-// lines skipped.
+// the label of a real day, are items; any other line is the user's own. Cleaned, for a file:
+// the spaces and byte-order marks that editors and spreadsheets put around a line are dropped,
+// and blank lines skipped; a NUL stays in its line (SplitFileLines).
 enum class ListReading { AsTyped, Cleaned };
 
 std::vector<ListedItem> ReadRetryList(std::string_view text, ListReading reading);

@@ -43,18 +43,24 @@ MarketRecord MarketRecord::Read(const QString& folder) {
     MarketRecord record;
     const QDir dir(folder);
     const char* name = kMarketRecordFileName;
+    // A link at the name is there, to be refused below, even when it leads nowhere.
+    const auto present = [](const QString& path) {
+        const QFileInfo info(path);
+        return info.exists() || info.isSymLink();
+    };
     QString path = dir.filePath(QString::fromLatin1(name));
-    if (!QFileInfo::exists(path)) {
+    if (!present(path)) {
         name = kOldNoDataDaysFileName;
         path = dir.filePath(QString::fromLatin1(name));
-        if (!QFileInfo::exists(path))
+        if (!present(path))
             return record;
         // The old file's items become "none" lines of the new record when it is written.
         record.changed_ = true;
     }
-    const Result<std::string> text = ReadWholeFile(path);
+    // The record is the program's own: read where it is, never through a link, and bounded.
+    const Result<std::string> text = ReadWholeFile(path, {.followLink = false});
     if (!text) {
-        record.problems_.push_back(std::string(name) + ": " + text.reason());
+        record.problems_.push_back("cannot read " + std::string(name) + ": " + text.reason());
         record.unread_ = true;
         return record;
     }

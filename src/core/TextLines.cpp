@@ -38,8 +38,9 @@ private:
 };
 
 // Calls onLine with every line of text, without its break.
-template <typename OnLine> void ForEachLine(std::string_view text, OnLine onLine) {
-    text = UpToNul(text);
+template <typename OnLine> void ForEachLine(std::string_view text, bool endAtNul, OnLine onLine) {
+    if (endAtNul)
+        text = UpToNul(text);
     const std::size_t size = text.size();
     BreakFinder breaks(text);
     std::size_t start = 0;
@@ -56,13 +57,25 @@ template <typename OnLine> void ForEachLine(std::string_view text, OnLine onLine
 
 Lines SplitLines(std::string_view text) {
     Lines lines;
-    ForEachLine(text, [&lines](std::string_view line) { lines.emplace_back(line); });
+    ForEachLine(text, true, [&lines](std::string_view line) { lines.emplace_back(line); });
     return lines;
 }
 
 std::size_t CountLines(std::string_view text) {
     std::size_t count = 0;
-    ForEachLine(text, [&count](std::string_view) { ++count; });
+    ForEachLine(text, true, [&count](std::string_view) { ++count; });
+    return count;
+}
+
+Lines SplitFileLines(std::string_view text) {
+    Lines lines;
+    ForEachLine(text, false, [&lines](std::string_view line) { lines.emplace_back(line); });
+    return lines;
+}
+
+std::size_t CountFileLines(std::string_view text) {
+    std::size_t count = 0;
+    ForEachLine(text, false, [&count](std::string_view) { ++count; });
     return count;
 }
 
@@ -83,7 +96,7 @@ std::string NormaliseLines(std::string_view text) {
     std::string joined;
     // Most pages keep their length; lone CRs or LFs grow it by one character each.
     joined.reserve(text.size() + text.size() / 16 + 2);
-    ForEachLine(text, [&joined](std::string_view line) {
+    ForEachLine(text, true, [&joined](std::string_view line) {
         joined += line;
         joined += "\r\n";
     });

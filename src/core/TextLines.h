@@ -17,6 +17,11 @@ Lines SplitLines(std::string_view text);
 // The number of lines SplitLines gives, without building them.
 std::size_t CountLines(std::string_view text);
 
+// SplitLines and CountLines for a file the user keeps (a retry list, a symbols file), where a
+// NUL is part of its line: the lines after it are as much the user's as those before.
+Lines SplitFileLines(std::string_view text);
+std::size_t CountFileLines(std::string_view text);
+
 // Every line followed by CR LF, the last one included.
 std::string JoinLines(const Lines& lines);
 

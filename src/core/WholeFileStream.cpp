@@ -1,5 +1,9 @@
 #include "core/WholeFileStream.h"
 
+#include "core/FileBeside.h"
+
+#include <QFile>
+
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -10,23 +14,31 @@ namespace {
 // Few enough system calls for a report of hundreds of megabytes, little enough memory.
 constexpr std::size_t kBufferBytes = 1 << 20;
 
-// Qt 6.4 sometimes words a failed write as "Unknown error"; the errno of the failing call
-// says what really happened.
-Failure Reason(const QFileDevice& file, int savedErrno) {
-    const QString qtReason = file.errorString();
-    if (savedErrno != 0 && (qtReason.isEmpty() || qtReason == QLatin1String("Unknown error")))
-        return {std::strerror(savedErrno)};
-    return {qtReason.toStdString()};
+Failure SystemFailure(int error) {
+    return {std::strerror(error)};
 }
 
 } // namespace
 
-WholeFileStream::WholeFileStream(const QString& path) : file_(path) {
-    // Unbuffered, so that each write reaches the system at once and its failure is seen
-    // here: in Qt 6.4 commit() misses a failed write of data it still held in its buffer.
-    errno = 0;
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        failure_ = Reason(file_, errno);
+WholeFileStream::WholeFileStream(const QString& path) : path_(path) {
+    Result<int> created = CreateUnnamedBeside(path, temporary_);
+    if (created)
+        fd_ = *created;
+    else
+        failure_ = Failure{created.reason()};
+}
+
+WholeFileStream::~WholeFileStream() {
+    Discard();
+}
+
+void WholeFileStream::Discard() {
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
+    if (!temporary_.isEmpty())
+        ::unlink(temporary_.constData());
+    fd_ = -1;
 }
 
 void WholeFileStream::Write(std::string_view bytes) {
@@ -48,10 +60,11 @@ void WholeFileStream::Flush() {
 
 void WholeFileStream::WriteOut(std::string_view rest) {
     while (!rest.empty() && !failure_) {
-        errno = 0;
-        const qint64 written = file_.write(rest.data(), static_cast<qint64>(rest.size()));
+        const ssize_t written = ::write(fd_, rest.data(), rest.size());
+        if (written < 0 && errno == EINTR)
+            continue;
         if (written <= 0)
-            failure_ = Reason(file_, errno != 0 ? errno : ENOSPC);
+            failure_ = SystemFailure(written < 0 ? errno : ENOSPC);
         else
             rest.remove_prefix(static_cast<std::size_t>(written));
     }
@@ -59,23 +72,27 @@ void WholeFileStream::WriteOut(std::string_view rest) {
 
 Done WholeFileStream::Commit() {
     Flush();
-    if (!failure_) {
-        errno = 0;
-        if (!file_.flush())
-            failure_ = Reason(file_, errno);
-    }
     // A full disk can also show first when the data is synced (delayed allocation, NFS).
-    if (!failure_ && ::fdatasync(file_.handle()) != 0)
-        failure_ = Failure{std::strerror(errno)};
-    if (failure_) {
-        // Cancelling rewords the reason as "Writing canceled by application", so it was
-        // taken first.
-        file_.cancelWriting();
-        return *failure_;
+    if (!failure_ && ::fdatasync(fd_) != 0)
+        failure_ = SystemFailure(errno);
+    // Linking and renaming replace the name itself: whatever a link there led to stays
+    // untouched.
+    if (!failure_ && temporary_.isEmpty()) {
+        if (Done named = NameUnnamed(fd_, path_); !named)
+            failure_ = Failure{named.reason()};
+    } else if (!failure_) {
+        const int closed = ::close(fd_);
+        fd_ = -1;
+        if (closed != 0)
+            failure_ = SystemFailure(errno);
+        else if (::rename(temporary_.constData(), QFile::encodeName(path_).constData()) != 0)
+            failure_ = SystemFailure(errno);
+        if (failure_)
+            ::unlink(temporary_.constData());
     }
-    errno = 0;
-    if (!file_.commit())
-        return Reason(file_, errno);
+    Discard();
+    if (failure_)
+        return *failure_;
     return {};
 }
 

@@ -1,13 +1,13 @@
 #include "core/WholeFiles.h"
 
+#include "core/FileBeside.h"
+
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pellmark {
@@ -36,24 +36,6 @@ int WriteAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-// A new hidden file beside path, ".NAME.XXXXXX", made with the permissions a new file gets
-// (the umask applies) or, when path exists, with its permissions.
-int CreateTemporary(const QString& path, QByteArray& temporary) {
-    const QFileInfo info(path);
-    const QByteArray stem = QFile::encodeName(info.dir().filePath('.' + info.fileName()));
-    struct stat old {};
-    const bool replaces = ::stat(QFile::encodeName(path).constData(), &old) == 0;
-    for (;;) {
-        temporary = stem + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno == EEXIST)
-            continue;
-        if (fd >= 0 && replaces)
-            ::fchmod(fd, old.st_mode & 07777);
-        return fd;
-    }
-}
-
 } // namespace
 
 WholeFiles::WholeFiles(QString folder) : folder_(std::move(folder)) {}
@@ -70,9 +52,10 @@ void WholeFiles::RemoveTemporaries() {
 
 Done WholeFiles::Add(const QString& name, std::string_view bytes) {
     Pending pending{QDir(folder_).filePath(name), {}};
-    const int fd = CreateTemporary(pending.path, pending.temporary);
-    if (fd < 0)
-        return SystemFailure(errno);
+    const Result<int> created = CreateTemporaryBeside(pending.path, pending.temporary);
+    if (!created)
+        return Failure{created.reason()};
+    const int fd = *created;
     int error = WriteAll(fd, bytes);
     // A full disk can show first when the file is closed (NFS).
     if (::close(fd) != 0 && error == 0)

@@ -4,7 +4,7 @@ namespace pellmark {
 
 bool ServiceNeverAnswered(const FetchResult& result) {
     return result.failure == FetchFailure::Refused || result.failure == FetchFailure::Unreachable ||
-           result.failure == FetchFailure::Timeout;
+           result.failure == FetchFailure::Timeout || result.failure == FetchFailure::NoReply;
 }
 
 std::string DescribeFailure(const FetchResult& result) {
@@ -19,6 +19,8 @@ std::string DescribeFailure(const FetchResult& result) {
         return "timeout";
     case FetchFailure::Refused:
         return "connection refused";
+    case FetchFailure::NoReply:
+        return result.detail.empty() ? std::string("closed without an answer") : result.detail;
     case FetchFailure::Unreachable:
     case FetchFailure::Transport:
         return result.detail.empty() ? std::string("network failure") : result.detail;

@@ -15,6 +15,7 @@ enum class FetchFailure {
     Timeout,        // no complete answer within the page time limit
     Refused,        // the connection was refused
     Unreachable,    // the name was not resolved or no route led to the service
+    NoReply,        // the connection was closed before one byte of an answer
     Transport,      // any other network failure (reset, closed unanswered, ...)
     TooLarge,       // the answer exceeded the largest page accepted
     PageTooComplex, // the page took too long to read
@@ -29,8 +30,9 @@ struct FetchResult {
     std::string detail{}; // the network library's own words, when it gave any
 };
 
-// No fetch got any answer: a dead network, a wrong address or a service that hangs; a bad
-// answer is an answer.
+// No fetch got any answer: a dead network, a wrong address, a service that hangs or closes
+// every connection unanswered; a bad answer is an answer. Such a day is tried
+// kMostFetchesWithoutAnswer times and counts towards the run's stop (RunEngine.h).
 bool ServiceNeverAnswered(const FetchResult& result);
 
 // A few words for the log and the terminal: "HTTP 500", "timeout", "connection refused",

@@ -75,6 +75,9 @@ HiddenBrowser::HiddenBrowser(QObject* parent, std::string proxy,
     : PageBrowser(parent), multi_([this](CURL*, CURLcode result) { Finish(result); }),
       reader_(pageReadLimit), easy_(curl_easy_init()) {
     connect(&reader_, &PageBodyReader::done, this, &HiddenBrowser::BodyRead);
+    firstByte_.setSingleShot(true);
+    firstByte_.setTimerType(Qt::PreciseTimer);
+    connect(&firstByte_, &QTimer::timeout, this, &HiddenBrowser::NoAnswerInTime);
     if (!easy_)
         return;
     curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, curlError_);
@@ -103,6 +106,8 @@ HiddenBrowser::HiddenBrowser(QObject* parent, std::string proxy,
                      static_cast<long>((kPageSilenceLimit - kCurlSpeedWindow).count()));
     curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &HiddenBrowser::OnBodyBytes);
     curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &HiddenBrowser::OnHeaderBytes);
+    curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
     if (!proxy.empty())
         curl_easy_setopt(easy_, CURLOPT_PROXY, proxy.c_str());
 }
@@ -135,10 +140,14 @@ bool HiddenBrowser::Navigate(const std::string& url, std::string_view postData,
     if (!multi_.Add(easy_))
         return false;
     loading_ = true;
+    // Counted from the request, connection included: the connection's own, shorter limit
+    // names the fault when that is what is missing.
+    firstByte_.start(std::chrono::milliseconds(kFirstByteLimit));
     return true;
 }
 
 void HiddenBrowser::Stop() {
+    firstByte_.stop();
     if (loading_) {
         multi_.Remove(easy_);
         loading_ = false;
@@ -160,7 +169,22 @@ size_t HiddenBrowser::OnBodyBytes(char* data, size_t size, size_t count, void* s
     return length;
 }
 
+size_t HiddenBrowser::OnHeaderBytes(char*, size_t size, size_t count, void* self) {
+    static_cast<HiddenBrowser*>(self)->firstByte_.stop();
+    return size * count;
+}
+
+void HiddenBrowser::NoAnswerInTime() {
+    if (!loading_)
+        return;
+    multi_.Remove(easy_);
+    loading_ = false;
+    std::string().swap(response_);
+    Complete({FetchFailure::Timeout});
+}
+
 void HiddenBrowser::Finish(CURLcode result) {
+    firstByte_.stop();
     loading_ = false;
     long status = 0;
     curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
@@ -183,6 +207,9 @@ NavigationFailure HiddenBrowser::DescribeTransferFailure(CURLcode result, long s
         return {FetchFailure::TooLarge};
     if (result == CURLE_OPERATION_TIMEDOUT)
         return {FetchFailure::Timeout};
+    // What a proxy with nothing behind it, or a service gone, gives: not one byte.
+    if (result == CURLE_GOT_NOTHING)
+        return {FetchFailure::NoReply, 0, curlError_[0] != '\0' ? std::string(curlError_) : ""};
     long osError = 0;
     curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &osError);
     if (result == CURLE_COULDNT_CONNECT && osError == ECONNREFUSED)

@@ -9,6 +9,8 @@
 #include "net/PageBrowser.h"
 #include "page/PageBodyBounds.h"
 
+#include <QTimer>
+
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -19,10 +21,13 @@ namespace pellmark {
 
 // A page that takes longer than this in all is a failed page.
 inline constexpr std::chrono::milliseconds kPageTimeLimit{60'000};
-// A dead service fails sooner: a connection not made within this is a failed page, and so is
-// an answer from which nothing at all arrives for kPageSilenceLimit. A slow page that keeps
-// coming has the whole kPageTimeLimit.
-inline constexpr std::chrono::seconds kConnectTimeLimit{15};
+// A dead service fails sooner: a connection not made within kConnectTimeLimit is a failed
+// page, and so is a request whose answer has not begun within kFirstByteLimit of it, or an
+// answer from which nothing more arrives for kPageSilenceLimit. A slow page that keeps coming
+// has the whole kPageTimeLimit. A service that answers at all begins within a second or two;
+// these bounds keep a dead network's two days of three tries under a minute (RunEngine.h).
+inline constexpr std::chrono::seconds kConnectTimeLimit{5};
+inline constexpr std::chrono::seconds kFirstByteLimit{6};
 inline constexpr std::chrono::seconds kPageSilenceLimit{20};
 
 // Extra header text as a browser takes it: lines split at CR or LF, blank lines and lines
@@ -50,12 +55,15 @@ public:
 
 private:
     static size_t OnBodyBytes(char* data, size_t size, size_t count, void* self);
+    static size_t OnHeaderBytes(char* data, size_t size, size_t count, void* self);
+    void NoAnswerInTime();
     void Finish(CURLcode result);
     NavigationFailure DescribeTransferFailure(CURLcode result, long status) const;
     void BodyRead(PageBodyReader::Outcome outcome, const QString& detail);
     void Complete(NavigationFailure failure);
 
     CurlMulti multi_;
+    QTimer firstByte_;
     PageBodyReader reader_;
     CookieLimit cookies_;
     CURL* easy_;

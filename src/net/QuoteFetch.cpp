@@ -119,10 +119,9 @@ void QuoteFetch::JudgePage() {
     // Asking again for a page that was too much the first time would only cost as much again.
     const bool worthAgain =
         failure.reason != FetchFailure::TooLarge && failure.reason != FetchFailure::PageTooComplex;
-    const bool noConnection =
-        failure.reason == FetchFailure::Refused || failure.reason == FetchFailure::Unreachable;
+    const bool noAnswer = ServiceNeverAnswered({.failure = failure.reason});
     const int mostFetches =
-        std::min(noConnection ? kMostFetchesWithoutConnection : kMostFetchesPerDay, mostFetches_);
+        std::min(noAnswer ? kMostFetchesWithoutAnswer : kMostFetchesPerDay, mostFetches_);
     if (worthAgain && IsBadPage(page) && fetches_ < mostFetches) {
         PauseThenFetch();
         emit fetchingAgain(fetches_ + 1);

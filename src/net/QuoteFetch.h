@@ -37,9 +37,9 @@ public:
 // counted from the start of the previous request (see RequestPacer).
 inline constexpr std::chrono::milliseconds kFetchPause{1510};
 inline constexpr int kMostFetchesPerDay = 7;
-// A connection that cannot even be made (refused, name not resolved) is not a bad page worth
-// seven tries: a dead network then costs seconds a day, not ten.
-inline constexpr int kMostFetchesWithoutConnection = 3;
+// No answer at all (refused, name not resolved, timed out, closed without a byte) is not a
+// bad page worth seven tries: a dead network then costs seconds a day, not minutes.
+inline constexpr int kMostFetchesWithoutAnswer = 3;
 
 std::string BuildFormBody(Category category, std::string_view symbol, std::string_view dateLabel);
 std::string BuildServiceUrl(std::string_view hostLabel);

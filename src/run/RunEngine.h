@@ -44,7 +44,10 @@ struct RunOptions {
     std::function<bool(const DayItem&)> leaveOut = {};
 };
 
-inline constexpr int kUnansweredDaysToStop = 3;
+// Two days of three unanswered tries each, at most 6 s a try and its pause (HiddenBrowser.h):
+// a dead network stops a run of any length within a minute, and an outage shorter than half
+// a minute does not.
+inline constexpr int kUnansweredDaysToStop = 2;
 
 class RunEngine : public QObject {
     Q_OBJECT

@@ -10,10 +10,12 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -54,6 +56,62 @@ template <typename... Texts> void TextRow(const char* name, const Texts&... text
 QByteArray ReadFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(absent)");
+}
+
+// A day of 300 quotes out of time order, on 24 hours' first ten minutes, from five close
+// prices, each written with the fraction it needs and at times one more zero ("9.1", "9.10"),
+// and the prices in ten-thousandths, so that a test can build bars with exact whole numbers.
+struct RandomDay {
+    QByteArray bytes;
+    QList<QPair<int, QByteArray>> quotes; // minute of the day, price as written
+    QHash<QByteArray, qint64> value;
+};
+
+RandomDay MakeRandomDay(quint32 seed) {
+    QRandomGenerator random(seed);
+    qint64 prices[5];
+    // Whole parts of one and two digits, fractions that begin alike (9.1, 9.15).
+    for (qint64& price : prices)
+        price =
+            (9 + random.bounded(2)) * 10000 + random.bounded(3) * 1000 + random.bounded(2) * 500;
+    RandomDay day;
+    for (int i = 0; i < 300; ++i) {
+        const qint64 price = prices[random.bounded(5)];
+        QByteArray fraction = QByteArray::number(price % 10000 + 10000).mid(1);
+        while (fraction.endsWith('0'))
+            fraction.chop(1);
+        fraction += QByteArray(random.bounded(4) / 2, '0');
+        const QByteArray text =
+            QByteArray::number(price / 10000) + (fraction.isEmpty() ? "" : "." + fraction);
+        const int minute = random.bounded(24) * 60 + random.bounded(10);
+        day.bytes +=
+            text + " - " + QTime(0, 0).addSecs(minute * 60).toString("HH:mm").toUtf8() + "\r\n";
+        day.quotes.append({minute, text});
+        day.value[text] = price;
+    }
+    return day;
+}
+
+// The day's bars, high and low as values: "2005-06-08,10:00,OPEN,HIGH,LOW,CLOSE,TICKS".
+QByteArrayList ReferenceBars(RandomDay day, int minutes) {
+    std::stable_sort(day.quotes.begin(), day.quotes.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QByteArrayList bars;
+    for (qsizetype first = 0, next = 0; first < day.quotes.size(); first = next) {
+        const int start = day.quotes[first].first / minutes * minutes;
+        qint64 high = -1, low = 1 << 30;
+        for (next = first;
+             next < day.quotes.size() && day.quotes[next].first / minutes * minutes == start;
+             ++next) {
+            high = std::max(high, day.value[day.quotes[next].second]);
+            low = std::min(low, day.value[day.quotes[next].second]);
+        }
+        bars << "2005-06-08," + QTime(0, 0).addSecs(start * 60).toString("HH:mm").toUtf8() + "," +
+                    day.quotes[first].second + "," + QByteArray::number(high) + "," +
+                    QByteArray::number(low) + "," + day.quotes[next - 1].second + "," +
+                    QByteArray::number(next - first);
+    }
+    return bars;
 }
 
 } // namespace
@@ -170,29 +228,40 @@ private slots:
     void bars_data() {
         QTest::addColumn<QString>("length");
         QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<quint32>("seed"); // not 0: a RandomDay, against ReferenceBars
         const QByteArray header = "date,time,open,high,low,close,ticks\r\n";
         QTest::newRow("1h") << "1h"
                             << header + "2005-06-07,23:00,1.5,1.5,1.5,1.5,1\r\n"
                                         "2005-06-08,10:00,10.25,10.30,9.5,9.5,4\r\n"
                                         "2005-06-08,11:00,10.0,10.0,10.0,10.0,1\r\n"
-                                        "2005-06-08,13:00,8,8,8,8,1\r\n";
+                                        "2005-06-08,13:00,8,8,8,8,1\r\n"
+                            << 0u;
         QTest::newRow("4h") << "4h"
                             << header + "2005-06-07,20:00,1.5,1.5,1.5,1.5,1\r\n"
                                         "2005-06-08,08:00,10.25,10.30,9.5,10.0,5\r\n"
-                                        "2005-06-08,12:00,8,8,8,8,1\r\n";
+                                        "2005-06-08,12:00,8,8,8,8,1\r\n"
+                            << 0u;
         QTest::newRow("1d") << "1d"
                             << header + "2005-06-07,00:00,1.5,1.5,1.5,1.5,1\r\n"
-                                        "2005-06-08,00:00,10.25,10.30,8,8,6\r\n";
+                                        "2005-06-08,00:00,10.25,10.30,8,8,6\r\n"
+                            << 0u;
+        quint32 seed = 0;
+        for (const char* length : {"5min", "15min", "30min", "1h", "4h", "1d"})
+            QTest::addRow("random day %u, %s", ++seed, length) << length << header << seed;
     }
     void bars() {
         QFETCH(QString, length);
         QFETCH(QByteArray, csv);
+        QFETCH(quint32, seed);
         QTemporaryDir folder, out;
         // Out of time order; by text "9.75" is above "10.30", by value below it.
-        const QList<QPair<QString, QByteArray>> days = {
+        QList<QPair<QString, QByteArray>> days = {
             {"X-8-Jun-05.txt", "9.5 - 10:59\r\n10.25 - 10:00\r\n9.75 - 10:30\r\n10.0 - 11:00\r\n"
                                "8 - 13:05\r\n10.30 - 10:30\r\n"},
             {"X-7-Jun-05.txt", "1.5 - 23:59\r\n"}};
+        const RandomDay random = MakeRandomDay(seed);
+        if (seed != 0)
+            days = {{"X-8-Jun-05.txt", random.bytes}};
         for (const auto& [name, bytes] : days) {
             QFile file(folder.filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
@@ -202,7 +271,23 @@ private slots:
         options.outDir = out.path();
         options.barMinutes = ParseBarLength(length).value_or(0);
         QVERIFY(ExportDayFiles(options).problems.empty());
-        QCOMPARE(ReadFile(out.filePath("X-" + length + ".csv")), csv);
+        if (seed == 0) {
+            QCOMPARE(ReadFile(out.filePath("X-" + length + ".csv")), csv);
+            return;
+        }
+        QByteArrayList rows = ReadFile(out.filePath("X-" + length + ".csv")).split('\n');
+        QCOMPARE(rows.takeFirst() + '\n', csv);
+        QCOMPARE(rows.takeLast(), QByteArray());
+        for (QByteArray& row : rows) {
+            QByteArrayList fields = row.chopped(1).split(',');
+            QVERIFY2(fields.size() == 7 && random.value.contains(fields[3]) &&
+                         random.value.contains(fields[4]),
+                     row);
+            fields[3] = QByteArray::number(random.value[fields[3]]);
+            fields[4] = QByteArray::number(random.value[fields[4]]);
+            row = fields.join(',');
+        }
+        QCOMPARE(rows, ReferenceBars(random, ParseBarLength(length).value_or(0)));
     }
 
     // What the user sees of pellmark-export: status, messages and the CSV of GBPUSD, which
@@ -271,6 +356,12 @@ private slots:
         QTest::newRow("unknown bar length")
             << "" << QByteArray() << QStringList{"--bars=2h"} + inOut << 2
             << QStringList{"--bars needs one of 5min, 15min, 30min, 1h, 4h, 1d, not '2h'"} << old;
+        QTest::newRow("three operands")
+            << "" << QByteArray() << inOut + QStringList{"x"} << 2
+            << QStringList{"pellmark-export: expected FOLDER and OUTDIR\n"} << old;
+        QTest::newRow("reversed range")
+            << "" << QByteArray() << QStringList{"--from=2005-06-09", "--to=2005-06-08"} + inOut
+            << 2 << QStringList{"pellmark-export: --from is after --to\n"} << old;
         QTest::newRow("no folder") << "" << QByteArray() << QStringList{"@IN/none", "@OUT"} << 2
                                    << QStringList{"is not a folder"} << old;
         QTest::newRow("empty folder")

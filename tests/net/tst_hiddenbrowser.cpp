@@ -152,7 +152,7 @@ void HiddenBrowserTest::failedTransferGivesEmptyPage_data() {
     QTest::newRow("not found") << QStringList{"--status", "404"} << false << slow << slow
                                << FetchFailure::HttpStatus << 404L;
     QTest::newRow("closed without answer")
-        << QStringList{"--close"} << false << slow << slow << FetchFailure::Transport << 0L;
+        << QStringList{"--close"} << false << slow << slow << FetchFailure::NoReply << 0L;
     QTest::newRow("reset mid-body") << QStringList{"--reset-mid-body"} << false << slow << slow
                                     << FetchFailure::Transport << 0L;
     QTest::newRow("never answers")
@@ -188,7 +188,8 @@ void HiddenBrowserTest::failedTransferGivesEmptyPage() {
     QCOMPARE(browser->BodyHtml(), std::string());
     QCOMPARE(browser->Failure().reason, reason);
     QCOMPARE(browser->Failure().httpStatus, status);
-    QCOMPARE(browser->Failure().detail.empty(), reason != FetchFailure::Transport);
+    QCOMPARE(browser->Failure().detail.empty(),
+             reason != FetchFailure::Transport && reason != FetchFailure::NoReply);
 }
 
 void HiddenBrowserTest::followsRedirectKeepingItsCookie() {

@@ -244,8 +244,8 @@ void QuoteFetchTest::failedFetchGivesNoneAndItsReason_data() {
     // The page time limit is 0.15 s with --hang, else a minute.
     QTest::newRow("connection refused")
         << QStringList{} << true << 0 << FetchFailure::Refused << 0L;
-    QTest::newRow("never answers")
-        << QStringList{"--hang"} << false << kMostFetchesPerDay << FetchFailure::Timeout << 0L;
+    QTest::newRow("never answers") << QStringList{"--hang"} << false << kMostFetchesWithoutAnswer
+                                   << FetchFailure::Timeout << 0L;
     QTest::newRow("server error") << QStringList{"--status", "500"} << false << kMostFetchesPerDay
                                   << FetchFailure::HttpStatus << 500L;
     QTest::newRow("bad page") << QStringList{"--short"} << false << kMostFetchesPerDay

@@ -87,9 +87,9 @@ private slots:
         const auto recorded = Outcome::Recorded;
         const auto timeFirst = LineOrder::TimeFirst;
         row("connection refused", {}, recorded, -1);
-        row("closed without an answer", {"--close"}, recorded, 7);
+        row("closed without an answer", {"--close"}, recorded, 3);
         row("reset in the middle of the body", {"--reset-mid-body"}, recorded, 7);
-        row("no answer", {"--hang"}, recorded, 7, LineOrder::PriceFirst, " - ", 300);
+        row("no answer", {"--hang"}, recorded, 3, LineOrder::PriceFirst, " - ", 300);
         row("HTTP 500", {"--status", "500"}, recorded, 7);
         row("302 to another path", {"--redirect"}, written, 2);
         row("slow drip", {"--drip-ms", "2"}, written, 1);

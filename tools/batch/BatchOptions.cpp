@@ -9,6 +9,7 @@
 #include "export/OhlcBars.h"
 #include "net/QuoteService.h"
 #include "run/RunInput.h"
+#include "StopSignals.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -35,8 +36,9 @@ const char* const kBatchUsage =
     "      --retry FILE          fetch the failed items listed in FILE (SYMBOL-d-mmm-yy, one\n"
     "                            per line) instead of a range; FILE is then rewritten with\n"
     "                            the items that still fail; an item naming no week-day up\n"
-    "                            to today is kept there and not fetched, and a FILE that\n"
-    "                            does not exist is an empty list\n"
+    "                            to today, and a line without a hyphen (a note), is kept\n"
+    "                            there and not fetched (exit 1), and a FILE that does not\n"
+    "                            exist is an empty list\n"
     "\n"
     "Where and how:\n"
     "      --out DIR             the folder for the day files (default: the current folder;\n"
@@ -56,15 +58,25 @@ const char* const kBatchUsage =
     "\n"
     "Keeping a folder current:\n"
     "      --update FOLDER       bring FOLDER up to today (or --to): for every symbol with\n"
-    "                            day files there, fetch the week-days after its newest one;\n"
-    "                            --symbols adds symbols without files, from --from. The\n"
-    "                            layout options must match the layout of the files\n"
+    "                            day files there, fetch the week-days after its newest one,\n"
+    "                            and again a newest file that is empty and every day saved\n"
+    "                            before it ended in GMT; files dated after today are left\n"
+    "                            out, and a symbol whose newest file cannot be read or is\n"
+    "                            in another layout is skipped (exit 1); --symbols adds\n"
+    "                            symbols without files, from --from. The layout options\n"
+    "                            must match the layout of the files\n"
+    "      --only A,B,C          with --update: update only these symbols of FOLDER\n"
     "      --heal                then check the range (with --update: each symbol's days from\n"
-    "                            its first file on) and fetch again the days that are\n"
-    "                            missing, empty, unreadable or short\n"
+    "                            its first file on, or from after a gap of more than 60\n"
+    "                            week-days between two of its files) and fetch again the\n"
+    "                            days that are missing, empty, unreadable or short\n"
     "      --heal-rounds N       fetch them again at most N times (0 to 20, default 2)\n"
     "      --heal-again          also ask for the days recorded as without data in\n"
     "                            FOLDER/pellmark-market\n"
+    "      --heal-from YYYY-MM-DD  with --update: check every symbol from that day on,\n"
+    "                            whatever gaps its files have\n"
+    "      --dry-run             print, per symbol, the days the run would ask for, the\n"
+    "                            requests that takes and how long; ask and write nothing\n"
     "    Each run keeps what it learns of the market in OUT/pellmark-market: the form each\n"
     "    symbol is asked in (a pair as frxSYMBOL, a stock or index as SYMBOL; one of unknown\n"
     "    form is asked once in the other when others have data), the holidays of each form,\n"
@@ -75,25 +87,27 @@ const char* const kBatchUsage =
     "  -h, --help                show this help and exit\n"
     "  -v, --version             show the version and exit\n"
     "\n"
+    "Today is the GMT date, wherever the machine is: the service's days end at midnight\n"
+    "GMT, and a day fetched before then (a running day) has its quotes up to then only; a\n"
+    "running day without data yet is not a failure. A clock outside 1970-2069 is refused.\n"
+    "On a terminal, a run of more than one day per symbol says its plan first.\n"
+    "\n"
     "Requests go out one at a time, at least 1.51 seconds apart. The http_proxy and\n"
     "no_proxy environment variables are honoured. Progress goes to standard error; on a\n"
     "terminal one live line shows the day in hand, the time taken, the pace and the time\n"
     "left. The run ends with \"N saved, N skipped, N failed, N not done\".\n"
     "\n"
     "Exit status: 0 when every day was saved or skipped, 1 when some failed (they are\n"
-    "listed), 2 for a usage error or a missing pellmark-page-body (nothing is fetched), 3\n"
-    "when a day file cannot be written (that day and the rest are listed), 4 when the quote\n"
-    "service cannot be reached (three days in a row without any answer; the rest are listed\n"
-    "as not done), 129, 130 and 143 when stopped by SIGHUP, SIGINT or SIGTERM (the day in\n"
-    "hand and the rest are listed as not done, so --retry resumes the run).\n";
+    "listed) or a symbol or retry line was skipped, 2 for a usage error or a missing\n"
+    "pellmark-page-body (nothing is fetched), 3 when a day file cannot be written (that day\n"
+    "and the rest are listed), 4 when the quote service cannot be reached (two days in a\n"
+    "row without any answer; the rest are listed as not done), 5 when another run is\n"
+    "updating the folder (--update, --heal: nothing is fetched), 129, 130 and 143 when\n"
+    "stopped by SIGHUP, SIGINT or SIGTERM (the day in hand and the rest are listed as not\n"
+    "done, so --retry resumes the run).\n"
+    "A link, FIFO or device at a name the run writes is left as it is and the write refused.\n";
 
 namespace {
-
-// Editors and spreadsheets add spaces and a byte-order mark that no symbol holds.
-QString Cleaned(QString text) {
-    text.remove(QChar(0xFEFF));
-    return text.trimmed();
-}
 
 // The longest date label, "10-Jun-05".
 constexpr std::size_t kLongestLabel = 9;
@@ -129,7 +143,7 @@ bool IsHostLabel(const QString& label) {
 class Parser {
 public:
     Parser(const QStringList& arguments, QDate today) : today_(today) {
-        options_.from = options_.to = today;
+        options_.from = options_.to = options_.today = today;
         options_.hostLabel = std::string(kDefaultHostLabel);
         Parse(arguments);
     }
@@ -160,10 +174,17 @@ private:
         parser.addOptions({help, version, quiet, forex, stocks, indices, timeFirst, skipSaved});
         parser.addOptions(withValue);
         const QCommandLineOption update = valued("update"), heal("heal"),
-                                 healRounds = valued("heal-rounds"), healAgain("heal-again");
-        parser.addOptions({update, heal, healRounds, healAgain});
+                                 healRounds = valued("heal-rounds"), healAgain("heal-again"),
+                                 healFrom = valued("heal-from"), only = valued("only"),
+                                 dryRun("dry-run");
+        parser.addOptions({update, heal, healRounds, healAgain, healFrom, only, dryRun});
         if (!parser.parse(arguments))
             return Fail(CommandLineError(parser));
+        if (const auto repeated = RepeatedOption(
+                parser, withValue + QList<QCommandLineOption>{help, version, quiet, forex, stocks,
+                                                              indices, timeFirst, skipSaved, update,
+                                                              heal, healRounds, healAgain}))
+            return Fail(*repeated);
         if (!parser.positionalArguments().isEmpty())
             return Fail("unexpected argument " +
                         parser.positionalArguments().front().toStdString());
@@ -190,6 +211,7 @@ private:
                             : parser.isSet(indices) ? Category::Indices
                                                     : Category::Forex;
         options_.quiet = parser.isSet(quiet);
+        options_.dryRun = parser.isSet(dryRun);
         options_.skipSaved = parser.isSet(skipSaved);
         if (parser.isSet(timeFirst))
             options_.lineOrder = LineOrder::TimeFirst;
@@ -226,7 +248,8 @@ private:
             return Fail("the start date is after the end date");
         if (CheckNotAfterToday(options_.to, today_))
             return Fail("the end date is after today: no quotes exist for it yet");
-        if (!TakeUpdateOptions(parser, update, heal, healRounds, healAgain))
+        if (!TakeUpdateOptions(parser, update, heal, healRounds, healAgain) ||
+            !TakeUpdateFilters(parser, update, only, healFrom))
             return;
         if (parser.isSet(retry)) {
             if (parser.isSet(symbols) || parser.isSet(symbolsFile) || parser.isSet(from) ||
@@ -238,7 +261,7 @@ private:
             return Fail("--symbols and --symbols-file cannot both be given");
         if (parser.isSet(symbols)) {
             for (const QString& symbol : parser.value(symbols).split(u','))
-                options_.symbols.push_back(Cleaned(symbol).toStdString());
+                options_.symbols.push_back(CleanedSymbol(symbol).toStdString());
         } else if (parser.isSet(symbolsFile)) {
             if (!TakeSymbolsFile(parser.value(symbolsFile)))
                 return;
@@ -282,6 +305,31 @@ private:
         return !outcome_;
     }
 
+    // What narrows an update, and the options that would do nothing with it.
+    bool TakeUpdateFilters(const QCommandLineParser& parser, const QCommandLineOption& update,
+                           const QCommandLineOption& only, const QCommandLineOption& healFrom) {
+        const bool newSymbols = parser.isSet("symbols") || parser.isSet("symbols-file");
+        if (parser.isSet(only) && !parser.isSet(update))
+            Fail("--only goes with --update");
+        else if (parser.isSet(healFrom) && (!parser.isSet(update) || !options_.heal))
+            Fail("--heal-from goes with --update and --heal");
+        else if (parser.isSet(update) && parser.isSet("skip-saved"))
+            Fail("--skip-saved does nothing with --update: every day it asks is one to fetch");
+        else if (parser.isSet(update) && parser.isSet("from") && !newSymbols)
+            Fail("--from only places the new symbols of --update: name them with --symbols");
+        else if (parser.isSet(healFrom) && Day(parser.value(healFrom), options_.healFrom) &&
+                 options_.healFrom > options_.to)
+            Fail("--heal-from is after the end date");
+        if (outcome_ || !parser.isSet(only))
+            return !outcome_;
+        for (const QString& symbol : parser.value(only).split(u','))
+            options_.only.push_back(CleanedSymbol(symbol).toStdString());
+        for (const std::string& symbol : options_.only)
+            if (const auto problem = SymbolProblem(QString::fromStdString(symbol)))
+                Fail("--only: " + *problem);
+        return !outcome_;
+    }
+
     bool Day(const QString& text, QDate& day) {
         day = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
         if (!day.isValid())
@@ -302,13 +350,16 @@ private:
     }
 
     bool TakeSymbolsFile(const QString& path) {
-        const pellmark::Result<std::string> text = ReadWholeFile(path);
+        // Named on the command line, it may be a pipe from another program (<(...)).
+        const pellmark::Result<std::string> text =
+            ReadWholeFile(path, {.fifoStop = &StopSignals::StopAsked()});
         if (!text) {
-            Fail("cannot read the symbols file " + path.toStdString());
+            Fail("cannot read the symbols file " + path.toStdString() + ": " + text.reason());
             return false;
         }
-        for (const std::string& line : SplitLines(*text))
-            if (const QString symbol = Cleaned(QString::fromStdString(line)); !symbol.isEmpty())
+        for (const std::string& line : SplitFileLines(*text))
+            if (const QString symbol = CleanedSymbol(QString::fromStdString(line));
+                !symbol.isEmpty())
                 options_.symbols.push_back(symbol.toStdString());
         return true;
     }
@@ -324,9 +375,16 @@ private:
         }
         const pellmark::Result<std::string> text = ReadWholeFile(options_.retryFile);
         if (!text)
-            return Fail("cannot read the retry file " + path);
+            return Fail("cannot read the retry file " + path + ": " + text.reason());
         for (ListedItem& listed : ReadRetryList(*text, ListReading::Cleaned)) {
             const std::string where = path + ":" + std::to_string(listed.line) + ": ";
+            // A line without a hyphen (a note, a pasted heading) names no item at all.
+            if (listed.item.symbol.empty()) {
+                options_.notes.push_back(where + "not an item (SYMBOL-d-mmm-yy): kept in the "
+                                                 "file, not fetched");
+                options_.retryNotItems.push_back(listed.text);
+                continue;
+            }
             if (const auto problem = SymbolProblem(QString::fromStdString(listed.item.symbol),
                                                    listed.item.dateLabel.size()))
                 return Fail(where + *problem);
@@ -339,7 +397,7 @@ private:
                 options_.retryKept.push_back(std::move(listed.item));
             }
         }
-        options_.retryLinesRead = CountLines(*text);
+        options_.retryLinesRead = CountFileLines(*text);
         outcome_ = std::move(options_);
     }
 

@@ -33,15 +33,20 @@ struct BatchOptions {
     std::size_t retryLinesRead = 0;  // the lines of retryFile, blank ones too
     bool retryFileMissing = false;   // an empty list: nothing to fetch, nothing to rewrite
     std::vector<DayItem> retryKept;  // listed items naming no day to fetch, kept in retryFile
-    std::vector<std::string> notes;  // said before the run starts
-    QString csvDir;                  // export the run's symbols there once it has ended
-    int barMinutes = 0;              // with csvDir: bars of this length instead of quotes
+    std::vector<std::string> retryNotItems; // lines naming no item (notes), kept as they are
+    std::vector<std::string> notes;         // said before the run starts
+    QString csvDir;                         // export the run's symbols there once it has ended
+    int barMinutes = 0;                     // with csvDir: bars of this length instead of quotes
     // Keeping a folder current: --update FOLDER takes its symbols and start days from the day
     // files there (outDir is FOLDER); --heal fetches what the check finds incomplete again.
     QString updateFolder;
     bool heal = false;
     int healRounds = 2;
     bool healAgain = false; // ask again for the days remembered as without data
+    QDate healFrom;         // with --update: where the heal starts instead of after long gaps
+    std::vector<std::string> only; // with --update: the only symbols of the folder updated
+    QDate today;                   // the service's day (GMT) the run was planned on
+    bool dryRun = false;           // print what the run would ask, ask nothing
 };
 
 // What the command line asks for: a run, a text to print and exit 0 (--help, --version),
@@ -55,7 +60,8 @@ struct UsageError {
 using ParsedCommandLine = std::variant<BatchOptions, PrintAndExit, UsageError>;
 
 // arguments starts with the program's name, as QCoreApplication::arguments() does.
-// today bounds the range: quotes for days that have not happened cannot exist.
+// today, the service's day (ServiceDay.h), bounds the range: quotes for days that have not
+// happened cannot exist.
 ParsedCommandLine ParseBatchCommandLine(const QStringList& arguments, QDate today);
 
 extern const char* const kBatchUsage;

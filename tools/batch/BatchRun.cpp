@@ -1,8 +1,12 @@
 #include "BatchRun.h"
 
+#include "core/DateList.h"
+#include "core/DayFile.h"
 #include "core/ErrorsList.h"
+#include "core/ServiceDay.h"
 #include "export/DayFileExport.h"
 #include "FailedItemsFile.h"
+#include "RunPlan.h"
 #include "StopSignals.h"
 #include "UpdatePlan.h"
 
@@ -30,7 +34,7 @@ BatchRun::BatchRun(BatchOptions options, DayFetcher& fetcher, std::FILE* failedD
     : options_(std::move(options)), failedDays_(failedDays),
       report_(progress, ReportMode(options_.quiet, terminal)),
       engine_(fetcher, [this] { return options_.outDir.toStdString(); }),
-      rules_(options_.outDir, options_.category, options_.healAgain) {
+      rules_(options_.outDir, options_.category, options_.healAgain), terminal_(terminal) {
     connect(&engine_, &RunEngine::itemStarting, this,
             [this](std::size_t, const DayItem& item) { report_.Starting(item); });
     connect(&engine_, &RunEngine::itemDone, this,
@@ -44,24 +48,41 @@ Done BatchRun::Start() {
     const QFileInfo out(options_.outDir);
     if (out.exists() && !out.isDir())
         return Failure{"--out names a file, not a folder: " + options_.outDir.toStdString()};
-    if (!QDir().mkpath(options_.outDir))
+    // The record first: an update leaves out what it says cannot come.
+    const std::vector<std::string> recordProblems = rules_.Load();
+    // An update plans from the folder as it is, so that a refused one creates nothing.
+    std::optional<std::vector<DayItem>> update;
+    if (!options_.updateFolder.isEmpty()) {
+        Result<std::vector<DayItem>> planned = UpdateItems();
+        if (!planned)
+            return Failure{planned.reason()};
+        update = std::move(*planned);
+    }
+    if (!options_.dryRun && !QDir().mkpath(options_.outDir))
         return Failure{"cannot create the folder " + options_.outDir.toStdString()};
+    if (options_.heal || !options_.updateFolder.isEmpty()) {
+        folderLock_.emplace(options_.outDir);
+        if (folderLock_->Busy())
+            return Failure{options_.outDir.toStdString() +
+                           " is being updated by another run: nothing fetched"};
+    }
     for (const std::string& note : options_.notes)
         report_.Say("pellmark-batch: " + note);
-    for (const std::string& problem : rules_.Load())
+    for (const std::string& problem : recordProblems)
         report_.Say("pellmark-batch: " + problem);
     nothingToDo_ = options_.retryFileMissing;
     DayItems items = DayItems::AsListed(options_.retryItems);
-    if (!options_.updateFolder.isEmpty()) {
-        Result<DayItems> update = UpdateItems();
-        if (!update)
-            return Failure{update.reason()};
-        items = std::move(*update);
+    if (update) {
+        items = DayItems::AsListed(*update);
     } else if (options_.retryFile.isEmpty()) {
         if (options_.heal)
             heal_.emplace(options_.outDir,
-                          DayRange{options_.symbols, options_.from, options_.to, options_.lineOrder,
-                                   options_.separator},
+                          DayRange{options_.symbols,
+                                   options_.from,
+                                   options_.to,
+                                   options_.lineOrder,
+                                   options_.separator,
+                                   {}},
                           options_.healRounds, rules_);
         items = DayItems::ForRange(options_.symbols, options_.from, options_.to);
         // The symbols are never empty here, so no items means a weekend.
@@ -71,8 +92,24 @@ Done BatchRun::Start() {
             nothingToDo_ = true;
         }
     }
+    if (options_.dryRun ||
+        (terminal_ && !options_.quiet && items.Size() > options_.symbols.size())) {
+        std::vector<DayItem> days;
+        for (std::size_t i = 0; i < items.Size(); ++i)
+            if (!rules_.LeaveOut(items.At(i)))
+                days.push_back(items.At(i));
+        if (options_.dryRun) {
+            PrintPlan(days);
+            // A plan that leaves a symbol out says so as the run would.
+            const int status = symbolLeftOut_ ? kExitSomeFailed : kExitSaved;
+            QMetaObject::invokeMethod(
+                this, [this, status] { emit ended(status); }, Qt::QueuedConnection);
+            return {};
+        }
+        report_.Say(PlanSummary({days, {}, heal_ ? options_.healRounds : -1}));
+    }
     report_.Begin(items.Size());
-    engine_.Start(std::move(items), Asking(options_.skipSaved || !options_.updateFolder.isEmpty()));
+    engine_.Start(std::move(items), Asking(options_.skipSaved));
     return {};
 }
 
@@ -82,24 +119,49 @@ RunOptions BatchRun::Asking(bool skipSaved) {
             .leaveOut = [this](const DayItem& item) { return rules_.LeaveOut(item); }};
 }
 
-Result<DayItems> BatchRun::UpdateItems() {
-    Result<UpdatePlan> planned = PlanUpdate(options_.updateFolder, options_.symbols, options_.from,
-                                            options_.to, options_.lineOrder, options_.separator);
+void BatchRun::PrintPlan(const std::vector<DayItem>& days) {
+    RunPlan plan{days, {}, -1};
+    if (heal_) {
+        plan.healRounds = options_.healRounds;
+        std::set<std::string> asked;
+        for (const DayItem& item : days)
+            asked.insert(FailedItemText(item));
+        for (DayItem& item : heal_->IncompleteNow())
+            if (!asked.contains(FailedItemText(item)))
+                plan.healDays.push_back(std::move(item));
+    }
+    for (const std::string& line : PlanDayLines(days))
+        std::fprintf(failedDays_, "%s\n", line.c_str());
+    if (!plan.healDays.empty())
+        for (const std::string& line : PlanDayLines(plan.healDays))
+            std::fprintf(failedDays_, "heal %s\n", line.c_str());
+    std::fprintf(failedDays_, "%s\n", PlanSummary(plan).c_str());
+    std::fflush(failedDays_);
+}
+
+Result<std::vector<DayItem>> BatchRun::UpdateItems() {
+    Result<UpdatePlan> planned = PlanUpdate(
+        {options_.updateFolder, options_.symbols, options_.only, options_.from, options_.to,
+         options_.today, options_.lineOrder, options_.separator, options_.heal, options_.healFrom});
     if (!planned)
         return Failure{planned.reason()};
     UpdatePlan& plan = *planned;
-    if (plan.symbols.empty())
-        return Failure{"no day files in " + options_.updateFolder.toStdString() +
-                       " to update: name new symbols with --symbols"};
     options_.symbols = plan.symbols;
+    options_.notes.insert(options_.notes.end(), plan.notes.begin(), plan.notes.end());
+    symbolLeftOut_ = plan.symbolLeftOut;
     if (options_.heal) {
-        heal_.emplace(
-            options_.outDir,
-            DayRange{plan.symbols, QDate(), options_.to, options_.lineOrder, options_.separator},
-            options_.healRounds, rules_);
+        heal_.emplace(options_.outDir,
+                      DayRange{plan.symbols, options_.healFrom, options_.to, options_.lineOrder,
+                               options_.separator, std::move(plan.healFrom)},
+                      options_.healRounds, rules_);
     }
     std::erase_if(plan.items, [this](const DayItem& item) { return rules_.Recorded(item); });
-    return DayItems::AsListed(rules_.InAskingOrder(std::move(plan.items)));
+    return rules_.InAskingOrder(std::move(plan.items));
+}
+
+bool BatchRun::RunningWithoutData(const DayResult& result) const {
+    return result.outcome == DayOutcome::NoData &&
+           result.item.dateLabel == DateLabel(options_.today);
 }
 
 void BatchRun::StopForSignal(int signalNumber) {
@@ -114,6 +176,17 @@ void BatchRun::DayDone(const DayResult& result) {
     const bool leftOut = result.outcome == DayOutcome::Skipped && rules_.LeaveOut(result.item);
     if (!leftOut)
         report_.Done(result);
+    if (result.outcome == DayOutcome::Saved)
+        DateSavedFile(QString::fromStdString(
+            DayFilePath(options_.outDir.toStdString(), result.item.symbol, result.item.dateLabel)));
+    // Not a failure, nor a holiday: the next run asks again, and the market rules learn
+    // nothing from a day that has not ended.
+    if (RunningWithoutData(result)) {
+        report_.Say(result.item.symbol + " " + result.item.dateLabel +
+                    " has no data yet: the day is still running, asked again next run");
+        runningWithoutData_.push_back(result.item);
+        return;
+    }
     for (const std::string& told : rules_.Note(result))
         report_.Say(told);
     if (leftOut)
@@ -187,6 +260,10 @@ void BatchRun::RunEnded(const RunEnd& end) {
     // What was not done is listed with what failed, so that --retry resumes the run.
     const bool healed = heal_ && end.how == RunEnd::How::Finished;
     std::vector<DayItem> failed = healed ? FinishHealing() : end.LeftToDo();
+    std::erase_if(failed, [this](const DayItem& item) {
+        return std::find(runningWithoutData_.begin(), runningWithoutData_.end(), item) !=
+               runningWithoutData_.end();
+    });
     // The days of a symbol taken for misspelt are left to do, in case it is not; without a
     // heal those asked are listed already.
     if (healed)
@@ -219,8 +296,8 @@ void BatchRun::RunEnded(const RunEnd& end) {
         listed = PrintFailed(unrecorded_);
     listed = listed && errorsFileWritable_;
     if (!options_.retryFile.isEmpty() && !options_.retryFileMissing) {
-        if (const Done rewritten =
-                RewriteFailedItems(options_.retryFile, options_.retryLinesRead, stillListed);
+        if (const Done rewritten = RewriteFailedItems(options_.retryFile, options_.retryLinesRead,
+                                                      stillListed, options_.retryNotItems);
             !rewritten) {
             report_.Say("pellmark-batch: cannot rewrite " + options_.retryFile.toStdString() +
                         ": " + rewritten.reason());
@@ -228,7 +305,8 @@ void BatchRun::RunEnded(const RunEnd& end) {
         }
     }
 
-    int status = stillListed.empty() ? kExitSaved : kExitSomeFailed;
+    const bool told = symbolLeftOut_ || !options_.retryNotItems.empty();
+    int status = stillListed.empty() && !told ? kExitSaved : kExitSomeFailed;
     switch (end.how) {
     case RunEnd::How::Finished:
         break;

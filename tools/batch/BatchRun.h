@@ -6,6 +6,7 @@
 #include "BatchOptions.h"
 #include "core/Result.h"
 #include "export/DayFileExport.h"
+#include "FolderLock.h"
 #include "HealRounds.h"
 #include "MarketRules.h"
 #include "net/DayFetcher.h"
@@ -24,6 +25,7 @@ inline constexpr int kExitSaved = 0;
 inline constexpr int kExitSomeFailed = 1;
 inline constexpr int kExitCannotWrite = 3;
 inline constexpr int kExitUnreachable = 4;
+inline constexpr int kExitFolderBusy = 5;
 
 class BatchRun : public QObject {
     Q_OBJECT
@@ -35,6 +37,8 @@ public:
 
     // A one-line reason when the run cannot start (a save folder that is a file, say).
     Done Start();
+    // Why Start() refused: another run is updating the folder (kExitFolderBusy).
+    bool FolderBusy() const { return folderLock_ && folderLock_->Busy(); }
     // Stops for a signal; the run then ends with 128 + its number.
     void StopForSignal(int signalNumber);
     // The day in hand is fetched again; fetchNumber counts from 1.
@@ -53,7 +57,11 @@ private:
     bool PrintFailed(const std::vector<DayItem>& items);
     ExportReport ExportCsv();
     // The days to fetch with --update, or a refusal.
-    Result<DayItems> UpdateItems();
+    Result<std::vector<DayItem>> UpdateItems();
+    // Prints what the run would ask on standard output, for --dry-run.
+    void PrintPlan(const std::vector<DayItem>& days);
+    // A day of the service that has not ended gave no data: its market has not opened yet.
+    bool RunningWithoutData(const DayResult& result) const;
     // True when a heal round has started instead of the run ending.
     bool HealAfter(const RunEnd& end);
     RunOptions Asking(bool skipSaved = false);
@@ -72,7 +80,11 @@ private:
     bool nothingToDo_ = false;        // and said why
     MarketRules rules_;
     std::optional<HealRounds> heal_;
+    std::optional<FolderLock> folderLock_; // with --update and --heal
     bool healUnsure_ = false; // the check or the days without data could not be read or kept
+    bool terminal_;
+    bool symbolLeftOut_ = false; // --update left a symbol out for its newest file
+    std::vector<DayItem> runningWithoutData_;
 };
 
 } // namespace pellmark

@@ -39,14 +39,18 @@ Done AppendFailedItems(const QString& path, const std::vector<DayItem>& items) {
 }
 
 Done RewriteFailedItems(const QString& path, std::size_t linesRead,
-                        const std::vector<DayItem>& items) {
+                        const std::vector<DayItem>& items,
+                        const std::vector<std::string>& keptLines) {
     return ReplaceLocked(path, [&](const std::string& now) {
-        std::string text = FailedItemLines(items);
+        std::string text;
+        for (const std::string& line : keptLines)
+            text += line + "\r\n";
+        text += FailedItemLines(items);
         std::vector<std::string> listed;
         for (const DayItem& item : items)
             listed.push_back(FailedItemText(item));
         // A run that appends to the retry file itself would list its items twice.
-        const Lines lines = SplitLines(now);
+        const Lines lines = SplitFileLines(now);
         for (std::size_t i = linesRead; i < lines.size(); ++i) {
             const auto same = std::find(listed.begin(), listed.end(), lines[i]);
             if (same != listed.end())

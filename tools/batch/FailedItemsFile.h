@@ -16,9 +16,11 @@ namespace pellmark {
 // Each item followed by CR LF, after a CR LF when the file ends in a line without a break.
 Done AppendFailedItems(const QString& path, const std::vector<DayItem>& items);
 
-// Replaces the first linesRead lines, those the retry took its items from, with the items
-// (each followed by CR LF); lines appended since by other runs are kept after them, once.
+// Replaces the first linesRead lines, those the retry took its items from, with keptLines
+// and the items (each followed by CR LF); lines appended since by other runs are kept after
+// them, once.
 Done RewriteFailedItems(const QString& path, std::size_t linesRead,
-                        const std::vector<DayItem>& items);
+                        const std::vector<DayItem>& items,
+                        const std::vector<std::string>& keptLines = {});
 
 } // namespace pellmark

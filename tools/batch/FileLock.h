@@ -8,7 +8,8 @@ namespace pellmark {
 
 class FileLock {
 public:
-    // Waits for the lock; creates the file, empty, when it is missing.
+    // Waits for the lock, or until a stop signal comes; creates the file, empty, when it is
+    // missing. A link, FIFO or device at the name is refused, never opened through.
     explicit FileLock(const QString& path);
     ~FileLock();
     FileLock(const FileLock&) = delete;

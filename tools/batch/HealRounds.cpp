@@ -53,12 +53,24 @@ int HealRounds::OthersWithFile(const DayItem& item, bool ofItsForm) const {
     return others;
 }
 
+bool HealRounds::Askable(const IncompleteDay& day) const {
+    return !rules_.LeaveOut(day.item) && !rules_.GaveNoData(day.item) && !ShortAtService(day);
+}
+
+std::vector<DayItem> HealRounds::IncompleteNow() {
+    std::vector<DayItem> days;
+    for (IncompleteDay& day : Check())
+        if (Askable(day))
+            days.push_back(std::move(day.item));
+    return days;
+}
+
 std::vector<DayItem> HealRounds::NextRound() {
     if (roundsDone_ >= rounds_)
         return {};
     std::vector<DayItem> days;
     for (IncompleteDay& day : Check()) {
-        if (rules_.LeaveOut(day.item) || rules_.GaveNoData(day.item) || ShortAtService(day))
+        if (!Askable(day))
             continue;
         if (day.state == "short")
             shortAsked_[FailedItemText(day.item)] = day.quotes;

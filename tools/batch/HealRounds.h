@@ -34,6 +34,8 @@ public:
     void Note(const DayResult& result);
     // The days the next round fetches; none once the folder is whole or the rounds are spent.
     std::vector<DayItem> NextRound();
+    // The days a round would fetch now, for a plan; no round is counted.
+    std::vector<DayItem> IncompleteNow();
     int RoundsDone() const { return roundsDone_; }
     // Checks once more, remembers the new days without data and says what stays incomplete.
     HealEnd Finish();
@@ -41,6 +43,8 @@ public:
 private:
     std::vector<IncompleteDay> Check();
     bool ShortAtService(const IncompleteDay& day) const;
+    // Neither left out by the market rules nor known by now to come back as it is.
+    bool Askable(const IncompleteDay& day) const;
     // The other symbols of the range with a day file for the day: all, or of its form only.
     int OthersWithFile(const DayItem& item, bool ofItsForm) const;
 

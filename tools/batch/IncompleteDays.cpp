@@ -1,33 +1,10 @@
 #include "IncompleteDays.h"
 
+#include "check/CoverageText.h"
 #include "check/FolderCheck.h"
 #include "core/DateList.h"
 
 namespace pellmark {
-
-namespace {
-
-// A holed day is left alone: the gap is in the service's own page, so fetching it again
-// would bring the same gap back.
-const char* Refetchable(DayState state) {
-    switch (state) {
-    case DayState::Missing:
-        return "missing";
-    case DayState::Empty:
-        return "empty";
-    case DayState::Unreadable:
-        return "unreadable";
-    case DayState::Short:
-        return "short";
-    case DayState::Complete:
-    case DayState::Holed:
-    case DayState::AtService:
-        return nullptr;
-    }
-    return nullptr;
-}
-
-} // namespace
 
 Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const DayRange& range) {
     CheckOptions options;
@@ -42,11 +19,16 @@ Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const D
     if (!symbols)
         return Failure{symbols.reason()};
     std::vector<IncompleteDay> incomplete;
-    for (const SymbolCoverage& symbol : *symbols)
-        for (const DayCoverage& day : symbol.days)
-            if (const char* state = Refetchable(day.state))
-                incomplete.push_back(
-                    {{symbol.symbol.toStdString(), DateLabel(day.day)}, state, day.quotes});
+    for (const SymbolCoverage& symbol : *symbols) {
+        const auto first = range.firstDays.find(symbol.symbol.toStdString());
+        for (const DayCoverage& day : symbol.days) {
+            const bool before = first != range.firstDays.end() && day.day < first->second;
+            if (FetchMayMend(day.state) && !before)
+                incomplete.push_back({{symbol.symbol.toStdString(), DateLabel(day.day)},
+                                      StateName(day.state).toStdString(),
+                                      day.quotes});
+        }
+    }
     return incomplete;
 }
 

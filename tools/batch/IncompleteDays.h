@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QString>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct DayRange {
     QDate to;
     LineOrder order = LineOrder::PriceFirst;
     std::string separator;
+    std::map<std::string, QDate> firstDays; // a symbol's days before its own are left out
 };
 
 // In symbol order, each symbol's days oldest first; a failure when the folder cannot be read.

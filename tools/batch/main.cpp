@@ -2,6 +2,7 @@
 // display needed. See --help.
 #include "BatchOptions.h"
 #include "BatchRun.h"
+#include "core/ServiceDay.h"
 #include "net/HiddenBrowser.h"
 #include "net/PageBodyReader.h"
 #include "net/QuoteFetch.h"
@@ -43,9 +44,14 @@ int main(int argc, char** argv) {
     const pellmark::ProgramFrame frame("pellmark-batch");
     if (const auto refused = frame.RefuseNonUtf8(argc, argv))
         return *refused;
+    const QDate today = pellmark::ServiceToday();
+    if (const auto refused = frame.RefuseClock(today))
+        return *refused;
     QCoreApplication app(argc, argv);
-    auto parsed =
-        pellmark::ParseBatchCommandLine(QCoreApplication::arguments(), QDate::currentDate());
+    auto parsed = pellmark::ParseBatchCommandLine(QCoreApplication::arguments(), today);
+    // A stop while a --symbols-file pipe was read.
+    if (pellmark::StopSignals::StopAsked().load())
+        return frame.Stopped(pellmark::StopSignals::LastStop());
     if (const auto* print = std::get_if<pellmark::PrintAndExit>(&parsed))
         return frame.PrintHelp(print->text);
     if (const auto* usage = std::get_if<pellmark::UsageError>(&parsed))
@@ -56,6 +62,8 @@ int main(int argc, char** argv) {
         return pellmark::kExitUsage;
     }
     auto& options = std::get<pellmark::BatchOptions>(parsed);
+    if (!options.updateFolder.isEmpty())
+        frame.TellNonUtf8Names(options.updateFolder);
     pellmark::StopSignals stopSignals;
     OptionsForm form(options);
     pellmark::HiddenBrowser browser;
@@ -67,7 +75,11 @@ int main(int argc, char** argv) {
     QObject::connect(&stopSignals, &pellmark::StopSignals::received, &run,
                      &pellmark::BatchRun::StopForSignal);
     QObject::connect(&run, &pellmark::BatchRun::ended, &app, &QCoreApplication::exit);
-    if (const pellmark::Done started = run.Start(); !started)
-        return frame.UsageError(started.reason());
+    if (const pellmark::Done started = run.Start(); !started) {
+        if (!run.FolderBusy())
+            return frame.UsageError(started.reason());
+        std::fprintf(stderr, "pellmark-batch: %s\n", started.reason().c_str());
+        return pellmark::kExitFolderBusy;
+    }
     return app.exec();
 }

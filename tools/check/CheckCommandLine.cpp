@@ -12,11 +12,12 @@ constexpr char kDescription[] =
     "cover every week-day, and say which days to fetch again. Each day of each symbol is\n"
     "complete, missing (no day file), empty (no quote), unreadable (lines that are not a\n"
     "time and a price in the layout, or a file that is not read: not a regular file, larger\n"
-    "than 16 MB, or the system's reason), short (fewer quotes than 90 % of the median day\n"
-    "of the symbol's days of the same rhythm) or holed (two quotes further apart than the\n"
-    "day's own rhythm makes likely, inside the symbol's usual hours: more than three of its\n"
-    "spacings, and for ticks a quote-less stretch fewer than one day in a thousand would\n"
-    "show by chance). Hours and rhythms are learnt from the files.";
+    "than 16 MB, or the system's reason), short (data lost: it starts late or ends early\n"
+    "against the symbol's usual session, or has far fewer quote times than its usual day)\n"
+    "or holed (a stretch without quotes that the symbol's days almost never show at that\n"
+    "time of day, so seldom that fewer than one day in a thousand would show it). What is\n"
+    "usual is learnt from the symbol's days of the same spacing; quotes at one time count\n"
+    "once.";
 
 constexpr char kEpilogue[] =
     "\nStandard output has one line per faulty day (AUDUSD 17-Nov-26 short 40 of 96 quotes;\n"
@@ -25,12 +26,15 @@ constexpr char kEpilogue[] =
     "pellmark-market file (kept by pellmark-batch) says the service has no data for, or only\n"
     "in part, is of its own class, service (AUDUSD 25-Dec-26 no data at the service), and\n"
     "stays out of the retry list and the exit status; other holidays show as missing. Days\n"
-    "after today are never missing. To fetch the faulty days again:\n"
+    "after today (the GMT date: the service's days end at midnight GMT) are never missing.\n"
+    "Today, and a day whose file was saved before it ended in GMT, is running: not a fault,\n"
+    "and pellmark-batch --update fetches it again. To fetch again the days a fetch may mend\n"
+    "(all faulty days but the holed ones, whose gap is the service's own):\n"
     "  pellmark-check --retry-list failed.txt ~/prices; pellmark-batch --retry failed.txt "
     "--out ~/prices\n"
     "\n"
     "Exit status:\n"
-    " 0  if every day is complete or has all the service has of it,\n"
+    " 0  if every day is complete, running or has all the service has of it,\n"
     " 1  if some day is not, or standard output was closed early (the files are still\n"
     "    written),\n"
     " 2  if the command line is wrong,\n"
@@ -64,8 +68,9 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
     const QCommandLineOption sep("sep", "The text between price and time (default: \" - \").",
                                  "TEXT");
     const QCommandLineOption retry("retry-list",
-                                   "Write every faulty day to FILE, SYMBOL-d-mmm-yy followed by "
-                                   "CR LF, for pellmark-batch --retry (empty when none is).",
+                                   "Write every missing, empty, unreadable or short day to FILE, "
+                                   "SYMBOL-d-mmm-yy followed by CR LF, for pellmark-batch --retry "
+                                   "(empty when there is none).",
                                    "FILE");
     const QCommandLineOption html("html",
                                   "Write a report to FILE: one HTML page with a calendar and a "
@@ -79,6 +84,9 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
 
     if (!parser.parse(arguments))
         return UsageError(QString::fromStdString(CommandLineError(parser)));
+    if (const auto repeated =
+            RepeatedOption(parser, {symbols, from, to, timeFirst, sep, retry, html, help, version}))
+        return UsageError(QString::fromStdString(*repeated));
     CheckCommandLine line;
     if (parser.isSet(help)) {
         line.action = CheckCommandLine::Action::Help;
@@ -94,8 +102,7 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
     }
     CheckOptions& options = line.options;
     if (parser.isSet(symbols)) {
-        options.symbols = parser.value(symbols).split(u',', Qt::SkipEmptyParts);
-        options.symbols.removeDuplicates();
+        options.symbols = CleanedSymbolList(parser.value(symbols));
         if (options.symbols.isEmpty())
             return UsageError("--symbols needs at least one symbol");
     }
@@ -115,6 +122,9 @@ CheckCommandLine ParseCheckCommandLine(const QStringList& arguments) {
         options.separator = parser.value(sep).toLocal8Bit().toStdString();
     line.retryList = parser.value(retry);
     line.html = parser.value(html);
+    for (const auto* file : {&retry, &html})
+        if (parser.isSet(*file) && parser.value(*file).isEmpty())
+            return UsageError("--" + file->names().constFirst() + " needs a file name");
     const QStringList folders = parser.positionalArguments();
     if (folders.size() != 1)
         return UsageError("expected one FOLDER");

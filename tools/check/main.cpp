@@ -2,6 +2,7 @@
 #include "check/CoverageHtml.h"
 #include "check/CoverageText.h"
 #include "CheckCommandLine.h"
+#include "core/ServiceDay.h"
 #include "core/WholeFile.h"
 #include "core/WholeFileStream.h"
 #include "ProgramFrame.h"
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
     const pellmark::ProgramFrame frame("pellmark-check");
     if (const auto refused = frame.RefuseNonUtf8(argc, argv))
         return *refused;
+    if (const auto refused = frame.RefuseClock(pellmark::ServiceToday()))
+        return *refused;
     QCoreApplication app(argc, argv);
     using pellmark::CheckCommandLine;
     const CheckCommandLine line = pellmark::ParseCheckCommandLine(app.arguments());
@@ -50,6 +53,7 @@ int main(int argc, char** argv) {
         return frame.UsageError(
             QStringLiteral("'%1' is not a folder").arg(line.options.folder).toStdString());
     const auto stopped = [] { return pellmark::StopSignals::StopAsked().load(); };
+    frame.TellNonUtf8Names(line.options.folder);
 
     // The report is written as the symbols are checked, so that no folder is too large
     // for the memory; until it is committed, the old report stays.

@@ -87,6 +87,9 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     parser.addOptions({help, version, timeFirst, separator, symbols, from, to, bars});
     if (!parser.parse(arguments))
         return UsageError(line, QString::fromStdString(CommandLineError(parser)));
+    if (const auto repeated =
+            RepeatedOption(parser, {help, version, timeFirst, separator, symbols, from, to, bars}))
+        return UsageError(line, QString::fromStdString(*repeated));
     if (parser.isSet(help)) {
         line.action = CommandLine::Action::Help;
         return line;
@@ -102,8 +105,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     if (parser.isSet(separator))
         options.separator = parser.value(separator).toStdString();
     if (parser.isSet(symbols)) {
-        options.symbols = parser.value(symbols).split(u',', Qt::SkipEmptyParts);
-        options.symbols.removeDuplicates();
+        options.symbols = CleanedSymbolList(parser.value(symbols));
         if (options.symbols.isEmpty())
             return UsageError(line, QStringLiteral("--symbols needs at least one symbol"));
     }

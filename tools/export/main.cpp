@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
         return frame.UsageError(
             QStringLiteral("'%1' is not a folder").arg(line.options.folder).toStdString());
 
+    frame.TellNonUtf8Names(line.options.folder);
     line.options.stop = &pellmark::StopSignals::StopAsked();
     const pellmark::ExportReport report = pellmark::ExportDayFiles(line.options);
     for (const pellmark::ExportProblem& problem : report.problems)

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace pellmark {
 
 using namespace Qt::Literals::StringLiterals;
@@ -59,6 +61,14 @@ std::optional<std::string> UnnameableDayReason(QDate day) {
     return std::nullopt;
 }
 
+std::optional<std::string> ClockProblem(QDate today) {
+    if (IsNameableDay(today))
+        return std::nullopt;
+    const auto iso = [](QDate date) { return date.toString(Qt::ISODate).toStdString(); };
+    return "today (" + iso(today) + ") is outside " + iso(kFirstNameableDay) + ".." +
+           iso(kLastNameableDay) + ": check the clock";
+}
+
 Result<QDate> DayOption(const QString& option, const QString& text) {
     const QDate day = QDate::fromString(text, Qt::ISODate);
     if (text.size() != 10 || !day.isValid())
@@ -67,6 +77,36 @@ Result<QDate> DayOption(const QString& option, const QString& text) {
     if (const auto reason = UnnameableDayReason(day))
         return Failure{*reason};
     return day;
+}
+
+std::optional<std::string> RepeatedOption(const QCommandLineParser& parser,
+                                          const QList<QCommandLineOption>& options) {
+    const QStringList given = parser.optionNames();
+    for (const QCommandLineOption& option : options) {
+        const QStringList names = option.names();
+        const auto times = std::count_if(given.begin(), given.end(),
+                                         [&](const QString& name) { return names.contains(name); });
+        if (times > 1) {
+            const QString& name = names.constLast();
+            return "option '" + std::string(name.size() == 1 ? "-" : "--") + name.toStdString() +
+                   "' is given more than once";
+        }
+    }
+    return std::nullopt;
+}
+
+QString CleanedSymbol(QString text) {
+    text.remove(QChar(0xFEFF));
+    return text.trimmed();
+}
+
+QStringList CleanedSymbolList(const QString& list) {
+    QStringList symbols;
+    for (const QString& part : list.split(u','))
+        if (const QString symbol = CleanedSymbol(part); !symbol.isEmpty())
+            symbols << symbol;
+    symbols.removeDuplicates();
+    return symbols;
 }
 
 bool IsValidUtf8(std::string_view bytes) {

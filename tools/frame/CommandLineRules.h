@@ -7,11 +7,13 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <string>
 #include <string_view>
 
+class QCommandLineOption;
 class QCommandLineParser;
 
 namespace pellmark {
@@ -27,9 +29,26 @@ std::string CommandLineError(const QCommandLineParser& parser);
 // days from 1970-01-01 to 2069-12-31.
 std::optional<std::string> UnnameableDayReason(QDate day);
 
+// Why today, as the clock gives it, cannot be worked with: "today (1969-12-31) is outside
+// 1970-01-01..2069-12-31: check the clock".
+std::optional<std::string> ClockProblem(QDate today);
+
 // The day a date option (--from, --to) names, written YYYY-MM-DD; or why it names none it
 // may: "--from needs a date YYYY-MM-DD, not 'x'", or the reason above.
 Result<QDate> DayOption(const QString& option, const QString& text);
+
+// An option given more than once, under any of its names, is refused rather than one of
+// its values silently kept: "option '--symbols' is given more than once".
+std::optional<std::string> RepeatedOption(const QCommandLineParser& parser,
+                                          const QList<QCommandLineOption>& options);
+
+// A symbol as typed or pasted: editors and spreadsheets add surrounding spaces and a
+// byte-order mark that no symbol holds.
+QString CleanedSymbol(QString text);
+
+// The symbols of a comma-separated --symbols list, each cleaned so, the empty ones and
+// repeats dropped: what pellmark-check and pellmark-export look for.
+QStringList CleanedSymbolList(const QString& list);
 
 // Why a path argument cannot be taken as it is: it starts with a "~" that no shell expanded
 // (quoted, or read from a systemd environment file), which would name a folder "~" here.

@@ -2,7 +2,13 @@
 
 #include "StopSignals.h"
 
+#include <QFile>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <string>
 
 namespace pellmark {
 
@@ -11,12 +17,22 @@ ProgramFrame::ProgramFrame(const char* name) : name_(name) {
 }
 
 int ProgramFrame::PrintHelp(std::string_view text) const {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    return PrintOut(text, {});
 }
 
 int ProgramFrame::PrintVersion() const {
-    return PrintHelp(VersionLine(name_));
+    return PrintOut(VersionLine(name_), {});
+}
+
+int ProgramFrame::PrintOut(std::string_view text, std::string_view what) const {
+    errno = 0;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return 0;
+    const std::string told = what.empty() ? "" : std::string(what) + " ";
+    std::fprintf(stderr, "%s: cannot write %sto standard output: %s\n", name_, told.c_str(),
+                 std::strerror(errno));
+    return 1;
 }
 
 int ProgramFrame::UsageError(std::string_view reason) const {
@@ -36,6 +52,28 @@ std::optional<int> ProgramFrame::RefuseNonUtf8(int argc, const char* const* argv
         if (!IsValidUtf8(argv[i]))
             return UsageError("an argument is not valid UTF-8: " + EscapedBytes(argv[i]));
     return std::nullopt;
+}
+
+std::optional<int> ProgramFrame::RefuseClock(QDate today) const {
+    const auto problem = ClockProblem(today);
+    if (!problem)
+        return std::nullopt;
+    std::fprintf(stderr, "%s: %s\n", name_, problem->c_str());
+    return kExitUsage;
+}
+
+void ProgramFrame::TellNonUtf8Names(const QString& folder) const {
+    const QByteArray path = QFile::encodeName(folder);
+    DIR* directory = ::opendir(path.constData());
+    if (!directory)
+        return;
+    while (const dirent* entry = ::readdir(directory)) {
+        const std::string_view name(entry->d_name);
+        if (name.ends_with(".txt") && !IsValidUtf8(name))
+            std::fprintf(stderr, "%s: %s/%s: not read: its name is not valid UTF-8\n", name_,
+                         EscapedBytes(path.toStdString()).c_str(), EscapedBytes(name).c_str());
+    }
+    ::closedir(directory);
 }
 
 } // namespace pellmark

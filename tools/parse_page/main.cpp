@@ -55,6 +55,9 @@ pellmark::Result<Options> ParseOptions(int argc, char** argv) {
     parser.addOptions({help, version, body, printBody, timeFirst, sep, charset});
     if (!parser.parse(arguments))
         return pellmark::Failure{pellmark::CommandLineError(parser)};
+    if (const auto repeated = pellmark::RepeatedOption(
+            parser, {help, version, body, printBody, timeFirst, sep, charset}))
+        return pellmark::Failure{*repeated};
     if (!parser.positionalArguments().isEmpty())
         return pellmark::Failure{"unexpected argument " +
                                  parser.positionalArguments().front().toStdString() +
@@ -122,6 +125,5 @@ int main(int argc, char** argv) {
             ? *body
             : DayText(pellmark::DayLinesFromPage(pellmark::NormaliseLines(*body),
                                                  options->lineOrder, options->separator));
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    return frame.PrintOut(out, options->printBody ? "the body" : "the day");
 }

@@ -40,4 +40,12 @@ CalendarDay TodayUtc() {
             static_cast<int>(static_cast<unsigned>(today.day()))};
 }
 
+ServiceMoment NowUtc() {
+    const auto now = std::chrono::system_clock::now();
+    const auto midnight = std::chrono::floor<std::chrono::days>(now);
+    return {
+        TodayUtc(),
+        static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(now - midnight).count())};
+}
+
 } // namespace pellmark

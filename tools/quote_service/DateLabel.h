@@ -26,4 +26,18 @@ bool IsWeekend(CalendarDay day);
 // The current day in UTC.
 CalendarDay TodayUtc();
 
+inline constexpr int kSecondsPerDay = 24 * 60 * 60;
+
+// The service's now: its day has quotes only up to this second (GMT); the days before are
+// whole. A day alone, as tests of past days give it, is taken whole.
+struct ServiceMoment {
+    ServiceMoment(CalendarDay today, int second = kSecondsPerDay)
+        : day(today), secondOfDay(second) {}
+    CalendarDay day;
+    int secondOfDay;
+};
+
+// The clock's GMT day and second.
+ServiceMoment NowUtc();
+
 } // namespace pellmark

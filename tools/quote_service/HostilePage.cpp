@@ -24,8 +24,8 @@ std::vector<QuoteRecord> FirstRecords(std::vector<QuoteRecord> day, int count) {
 } // namespace
 
 std::string HostilePageHtml(HostileLayout layout, int count, std::string_view stk,
-                            std::string_view dateLabel, CalendarDay today) {
-    std::vector<QuoteRecord> quotes = DayQuotes(stk, dateLabel, today);
+                            std::string_view dateLabel, ServiceMoment now) {
+    std::vector<QuoteRecord> quotes = DayQuotes(stk, dateLabel, now);
     PageLayout page;
     switch (layout) {
     case HostileLayout::NoParenRecords:

@@ -19,6 +19,6 @@ enum class HostileLayout {
 };
 
 std::string HostilePageHtml(HostileLayout layout, int count, std::string_view stk,
-                            std::string_view dateLabel, CalendarDay today = TodayUtc());
+                            std::string_view dateLabel, ServiceMoment now = NowUtc());
 
 } // namespace pellmark

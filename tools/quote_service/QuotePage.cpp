@@ -193,10 +193,10 @@ bool IsKnownSymbol(std::string_view stk) {
 }
 
 std::vector<QuoteRecord> DayQuotes(std::string_view stk, std::string_view dateLabel,
-                                   CalendarDay today) {
+                                   ServiceMoment now) {
     const Instrument* instrument = FindInstrument(stk);
     const auto day = ParseDateLabel(dateLabel);
-    if (!instrument || !day || *day < kFirstDayWithData || *day > today || IsWeekend(*day))
+    if (!instrument || !day || *day < kFirstDayWithData || *day > now.day || IsWeekend(*day))
         return {};
 
     const long dayNumber = DayNumber(*day);
@@ -211,7 +211,9 @@ std::vector<QuoteRecord> DayQuotes(std::string_view stk, std::string_view dateLa
     const double scale = std::pow(10.0, instrument->decimals);
     const auto [first, last] = HoursOf(instrument->session);
     std::vector<QuoteRecord> quotes;
-    for (int second = first; second <= last; second += kQuoteInterval) {
+    // Today's quotes stop at the service's now: the day is still running.
+    const int end = *day == now.day ? std::min(last, now.secondOfDay) : last;
+    for (int second = first; second <= end; second += kQuoteInterval) {
         price *= 1.0 + instrument->stepVolatility * walk.Step();
         const long long ticks = std::llround(price * scale);
         quotes.push_back({second, FormatTicks(ticks, instrument->decimals),
@@ -221,13 +223,13 @@ std::vector<QuoteRecord> DayQuotes(std::string_view stk, std::string_view dateLa
     return quotes;
 }
 
-std::string QuotePageHtml(std::string_view stk, std::string_view dateLabel, CalendarDay today) {
-    return PaddedQuotePageHtml(stk, dateLabel, 0, today);
+std::string QuotePageHtml(std::string_view stk, std::string_view dateLabel, ServiceMoment now) {
+    return PaddedQuotePageHtml(stk, dateLabel, 0, now);
 }
 
 std::vector<QuoteRecord> PaddedDayQuotes(std::string_view stk, std::string_view dateLabel,
-                                         std::size_t minimumBytes, CalendarDay today) {
-    const auto day = DayQuotes(stk, dateLabel, today);
+                                         std::size_t minimumBytes, ServiceMoment now) {
+    const auto day = DayQuotes(stk, dateLabel, now);
     const std::size_t dayBytes = RecordLines(day).size();
     std::vector<QuoteRecord> quotes = day;
     for (std::size_t bytes = dayBytes; dayBytes > 0 && bytes < minimumBytes; bytes += dayBytes)
@@ -238,8 +240,8 @@ std::vector<QuoteRecord> PaddedDayQuotes(std::string_view stk, std::string_view 
 // The same bytes as laying out PaddedDayQuotes, but the day's lines are formatted once and
 // repeated: pages of many megabytes are asked for by tests on slow sanitizer builds.
 std::string PaddedQuotePageHtml(std::string_view stk, std::string_view dateLabel,
-                                std::size_t minimumBytes, CalendarDay today) {
-    const auto day = DayQuotes(stk, dateLabel, today);
+                                std::size_t minimumBytes, ServiceMoment now) {
+    const auto day = DayQuotes(stk, dateLabel, now);
     if (day.empty())
         return NoDataPageHtml(stk, dateLabel);
     const std::string dayLines = RecordLines(day);
@@ -264,8 +266,8 @@ std::string NoDataPageHtml(std::string_view stk, std::string_view dateLabel) {
 }
 
 std::string EmptyRecordsPageHtml(std::string_view stk, std::string_view dateLabel,
-                                 CalendarDay today) {
-    const std::size_t records = DayQuotes(stk, dateLabel, today).size();
+                                 ServiceMoment now) {
+    const std::size_t records = DayQuotes(stk, dateLabel, now).size();
     if (records == 0)
         return NoDataPageHtml(stk, dateLabel);
     std::string lines;

@@ -113,8 +113,9 @@ void QuoteServer::answer(const httplib::Request& request, httplib::Response& res
         answerWithFaults(request, response, day);
         return;
     }
-    response.set_content(EncodedPage(QuotePageHtml(quotedSymbol(day), day.date), kDefaultCharset),
-                         "text/html; charset=" + kDefaultCharset);
+    response.set_content(
+        EncodedPage(QuotePageHtml(quotedSymbol(day), day.date, now()), kDefaultCharset),
+        "text/html; charset=" + kDefaultCharset);
 }
 
 void QuoteServer::answerWithFaults(const httplib::Request& request, httplib::Response& response,
@@ -156,6 +157,10 @@ std::string QuoteServer::quotedSymbol(const DayRequest& day) const {
     return options_.anySymbol && !IsKnownSymbol(day.stk) ? std::string("USAMSFT") : day.stk;
 }
 
+ServiceMoment QuoteServer::now() const {
+    return options_.now ? *options_.now : NowUtc();
+}
+
 std::string QuoteServer::pageWithFaults(const DayRequest& day) {
     if (takeNoDataAnswer(day))
         return NoDataPageHtml(day.stk, day.date);
@@ -164,10 +169,10 @@ std::string QuoteServer::pageWithFaults(const DayRequest& day) {
     if (options_.shortPage)
         return ShortPageHtml();
     if (options_.emptyRecords)
-        return EmptyRecordsPageHtml(quotedSymbol(day), day.date);
+        return EmptyRecordsPageHtml(quotedSymbol(day), day.date, now());
     if (options_.hugeMb > 0)
         return PaddedQuotePageHtml(quotedSymbol(day), day.date,
-                                   static_cast<std::size_t>(options_.hugeMb) << 20);
+                                   static_cast<std::size_t>(options_.hugeMb) << 20, now());
     for (const auto& [layout, count] :
          {std::pair{HostileLayout::NoParenRecords, options_.noParenRecords},
           std::pair{HostileLayout::NestedDivs, options_.nestedDivs},
@@ -175,9 +180,9 @@ std::string QuoteServer::pageWithFaults(const DayRequest& day) {
           std::pair{HostileLayout::UnclosedFonts, options_.unclosedFonts},
           std::pair{HostileLayout::ReopenedFormatting, options_.reopenedFormatting}}) {
         if (count > 0)
-            return HostilePageHtml(layout, count, quotedSymbol(day), day.date);
+            return HostilePageHtml(layout, count, quotedSymbol(day), day.date, now());
     }
-    return QuotePageHtml(quotedSymbol(day), day.date);
+    return QuotePageHtml(quotedSymbol(day), day.date, now());
 }
 
 void QuoteServer::deliver(const httplib::Request& request, httplib::Response& response,

@@ -38,6 +38,7 @@ private:
     };
 
     std::string quotedSymbol(const DayRequest& day) const;
+    ServiceMoment now() const;
     void answer(const httplib::Request& request, httplib::Response& response,
                 const DayRequest& day);
     void answerWithFaults(const httplib::Request& request, httplib::Response& response,

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace pellmark {
 namespace {
@@ -71,6 +74,23 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
         {"--reopened-formatting", Number(&ServiceOptions::reopenedFormatting, 1, 10000000)},
         {"--charset", Text(&ServiceOptions::charset)},
         {"--cookie-flood", Number(&ServiceOptions::cookieFlood, 1, 1000)},
+        {"--now",
+         [](ServiceOptions& options, const std::string& text) {
+             // YYYY-MM-DDTHH:MM, GMT.
+             int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+             char tail = 0;
+             if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d%c", &year, &month, &day, &hour,
+                             &minute, &tail) != 5 ||
+                 hour > 23 || minute > 59)
+                 return false;
+             const std::chrono::year_month_day date{
+                 std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
+                 std::chrono::day{static_cast<unsigned>(day)}};
+             if (!date.ok())
+                 return false;
+             options.now = ServiceMoment{{year, month, day}, hour * 3600 + minute * 60};
+             return true;
+         }},
         {"--holidays", Labels([](ServiceOptions & o) -> auto& { return o.holidays; })},
         {"--pair-holidays",
          Labels([](ServiceOptions & o) -> auto& { return o.market.pairHolidays; })},
@@ -107,8 +127,12 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
     };
 
     ServiceOptions options;
+    std::set<std::string> given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
+        // As every program refuses it (RepeatedOption in tools/frame).
+        if (name.starts_with("--") && !given.insert(name).second)
+            return {std::nullopt, "option '" + name + "' is given more than once"};
         if (name == "-h" || name == "--help")
             return {options, {}, true, false};
         if (name == "-v" || name == "--version")
@@ -134,6 +158,8 @@ std::string ServiceUsage() {
            "2 for a wrong command line).\n"
            "  -h, --help          show this help and exit\n"
            "  -v, --version       show the version and exit\n"
+           "  --now YYYY-MM-DDTHH:MM  the service's clock (GMT; default: the system's): days\n"
+           "                      after it have no data, and its day has quotes up to then\n"
            "  --holidays LABELS   the no-data page for these days (d-mmm-yy, comma-separated)\n"
            "                      for every symbol, whatever --only says\n"
            "a market, for every request whatever --only says (currency pairs answer only as\n"

@@ -2,6 +2,7 @@
 // faults it plays for the requests it answers.
 #pragma once
 
+#include "DateLabel.h"
 #include "MarketPlay.h"
 
 #include <optional>
@@ -40,6 +41,7 @@ struct ServiceOptions {
     bool anySymbol = false;            // unknown symbols get the quotes of a known stock
     std::vector<std::string> holidays; // date labels always answered with the no-data page
     MarketOptions market;
+    std::optional<ServiceMoment> now; // the service's clock, when not the system's
 };
 
 struct ParsedOptions {

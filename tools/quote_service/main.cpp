@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <thread>
 
 int main(int argc, char** argv) {
@@ -40,8 +41,9 @@ int main(int argc, char** argv) {
                          parsed.options->port);
             return 1;
         }
-        std::printf("%d\n", port);
-        std::fflush(stdout);
+        // Nobody could connect to a port that was never told.
+        if (frame.PrintOut(std::to_string(port) + "\n", "the port") != 0)
+            return 1;
         StopSignals::WaitForStop();
         return 0;
     }
@@ -65,11 +67,10 @@ int main(int argc, char** argv) {
     blocked.reset();
     while (!server.isRunning())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::printf("%d\n", port);
-    std::fflush(stdout);
-
-    StopSignals::WaitForStop();
+    const bool portTold = frame.PrintOut(std::to_string(port) + "\n", "the port") == 0;
+    if (portTold)
+        StopSignals::WaitForStop();
     server.stop();
     serving.join();
-    return 0;
+    return portTold ? 0 : 1;
 }

@@ -10,6 +10,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <csignal>
@@ -34,7 +35,12 @@ struct Batch : BatchFolder {
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(folder.path());
     }
-    void start(const QStringList& arguments) { process.start(PELLMARK_BATCH_PATH, arguments); }
+    void start(const QStringList& arguments) {
+        if (clock.isEmpty())
+            process.start(PELLMARK_BATCH_PATH, arguments);
+        else
+            process.start("faketime", QStringList{clock, PELLMARK_BATCH_PATH} + arguments);
+    }
     int finish() {
         process.waitForFinished(120000);
         err = process.readAllStandardError();
@@ -52,6 +58,7 @@ struct Batch : BatchFolder {
     }
 
     QProcess process;
+    QString clock; // the local time faketime starts the program at, when given
 };
 
 // A file system mounted on a folder for one case (tests run as root), unmounted after it.
@@ -107,7 +114,8 @@ class TestBatch : public QObject {
     Q_OBJECT
 
 private slots:
-    // Whenever the stop comes, every day of the run is saved or listed.
+    // Whenever the stop comes, every day of the run is saved or listed; one that comes while
+    // a --symbols-file pipe gives nothing is heard at once, before any day is known.
     void stoppedRunListsTheRestAndStopsAtOnce_data() {
         QTest::addColumn<int>("signal");
         QTest::addColumn<bool>("whileStarting");
@@ -150,11 +158,14 @@ private slots:
         QElapsedTimer stopping;
         stopping.start();
         ::kill(static_cast<pid_t>(batch.process.processId()), signal);
-        if (symbolsPipe >= 0) {
-            QCOMPARE(::write(symbolsPipe, "AUDUSD\nEURUSD\n", 14), 14);
-            ::close(symbolsPipe);
-        }
         QCOMPARE(batch.finish(), 128 + signal);
+        if (symbolsPipe >= 0) {
+            QVERIFY(stopping.elapsed() < 1000);
+            ::close(symbolsPipe);
+            QCOMPARE(batch.err, QByteArray("pellmark-batch: stopped by SIGTERM\n"));
+            QCOMPARE(batch.days(), QStringList());
+            return;
+        }
         QVERIFY(stopping.elapsed() < 5000);
         QVERIFY2(batch.err.contains("0 saved, 0 skipped, 0 failed, 2 not done\n"), batch.err);
         if (outputFull)
@@ -339,26 +350,35 @@ private slots:
         QVERIFY2(frames.filter("/0").isEmpty(), screen);
     }
 
-    // Retry items in any letter case are saved under the one name every program reads; items
-    // that name no week-day up to today are said, kept and never asked for; a retry file not
-    // made yet is an empty list.
+    // Retry items in any letter case, with the spaces and byte-order mark an editor adds, are
+    // saved under the one name every program reads; items that name no week-day up to today
+    // (a NUL in a line makes it name none) are said, kept and never asked for, as are the lines
+    // after a NUL; a retry file not made yet is an empty list.
     void retryItemsAreReadAsTheirDays() {
+        const QByteArray kNulLines =
+            QByteArray("AUDUSD-6-Jun-05") + '\0' + " note\r\nEURUSD-4-Jun-05\r\n";
         LocalService service;
         QVERIFY(service.start());
         Batch batch(service);
         WriteFile(batch.path("failed.txt"),
-                  "AUDUSD-8-jun-05\r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\n"
-                  "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n");
+                  " \xEF\xBB\xBF"
+                  "AUDUSD-8-jun-05 \r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\n"
+                  "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n# pasted\r\nErrors:\r\n" +
+                      kNulLines);
         QCOMPARE(batch.run({"--retry", "failed.txt", "--out", "days"}), 1);
         QCOMPARE(batch.days(), QStringList{"AUDUSD-8-Jun-05.txt"});
         QCOMPARE(service.requestLog().size(), 1);
         for (const char* said : {"failed.txt:2: \"32-Jan-05\" is not a day (d-Mmm-yy): kept",
                                  "failed.txt:3: 1-Jan-69 names 2069-01-01, after today: kept",
                                  "failed.txt:4: 31-Dec-30 names 2030-12-31, after today: kept",
-                                 "failed.txt:5: 4-Jun-05 names 2005-06-04, a Saturday: kept"})
+                                 "failed.txt:5: 4-Jun-05 names 2005-06-04, a Saturday: kept",
+                                 "failed.txt:6: not an item (SYMBOL-d-mmm-yy): kept",
+                                 "failed.txt:7: not an item (SYMBOL-d-mmm-yy): kept"})
             QVERIFY2(batch.err.contains(said), batch.err);
         QCOMPARE(ReadFile(batch.path("failed.txt")),
-                 "AUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\nAUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n");
+                 "# pasted\r\nErrors:\r\nAUDUSD-32-Jan-05\r\nAUDUSD-1-Jan-69\r\n"
+                 "AUDUSD-31-Dec-30\r\nAUDUSD-4-Jun-05\r\n" +
+                     kNulLines);
 
         QCOMPARE(batch.run({"--retry", "none.txt"}), 0);
         QCOMPARE(batch.err, "pellmark-batch: no retry file none.txt: nothing to fetch again\n");
@@ -385,12 +405,14 @@ private slots:
         QCOMPARE(batch.err, QByteArray());
     }
 
-    // With no answer from the service a long update ends after three days, every day listed
+    // With no answer from the service a long update ends after two days, every day listed
     // (bench/dead_network.sh times it).
     void deadNetworkEndsTheRunAtOnce_data() {
-        QTest::addColumn<QString>("proxy"); // empty: a port of 127.0.0.1 nothing listens on
+        QTest::addColumn<QString>("proxy"); // empty: a refusing port; --FAULT: the service plays it
         QTest::addColumn<QByteArray>("reason");
         QTest::newRow("refused") << QString() << QByteArray("connection refused");
+        QTest::newRow("closed at once")
+            << QString("--close") << QByteArray("Empty reply from server");
         QTest::newRow("name not resolved")
             << QString("http://pellmark-nowhere.invalid:3128")
             << QByteArray("Could not resolve proxy: pellmark-nowhere.invalid");
@@ -398,12 +420,14 @@ private slots:
     void deadNetworkEndsTheRunAtOnce() {
         QFETCH(QString, proxy);
         QFETCH(QByteArray, reason);
-        LocalService service;
+        const bool played = proxy.startsWith("--");
+        LocalService service(played ? QStringList{proxy} : QStringList{});
         QVERIFY(service.start());
         Batch batch(service);
-        if (proxy.isEmpty()) {
+        if (proxy.isEmpty() || played) {
             proxy = service.proxyUrl();
-            QVERIFY(service.stop());
+            if (!played)
+                QVERIFY(service.stop());
         }
         QProcessEnvironment environment = batch.process.processEnvironment();
         environment.insert("http_proxy", proxy);
@@ -419,7 +443,7 @@ private slots:
         QCOMPARE(listed.size(), 1001);
         QCOMPARE(listed.first(), "AUDUSD-4-Dec-26\r");
         QCOMPARE(listed.at(999), "AUDUSD-6-Feb-23\r");
-        QVERIFY2(batch.err.contains("0 saved, 0 skipped, 3 failed, 997 not done\n"
+        QVERIFY2(batch.err.contains("0 saved, 0 skipped, 2 failed, 998 not done\n"
                                     "pellmark-batch: the quote service cannot be reached: " +
                                     reason + "\n"),
                  batch.err);
@@ -427,14 +451,18 @@ private slots:
     }
 
     // The README's cron line and the timer's service, each run once as the scheduler would on
-    // a folder a week behind: the five week-days since are fetched, and nothing fails.
+    // a folder a week behind: the five week-days since are fetched, and nothing fails. Both
+    // started together fetch them once: the second ends at once, asking nothing.
     void scheduledUpdateWorksTheFirstNight_data() {
         QTest::addColumn<bool>("timer");
-        QTest::newRow("README cron line") << false;
-        QTest::newRow("systemd timer's service") << true;
+        QTest::addColumn<bool>("cronAlongside");
+        QTest::newRow("README cron line") << false << false;
+        QTest::newRow("systemd timer's service") << true << false;
+        QTest::newRow("timer and cron line together") << true << true;
     }
     void scheduledUpdateWorksTheFirstNight() {
         QFETCH(bool, timer);
+        QFETCH(bool, cronAlongside);
         LocalService service;
         QVERIFY(service.start());
         Batch batch(service);
@@ -447,6 +475,7 @@ private slots:
                   ExpectedDayBytes("frxAUDUSD", label));
         QProcessEnvironment environment = batch.process.processEnvironment();
         environment.insert("HOME", batch.folder.path());
+        environment.insert("PATH", QFileInfo(PELLMARK_BATCH_PATH).path() + ":/usr/bin:/bin");
         if (timer) {
             // As systemd does: ${NAME} is one word, $NAME is split at spaces.
             QString command = ServiceCommand();
@@ -456,11 +485,21 @@ private slots:
             batch.process.setProcessEnvironment(environment);
             batch.process.start(words.takeFirst(), words);
         } else {
-            environment.insert("PATH", QFileInfo(PELLMARK_BATCH_PATH).path() + ":/usr/bin:/bin");
             batch.process.setProcessEnvironment(environment);
             batch.process.start("/bin/sh", {"-c", CronCommand()});
         }
-        QCOMPARE(batch.finish(), 0);
+        QProcess cron;
+        if (cronAlongside) {
+            cron.setProcessEnvironment(environment);
+            cron.setWorkingDirectory(batch.folder.path());
+            cron.start("/bin/sh", {"-c", CronCommand()});
+            QVERIFY(cron.waitForFinished(120000));
+        }
+        // Together, whichever came second ended at once with 5, saying why.
+        QCOMPARE(batch.finish() + cron.exitCode(), cronAlongside ? 5 : 0);
+        QCOMPARE((batch.err + (cronAlongside ? cron.readAllStandardError() : ""))
+                     .count("/prices is being updated by another run: nothing fetched\n"),
+                 cronAlongside ? 1 : 0);
         QCOMPARE(service.requestLog().size(), 5);
         QCOMPARE(QDir(batch.path("prices")).entryList({"AUDUSD-*.txt"}).size(), 6);
         QCOMPARE(ReadFile(batch.path("prices/failed.txt")), QByteArray());
@@ -591,6 +630,200 @@ private slots:
         QCOMPARE(market.requestLog().size(), requests + nextNight);
     }
 
+    // Each night is "local clock|service's GMT now"; a day file is NAME or NAME:empty or
+    // NAME:binary, dated 8 Dec 2026 01:00 GMT; the files after the last night as NAME:LINES.
+    void updateFollowsTheServiceDay_data() {
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QStringList>("nights");
+        QTest::addColumn<QStringList>("seeded");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<int>("requests");
+        const QStringList tokyo = {"2026-12-08 23:30:00|2026-12-08T14:30",
+                                   "2026-12-09 23:30:00|2026-12-09T14:30"};
+        const QStringList evening = {"2026-12-08 20:00:00|2026-12-08T20:00"};
+        const QStringList whole7 = {"AUDUSD-7-Dec-26"};
+        const QStringList tokyoFiles = {"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:288",
+                                        "AUDUSD-9-Dec-26.txt:175"};
+        QTest::newRow("Tokyo 23:30 two nights")
+            << "Asia/Tokyo" << tokyo << whole7 << QStringList{} << 0
+            << "AUDUSD 8-Dec-26 saved 288 quotes" << tokyoFiles << 3;
+        QTest::newRow("Tokyo 23:30 two nights, --heal")
+            << "Asia/Tokyo" << tokyo << whole7 << QStringList{"--heal"} << 0
+            << "AUDUSD 8-Dec-26 saved 288 quotes" << tokyoFiles << 3;
+        QTest::newRow("Berlin 23:30 two nights, --heal")
+            << "Europe/Berlin"
+            << QStringList{"2026-12-07 23:30:00|2026-12-07T22:30",
+                           "2026-12-08 23:30:00|2026-12-08T22:30"}
+            << QStringList{"AUDUSD-4-Dec-26"} << QStringList{"--heal"} << 0
+            << "AUDUSD 7-Dec-26 saved 288 quotes"
+            << QStringList{"AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
+                           "AUDUSD-8-Dec-26.txt:271"}
+            << 3;
+        QTest::newRow("Pago Pago evening asks the GMT day")
+            << "Pacific/Pago_Pago" << QStringList{"2026-12-08 19:00:00|2026-12-09T06:00"} << whole7
+            << QStringList{} << 0 << "AUDUSD 9-Dec-26 saved 73 quotes"
+            << QStringList{"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:288",
+                           "AUDUSD-9-Dec-26.txt:73"}
+            << 2;
+        QTest::newRow("clock before 1970")
+            << "UTC" << QStringList{"1969-12-31 23:00:00|2026-12-08T20:00"} << whole7
+            << QStringList{} << 2
+            << "pellmark-batch: today (1969-12-31) is outside 1970-01-01..2069-12-31: check the "
+               "clock"
+            << QStringList{"AUDUSD-7-Dec-26.txt:288"} << 0;
+        QTest::newRow("file dated after today")
+            << "UTC" << evening << QStringList{"AUDUSD-3-Dec-26", "AUDUSD-31-Dec-69"}
+            << QStringList{} << 0
+            << "AUDUSD-31-Dec-69.txt is dated after today (2026-12-08): left out"
+            << QStringList{"AUDUSD-3-Dec-26.txt:288", "AUDUSD-31-Dec-69.txt:0",
+                           "AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
+                           "AUDUSD-8-Dec-26.txt:241"}
+            << 3;
+        QTest::newRow("one symbol's newest file binary")
+            << "UTC" << evening << QStringList{"AUDUSD-7-Dec-26", "EURUSD-7-Dec-26:binary"}
+            << QStringList{} << 1
+            << "EURUSD-7-Dec-26.txt: these lines are not a time and a price in the layout "
+               "PRICE - HH:MM: EURUSD not updated"
+            << QStringList{"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:241",
+                           "EURUSD-7-Dec-26.txt:0"}
+            << 1;
+        QTest::newRow("empty newest file fetched again")
+            << "UTC" << evening << QStringList{"AUDUSD-4-Dec-26", "AUDUSD-7-Dec-26:empty"}
+            << QStringList{} << 0 << "AUDUSD 7-Dec-26 saved 288 quotes"
+            << QStringList{"AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
+                           "AUDUSD-8-Dec-26.txt:241"}
+            << 2;
+        QTest::newRow("--only one symbol")
+            << "UTC" << evening << QStringList{"AUDUSD-7-Dec-26", "EURUSD-7-Dec-26"}
+            << QStringList{"--only", "EURUSD"} << 0 << "1 saved, 0 skipped"
+            << QStringList{"AUDUSD-7-Dec-26.txt:288", "EURUSD-7-Dec-26.txt:288",
+                           "EURUSD-8-Dec-26.txt:241"}
+            << 1;
+        QTest::newRow("heal stops at a long gap")
+            << "UTC" << evening << QStringList{"AUDUSD-1-Jan-70", "AUDUSD-4-Dec-26"}
+            << QStringList{"--heal"} << 0
+            << "AUDUSD: 1-Jan-70 lies 14,850 week-days before the next file: not healed; give "
+               "--heal-from 1970-01-01 to fill it"
+            << QStringList{"AUDUSD-1-Jan-70.txt:0", "AUDUSD-4-Dec-26.txt:288",
+                           "AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:241"}
+            << 2;
+        QTest::newRow("stock market not open yet, --heal")
+            << "UTC" << QStringList{"2026-12-08 06:00:00|2026-12-08T06:00"}
+            << QStringList{"USAMSFT-7-Dec-26"}
+            << QStringList{"--stocks", "--heal", "--errors", "days/failed.txt"} << 0
+            << "USAMSFT 8-Dec-26 has no data yet: the day is still running, asked again next run"
+            << QStringList{"USAMSFT-7-Dec-26.txt:79"} << 7;
+        QTest::newRow("--dry-run")
+            << "UTC" << evening << QStringList{"AUDUSD-4-Dec-26"} << QStringList{"--dry-run"} << 0
+            << "AUDUSD: 7-Dec-26..8-Dec-26 (2 days)\n2 days to ask: 2 to 14 requests, 4 s to "
+               "22 s at one request every 1.51 s\n"
+            << QStringList{"AUDUSD-4-Dec-26.txt:288"} << 0;
+    }
+    void updateFollowsTheServiceDay() {
+        QFETCH(QString, zone);
+        QFETCH(QStringList, nights);
+        QFETCH(QStringList, seeded);
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        QFETCH(QStringList, files);
+        QFETCH(int, requests);
+        QVERIFY2(!QStandardPaths::findExecutable("faketime").isEmpty(),
+                 "faketime is missing: run scripts/install-deps.sh");
+        int asked = 0;
+        Batch batch(LocalService{});
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        for (const QString& file : seeded) {
+            const QString name = file.section(':', 0, 0), kind = file.section(':', 1);
+            QFile day(batch.path("days/" + name + ".txt"));
+            QVERIFY(day.open(QIODevice::ReadWrite));
+            day.write(kind == "empty" ? QByteArray()
+                      : kind == "binary"
+                          ? QByteArray(400, '\x01')
+                          : ExpectedDayBytes((name.startsWith("USA") ? "" : "frx") +
+                                                 name.section('-', 0, 0).toStdString(),
+                                             name.section('-', 1)));
+            QVERIFY(day.setFileTime(QDateTime(QDate(2026, 12, 8), QTime(1, 0), Qt::UTC),
+                                    QFileDevice::FileModificationTime));
+        }
+        for (const QString& night : nights) {
+            LocalService service({"--now", night.section('|', 1)});
+            QVERIFY(service.start());
+            Batch nightly(service);
+            nightly.folder.remove();
+            nightly.process.setWorkingDirectory(batch.folder.path());
+            QProcessEnvironment environment = nightly.process.processEnvironment();
+            environment.insert("TZ", zone);
+            environment.insert("NO_FAKE_STAT", "1");
+            nightly.process.setProcessEnvironment(environment);
+            nightly.clock = night.section('|', 0, 0);
+            QCOMPARE(nightly.run(QStringList{"--update", "days"} + options), status);
+            batch.err = nightly.err + nightly.out;
+            asked += service.requestLog().size();
+        }
+        QVERIFY2(batch.err.contains(said.toUtf8()), batch.err);
+        QStringList found;
+        for (const QString& name : QDir(batch.path("days")).entryList(QDir::Files))
+            found << name + ":" + QString::number(ReadFile(batch.path("days/" + name)).count('\n'));
+        QCOMPARE(found, files);
+        QCOMPARE(asked, requests);
+    }
+
+    // A link planted at a name the batch writes is refused and left as it is, the outside
+    // file keeping its bytes; a FIFO at the folder's record is told, never waited on.
+    void plantedEntryIsLeftAlone_data() {
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("planted");
+        QTest::addColumn<bool>("fifo"); // else a link to a file outside the folder
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("says");
+        const QStringList day = {"--symbols", "AUDUSD",     "--from", "2005-06-08",
+                                 "--to",      "2005-06-08", "--out",  "days"};
+        const QString notRegular = "not a regular file";
+        const QStringList holiday = {"--holidays", "8-Jun-05"};
+        const QStringList heal = {"--heal", "--heal-rounds", "0"};
+        QTest::newRow("day file") << QStringList{} << day << "days/AUDUSD-8-Jun-05.txt" << false
+                                  << 3
+                                  << "Cannot create file \"days/AUDUSD-8-Jun-05.txt\". " +
+                                         notRegular;
+        QTest::newRow("errors file")
+            << QStringList{"--close"} << day + QStringList{"--errors", "failed.txt"} << "failed.txt"
+            << false << 1 << "cannot write failed.txt: " + notRegular;
+        QTest::newRow("retry file")
+            << QStringList{} << QStringList{"--retry", "failed.txt", "--out", "days"}
+            << "failed.txt" << false << 1 << "cannot rewrite failed.txt: " + notRegular;
+        QTest::newRow("folder's record") << holiday << day + heal << "days/pellmark-market" << false
+                                         << 1 << "cannot read pellmark-market: " + notRegular;
+        QTest::newRow("folder's record a FIFO")
+            << holiday << day + heal << "days/pellmark-market" << true << 1
+            << "cannot read pellmark-market: not a regular file";
+    }
+    void plantedEntryIsLeftAlone() {
+        QFETCH(QStringList, faults);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, planted);
+        QFETCH(bool, fifo);
+        QFETCH(int, status);
+        QFETCH(QString, says);
+        LocalService service(faults);
+        QVERIFY(service.start());
+        Batch batch(service);
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        const QByteArray outside = "AUDUSD-8-Jun-05\r\n";
+        WriteFile(batch.path("outside.txt"), outside);
+        const QByteArray at = batch.path(planted).toLocal8Bit();
+        QVERIFY(fifo ? ::mkfifo(at.constData(), 0600) == 0
+                     : QFile::link(batch.path("outside.txt"), batch.path(planted)));
+        QCOMPARE(batch.run(arguments), status);
+        QVERIFY2(batch.err.contains(says.toUtf8()), batch.err);
+        QCOMPARE(ReadFile(batch.path("outside.txt")), outside);
+        QCOMPARE(QFileInfo(batch.path(planted)).isSymLink(), !fifo);
+    }
+
     void badInputIsRefusedBeforeAnythingIsFetched_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("reason");
@@ -637,6 +870,59 @@ private slots:
             << "more than 3 characters";
         QTest::newRow("retried symbol after blank lines")
             << QStringList{"--retry", "gaps.txt"} << "gaps.txt:4: the symbol \"A/B\"";
+        QTest::newRow("symbols file a link to /dev/zero")
+            << QStringList{"--symbols-file", "zero"}
+            << "cannot read the symbols file zero: not a regular file";
+        QTest::newRow("symbols file of 1 GB")
+            << QStringList{"--symbols-file", "huge"}
+            << "cannot read the symbols file huge: larger than 16 MB";
+        QTest::newRow("retry file a FIFO") << QStringList{"--retry", "fifo"}
+                                           << "cannot read the retry file fifo: not a regular file";
+        // Each refusal the README, the help or the man page gives, in the program's words.
+        const QString retryAlone = "--retry takes its days from its file, not from --symbols or "
+                                   "a range\n";
+        const QStringList retry = {"--retry", "retry.txt"};
+        QTest::newRow("retry, up to today")
+            << retry + QStringList{"--to", QDate::currentDate().toString(Qt::ISODate)}
+            << retryAlone;
+        QTest::newRow("retry, from a day")
+            << retry + QStringList{"--from", "2005-06-08"} << retryAlone;
+        QTest::newRow("retry, symbols") << retry + QStringList{"--symbols", "AUDUSD"} << retryAlone;
+        QTest::newRow("retry, symbols file")
+            << retry + QStringList{"--symbols-file", "plain"} << retryAlone;
+        QTest::newRow("retry, heal") << retry + QStringList{"--heal"}
+                                     << "--heal goes with --update or a range, not with --retry\n";
+        QTest::newRow("symbols and a symbols file")
+            << QStringList{"--symbols", "AUDUSD", "--symbols-file", "plain"}
+            << "--symbols and --symbols-file cannot both be given\n";
+        QTest::newRow("bars without csv")
+            << QStringList{"--bars", "1h"} << "--bars goes with --csv\n";
+        QTest::newRow("unknown bar length")
+            << QStringList{"--csv", "csv", "--bars", "2h"}
+            << "--bars takes one of 5min, 15min, 30min, 1h, 4h, 1d: 2h\n";
+        QTest::newRow("dot symbol")
+            << QStringList{"--symbols", "."} << "the symbol \".\" cannot name a file\n";
+        QTest::newRow("21 heal rounds") << QStringList{"--heal", "--heal-rounds", "21"}
+                                        << "--heal-rounds takes a number from 0 to 20: 21\n";
+        QTest::newRow("heal again without heal")
+            << QStringList{"--heal-again"} << "--heal-rounds and --heal-again go with --heal\n";
+        QTest::newRow("indices and stocks")
+            << QStringList{"--indices", "--stocks"}
+            << "--forex, --stocks and --indices choose one category: give one\n";
+        QTest::newRow("operand") << QStringList{"AUDUSD"} << "unexpected argument AUDUSD\n";
+        QTest::newRow("update of a missing folder")
+            << QStringList{"--update", "typo/deep/x"} << "no day files in typo/deep/x";
+        QTest::newRow("update and --from, no new symbol")
+            << QStringList{"--update", "timefirst", "--from", "2005-06-01"}
+            << "--from only places the new symbols";
+        QTest::newRow("update and --skip-saved")
+            << QStringList{"--update", "timefirst", "--skip-saved"} << "does nothing with --update";
+        QTest::newRow("only without update") << QStringList{"--only", "AUDUSD"} << "--only goes";
+        QTest::newRow("only, a symbol without files")
+            << QStringList{"--update", "timefirst", "--time-first", "--only", "EURUSD"}
+            << "--only EURUSD: no day files of it in timefirst";
+        QTest::newRow("heal-from without update")
+            << QStringList{"--heal", "--heal-from", "2005-06-01"} << "--heal-from goes with";
     }
     void badInputIsRefusedBeforeAnythingIsFetched() {
         QFETCH(QStringList, arguments);
@@ -655,9 +941,15 @@ private slots:
         WriteFile(batch.path("timefirst/AUDUSD-8-Jun-05.txt"),
                   ExpectedDayBytes("frxAUDUSD", "8-Jun-05", pellmark::LineOrder::TimeFirst));
         WriteFile(batch.path("gaps.txt"), "\r\nAUDUSD-8-Jun-05\r\n\r\nA/B-8-Jun-05\r\n");
+        QCOMPARE(::symlink("/dev/zero", batch.path("zero").toLocal8Bit().constData()), 0);
+        QCOMPARE(::mkfifo(batch.path("fifo").toLocal8Bit().constData(), 0600), 0);
+        QFile huge(batch.path("huge"));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(1LL << 30));
+        const QStringList before = QDir(batch.folder.path()).entryList(QDir::AllEntries);
         QCOMPARE(batch.run(arguments), 2);
         QVERIFY2(batch.err.startsWith("pellmark-batch: ") && batch.err.contains(reason.toUtf8()),
                  batch.err);
+        QCOMPARE(QDir(batch.folder.path()).entryList(QDir::AllEntries), before);
         QCOMPARE(batch.out, QByteArray());
         QCOMPARE(service.requestLog().size(), 0);
     }

@@ -139,15 +139,22 @@ private slots:
         batch.terminal = true;
         QCOMPARE(batch.run(twoPairsOneDay + QStringList{"--skip-saved"}), 0);
         QVERIFY2(batch.err.contains("1/2") && !batch.err.contains("days/min"), batch.err);
+        // More than a day per symbol: the plan comes first.
+        QCOMPARE(batch.run({"--symbols", "AUDUSD", "--from", "2005-06-06", "--to", "2005-06-08",
+                            "--out", batch.path("plan")}),
+                 0);
+        QVERIFY2(batch.err.startsWith(
+                     "3 days to ask: 3 to 21 requests, 5 s to 32 s at one request every 1.51 s\n"),
+                 batch.err);
         batch.terminal = false;
 
         // The export reads the files in the layout they were saved in.
         for (const char* day : {"AUDUSD-8-Jun-05", "EURUSD-8-Jun-05"})
             batch.fetcher.script[day] = FetchResult{{true, {"00:05;1.2345", "00:10;1.2350"}}, 1};
-        QCOMPARE(
-            batch.run(twoPairsOneDay + QStringList{"--out", batch.path("semi"), "--time-first",
-                                                   "--sep", ";", "--csv", batch.path("semicsv")}),
-            0);
+        QCOMPARE(batch.run(twoPairsOneDay.mid(0, 6) + QStringList{"--out", batch.path("semi"),
+                                                                  "--time-first", "--sep", ";",
+                                                                  "--csv", batch.path("semicsv")}),
+                 0);
         QCOMPARE(ReadFile(batch.path("semicsv/EURUSD.csv")),
                  QByteArray("date,time,price\r\n2005-06-08,00:05,1.2345\r\n"
                             "2005-06-08,00:10,1.2350\r\n"));
@@ -236,22 +243,23 @@ private slots:
         QVERIFY2(!batch.err.contains("no data from the service"), batch.err);
     }
 
-    // Three days in a row without any answer end the run; an answer of any kind breaks the
+    // Two days in a row without any answer end the run; an answer of any kind breaks the
     // series.
     void deadServiceEndsTheRun_data() {
         QTest::addColumn<QList<FetchFailure>>("days"); // newest first; later days as the last
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("notDone");
         using enum FetchFailure;
-        QTest::newRow("name not resolved") << QList{Unreachable} << 4 << 2;
-        QTest::newRow("refused") << QList{Refused} << 4 << 2;
-        QTest::newRow("timed out") << QList{Timeout} << 4 << 2;
-        QTest::newRow("mixed, no answer") << QList{Refused, Timeout, Unreachable} << 4 << 2;
+        QTest::newRow("name not resolved") << QList{Unreachable} << 4 << 3;
+        QTest::newRow("refused") << QList{Refused} << 4 << 3;
+        QTest::newRow("timed out") << QList{Timeout} << 4 << 3;
+        QTest::newRow("closed without a byte") << QList{NoReply} << 4 << 3;
+        QTest::newRow("mixed, no answer") << QList{NoReply, Timeout, Unreachable} << 4 << 3;
         QTest::newRow("HTTP 500") << QList{HttpStatus} << 1 << 0;
         QTest::newRow("bad page") << QList{BadPage} << 1 << 0;
         QTest::newRow("reset") << QList{Transport} << 1 << 0;
         QTest::newRow("an answer between")
-            << QList{Refused, Refused, HttpStatus, Refused, Refused} << 1 << 0;
+            << QList{Refused, HttpStatus, Timeout, HttpStatus, NoReply} << 1 << 0;
     }
     void deadServiceEndsTheRun() {
         QFETCH(QList<FetchFailure>, days);

@@ -1,0 +1,29 @@
+#include "core/ServiceDay.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace pellmark {
+
+QDate ServiceToday(const QDateTime& now) {
+    return now.toUTC().date();
+}
+
+bool SavedWhileRunning(const QString& path, QDate day) {
+    const QDateTime written = QFileInfo(path).lastModified();
+    // A time before the day began is no save of it (a tool that zeroes the times, say).
+    return written.isValid() && written >= QDateTime(day, QTime(0, 0), Qt::UTC) &&
+           written < QDateTime(day.addDays(1), QTime(0, 0), Qt::UTC);
+}
+
+void DateSavedFile(const QString& path, const QDateTime& now) {
+    const qint64 ms = now.toMSecsSinceEpoch();
+    const timespec time{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000};
+    const timespec times[2] = {time, time};
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+} // namespace pellmark
