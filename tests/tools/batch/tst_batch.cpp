@@ -631,7 +631,8 @@ private slots:
     }
 
     // Each night is "local clock|service's GMT now"; a day file is NAME or NAME:empty or
-    // NAME:binary, dated 8 Dec 2026 01:00 GMT; the files after the last night as NAME:LINES.
+    // NAME:binary, dated 8 Dec 2026 01:00 GMT; the files after the last night as NAME:LINES,
+    // the folder's market record (six comment lines, then what the nights learnt) among them.
     void updateFollowsTheServiceDay_data() {
         QTest::addColumn<QString>("zone");
         QTest::addColumn<QStringList>("nights");
@@ -646,7 +647,7 @@ private slots:
         const QStringList evening = {"2026-12-08 20:00:00|2026-12-08T20:00"};
         const QStringList whole7 = {"AUDUSD-7-Dec-26"};
         const QStringList tokyoFiles = {"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:288",
-                                        "AUDUSD-9-Dec-26.txt:175"};
+                                        "AUDUSD-9-Dec-26.txt:175", "pellmark-market:7"};
         QTest::newRow("Tokyo 23:30 two nights")
             << "Asia/Tokyo" << tokyo << whole7 << QStringList{} << 0
             << "AUDUSD 8-Dec-26 saved 288 quotes" << tokyoFiles << 3;
@@ -660,13 +661,13 @@ private slots:
             << QStringList{"AUDUSD-4-Dec-26"} << QStringList{"--heal"} << 0
             << "AUDUSD 7-Dec-26 saved 288 quotes"
             << QStringList{"AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
-                           "AUDUSD-8-Dec-26.txt:271"}
+                           "AUDUSD-8-Dec-26.txt:271", "pellmark-market:7"}
             << 3;
         QTest::newRow("Pago Pago evening asks the GMT day")
             << "Pacific/Pago_Pago" << QStringList{"2026-12-08 19:00:00|2026-12-09T06:00"} << whole7
             << QStringList{} << 0 << "AUDUSD 9-Dec-26 saved 73 quotes"
             << QStringList{"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:288",
-                           "AUDUSD-9-Dec-26.txt:73"}
+                           "AUDUSD-9-Dec-26.txt:73", "pellmark-market:7"}
             << 2;
         QTest::newRow("clock before 1970")
             << "UTC" << QStringList{"1969-12-31 23:00:00|2026-12-08T20:00"} << whole7
@@ -680,7 +681,7 @@ private slots:
             << "AUDUSD-31-Dec-69.txt is dated after today (2026-12-08): left out"
             << QStringList{"AUDUSD-3-Dec-26.txt:288", "AUDUSD-31-Dec-69.txt:0",
                            "AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
-                           "AUDUSD-8-Dec-26.txt:241"}
+                           "AUDUSD-8-Dec-26.txt:241", "pellmark-market:7"}
             << 3;
         QTest::newRow("one symbol's newest file binary")
             << "UTC" << evening << QStringList{"AUDUSD-7-Dec-26", "EURUSD-7-Dec-26:binary"}
@@ -688,19 +689,19 @@ private slots:
             << "EURUSD-7-Dec-26.txt: these lines are not a time and a price in the layout "
                "PRICE - HH:MM: EURUSD not updated"
             << QStringList{"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:241",
-                           "EURUSD-7-Dec-26.txt:0"}
+                           "EURUSD-7-Dec-26.txt:0", "pellmark-market:7"}
             << 1;
         QTest::newRow("empty newest file fetched again")
             << "UTC" << evening << QStringList{"AUDUSD-4-Dec-26", "AUDUSD-7-Dec-26:empty"}
             << QStringList{} << 0 << "AUDUSD 7-Dec-26 saved 288 quotes"
             << QStringList{"AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
-                           "AUDUSD-8-Dec-26.txt:241"}
+                           "AUDUSD-8-Dec-26.txt:241", "pellmark-market:7"}
             << 2;
         QTest::newRow("--only one symbol")
             << "UTC" << evening << QStringList{"AUDUSD-7-Dec-26", "EURUSD-7-Dec-26"}
             << QStringList{"--only", "EURUSD"} << 0 << "1 saved, 0 skipped"
             << QStringList{"AUDUSD-7-Dec-26.txt:288", "EURUSD-7-Dec-26.txt:288",
-                           "EURUSD-8-Dec-26.txt:241"}
+                           "EURUSD-8-Dec-26.txt:241", "pellmark-market:7"}
             << 1;
         QTest::newRow("heal stops at a long gap")
             << "UTC" << evening << QStringList{"AUDUSD-1-Jan-70", "AUDUSD-4-Dec-26"}
@@ -708,7 +709,8 @@ private slots:
             << "AUDUSD: 1-Jan-70 lies 14,850 week-days before the next file: not healed; give "
                "--heal-from 1970-01-01 to fill it"
             << QStringList{"AUDUSD-1-Jan-70.txt:0", "AUDUSD-4-Dec-26.txt:288",
-                           "AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:241"}
+                           "AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:241",
+                           "pellmark-market:7"}
             << 2;
         QTest::newRow("stock market not open yet, --heal")
             << "UTC" << QStringList{"2026-12-08 06:00:00|2026-12-08T06:00"}
