@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Peak memory and time to end of each program with an odd entry planted at a name it reads: a
 # FIFO no one writes, a link to /dev/zero and a sparse 1 GB file, as a day file (pellmark-check,
-# pellmark-export), as the retry list, the symbols file and the folder's pellmark-no-data-days
+# pellmark-export), as the retry list, the symbols file and the folder's pellmark-market
 # (pellmark-batch). Each must end by itself, or within a second of SIGTERM where it may wait
 # (a --symbols-file pipe): goals under 64 MB, and under 1 s from the signal to the end.
 #
@@ -69,9 +69,9 @@ for kind in fifo zero huge; do
     measure "batch, symbols file $kind" "$driver" --symbols-file "$work/list" --from 2005-06-06 \
         --to 2005-06-06 --out "$work/in"
     measure "batch, retry list $kind" "$driver" --retry "$work/list" --out "$work/in"
-    plant "$kind" "$work/in/pellmark-no-data-days"
-    measure "batch, pellmark-no-data-days $kind" "$driver" --symbols AUDUSD --from 2005-06-06 \
+    plant "$kind" "$work/in/pellmark-market"
+    measure "batch, pellmark-market $kind" "$driver" --symbols AUDUSD --from 2005-06-06 \
         --to 2005-06-06 --out "$work/in" --heal --heal-rounds 0
-    rm -f "$work/in/pellmark-no-data-days"
+    rm -f "$work/in/pellmark-market"
 done
 exit "$met"

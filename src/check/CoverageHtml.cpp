@@ -38,6 +38,7 @@ svg text { font: 10px "DejaVu Sans", Arial, sans-serif; fill: #444; }
 .short { fill: #e8710a; }
 .holed { fill: url(#holed); stroke: #e8710a; stroke-width: 1; }
 .missing { fill: #1f1f1f; }
+.service { fill: #e0e0e0; stroke: #bcd7ec; stroke-width: 1.2; }
 .empty { fill: #fff; stroke: #525252; stroke-width: 1.2; }
 .unreadable { fill: url(#unreadable); stroke: #252525; stroke-width: 1; }
 .price { fill: none; stroke: #08519c; stroke-width: 1.4; stroke-linecap: round;
@@ -57,9 +58,9 @@ constexpr char kPatterns[] =
     R"svg(<rect width="4" height="4" fill="#fff"/><path d="M0 0L4 4M4 0L0 4" stroke="#252525" )svg"
     R"svg(stroke-width="1"/></pattern></defs></svg>)svg";
 
-constexpr std::array<DayState, 7> kStates = {
-    DayState::Complete, DayState::Running, DayState::Short,     DayState::Holed,
-    DayState::Missing,  DayState::Empty,   DayState::Unreadable};
+constexpr std::array<DayState, 8> kStates = {
+    DayState::Complete, DayState::Running, DayState::Short,      DayState::Holed,
+    DayState::Missing,  DayState::Empty,   DayState::Unreadable, DayState::AtService};
 constexpr std::array<const char*, 5> kWeekdays = {"Mon", "Tue", "Wed", "Thu", "Fri"};
 
 std::string Escaped(const QString& text) {
@@ -230,7 +231,7 @@ std::string Chart(const SymbolCoverage& symbol, const Grid& grid) {
 }
 
 std::string Legend() {
-    std::string svg = "<svg class=\"legend\" role=\"img\" width=\"560\" height=\"16\">"
+    std::string svg = "<svg class=\"legend\" role=\"img\" width=\"652\" height=\"16\">"
                       "<title>What the colours mean</title>";
     int x = 0;
     for (DayState state : kStates) {

@@ -29,6 +29,12 @@ QString UnreadableText(const DayCoverage& day) {
                                    : day.readError;
 }
 
+// What the service has of a day the market record speaks for.
+QString ServiceText(const DayCoverage& day) {
+    return day.quotes == 0 ? QStringLiteral("no data at the service")
+                           : QStringLiteral("in part at the service, %1 quotes").arg(day.quotes);
+}
+
 QString WithHoles(QString text, const DayCoverage& day) {
     return day.holes.empty() ? text : text + QStringLiteral(", ") + HolesText(day);
 }
@@ -49,6 +55,8 @@ QString StateName(DayState state) {
         return QStringLiteral("short");
     case DayState::Holed:
         return QStringLiteral("holed");
+    case DayState::AtService:
+        return QStringLiteral("service");
     case DayState::Running:
         return QStringLiteral("running");
     }
@@ -86,6 +94,9 @@ QString FaultLine(const SymbolCoverage& symbol, const DayCoverage& day) {
         break;
     case DayState::Running:
         fault = QStringLiteral("running, %1 quotes so far").arg(day.quotes);
+        break;
+    case DayState::AtService:
+        fault = ServiceText(day);
         break;
     }
     return symbol.symbol + u' ' + Label(day) + u' ' + fault;
@@ -143,6 +154,9 @@ QString DayTitle(const SymbolCoverage& symbol, const DayCoverage& day) {
     case DayState::Running:
         detail = QStringLiteral("%1 quotes so far").arg(day.quotes);
         break;
+    case DayState::AtService:
+        detail = ServiceText(day);
+        break;
     }
     return symbol.symbol + u' ' + Label(day) + QStringLiteral(": ") + StateName(day.state) +
            QStringLiteral(", ") + detail;
@@ -179,7 +193,8 @@ QString SummaryLine(const SymbolCoverage& symbol) {
 bool AllComplete(const SymbolCoverage& symbol) {
     return !symbol.days.empty() &&
            std::all_of(symbol.days.begin(), symbol.days.end(), [](const DayCoverage& day) {
-               return day.state == DayState::Complete || day.state == DayState::Running;
+               return day.state == DayState::Complete || day.state == DayState::Running ||
+                      day.state == DayState::AtService;
            });
 }
 

@@ -142,7 +142,8 @@ bool FetchMayMend(DayState state) {
         return true;
     case DayState::Complete:
     case DayState::Holed:
-    case DayState::Running: // the next update fetches it again
+    case DayState::Running:   // the next update fetches it again
+    case DayState::AtService: // the market record says the service has no more of it
         return false;
     }
     return false;

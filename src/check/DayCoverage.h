@@ -24,12 +24,14 @@ inline constexpr int kMinutesPerDay = 24 * 60;
 
 // Running: the service's day has not ended, or had not when its file was saved (see
 // ServiceDay.h); its file is not judged complete, short, holed or missing, and the next update
-// fetches it again.
-enum class DayState { Complete, Missing, Empty, Unreadable, Short, Holed, Running };
+// fetches it again. AtService: the folder's market record says the service has no more of the
+// day (ServiceDays.h).
+enum class DayState { Complete, Missing, Empty, Unreadable, Short, Holed, Running, AtService };
 
 // Whether fetching the day again may mend it: missing, empty, unreadable or short. A holed day
-// may not: the gap is in the service's own data, and a fetch brings it back. The retry list
-// and pellmark-batch --heal both ask this.
+// may not: the gap is in the service's own data, and a fetch brings it back. Nor may a day the
+// record says the service has no more of, nor a running one. The retry list and
+// pellmark-batch --heal both ask this.
 bool FetchMayMend(DayState state);
 
 // A stretch of the day, in minutes since midnight.

@@ -1,5 +1,6 @@
 #include "check/FolderCheck.h"
 
+#include "check/ServiceDays.h"
 #include "core/DayFileName.h"
 #include "core/DayFileRead.h"
 #include "core/ServiceDay.h"
@@ -48,7 +49,7 @@ void ThinPrices(DayCoverage& day, std::size_t perDay) {
     day.prices = std::move(kept);
 }
 
-SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files,
+SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files, const MarketRecord& record,
                            const CheckOptions& options) {
     SymbolCoverage coverage;
     coverage.symbol = symbol;
@@ -84,6 +85,7 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files,
         }
     }
     AssessSymbol(coverage);
+    MarkServiceDays(coverage, record);
     // Even a running day with 90 % of a day's quotes lacks the rest of them.
     for (const std::size_t index : running)
         if (DayState& state = coverage.days[index].state; state != DayState::Unreadable)
@@ -105,6 +107,7 @@ Done CheckFolderEach(const CheckOptions& options,
     if (!folder.isReadable())
         return Failure{"cannot read the folder"};
     std::map<QString, DayFiles> bySymbol;
+    const MarketRecord record = MarketRecord::Read(options.folder);
     // Every entry with a day file's name, whatever it is, so that a FIFO, a folder or a
     // broken link is reported as unreadable rather than missing. Hidden entries are left
     // out: a run saves through hidden temporary files.
@@ -120,12 +123,12 @@ Done CheckFolderEach(const CheckOptions& options,
     }
     if (options.symbols.isEmpty()) {
         for (auto& [symbol, files] : bySymbol) {
-            onSymbol(CheckSymbol(symbol, files, options));
+            onSymbol(CheckSymbol(symbol, files, record, options));
             files.clear();
         }
     } else {
         for (const QString& symbol : options.symbols)
-            onSymbol(CheckSymbol(symbol, bySymbol[symbol], options));
+            onSymbol(CheckSymbol(symbol, bySymbol[symbol], record, options));
     }
     return {};
 }

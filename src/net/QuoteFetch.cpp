@@ -3,6 +3,8 @@
 #include "net/QuoteService.h"
 #include "page/DayPage.h"
 
+#include <algorithm>
+
 namespace pellmark {
 
 namespace {
@@ -54,6 +56,10 @@ std::string BuildServiceUrl(std::string_view hostLabel) {
            std::string(kHourlyViewPath);
 }
 
+int QuoteFormSource::mostFetchesOf(const std::string&, const std::string&) const {
+    return kMostFetchesPerDay;
+}
+
 QuoteFetch::QuoteFetch(PageBrowser& browser, const QuoteFormSource& form,
                        std::chrono::milliseconds pause, QObject* parent)
     : QuoteFetch(browser, form, pause, &RequestPacer::Clock::now, parent) {}
@@ -70,8 +76,9 @@ QuoteFetch::QuoteFetch(PageBrowser& browser, const QuoteFormSource& form,
 
 void QuoteFetch::FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) {
     Abort();
-    body_ = BuildFormBody(form_.category(), symbol, dateLabel);
+    body_ = BuildFormBody(form_.categoryOf(symbol), symbol, dateLabel);
     fetches_ = 0;
+    mostFetches_ = form_.mostFetchesOf(symbol, dateLabel);
     PauseThenFetch();
 }
 
@@ -113,7 +120,8 @@ void QuoteFetch::JudgePage() {
     const bool worthAgain =
         failure.reason != FetchFailure::TooLarge && failure.reason != FetchFailure::PageTooComplex;
     const bool noAnswer = ServiceNeverAnswered({.failure = failure.reason});
-    const int mostFetches = noAnswer ? kMostFetchesWithoutAnswer : kMostFetchesPerDay;
+    const int mostFetches =
+        std::min(noAnswer ? kMostFetchesWithoutAnswer : kMostFetchesPerDay, mostFetches_);
     if (worthAgain && IsBadPage(page) && fetches_ < mostFetches) {
         PauseThenFetch();
         emit fetchingAgain(fetches_ + 1);

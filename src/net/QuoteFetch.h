@@ -25,6 +25,12 @@ public:
     virtual std::string hostLabel() const = 0;
     virtual LineOrder lineOrder() const = 0;
     virtual std::string separator() const = 0;
+    // A run that keeps symbols of several forms asks each in its own; the window asks all in
+    // the category of its form.
+    virtual Category categoryOf(const std::string& /*symbol*/) const { return category(); }
+    // How many times a bad page of the day is fetched at most: fewer for a day already known
+    // to be unlikely to bring data.
+    virtual int mostFetchesOf(const std::string& symbol, const std::string& dateLabel) const;
 };
 
 // The pause before every fetch keeps requests to the service more than 1.5 s apart; it is
@@ -73,6 +79,7 @@ private:
     Step step_ = Step::Idle;
     std::string body_;
     int fetches_ = 0;
+    int mostFetches_ = kMostFetchesPerDay;
 };
 
 } // namespace pellmark

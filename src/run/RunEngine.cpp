@@ -67,7 +67,8 @@ void RunEngine::StartNext() {
     emit itemStarting(done_, current_);
     if (!running_)
         return;
-    if (options_.skipSaved && AlreadySaved(current_))
+    if ((options_.skipSaved && AlreadySaved(current_)) ||
+        (options_.leaveOut && options_.leaveOut(current_)))
         Handle({current_, DayOutcome::Skipped, {}});
     else
         fetcher_.FetchDayQuotes(current_.symbol, current_.dateLabel);

@@ -40,6 +40,8 @@ struct RunOptions {
     bool skipSaved = false;
     // A dead network abandons the run instead of failing every day left, one by one.
     bool stopWhenUnreachable = false;
+    // A day the front knows not to ask for is handled as skipped, without a fetch.
+    std::function<bool(const DayItem&)> leaveOut = {};
 };
 
 // Two days of three unanswered tries each, at most 6 s a try and its pause (HiddenBrowser.h):

@@ -1,10 +1,10 @@
 // libFuzzer entry: the text of an errors or retry file through the reader pellmark-batch
-// --retry, the folder's pellmark-no-data-days and the window's errors list use, both as typed
-// and cleaned. Items read as typed and written back as an errors file must read back to the
-// same file. What an editor adds to each line, byte-order marks and spaces either side and a
-// CR before the LF, leaves the cleaned items as they were, on the same lines; as typed, a line
-// followed by spaces or a mark is no item; a NUL after a line that is an item changes that
-// item, so that a retry keeps it rather than fetch the day it seemed to name.
+// --retry and the window's errors list use, both as typed and cleaned. Items read as typed and
+// written back as an errors file must read back to the same file. What an editor adds to each
+// line, byte-order marks and spaces either side and a CR before the LF, leaves the cleaned
+// items as they were, on the same lines; as typed, a line followed by spaces or a mark is no
+// item; a NUL after a line that is an item changes that item, so that a retry keeps it rather
+// than fetch the day it seemed to name.
 #include "core/ErrorsList.h"
 
 #include <algorithm>

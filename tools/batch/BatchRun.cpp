@@ -33,7 +33,8 @@ BatchRun::BatchRun(BatchOptions options, DayFetcher& fetcher, std::FILE* failedD
                    std::FILE* progress, bool terminal)
     : options_(std::move(options)), failedDays_(failedDays),
       report_(progress, ReportMode(options_.quiet, terminal)),
-      engine_(fetcher, [this] { return options_.outDir.toStdString(); }), terminal_(terminal) {
+      engine_(fetcher, [this] { return options_.outDir.toStdString(); }),
+      rules_(options_.outDir, options_.category, options_.healAgain), terminal_(terminal) {
     connect(&engine_, &RunEngine::itemStarting, this,
             [this](std::size_t, const DayItem& item) { report_.Starting(item); });
     connect(&engine_, &RunEngine::itemDone, this,
@@ -47,6 +48,8 @@ Done BatchRun::Start() {
     const QFileInfo out(options_.outDir);
     if (out.exists() && !out.isDir())
         return Failure{"--out names a file, not a folder: " + options_.outDir.toStdString()};
+    // The record first: an update leaves out what it says cannot come.
+    const std::vector<std::string> recordProblems = rules_.Load();
     // An update plans from the folder as it is, so that a refused one creates nothing.
     std::optional<std::vector<DayItem>> update;
     if (!options_.updateFolder.isEmpty()) {
@@ -65,6 +68,8 @@ Done BatchRun::Start() {
     }
     for (const std::string& note : options_.notes)
         report_.Say("pellmark-batch: " + note);
+    for (const std::string& problem : recordProblems)
+        report_.Say("pellmark-batch: " + problem);
     nothingToDo_ = options_.retryFileMissing;
     DayItems items = DayItems::AsListed(options_.retryItems);
     if (update) {
@@ -78,7 +83,7 @@ Done BatchRun::Start() {
                                    options_.lineOrder,
                                    options_.separator,
                                    {}},
-                          options_.healRounds, options_.healAgain);
+                          options_.healRounds, rules_);
         items = DayItems::ForRange(options_.symbols, options_.from, options_.to);
         // The symbols are never empty here, so no items means a weekend.
         if (items.Size() == 0) {
@@ -91,7 +96,8 @@ Done BatchRun::Start() {
         (terminal_ && !options_.quiet && items.Size() > options_.symbols.size())) {
         std::vector<DayItem> days;
         for (std::size_t i = 0; i < items.Size(); ++i)
-            days.push_back(items.At(i));
+            if (!rules_.LeaveOut(items.At(i)))
+                days.push_back(items.At(i));
         if (options_.dryRun) {
             PrintPlan(days);
             // A plan that leaves a symbol out says so as the run would.
@@ -103,8 +109,14 @@ Done BatchRun::Start() {
         report_.Say(PlanSummary({days, {}, heal_ ? options_.healRounds : -1}));
     }
     report_.Begin(items.Size());
-    engine_.Start(std::move(items), {.skipSaved = options_.skipSaved, .stopWhenUnreachable = true});
+    engine_.Start(std::move(items), Asking(options_.skipSaved));
     return {};
+}
+
+RunOptions BatchRun::Asking(bool skipSaved) {
+    return {.skipSaved = skipSaved,
+            .stopWhenUnreachable = true,
+            .leaveOut = [this](const DayItem& item) { return rules_.LeaveOut(item); }};
 }
 
 void BatchRun::PrintPlan(const std::vector<DayItem>& days) {
@@ -141,10 +153,10 @@ Result<std::vector<DayItem>> BatchRun::UpdateItems() {
         heal_.emplace(options_.outDir,
                       DayRange{plan.symbols, options_.healFrom, options_.to, options_.lineOrder,
                                options_.separator, std::move(plan.healFrom)},
-                      options_.healRounds, options_.healAgain);
-        std::erase_if(plan.items, [this](const DayItem& item) { return heal_->Remembered(item); });
+                      options_.healRounds, rules_);
     }
-    return std::move(plan.items);
+    std::erase_if(plan.items, [this](const DayItem& item) { return rules_.Recorded(item); });
+    return rules_.InAskingOrder(std::move(plan.items));
 }
 
 bool BatchRun::RunningWithoutData(const DayResult& result) const {
@@ -160,17 +172,25 @@ void BatchRun::StopForSignal(int signalNumber) {
 }
 
 void BatchRun::DayDone(const DayResult& result) {
-    report_.Done(result);
+    // A day left out is told once for all its symbol's days, not one by one.
+    const bool leftOut = result.outcome == DayOutcome::Skipped && rules_.LeaveOut(result.item);
+    if (!leftOut)
+        report_.Done(result);
     if (result.outcome == DayOutcome::Saved)
         DateSavedFile(QString::fromStdString(
             DayFilePath(options_.outDir.toStdString(), result.item.symbol, result.item.dateLabel)));
-    // Not a failure, nor a holiday: the next run asks again.
+    // Not a failure, nor a holiday: the next run asks again, and the market rules learn
+    // nothing from a day that has not ended.
     if (RunningWithoutData(result)) {
         report_.Say(result.item.symbol + " " + result.item.dateLabel +
                     " has no data yet: the day is still running, asked again next run");
         runningWithoutData_.push_back(result.item);
         return;
     }
+    for (const std::string& told : rules_.Note(result))
+        report_.Say(told);
+    if (leftOut)
+        return;
     saved_ += result.outcome == DayOutcome::Saved;
     skipped_ += result.outcome == DayOutcome::Skipped;
     // Appended as they come, so the file holds them even if the process is killed; with
@@ -204,7 +224,7 @@ bool BatchRun::HealAfter(const RunEnd& end) {
                 std::to_string(days.size()) + (days.size() == 1 ? " day" : " days") +
                 " to fetch again");
     report_.Begin(days.size());
-    engine_.Start(DayItems::AsListed(days), {.stopWhenUnreachable = true});
+    engine_.Start(DayItems::AsListed(days), Asking());
     return true;
 }
 
@@ -212,7 +232,16 @@ std::vector<DayItem> BatchRun::FinishHealing() {
     const HealEnd healed = heal_->Finish();
     for (const DayItem& item : healed.noDataFromService)
         report_.Say(item.symbol + " " + item.dateLabel + " no data from the service");
+    for (const IncompleteDay& day : healed.shortAtService)
+        report_.Say(day.item.symbol + " " + day.item.dateLabel + " short at the service: " +
+                    std::to_string(day.quotes) + " quotes the same after a new fetch, recorded");
     std::vector<DayItem> failed;
+    for (const auto& [item, others] : healed.noDataThoughOthers) {
+        report_.Say(item.symbol + " " + item.dateLabel + ": no data, though " +
+                    std::to_string(others) +
+                    (others == 1 ? " other symbol has" : " other symbols have") + " that day");
+        failed.push_back(item);
+    }
     for (const IncompleteDay& day : healed.stillIncomplete) {
         report_.Say(day.item.symbol + " " + day.item.dateLabel + " still " + day.state);
         failed.push_back(day.item);
@@ -235,15 +264,31 @@ void BatchRun::RunEnded(const RunEnd& end) {
         return std::find(runningWithoutData_.begin(), runningWithoutData_.end(), item) !=
                runningWithoutData_.end();
     });
+    // The days of a symbol taken for misspelt are left to do, in case it is not; without a
+    // heal those asked are listed already.
+    if (healed)
+        failed.insert(failed.end(), rules_.MisspeltAsked().begin(), rules_.MisspeltAsked().end());
+    const std::vector<DayItem>& notAsked = rules_.NotAsked();
+    failed.insert(failed.end(), notAsked.begin(), notAsked.end());
+    const std::size_t notDone = end.notDone.size() + notAsked.size();
+    if (const Done saved = rules_.Save(); !saved) {
+        report_.Say("pellmark-batch: cannot write " + std::string(kMarketRecordFileName) + ": " +
+                    saved.reason());
+        healUnsure_ = true;
+    }
     if (!nothingToDo_)
         report_.Say(std::to_string(saved_) + " saved, " + std::to_string(skipped_) + " skipped, " +
-                    std::to_string(failed.size() - end.notDone.size()) + " failed, " +
-                    std::to_string(end.notDone.size()) + " not done");
+                    std::to_string(failed.size() - notDone) + " failed, " +
+                    std::to_string(notDone) + " not done");
     std::vector<DayItem> stillListed = options_.retryKept;
     stillListed.insert(stillListed.end(), failed.begin(), failed.end());
     bool listed = true;
-    if (!options_.errorsFile.isEmpty())
-        RecordFailed(heal_ ? failed : end.notDone);
+    if (!options_.errorsFile.isEmpty()) {
+        std::vector<DayItem> unlisted = heal_ ? failed : end.notDone;
+        if (!heal_)
+            unlisted.insert(unlisted.end(), notAsked.begin(), notAsked.end());
+        RecordFailed(unlisted);
+    }
     // Items the errors file could not take (a full disk) are printed instead.
     if (options_.errorsFile.isEmpty())
         listed = PrintFailed(failed);

@@ -8,6 +8,7 @@
 #include "export/DayFileExport.h"
 #include "FolderLock.h"
 #include "HealRounds.h"
+#include "MarketRules.h"
 #include "net/DayFetcher.h"
 #include "ProgramFrame.h"
 #include "ProgressReport.h"
@@ -42,6 +43,8 @@ public:
     void StopForSignal(int signalNumber);
     // The day in hand is fetched again; fetchNumber counts from 1.
     void FetchingAgain(int fetchNumber) { report_.Refetching(fetchNumber); }
+    // The form and the tries of each symbol-day, for the fetch.
+    const MarketRules& Rules() const { return rules_; }
 
 signals:
     void ended(int exitStatus);
@@ -61,6 +64,7 @@ private:
     bool RunningWithoutData(const DayResult& result) const;
     // True when a heal round has started instead of the run ending.
     bool HealAfter(const RunEnd& end);
+    RunOptions Asking(bool skipSaved = false);
     // What stays incomplete after the rounds, told once and listed as failed.
     std::vector<DayItem> FinishHealing();
 
@@ -74,6 +78,7 @@ private:
     bool errorsFileWritable_ = true;  // false once a write to it failed
     std::vector<DayItem> unrecorded_; // failed items the errors file could not take
     bool nothingToDo_ = false;        // and said why
+    MarketRules rules_;
     std::optional<HealRounds> heal_;
     std::optional<FolderLock> folderLock_; // with --update and --heal
     bool healUnsure_ = false; // the check or the days without data could not be read or kept

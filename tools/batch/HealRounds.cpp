@@ -2,29 +2,13 @@
 
 #include "core/DayFile.h"
 #include "core/ErrorsList.h"
-#include "core/NoDataDays.h"
 
 #include <QFileInfo>
 
-#include <algorithm>
-
 namespace pellmark {
 
-HealRounds::HealRounds(QString folder, DayRange range, int rounds, bool askAgain)
-    : folder_(std::move(folder)), range_(std::move(range)), rounds_(rounds) {
-    // Unreadable, it is told and taken as empty: those days are only asked for again.
-    if (Result<std::vector<DayItem>> read = ReadNoDataDays(folder_); read)
-        rememberedList_ = std::move(*read);
-    else
-        problem_ = "cannot read " + std::string(kNoDataDaysFileName) + ": " + read.reason();
-    if (!askAgain)
-        for (const DayItem& item : rememberedList_)
-            remembered_.insert(FailedItemText(item));
-}
-
-bool HealRounds::Remembered(const DayItem& item) const {
-    return remembered_.contains(FailedItemText(item));
-}
+HealRounds::HealRounds(QString folder, DayRange range, int rounds, MarketRules& rules)
+    : folder_(std::move(folder)), range_(std::move(range)), rounds_(rounds), rules_(rules) {}
 
 void HealRounds::Note(const DayResult& result) {
     if (result.outcome == DayOutcome::Skipped)
@@ -49,10 +33,34 @@ std::vector<IncompleteDay> HealRounds::Check() {
     return *latest_;
 }
 
+bool HealRounds::ShortAtService(const IncompleteDay& day) const {
+    const auto asked = shortAsked_.find(FailedItemText(day.item));
+    return day.state == "short" && asked != shortAsked_.end() && asked->second == day.quotes;
+}
+
+// Asked or not in this run, a symbol's saved day says the market was open: a day is a
+// holiday of a form only when no symbol of that form has it.
+int HealRounds::OthersWithFile(const DayItem& item, bool ofItsForm) const {
+    int others = 0;
+    for (const std::string& symbol : range_.symbols) {
+        if (symbol == item.symbol ||
+            (ofItsForm && rules_.FormOf(symbol) != rules_.FormOf(item.symbol)))
+            continue;
+        const QFileInfo file(
+            QString::fromStdString(DayFilePath(folder_.toStdString(), symbol, item.dateLabel)));
+        others += file.isFile() && file.size() > 0;
+    }
+    return others;
+}
+
+bool HealRounds::Askable(const IncompleteDay& day) const {
+    return !rules_.LeaveOut(day.item) && !rules_.GaveNoData(day.item) && !ShortAtService(day);
+}
+
 std::vector<DayItem> HealRounds::IncompleteNow() {
     std::vector<DayItem> days;
     for (IncompleteDay& day : Check())
-        if (!Remembered(day.item))
+        if (Askable(day))
             days.push_back(std::move(day.item));
     return days;
 }
@@ -60,7 +68,14 @@ std::vector<DayItem> HealRounds::IncompleteNow() {
 std::vector<DayItem> HealRounds::NextRound() {
     if (roundsDone_ >= rounds_)
         return {};
-    std::vector<DayItem> days = IncompleteNow();
+    std::vector<DayItem> days;
+    for (IncompleteDay& day : Check()) {
+        if (!Askable(day))
+            continue;
+        if (day.state == "short")
+            shortAsked_[FailedItemText(day.item)] = day.quotes;
+        days.push_back(std::move(day.item));
+    }
     if (!days.empty())
         ++roundsDone_;
     return days;
@@ -68,35 +83,34 @@ std::vector<DayItem> HealRounds::NextRound() {
 
 HealEnd HealRounds::Finish() {
     HealEnd end;
-    std::vector<DayItem> kept;
-    std::set<std::string> keptText;
-    const auto keep = [&](const DayItem& item) {
-        if (keptText.insert(FailedItemText(item)).second)
-            kept.push_back(item);
-    };
-    // A remembered day that has a file by now (fetched by hand, say) is forgotten.
-    for (const DayItem& item : rememberedList_) {
+    MarketRecord& record = rules_.Record();
+    // A recorded day that has a file by now (fetched by hand, say) is forgotten.
+    for (const DayItem& item : record.NoDataDays()) {
         const QFileInfo file(QString::fromStdString(
             DayFilePath(folder_.toStdString(), item.symbol, item.dateLabel)));
-        if (!file.isFile() || file.size() == 0)
-            keep(item);
+        if (file.isFile() && file.size() > 0)
+            record.SetNoData(item, false);
     }
     for (IncompleteDay& day : Check()) {
+        // A misspelt symbol's days are listed by the batch, all of them.
+        if (rules_.Recorded(day.item) || rules_.BeforeFirstDay(day.item) ||
+            rules_.Misspelt(day.item.symbol))
+            continue;
+        if (ShortAtService(day)) {
+            record.SetPart(day.item, day.quotes);
+            end.shortAtService.push_back(std::move(day));
+            continue;
+        }
         const auto asked = onlyNoData_.find(FailedItemText(day.item));
-        if (asked != onlyNoData_.end() && asked->second) {
-            keep(day.item);
-            end.noDataFromService.push_back(day.item);
-        } else if (!Remembered(day.item)) {
+        if (asked == onlyNoData_.end() || !asked->second) {
             end.stillIncomplete.push_back(std::move(day));
+        } else if (OthersWithFile(day.item, true) == 0) {
+            record.SetNoData(day.item, true);
+            end.noDataFromService.push_back(day.item);
+        } else {
+            end.noDataThoughOthers.emplace_back(day.item, OthersWithFile(day.item, false));
         }
     }
-    const bool changed = !std::equal(
-        kept.begin(), kept.end(), rememberedList_.begin(), rememberedList_.end(),
-        [](const DayItem& a, const DayItem& b) { return FailedItemText(a) == FailedItemText(b); });
-    if (changed)
-        if (const Done written = WriteNoDataDays(folder_, kept); !written)
-            problem_ = (problem_ ? *problem_ + "; " : std::string()) + "cannot write " +
-                       kNoDataDaysFileName + ": " + written.reason();
     end.problem = problem_;
     return end;
 }

@@ -1,10 +1,13 @@
 // pellmark-batch --heal: after the download, the days the check finds incomplete are fetched
 // again, round after round up to a bound, and what stays incomplete is told once. A day that
-// gave "no data" every time it was asked is taken for a day the service has nothing for (a
-// holiday) and remembered in the folder (NoDataDays.h), so that later runs do not ask again.
+// gave "no data" is not asked again in the same run; when no symbol of its form had data that
+// day it is taken for a holiday and recorded in the folder (MarketRules.h), so that later runs
+// do not ask again. A short day that comes back with as many quotes is short at the service:
+// recorded with its count, and neither fetched again nor listed.
 #pragma once
 
 #include "IncompleteDays.h"
+#include "MarketRules.h"
 #include "run/DayResult.h"
 
 #include <map>
@@ -18,15 +21,16 @@ namespace pellmark {
 struct HealEnd {
     std::vector<IncompleteDay> stillIncomplete; // to be listed as failed
     std::vector<DayItem> noDataFromService;     // new this run, now remembered
-    std::optional<std::string> problem;         // the check or the remembered days' file
+    std::vector<IncompleteDay> shortAtService;  // new this run, now recorded
+    // Listed as failed: no data on a day other symbols have, with how many.
+    std::vector<std::pair<DayItem, int>> noDataThoughOthers;
+    std::optional<std::string> problem; // the check or the remembered days' file
 };
 
 class HealRounds {
 public:
-    HealRounds(QString folder, DayRange range, int rounds, bool askAgain);
+    HealRounds(QString folder, DayRange range, int rounds, MarketRules& rules);
 
-    // Days remembered as without data, which neither the download nor a round asks for.
-    bool Remembered(const DayItem& item) const;
     void Note(const DayResult& result);
     // The days the next round fetches; none once the folder is whole or the rounds are spent.
     std::vector<DayItem> NextRound();
@@ -38,13 +42,18 @@ public:
 
 private:
     std::vector<IncompleteDay> Check();
+    bool ShortAtService(const IncompleteDay& day) const;
+    // Neither left out by the market rules nor known by now to come back as it is.
+    bool Askable(const IncompleteDay& day) const;
+    // The other symbols of the range with a day file for the day: all, or of its form only.
+    int OthersWithFile(const DayItem& item, bool ofItsForm) const;
 
     QString folder_;
     DayRange range_;
     int rounds_;
     int roundsDone_ = 0;
-    std::vector<DayItem> rememberedList_;
-    std::set<std::string> remembered_;                 // empty with askAgain
+    MarketRules& rules_;
+    std::map<std::string, int> shortAsked_;            // short days fetched again: their quotes
     std::map<std::string, bool> onlyNoData_;           // per day asked: "no data" every time
     std::optional<std::vector<IncompleteDay>> latest_; // the check since the last day fetched
     std::optional<std::string> problem_;

@@ -25,7 +25,8 @@ Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const D
             const bool before = first != range.firstDays.end() && day.day < first->second;
             if (FetchMayMend(day.state) && !before)
                 incomplete.push_back({{symbol.symbol.toStdString(), DateLabel(day.day)},
-                                      StateName(day.state).toStdString()});
+                                      StateName(day.state).toStdString(),
+                                      day.quotes});
         }
     }
     return incomplete;

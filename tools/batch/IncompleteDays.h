@@ -18,6 +18,7 @@ namespace pellmark {
 struct IncompleteDay {
     DayItem item;
     std::string state; // "missing", "empty", "unreadable" or "short"
+    int quotes = 0;
 };
 
 struct DayRange {

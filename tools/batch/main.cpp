@@ -21,12 +21,20 @@ class OptionsForm : public pellmark::QuoteFormSource {
 public:
     explicit OptionsForm(const pellmark::BatchOptions& options) : options_(options) {}
     pellmark::Category category() const override { return options_.category; }
+    pellmark::Category categoryOf(const std::string& symbol) const override {
+        return rules_ ? rules_->CategoryOf(symbol) : category();
+    }
+    int mostFetchesOf(const std::string& symbol, const std::string& dateLabel) const override {
+        return rules_ ? rules_->MostFetchesOf({symbol, dateLabel}) : pellmark::kMostFetchesPerDay;
+    }
+    void Follow(const pellmark::MarketRules& rules) { rules_ = &rules; }
     std::string hostLabel() const override { return options_.hostLabel; }
     pellmark::LineOrder lineOrder() const override { return options_.lineOrder; }
     std::string separator() const override { return options_.separator; }
 
 private:
     const pellmark::BatchOptions options_;
+    const pellmark::MarketRules* rules_ = nullptr;
 };
 
 } // namespace
@@ -57,10 +65,11 @@ int main(int argc, char** argv) {
     if (!options.updateFolder.isEmpty())
         frame.TellNonUtf8Names(options.updateFolder);
     pellmark::StopSignals stopSignals;
-    const OptionsForm form(options);
+    OptionsForm form(options);
     pellmark::HiddenBrowser browser;
     pellmark::QuoteFetch fetch(browser, form);
     pellmark::BatchRun run(std::move(options), fetch, stdout, stderr, ::isatty(STDERR_FILENO) == 1);
+    form.Follow(run.Rules());
     QObject::connect(&fetch, &pellmark::QuoteFetch::fetchingAgain, &run,
                      &pellmark::BatchRun::FetchingAgain);
     QObject::connect(&stopSignals, &pellmark::StopSignals::received, &run,

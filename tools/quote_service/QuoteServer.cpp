@@ -46,7 +46,8 @@ std::string EncodedPage(const std::string& page, const std::string& charset) {
 
 } // namespace
 
-QuoteServer::QuoteServer(const ServiceOptions& options) : options_(options), log_(options.logPath) {
+QuoteServer::QuoteServer(const ServiceOptions& options)
+    : options_(options), log_(options.logPath), market_(options.market) {
     server_.set_tcp_nodelay(true);
     // Hanging and dripping answers hold a thread each; leave room for the rest.
     server_.new_task_queue = [] { return new httplib::ThreadPool(64); };
@@ -100,6 +101,11 @@ void QuoteServer::answer(const httplib::Request& request, httplib::Response& res
     if (std::find(options_.holidays.begin(), options_.holidays.end(), day.date) !=
         options_.holidays.end()) {
         response.set_content(EncodedPage(NoDataPageHtml(day.stk, day.date), kDefaultCharset),
+                             "text/html; charset=" + kDefaultCharset);
+        return;
+    }
+    if (const auto marketPage = market_.PageFor(day.stk, day.date)) {
+        response.set_content(EncodedPage(*marketPage, kDefaultCharset),
                              "text/html; charset=" + kDefaultCharset);
         return;
     }

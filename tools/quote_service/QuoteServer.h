@@ -2,6 +2,7 @@
 // directly or as an HTTP proxy, and plays the faults chosen on the command line.
 #pragma once
 
+#include "MarketPlay.h"
 #include "RequestLog.h"
 #include "ServiceOptions.h"
 #include "StopSignal.h"
@@ -54,6 +55,7 @@ private:
 
     ServiceOptions options_;
     RequestLog log_;
+    MarketPlay market_;
     StopSignal stopSignal_;
     httplib::Server server_;
     int port_ = -1;

@@ -39,6 +39,18 @@ ValueSetter Text(std::string ServiceOptions::*field) {
     };
 }
 
+// A comma-separated list of date labels added to the list the accessor names.
+ValueSetter Labels(std::function<std::vector<std::string>&(ServiceOptions&)> list) {
+    return [=](ServiceOptions& options, const std::string& text) {
+        for (std::size_t start = 0; start <= text.size();) {
+            const std::size_t comma = std::min(text.find(',', start), text.size());
+            list(options).push_back(text.substr(start, comma - start));
+            start = comma + 1;
+        }
+        return !text.empty();
+    };
+}
+
 FlagSetter Flag(bool ServiceOptions::*field) {
     return [=](ServiceOptions& options) { options.*field = true; };
 }
@@ -79,14 +91,25 @@ ParsedOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
              options.now = ServiceMoment{{year, month, day}, hour * 3600 + minute * 60};
              return true;
          }},
-        {"--holidays",
+        {"--holidays", Labels([](ServiceOptions & o) -> auto& { return o.holidays; })},
+        {"--pair-holidays",
+         Labels([](ServiceOptions & o) -> auto& { return o.market.pairHolidays; })},
+        {"--stock-holidays",
+         Labels([](ServiceOptions & o) -> auto& { return o.market.stockHolidays; })},
+        {"--half-days", Labels([](ServiceOptions & o) -> auto& { return o.market.halfDays; })},
+        {"--listed", [](ServiceOptions& options,
+                        const std::string& text) { return ReadListings(text, options.market); }},
+        {"--flaky-percent",
          [](ServiceOptions& options, const std::string& text) {
-             for (std::size_t start = 0; start <= text.size();) {
-                 const std::size_t comma = std::min(text.find(',', start), text.size());
-                 options.holidays.push_back(text.substr(start, comma - start));
-                 start = comma + 1;
-             }
-             return !text.empty();
+             const auto value = ParseNumber(text, 0, 100);
+             options.market.flakyPercent = value.value_or(0);
+             return value.has_value();
+         }},
+        {"--seed",
+         [](ServiceOptions& options, const std::string& text) {
+             const auto value = ParseNumber(text, 0, 1000000000);
+             options.market.seed = value.value_or(0);
+             return value.has_value();
          }},
     };
     const std::map<std::string, FlagSetter> flagOptions = {
@@ -139,6 +162,14 @@ std::string ServiceUsage() {
            "                      after it have no data, and its day has quotes up to then\n"
            "  --holidays LABELS   the no-data page for these days (d-mmm-yy, comma-separated)\n"
            "                      for every symbol, whatever --only says\n"
+           "a market, for every request whatever --only says (currency pairs answer only as\n"
+           "frxSYMBOL, stocks and indices only as SYMBOL; other codes have no data):\n"
+           "  --pair-holidays LABELS   the no-data page for currency pairs on these days\n"
+           "  --stock-holidays LABELS  the no-data page for stocks and indices on these days\n"
+           "  --half-days LABELS  stocks and indices close at 18:00 GMT on these days\n"
+           "  --listed CODE=LABEL,...  no data for CODE (frxGBPAUD, USAMSFT) before LABEL\n"
+           "  --flaky-percent N   the no-data page for the first ask of N % of symbol-days\n"
+           "  --seed N            which symbol-days are flaky (default 1)\n"
            "faults (for requests whose stk-date contains the --only text, or all):\n"
            "  --no-data-first N   the no-data page the first N times a symbol-day is asked\n"
            "  --short             a page of five lines without quotes\n"

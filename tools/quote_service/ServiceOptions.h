@@ -3,6 +3,7 @@
 #pragma once
 
 #include "DateLabel.h"
+#include "MarketPlay.h"
 
 #include <optional>
 #include <string>
@@ -39,7 +40,8 @@ struct ServiceOptions {
     int cookieFlood = 0;               // new cookies set by every answer
     bool anySymbol = false;            // unknown symbols get the quotes of a known stock
     std::vector<std::string> holidays; // date labels always answered with the no-data page
-    std::optional<ServiceMoment> now;  // the service's clock, when not the system's
+    MarketOptions market;
+    std::optional<ServiceMoment> now; // the service's clock, when not the system's
 };
 
 struct ParsedOptions {

@@ -22,8 +22,10 @@ inline void WriteFile(const QString& path, const QByteArray& bytes) {
 
 struct BatchFolder {
     QString path(const QString& name) const { return folder.filePath(name); }
-    // The files of the save folder "days".
-    QStringList days() const { return QDir(folder.filePath("days")).entryList(QDir::Files); }
+    // The day files of the save folder "days".
+    QStringList days() const {
+        return QDir(folder.filePath("days")).entryList({"*.txt"}, QDir::Files);
+    }
 
     QTemporaryDir folder;
     QByteArray err; // progress and messages

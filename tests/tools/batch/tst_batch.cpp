@@ -505,8 +505,134 @@ private slots:
         QCOMPARE(ReadFile(batch.path("prices/failed.txt")), QByteArray());
     }
 
+    // A folder of several forms, updated and healed to 10 Jun 2005 from its files of 3 Jun
+    // (27 May for the listing), on a service that plays a market; then pellmark-check, and
+    // the next night, which asks only for the new day of each symbol kept (and, once, for a
+    // day listed as failed).
+    void folderMarketIsLearntOnce_data() {
+        QTest::addColumn<QStringList>("service");
+        QTest::addColumn<QStringList>("files"); // "STK d-mmm-yy"
+        QTest::addColumn<QByteArray>("record"); // pellmark-market before the run
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<QStringList>("told"); // each once
+        QTest::addColumn<QByteArray>("listed");
+        QTest::addColumn<QStringList>("recordAfter"); // its lines but comments
+        QTest::addColumn<int>("checkStatus");
+        QTest::addColumn<int>("nextNight"); // requests
+        const QStringList pairAndStock = {"frxAUDUSD 3-Jun-05", "USAMSFT 3-Jun-05"};
+        QTest::newRow("stock among pairs, saved by the window")
+            << QStringList{} << pairAndStock << QByteArray() << QStringList{} << 0 << 12
+            << QStringList{"0 failed, 0 not done"} << QByteArray()
+            << QStringList{"pair AUDUSD", "stock USAMSFT"} << 0 << 2;
+        QTest::newRow("half day of a stock, record with a line it cannot read")
+            << QStringList{"--half-days", "8-Jun-05"} << pairAndStock
+            << QByteArray("# mine\r\nstock USAMSFT\r\nstok USAMSFT\r\n") << QStringList{} << 0 << 11
+            << QStringList{"pellmark-batch: pellmark-market:3: cannot read \"stok USAMSFT\": "
+                           "kept as it is",
+                           "USAMSFT 8-Jun-05 short at the service: 43 quotes the same after a "
+                           "new fetch, recorded"}
+            << QByteArray()
+            << QStringList{"stock USAMSFT", "stok USAMSFT", "pair AUDUSD",
+                           "part USAMSFT-8-Jun-05 43"}
+            << 0 << 2;
+        QTest::newRow("holiday of the pairs")
+            << QStringList{"--pair-holidays", "8-jun-05"}
+            << QStringList{"frxAUDUSD 3-Jun-05", "frxEURUSD 3-Jun-05", "USAMSFT 3-Jun-05"}
+            << QByteArray("stock USAMSFT\r\n") << QStringList{} << 0 << 21
+            << QStringList{"AUDUSD 8-Jun-05 no data from the service",
+                           "EURUSD 8-Jun-05 no data from the service",
+                           "EURUSD 8-Jun-05 no data after 1 fetch"}
+            << QByteArray()
+            << QStringList{"stock USAMSFT", "pair AUDUSD", "pair EURUSD", "none AUDUSD-8-Jun-05",
+                           "none EURUSD-8-Jun-05"}
+            << 0 << 3;
+        QTest::newRow("a pair without data on a day the other has")
+            << QStringList{"--only", "EURUSD-8-Jun-05", "--no-data-first", "7"}
+            << QStringList{"frxAUDUSD 3-Jun-05", "frxEURUSD 3-Jun-05"} << QByteArray()
+            << QStringList{} << 1 << 13
+            << QStringList{"EURUSD 8-Jun-05: no data, though 1 other symbol has that day"}
+            << QByteArray("EURUSD-8-Jun-05\r\n") << QStringList{"pair AUDUSD", "pair EURUSD"} << 1
+            << 6;
+        QTest::newRow("misspelt symbol")
+            << QStringList{} << QStringList{"frxAUDUSD 3-Jun-05"} << QByteArray()
+            << QStringList{"--symbols", "AUDUSX", "--from", "2005-06-06"} << 1 << 9
+            << QStringList{"AUDUSX: no data in either form on its first 3 week-days asked: "
+                           "probably misspelt, not asked further",
+                           "5 saved, 0 skipped, 3 failed, 2 not done"}
+            << QByteArray("AUDUSX-10-Jun-05\r\nAUDUSX-9-Jun-05\r\nAUDUSX-8-Jun-05\r\n"
+                          "AUDUSX-7-Jun-05\r\nAUDUSX-6-Jun-05\r\n")
+            << QStringList{"pair AUDUSD"} << 0 << 1;
+        QTest::newRow("misspelt symbol asked alone")
+            << QStringList{} << QStringList{"frxAUDUSD 10-Jun-05"} << QByteArray()
+            << QStringList{"--symbols", "AUDUSX", "--from", "2005-05-30"} << 1 << 11
+            << QStringList{"AUDUSX: no data in either form on its first 5 week-days asked: "
+                           "probably misspelt, not asked further",
+                           "0 saved, 0 skipped, 5 failed, 5 not done"}
+            << QByteArray("AUDUSX-10-Jun-05\r\nAUDUSX-9-Jun-05\r\nAUDUSX-8-Jun-05\r\n"
+                          "AUDUSX-7-Jun-05\r\nAUDUSX-6-Jun-05\r\nAUDUSX-3-Jun-05\r\n"
+                          "AUDUSX-2-Jun-05\r\nAUDUSX-1-Jun-05\r\nAUDUSX-31-May-05\r\n"
+                          "AUDUSX-30-May-05\r\n")
+            << QStringList{} << 0 << 1;
+        QTest::newRow("pair listed in the range")
+            << QStringList{"--listed", "frxGBPAUD=8-Jun-05"} << QStringList{"frxAUDUSD 27-May-05"}
+            << QByteArray() << QStringList{"--symbols", "GBPAUD", "--from", "2005-05-30"} << 0 << 19
+            << QStringList{"GBPAUD: no data before 8-Jun-05 on 5 week-days other symbols have: "
+                           "taken for its first day at the service, older days not asked",
+                           "13 saved, 0 skipped, 0 failed, 0 not done"}
+            << QByteArray() << QStringList{"pair AUDUSD", "pair GBPAUD", "first GBPAUD-8-Jun-05"}
+            << 0 << 2;
+    }
+    void folderMarketIsLearntOnce() {
+        QFETCH(QStringList, service);
+        QFETCH(QStringList, files);
+        QFETCH(QByteArray, record);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(int, requests);
+        QFETCH(QStringList, told);
+        QFETCH(QByteArray, listed);
+        QFETCH(QStringList, recordAfter);
+        QFETCH(int, checkStatus);
+        QFETCH(int, nextNight);
+        LocalService market(service);
+        QVERIFY(market.start());
+        Batch batch(market);
+        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
+        for (const QString& file : files) {
+            const QString stk = file.section(' ', 0, 0);
+            const QString label = file.section(' ', 1);
+            WriteFile(batch.path("days/" + QString(stk).remove("frx") + "-" + label + ".txt"),
+                      ExpectedDayBytes(stk.toStdString(), label));
+        }
+        if (!record.isEmpty())
+            WriteFile(batch.path("days/pellmark-market"), record);
+        const QStringList nightly = {"--update", "days", "--heal", "--errors", "failed.txt"};
+        QCOMPARE(batch.run(nightly + arguments + QStringList{"--to", "2005-06-10"}), status);
+        QCOMPARE(market.requestLog().size(), requests);
+        for (const QString& line : told)
+            QVERIFY2(batch.err.count(line.toUtf8() + "\n") == 1, batch.err);
+        QCOMPARE(ReadFile(batch.path("failed.txt")), listed);
+        QStringList kept = QString::fromUtf8(ReadFile(batch.path("days/pellmark-market")))
+                               .split("\r\n", Qt::SkipEmptyParts)
+                               .filter(QRegularExpression("^[^#]"));
+        QCOMPARE(kept, recordAfter);
+
+        QProcess check;
+        check.setWorkingDirectory(batch.folder.path());
+        check.start(PELLMARK_CHECK_PATH, {"days", "--retry-list", "retry.txt"});
+        QVERIFY(check.waitForFinished(30000));
+        QCOMPARE(check.exitCode(), checkStatus);
+        QCOMPARE(ReadFile(batch.path("retry.txt")), checkStatus == 0 ? QByteArray() : listed);
+
+        QCOMPARE(batch.run(nightly + QStringList{"--to", "2005-06-13"}), 0);
+        QCOMPARE(market.requestLog().size(), requests + nextNight);
+    }
+
     // Each night is "local clock|service's GMT now"; a day file is NAME or NAME:empty or
-    // NAME:binary, dated 8 Dec 2026 01:00 GMT; the files after the last night as NAME:LINES.
+    // NAME:binary, dated 8 Dec 2026 01:00 GMT; the files after the last night as NAME:LINES,
+    // the folder's market record (six comment lines, then what the nights learnt) among them.
     void updateFollowsTheServiceDay_data() {
         QTest::addColumn<QString>("zone");
         QTest::addColumn<QStringList>("nights");
@@ -521,7 +647,7 @@ private slots:
         const QStringList evening = {"2026-12-08 20:00:00|2026-12-08T20:00"};
         const QStringList whole7 = {"AUDUSD-7-Dec-26"};
         const QStringList tokyoFiles = {"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:288",
-                                        "AUDUSD-9-Dec-26.txt:175"};
+                                        "AUDUSD-9-Dec-26.txt:175", "pellmark-market:7"};
         QTest::newRow("Tokyo 23:30 two nights")
             << "Asia/Tokyo" << tokyo << whole7 << QStringList{} << 0
             << "AUDUSD 8-Dec-26 saved 288 quotes" << tokyoFiles << 3;
@@ -535,13 +661,13 @@ private slots:
             << QStringList{"AUDUSD-4-Dec-26"} << QStringList{"--heal"} << 0
             << "AUDUSD 7-Dec-26 saved 288 quotes"
             << QStringList{"AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
-                           "AUDUSD-8-Dec-26.txt:271"}
+                           "AUDUSD-8-Dec-26.txt:271", "pellmark-market:7"}
             << 3;
         QTest::newRow("Pago Pago evening asks the GMT day")
             << "Pacific/Pago_Pago" << QStringList{"2026-12-08 19:00:00|2026-12-09T06:00"} << whole7
             << QStringList{} << 0 << "AUDUSD 9-Dec-26 saved 73 quotes"
             << QStringList{"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:288",
-                           "AUDUSD-9-Dec-26.txt:73"}
+                           "AUDUSD-9-Dec-26.txt:73", "pellmark-market:7"}
             << 2;
         QTest::newRow("clock before 1970")
             << "UTC" << QStringList{"1969-12-31 23:00:00|2026-12-08T20:00"} << whole7
@@ -555,7 +681,7 @@ private slots:
             << "AUDUSD-31-Dec-69.txt is dated after today (2026-12-08): left out"
             << QStringList{"AUDUSD-3-Dec-26.txt:288", "AUDUSD-31-Dec-69.txt:0",
                            "AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
-                           "AUDUSD-8-Dec-26.txt:241"}
+                           "AUDUSD-8-Dec-26.txt:241", "pellmark-market:7"}
             << 3;
         QTest::newRow("one symbol's newest file binary")
             << "UTC" << evening << QStringList{"AUDUSD-7-Dec-26", "EURUSD-7-Dec-26:binary"}
@@ -563,19 +689,19 @@ private slots:
             << "EURUSD-7-Dec-26.txt: these lines are not a time and a price in the layout "
                "PRICE - HH:MM: EURUSD not updated"
             << QStringList{"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:241",
-                           "EURUSD-7-Dec-26.txt:0"}
+                           "EURUSD-7-Dec-26.txt:0", "pellmark-market:7"}
             << 1;
         QTest::newRow("empty newest file fetched again")
             << "UTC" << evening << QStringList{"AUDUSD-4-Dec-26", "AUDUSD-7-Dec-26:empty"}
             << QStringList{} << 0 << "AUDUSD 7-Dec-26 saved 288 quotes"
             << QStringList{"AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
-                           "AUDUSD-8-Dec-26.txt:241"}
+                           "AUDUSD-8-Dec-26.txt:241", "pellmark-market:7"}
             << 2;
         QTest::newRow("--only one symbol")
             << "UTC" << evening << QStringList{"AUDUSD-7-Dec-26", "EURUSD-7-Dec-26"}
             << QStringList{"--only", "EURUSD"} << 0 << "1 saved, 0 skipped"
             << QStringList{"AUDUSD-7-Dec-26.txt:288", "EURUSD-7-Dec-26.txt:288",
-                           "EURUSD-8-Dec-26.txt:241"}
+                           "EURUSD-8-Dec-26.txt:241", "pellmark-market:7"}
             << 1;
         QTest::newRow("heal stops at a long gap")
             << "UTC" << evening << QStringList{"AUDUSD-1-Jan-70", "AUDUSD-4-Dec-26"}
@@ -583,7 +709,8 @@ private slots:
             << "AUDUSD: 1-Jan-70 lies 14,850 week-days before the next file: not healed; give "
                "--heal-from 1970-01-01 to fill it"
             << QStringList{"AUDUSD-1-Jan-70.txt:0", "AUDUSD-4-Dec-26.txt:288",
-                           "AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:241"}
+                           "AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:241",
+                           "pellmark-market:7"}
             << 2;
         QTest::newRow("stock market not open yet, --heal")
             << "UTC" << QStringList{"2026-12-08 06:00:00|2026-12-08T06:00"}
@@ -671,12 +798,11 @@ private slots:
         QTest::newRow("retry file")
             << QStringList{} << QStringList{"--retry", "failed.txt", "--out", "days"}
             << "failed.txt" << false << 1 << "cannot rewrite failed.txt: " + notRegular;
-        QTest::newRow("folder's record")
-            << holiday << day + heal << "days/pellmark-no-data-days" << false << 1
-            << "cannot write pellmark-no-data-days: " + notRegular;
+        QTest::newRow("folder's record") << holiday << day + heal << "days/pellmark-market" << false
+                                         << 1 << "cannot read pellmark-market: " + notRegular;
         QTest::newRow("folder's record a FIFO")
-            << holiday << day + heal << "days/pellmark-no-data-days" << true << 1
-            << "cannot read pellmark-no-data-days: not a regular file";
+            << holiday << day + heal << "days/pellmark-market" << true << 1
+            << "cannot read pellmark-market: not a regular file";
     }
     void plantedEntryIsLeftAlone() {
         QFETCH(QStringList, faults);

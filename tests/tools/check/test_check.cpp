@@ -213,6 +213,21 @@ private slots:
             << 1
             << QByteArray("AUDUSD-17-Nov-26\r\nAUDUSD-19-Nov-26\r\nAUDUSD-20-Nov-26\r\n"
                           "AUDUSD-24-Nov-26\r\nAUDUSD-25-Nov-26\r\n");
+        QTest::newRow("days the batch recorded as all the service has, with a report")
+            << CurrencyFolder() +
+                   Folder{{"pellmark-market", "# kept by hand\r\nnone AUDUSD-19-nov-26\r\n"
+                                              "part AUDUSD-17-Nov-26 40\r\n"
+                                              "part AUDUSD-24-Nov-26 90\r\n"}}
+            << QStringList{"--html", "@IN/service.html", "@IN"}
+            << QByteArray("AUDUSD 17-Nov-26 in part at the service, 40 quotes\n"
+                          "AUDUSD 18-Nov-26 hole 10:00-12:00\n"
+                          "AUDUSD 19-Nov-26 no data at the service\n"
+                          "AUDUSD 20-Nov-26 empty\n"
+                          "AUDUSD 24-Nov-26 short 86 of 96 quotes\n"
+                          "AUDUSD 25-Nov-26 unreadable 1 of 97 lines\n"
+                          "AUDUSD: 9 of 15 days complete, 1,164 quotes, 1 hole; usual day 96 "
+                          "quotes from 00:00 to 23:45, every 15 min\n")
+            << 1 << QByteArray("AUDUSD-20-Nov-26\r\nAUDUSD-24-Nov-26\r\nAUDUSD-25-Nov-26\r\n");
         QTest::newRow("narrowed, a symbol without files")
             << CurrencyFolder() << QStringList{"--symbols", "AUDUSD,EURUSD", "--from=2026-11-13",
                                                "--to",      "2026-11-17",    "@IN"}
@@ -410,6 +425,10 @@ private slots:
         QVERIFY(!report.contains("<img"));
         QCOMPARE(report.contains("&lt;img src=x onerror=alert(1)&gt;"),
                  arguments.contains("@IN/report.html"));
+        // The legend's square, then one a day of the service's own class.
+        if (arguments.contains("@IN/service.html"))
+            QCOMPARE(ReadFile(days.filePath("service.html")).count("<rect class=\"service\""),
+                     1 + out.count("at the service"));
         // A reading of its own, written from the README's rule, finds the same faulty days.
         if (QByteArray(QTest::currentDataTag()).startsWith("market")) {
             QProcess reading;

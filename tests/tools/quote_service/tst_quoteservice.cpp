@@ -187,6 +187,16 @@ void TestQuoteService::pageFaults_data() {
     QTest::newRow("status") << QStringList{"--status", "500"} << 500 << 5 << false << true;
     QTest::newRow("binary") << QStringList{"--binary"} << 200 << 1000 << false << false;
     QTest::newRow("delay") << QStringList{"--delay-ms", "50"} << 200 << 1000 << false << true;
+    QTest::newRow("stock holiday")
+        << QStringList{"--stock-holidays", "6-jun-05", "--pair-holidays", "7-Jun-05"} << 200 << 20
+        << true << true;
+    QTest::newRow("before the listing")
+        << QStringList{"--listed", "frxAUDUSD=1-Jan-05,USAINTC=7-Jun-05"} << 200 << 20 << true
+        << true;
+    QTest::newRow("flaky first answer")
+        << QStringList{"--flaky-percent", "100", "--seed", "7"} << 200 << 20 << true << true;
+    QTest::newRow("half day, 43 of 79 quotes")
+        << QStringList{"--half-days", "6-Jun-05"} << 200 << 60 << false << true;
 }
 
 void TestQuoteService::pageFaults() {
@@ -206,6 +216,8 @@ void TestQuoteService::pageFaults() {
     QCOMPARE(HasNoData(reply), noData);
     QCOMPARE(body.find("<html>") != std::string::npos, html);
     QCOMPARE(body == ExpectedPage("USAINTC", "6-Jun-05"), arguments[0] == "--delay-ms");
+    if (arguments[0] == "--half-days")
+        QCOMPARE(QString::fromStdString(body).count(" GMT "), 43);
 }
 
 void TestQuoteService::closeSendsNothing() {
