@@ -2,6 +2,8 @@
 // or into the test's own process, with the number of bytes that still fit on the disk.
 #pragma once
 
+#include "PreloadedLibrary.h"
+
 #include <QByteArray>
 #include <QProcessEnvironment>
 #include <QString>
@@ -17,13 +19,11 @@ inline QString FullDiskShimPath() {
 }
 
 // A program started with this environment finds the disk full once it has written room more
-// bytes to files. The sanitizer runtime then no longer comes first; it is told that is fine.
+// bytes to files.
 inline void PreloadFullDisk(QProcessEnvironment& environment, qint64 room) {
     environment.insert("LD_PRELOAD", FullDiskShimPath());
     environment.insert("PELLMARK_ENOSPC_BYTES", QString::number(room));
-    const QString asan = environment.value("ASAN_OPTIONS");
-    environment.insert("ASAN_OPTIONS", (asan.isEmpty() ? "" : asan + ":") +
-                                           QStringLiteral("verify_asan_link_order=0"));
+    AllowPreloadBeforeSanitizer(environment);
 }
 
 // For a test that writes through the code it tests: from main(), runs the test binary again

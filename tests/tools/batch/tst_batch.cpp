@@ -38,8 +38,12 @@ struct Batch : BatchFolder {
     void start(const QStringList& arguments) {
         if (clock.isEmpty())
             process.start(PELLMARK_BATCH_PATH, arguments);
-        else
+        else {
+            QProcessEnvironment environment = process.processEnvironment();
+            AllowPreloadBeforeSanitizer(environment);
+            process.setProcessEnvironment(environment);
             process.start("faketime", QStringList{clock, PELLMARK_BATCH_PATH} + arguments);
+        }
     }
     int finish() {
         process.waitForFinished(120000);

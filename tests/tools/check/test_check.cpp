@@ -173,6 +173,7 @@ Run Check(const QString& folder, QStringList arguments) {
         const QString clock = arguments.takeFirst().mid(7);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TZ", clock.section(' ', 0, 0));
+        AllowPreloadBeforeSanitizer(environment);
         process.setProcessEnvironment(environment);
         process.start("faketime",
                       QStringList{clock.section(' ', 1), PELLMARK_CHECK_PATH} + arguments);
