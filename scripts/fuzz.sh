@@ -35,11 +35,15 @@ target retry_list "src/core/ErrorsList.cpp src/core/TextLines.cpp src/core/DayFi
 mkdir -p "$out/generated"
 version=$(sed -n 's/^project(Pellmark VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 sed "s/@PROJECT_VERSION@/$version/" src/PellmarkVersion.h.in >"$out/generated/PellmarkVersion.h"
+# And the meta-object code of the stop signals, which a symbols file read from a pipe listens to.
+"$(pkg-config --variable=libexecdir Qt6Core)/moc" tools/frame/StopSignals.h -o "$out/generated/moc_StopSignals.cpp"
 target options "tools/frame/CommandLineRules.cpp tools/batch/BatchOptions.cpp
     tools/export/CommandLine.cpp tools/check/CheckCommandLine.cpp
     tools/quote_service/ServiceOptions.cpp src/core/DateList.cpp src/core/DefaultSymbols.cpp
     src/core/ErrorsList.cpp src/core/DayFileName.cpp src/core/WholeFile.cpp
-    src/core/WholeFileStream.cpp src/export/OhlcBars.cpp src/core/QuoteLine.cpp src/core/TextLines.cpp src/run/RunInput.cpp" \
+    src/core/WholeFileStream.cpp src/core/FileBeside.cpp tools/frame/StopSignals.cpp $out/generated/moc_StopSignals.cpp
+    tools/quote_service/MarketPlay.cpp tools/quote_service/QuotePage.cpp tools/quote_service/DateLabel.cpp
+    src/export/OhlcBars.cpp src/core/QuoteLine.cpp src/core/TextLines.cpp src/run/RunInput.cpp" \
     "Qt6Core gumbo" tests/corpus-options 65536 "-Itools -Itools/frame -I$out/generated"
 
 [ $# -gt 0 ] && TARGETS=("$@")
