@@ -18,7 +18,7 @@ inline constexpr int kMinutesPerDay = 24 * 60;
 // Running: the service's day has not ended, or had not when its file was saved (see
 // ServiceDay.h); its file is not judged complete, short, holed or missing, and the next update
 // fetches it again. AtService: the folder's market record says the service has no more of the
-// day (ServiceDays.h).
+// day (set by folder/ServiceDays.h, which reads the record).
 enum class DayState { Complete, Missing, Empty, Unreadable, Short, Holed, Running, AtService };
 
 // A stretch of the day, in minutes since midnight.

@@ -73,7 +73,8 @@ MainWindow::MainWindow(pellmark::DayFetcher& fetcher, Seams seams, QWidget* pare
       ownChooser_(seams.chooser ? nullptr : std::make_unique<pellmark::FolderDialogChooser>(this)),
       boxes_(seams.boxes ? seams.boxes : ownBoxes_.get()),
       chooser_(seams.chooser ? seams.chooser : ownChooser_.get()),
-      engine_(fetcher, [this] { return ui->saveFolderField->text().toStdString(); }),
+      asking_([this] { return category(); }),
+      engine_(fetcher, asking_, [this] { return ui->saveFolderField->text().toStdString(); }),
       trayIcon_(this), idleTrayTip_(trayIcon_.toolTip()) {
     ui->setupUi(this);
     setWindowTitle(QString::fromUtf8(pellmark::kMainWindowCaption));

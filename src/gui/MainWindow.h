@@ -6,6 +6,7 @@
 #include "gui/FolderChooser.h"
 #include "gui/MessageBoxes.h"
 #include "net/QuoteFetch.h"
+#include "run/PlainAsking.h"
 #include "run/RunEngine.h"
 #include "tray/TrayIcon.h"
 
@@ -57,7 +58,8 @@ public:
     // True while a download or a retry is going on.
     bool Running() const { return engine_.Running(); }
 
-    pellmark::Category category() const override;
+    // The category ticked; each day of a run is asked in the one ticked as it starts.
+    pellmark::Category category() const;
     std::string hostLabel() const override;
     pellmark::LineOrder lineOrder() const override;
     std::string separator() const override;
@@ -120,6 +122,7 @@ private:
     pellmark::FolderChooser* chooser_;
     QPointer<QDialog> aboutBox_;
     std::function<pellmark::Done()> canFetch_;
+    pellmark::PlainAsking asking_;
     pellmark::RunEngine engine_;
     RunKind runKind_ = RunKind::Batch;
     QElapsedTimer sinceRunStart_;

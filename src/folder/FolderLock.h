@@ -6,7 +6,13 @@
 
 #include <QString>
 
+#include <string>
+
 namespace pellmark {
+
+// What a run that finds the folder held says: "FOLDER is being updated by another run:
+// nothing fetched".
+std::string FolderBusyReason(const std::string& folder);
 
 class FolderLock {
 public:
