@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "folder/FolderLock.h"
 #include "gui/FolderChooser.h"
 #include "gui/MessageBoxes.h"
 #include "net/QuoteFetch.h"
@@ -124,6 +125,9 @@ private:
     std::function<pellmark::Done()> canFetch_;
     pellmark::PlainAsking asking_;
     pellmark::RunEngine engine_;
+    // Held while a run or a retry writes into its save folder, so that no pellmark-batch
+    // --update of the same folder writes at once.
+    std::optional<pellmark::FolderLock> folderLock_;
     RunKind runKind_ = RunKind::Batch;
     QElapsedTimer sinceRunStart_;
     // The button's caption carries one key; these give it the other in each state.
