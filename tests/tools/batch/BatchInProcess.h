@@ -37,10 +37,10 @@ private:
     std::FILE* stream_;
 };
 
-// A run of pellmark-batch in-process on the fetcher given, at the clock's time: its exit
-// status (-1 when it did not end in time), what it printed and the folder it left.
+// A run of pellmark-batch in-process on the fetcher through points to, at the clock's time:
+// its exit status (-1 when it did not end in time), what it printed and the folder it left.
 struct BatchInProcess : BatchFolder {
-    explicit BatchInProcess(DayFetcher& fetcher) : through(&fetcher) {}
+    explicit BatchInProcess(DayFetcher* fetcher) : through(fetcher) {}
 
     int run(const QStringList& arguments) {
         const ServiceClock clock = ServiceClock::At(now);

@@ -65,7 +65,7 @@ private slots:
         QFETCH(int, nextNight);
         FakeMarket market(service);
         QVERIFY2(market.error.isEmpty(), qPrintable(market.error));
-        BatchInProcess batch(market);
+        BatchInProcess batch(&market);
         WriteDays(batch, files);
         if (!record.isEmpty())
             WriteFile(batch.path("days/pellmark-market"), record);
@@ -98,8 +98,7 @@ private slots:
         QFETCH(QString, said);
         QFETCH(QStringList, files);
         QFETCH(int, requests);
-        FakeMarket beforeTheNights({});
-        BatchInProcess batch(beforeTheNights);
+        BatchInProcess batch(nullptr);
         SeedDays(batch, seeded);
         options.replaceInStrings(QRegularExpression("^days/"), batch.path("days/"));
         int asked = 0;
@@ -154,7 +153,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QStringList, asked);
         FakeMarket market(service);
-        BatchInProcess batch(market);
+        BatchInProcess batch(&market);
         WriteDays(batch, files);
         WriteFile(batch.path("days/pellmark-market"), record);
         batch.run(QStringList{"--update", batch.path("days"), "--to", "2005-06-10"} + arguments);

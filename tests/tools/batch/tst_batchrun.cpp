@@ -12,7 +12,10 @@ namespace {
 
 // One fetcher for the whole test, as a service would be; each run is a new BatchRun.
 struct Batch : BatchInProcess {
-    Batch() : BatchInProcess(fetcher) { fetcher.answer = ServiceDayFetch; }
+    Batch() : BatchInProcess(nullptr) {
+        through = &fetcher;
+        fetcher.answer = ServiceDayFetch;
+    }
 
     FakeDayFetcher fetcher;
 };
