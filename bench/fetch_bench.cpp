@@ -31,7 +31,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 struct Form : QuoteFormSource {
-    Category category() const override { return Category::Forex; }
     std::string hostLabel() const override { return "www"; }
     LineOrder lineOrder() const override { return LineOrder::PriceFirst; }
     std::string separator() const override { return " - "; }
@@ -115,7 +114,7 @@ Lines FetchAndWait(QuoteFetch& fetch, const std::string& day) {
             result = fetched.day.lines;
             loop.quit();
         });
-    fetch.FetchDayQuotes("AUDUSD", day);
+    fetch.FetchDayQuotes({"AUDUSD", day});
     loop.exec();
     QObject::disconnect(connection);
     return result;

@@ -1,9 +1,7 @@
 #include "check/FolderCheck.h"
 
-#include "check/ServiceDays.h"
 #include "core/DayFileName.h"
 #include "core/DayFileRead.h"
-#include "core/ServiceDay.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -49,8 +47,8 @@ void ThinPrices(DayCoverage& day, std::size_t perDay) {
     day.prices = std::move(kept);
 }
 
-SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files, const MarketRecord& record,
-                           const CheckOptions& options) {
+SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files,
+                           const CheckOptions& options, const ServiceClock& clock) {
     SymbolCoverage coverage;
     coverage.symbol = symbol;
     const QDate from =
@@ -58,7 +56,6 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files, const M
     const QDate to = options.to.isValid() || files.empty() ? options.to : files.rbegin()->first;
     if (!from.isValid() || !to.isValid())
         return coverage;
-    const QDate today = ServiceToday();
     const auto weekDays = static_cast<std::size_t>(from.daysTo(to) * 5 / 7 + 2);
     const std::size_t perDay = std::max<std::size_t>(
         2, static_cast<std::size_t>(options.chartPoints) / std::max<std::size_t>(1, weekDays));
@@ -73,11 +70,11 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files, const M
                 coverage.weekendFiles.push_back(day);
             continue;
         }
-        if (day > today && !hasFile)
+        if (day > clock.Today() && !hasFile)
             continue;
         DayCoverage& dayCoverage = coverage.days.emplace_back();
         dayCoverage.day = day;
-        if (day == today || (hasFile && SavedWhileRunning(folder.filePath(file->second), day)))
+        if (clock.Running(day, hasFile ? folder.filePath(file->second) : QString()))
             running.push_back(coverage.days.size() - 1);
         if (hasFile) {
             ReadDay(folder.filePath(file->second), options, dayCoverage, layoutGuesses);
@@ -85,7 +82,6 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files, const M
         }
     }
     AssessSymbol(coverage);
-    MarkServiceDays(coverage, record);
     // Even a running day with 90 % of a day's quotes lacks the rest of them.
     for (const std::size_t index : running)
         if (DayState& state = coverage.days[index].state; state != DayState::Unreadable)
@@ -101,13 +97,12 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files, const M
 
 } // namespace
 
-Done CheckFolderEach(const CheckOptions& options,
+Done CheckFolderEach(const CheckOptions& options, const ServiceClock& clock,
                      const std::function<void(SymbolCoverage&&)>& onSymbol) {
     const QDir folder(options.folder);
     if (!folder.isReadable())
         return Failure{"cannot read the folder"};
     std::map<QString, DayFiles> bySymbol;
-    const MarketRecord record = MarketRecord::Read(options.folder);
     // Every entry with a day file's name, whatever it is, so that a FIFO, a folder or a
     // broken link is reported as unreadable rather than missing. Hidden entries are left
     // out: a run saves through hidden temporary files.
@@ -123,20 +118,21 @@ Done CheckFolderEach(const CheckOptions& options,
     }
     if (options.symbols.isEmpty()) {
         for (auto& [symbol, files] : bySymbol) {
-            onSymbol(CheckSymbol(symbol, files, record, options));
+            onSymbol(CheckSymbol(symbol, files, options, clock));
             files.clear();
         }
     } else {
         for (const QString& symbol : options.symbols)
-            onSymbol(CheckSymbol(symbol, bySymbol[symbol], record, options));
+            onSymbol(CheckSymbol(symbol, bySymbol[symbol], options, clock));
     }
     return {};
 }
 
-Result<std::vector<SymbolCoverage>> CheckFolder(const CheckOptions& options) {
+Result<std::vector<SymbolCoverage>> CheckFolder(const CheckOptions& options,
+                                                const ServiceClock& clock) {
     std::vector<SymbolCoverage> symbols;
     const Done checked = CheckFolderEach(
-        options, [&](SymbolCoverage&& symbol) { symbols.push_back(std::move(symbol)); });
+        options, clock, [&](SymbolCoverage&& symbol) { symbols.push_back(std::move(symbol)); });
     if (!checked)
         return Failure{checked.reason()};
     return symbols;

@@ -2,7 +2,7 @@
 // and how many quote times they have; what a day is judged against (see AssessSymbol).
 #pragma once
 
-#include "check/DayCoverage.h"
+#include "check/Coverage.h"
 
 #include <cstdint>
 #include <vector>

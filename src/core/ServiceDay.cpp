@@ -8,9 +8,7 @@
 
 namespace pellmark {
 
-QDate ServiceToday(const QDateTime& now) {
-    return now.toUTC().date();
-}
+namespace {
 
 bool SavedWhileRunning(const QString& path, QDate day) {
     const QDateTime written = QFileInfo(path).lastModified();
@@ -19,8 +17,24 @@ bool SavedWhileRunning(const QString& path, QDate day) {
            written < QDateTime(day.addDays(1), QTime(0, 0), Qt::UTC);
 }
 
-void DateSavedFile(const QString& path, const QDateTime& now) {
-    const qint64 ms = now.toMSecsSinceEpoch();
+} // namespace
+
+ServiceClock ServiceClock::Machine() {
+    return ServiceClock(&QDateTime::currentDateTimeUtc);
+}
+
+ServiceClock ServiceClock::At(const QDateTime& now) {
+    return ServiceClock([now] { return now; });
+}
+
+ServiceClock::ServiceClock(Source now) : now_(std::move(now)), today_(now_().toUTC().date()) {}
+
+bool ServiceClock::Running(QDate day, const QString& savedFile) const {
+    return day == today_ || (!savedFile.isEmpty() && SavedWhileRunning(savedFile, day));
+}
+
+void ServiceClock::DateSaved(const QString& path) const {
+    const qint64 ms = Now().toMSecsSinceEpoch();
     const timespec time{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000};
     const timespec times[2] = {time, time};
     ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW);

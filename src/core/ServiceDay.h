@@ -7,20 +7,40 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
+
 namespace pellmark {
 
-// The GMT date of now.
-QDate ServiceToday(const QDateTime& now = QDateTime::currentDateTimeUtc());
+// The clock a program reads at its start and hands down, so that no library reads the
+// machine's own: the service's day then (the GMT date), which the whole program goes by, and
+// the time of each moment after, which files it saves are dated with. Tests give one of their
+// own.
+class ServiceClock {
+public:
+    using Source = std::function<QDateTime()>;
 
-// True when the file at path was last written before day ended in GMT. Its modification
-// time tells it, so no record is kept beside the files, and the files the window saved are
-// judged the same way. A copy made without keeping times is taken as whole, and so is a file
-// dated before its day began.
-bool SavedWhileRunning(const QString& path, QDate day);
+    // The machine's clock.
+    static ServiceClock Machine();
+    // A clock that stays at now.
+    static ServiceClock At(const QDateTime& now);
+    explicit ServiceClock(Source now);
 
-// Dates a file just saved by this program's clock, the one its today came from: a file on a
-// share would otherwise carry the server's clock, and a day saved while running could pass
-// for whole. A link is left as it is; a failure leaves the file system's time.
-void DateSavedFile(const QString& path, const QDateTime& now = QDateTime::currentDateTimeUtc());
+    QDate Today() const { return today_; }
+    QDateTime Now() const { return now_(); }
+    // A day whose quotes may still grow: today, or a day whose file (savedFile, when given)
+    // was last written before the day ended in GMT. Its modification time tells it, so no
+    // record is kept beside the files, and the files the window saved are judged the same way.
+    // A copy made without keeping times is taken as whole, and so is a file dated before its
+    // day began.
+    bool Running(QDate day, const QString& savedFile = {}) const;
+    // Dates a file just saved by this clock, the one its today came from: a file on a share
+    // would otherwise carry the server's clock, and a day saved while running could pass for
+    // whole. A link is left as it is; a failure leaves the file system's time.
+    void DateSaved(const QString& path) const;
+
+private:
+    Source now_;
+    QDate today_;
+};
 
 } // namespace pellmark

@@ -73,7 +73,8 @@ MainWindow::MainWindow(pellmark::DayFetcher& fetcher, Seams seams, QWidget* pare
       ownChooser_(seams.chooser ? nullptr : std::make_unique<pellmark::FolderDialogChooser>(this)),
       boxes_(seams.boxes ? seams.boxes : ownBoxes_.get()),
       chooser_(seams.chooser ? seams.chooser : ownChooser_.get()),
-      engine_(fetcher, [this] { return ui->saveFolderField->text().toStdString(); }),
+      asking_([this] { return category(); }),
+      engine_(fetcher, asking_, [this] { return ui->saveFolderField->text().toStdString(); }),
       trayIcon_(this), idleTrayTip_(trayIcon_.toolTip()) {
     ui->setupUi(this);
     setWindowTitle(QString::fromUtf8(pellmark::kMainWindowCaption));
@@ -362,6 +363,13 @@ void MainWindow::StartRun(RunKind kind, pellmark::DayItems items) {
         boxes_->ErrorReport(FromUtf8(ready.reason()));
         return;
     }
+    const QString folder = ui->saveFolderField->text();
+    folderLock_.emplace(folder);
+    if (folderLock_->Busy()) {
+        folderLock_.reset();
+        boxes_->Warning(FromUtf8(pellmark::FolderBusyReason(folder.toStdString())));
+        return;
+    }
     runKind_ = kind;
     ui->gauge->setMaximum(GaugeValue(items.Size()));
     // Counted from the start of every run, also after one that ended on a file error.
@@ -445,6 +453,7 @@ void MainWindow::ReplaceFailedItems(const std::vector<pellmark::DayItem>& leftTo
 
 void MainWindow::RunEnded(const pellmark::RunEnd& end) {
     using How = pellmark::RunEnd::How;
+    folderLock_.reset();
     ShowRunning(false);
     // A retry's list becomes what still fails; a stopped or failed run adds every day it did
     // not do, so Download Errors resumes from there.

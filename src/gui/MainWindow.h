@@ -3,9 +3,11 @@
 #pragma once
 
 #include "core/Result.h"
+#include "folder/FolderLock.h"
 #include "gui/FolderChooser.h"
 #include "gui/MessageBoxes.h"
 #include "net/QuoteFetch.h"
+#include "run/PlainAsking.h"
 #include "run/RunEngine.h"
 #include "tray/TrayIcon.h"
 
@@ -57,7 +59,8 @@ public:
     // True while a download or a retry is going on.
     bool Running() const { return engine_.Running(); }
 
-    pellmark::Category category() const override;
+    // The category ticked; each day of a run is asked in the one ticked as it starts.
+    pellmark::Category category() const;
     std::string hostLabel() const override;
     pellmark::LineOrder lineOrder() const override;
     std::string separator() const override;
@@ -120,7 +123,11 @@ private:
     pellmark::FolderChooser* chooser_;
     QPointer<QDialog> aboutBox_;
     std::function<pellmark::Done()> canFetch_;
+    pellmark::PlainAsking asking_;
     pellmark::RunEngine engine_;
+    // Held while a run or a retry writes into its save folder, so that no pellmark-batch
+    // --update of the same folder writes at once.
+    std::optional<pellmark::FolderLock> folderLock_;
     RunKind runKind_ = RunKind::Batch;
     QElapsedTimer sinceRunStart_;
     // The button's caption carries one key; these give it the other in each state.

@@ -2,11 +2,10 @@
 // be abandoned at any time. QuoteFetch is the real one; tests use a fake.
 #pragma once
 
+#include "net/DayRequest.h"
 #include "net/FetchResult.h"
 
 #include <QObject>
-
-#include <string>
 
 namespace pellmark {
 
@@ -16,7 +15,7 @@ public:
     using QObject::QObject;
 
     // Starts one symbol-day; finished() reports it, never from inside this call.
-    virtual void FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) = 0;
+    virtual void FetchDayQuotes(const DayRequest& request) = 0;
     // Abandons the fetch in progress at once; no finished() follows for it.
     virtual void Abort() = 0;
 

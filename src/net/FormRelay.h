@@ -12,7 +12,6 @@ class FormRelay : public QuoteFormSource {
 public:
     void Bind(const QuoteFormSource& form) { form_ = &form; }
 
-    Category category() const override { return Form().category(); }
     std::string hostLabel() const override { return Form().hostLabel(); }
     LineOrder lineOrder() const override { return Form().lineOrder(); }
     std::string separator() const override { return Form().separator(); }

@@ -56,10 +56,6 @@ std::string BuildServiceUrl(std::string_view hostLabel) {
            std::string(kHourlyViewPath);
 }
 
-int QuoteFormSource::mostFetchesOf(const std::string&, const std::string&) const {
-    return kMostFetchesPerDay;
-}
-
 QuoteFetch::QuoteFetch(PageBrowser& browser, const QuoteFormSource& form,
                        std::chrono::milliseconds pause, QObject* parent)
     : QuoteFetch(browser, form, pause, &RequestPacer::Clock::now, parent) {}
@@ -74,11 +70,11 @@ QuoteFetch::QuoteFetch(PageBrowser& browser, const QuoteFormSource& form,
     connect(&browser_, &PageBrowser::documentComplete, this, &QuoteFetch::JudgePage);
 }
 
-void QuoteFetch::FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) {
+void QuoteFetch::FetchDayQuotes(const DayRequest& request) {
     Abort();
-    body_ = BuildFormBody(form_.categoryOf(symbol), symbol, dateLabel);
+    body_ = BuildFormBody(request.category, request.symbol, request.dateLabel);
     fetches_ = 0;
-    mostFetches_ = form_.mostFetchesOf(symbol, dateLabel);
+    mostFetches_ = request.mostFetches;
     PauseThenFetch();
 }
 

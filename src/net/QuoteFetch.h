@@ -17,26 +17,19 @@
 
 namespace pellmark {
 
-// What the fetch reads from the main window, each value at the moment it is needed.
+// What the fetch reads from the main window, each value at the moment it is needed. The form
+// a day is asked in and its tries come with the day (DayRequest).
 class QuoteFormSource {
 public:
     virtual ~QuoteFormSource() = default;
-    virtual Category category() const = 0;
     virtual std::string hostLabel() const = 0;
     virtual LineOrder lineOrder() const = 0;
     virtual std::string separator() const = 0;
-    // A run that keeps symbols of several forms asks each in its own; the window asks all in
-    // the category of its form.
-    virtual Category categoryOf(const std::string& /*symbol*/) const { return category(); }
-    // How many times a bad page of the day is fetched at most: fewer for a day already known
-    // to be unlikely to bring data.
-    virtual int mostFetchesOf(const std::string& symbol, const std::string& dateLabel) const;
 };
 
 // The pause before every fetch keeps requests to the service more than 1.5 s apart; it is
 // counted from the start of the previous request (see RequestPacer).
 inline constexpr std::chrono::milliseconds kFetchPause{1510};
-inline constexpr int kMostFetchesPerDay = 7;
 // No answer at all (refused, name not resolved, timed out, closed without a byte) is not a
 // bad page worth seven tries: a dead network then costs seconds a day, not minutes.
 inline constexpr int kMostFetchesWithoutAnswer = 3;
@@ -56,7 +49,7 @@ public:
                Now now, QObject* parent = nullptr);
 
     // One fetch at a time: starting another abandons the one in progress.
-    void FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) override;
+    void FetchDayQuotes(const DayRequest& request) override;
     void Abort() override;
 
 signals:

@@ -1,7 +1,7 @@
 target_sources(pellmark_net PRIVATE
     QuoteService.h
     FetchResult.h FetchResult.cpp
-    DayFetcher.h
+    DayRequest.h DayFetcher.h
     CurlMulti.h CurlMulti.cpp
     CookieLimit.h CookieLimit.cpp
     PageBodyReader.h PageBodyReader.cpp

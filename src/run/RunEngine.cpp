@@ -12,9 +12,9 @@ std::vector<DayItem> RunEnd::LeftToDo() const {
     return left;
 }
 
-RunEngine::RunEngine(DayFetcher& fetcher, std::function<std::string()> saveFolder, Clock clock,
-                     QObject* parent)
-    : QObject(parent), fetcher_(fetcher), saveFolder_(std::move(saveFolder)),
+RunEngine::RunEngine(DayFetcher& fetcher, AskingRules& rules,
+                     std::function<std::string()> saveFolder, Clock clock, QObject* parent)
+    : QObject(parent), fetcher_(fetcher), rules_(rules), saveFolder_(std::move(saveFolder)),
       clock_(std::move(clock)) {
     // The next item starts from the event loop, so the window repaints and reacts between
     // items and a day that ends at once does not recurse into the next one.
@@ -67,11 +67,10 @@ void RunEngine::StartNext() {
     emit itemStarting(done_, current_);
     if (!running_)
         return;
-    if ((options_.skipSaved && AlreadySaved(current_)) ||
-        (options_.leaveOut && options_.leaveOut(current_)))
+    if ((options_.skipSaved && AlreadySaved(current_)) || !rules_.Ask(current_))
         Handle({current_, DayOutcome::Skipped, {}});
     else
-        fetcher_.FetchDayQuotes(current_.symbol, current_.dateLabel);
+        fetcher_.FetchDayQuotes(rules_.Request(current_));
 }
 
 // A saved day holds at least one quote line: an empty file (left by a tool that does not
@@ -104,6 +103,7 @@ void RunEngine::Handle(DayResult result) {
     }
     if (GoesToErrorsList(result.outcome))
         failed_.push_back(result.item);
+    rules_.Learn(result);
     const std::size_t index = done_++;
     reporting_ = true;
     emit itemDone(index, result);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "net/DayFetcher.h"
+#include "run/AskingRules.h"
 #include "run/DayItems.h"
 #include "run/DayResult.h"
 #include "run/RunProgress.h"
@@ -40,8 +41,6 @@ struct RunOptions {
     bool skipSaved = false;
     // A dead network abandons the run instead of failing every day left, one by one.
     bool stopWhenUnreachable = false;
-    // A day the front knows not to ask for is handled as skipped, without a fetch.
-    std::function<bool(const DayItem&)> leaveOut = {};
 };
 
 // Two days of three unanswered tries each, at most 6 s a try and its pause (HiddenBrowser.h):
@@ -54,10 +53,11 @@ class RunEngine : public QObject {
 public:
     using Clock = std::function<RunPace::Clock::time_point()>;
 
-    // saveFolder is asked at each day saved, so a folder changed during a run applies from
-    // then on. clock is for tests; empty means the steady clock.
-    RunEngine(DayFetcher& fetcher, std::function<std::string()> saveFolder, Clock clock = {},
-              QObject* parent = nullptr);
+    // rules say whether and how each day is asked, and learn from its answer; saveFolder is
+    // asked at each day saved, so a folder changed during a run applies from then on. clock is
+    // for tests; empty means the steady clock. The fetcher and the rules outlive the engine.
+    RunEngine(DayFetcher& fetcher, AskingRules& rules, std::function<std::string()> saveFolder,
+              Clock clock = {}, QObject* parent = nullptr);
     // A run still going abandons its fetch: nothing it brings could be handled any more.
     ~RunEngine() override;
 
@@ -89,6 +89,7 @@ private:
     RunPace::Clock::time_point Now() const;
 
     DayFetcher& fetcher_;
+    AskingRules& rules_;
     std::function<std::string()> saveFolder_;
     Clock clock_;
     QTimer advance_;

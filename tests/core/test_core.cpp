@@ -1,11 +1,13 @@
-// Date labels and lists, day files, and the errors-list text rules.
+// Date labels and lists, day files, the errors-list text rules and the service's running day.
 #include "core/DateList.h"
 #include "core/DayFile.h"
 #include "core/ErrorsList.h"
+#include "core/ServiceDay.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -184,6 +186,43 @@ private slots:
         QCOMPARE(memo + QString::fromStdString(
                             AppendedFailedItemText(memo.toStdString(), {"A", "5-Jun-05"})),
                  after);
+    }
+
+    // At 8 Dec 2026 00:30 GMT (Tokyo's morning, New York's evening): a day is running while it
+    // has not ended in GMT, or when its file was last written before it ended there.
+    void runningDay_data() {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QDateTime>("written"); // invalid: no file
+        QTest::addColumn<bool>("running");
+        const QDateTime midnight(QDate(2026, 12, 8), QTime(0, 0), Qt::UTC);
+        QTest::newRow("today") << QDate(2026, 12, 8) << QDateTime() << true;
+        QTest::newRow("yesterday, no file") << QDate(2026, 12, 7) << QDateTime() << false;
+        QTest::newRow("saved a second before its end")
+            << QDate(2026, 12, 7) << midnight.addSecs(-1) << true;
+        QTest::newRow("saved at its end") << QDate(2026, 12, 7) << midnight << false;
+        QTest::newRow("saved before it began, a copy's zeroed time")
+            << QDate(2026, 12, 7) << QDateTime(QDate(1970, 1, 1), QTime(0, 0), Qt::UTC) << false;
+    }
+    void runningDay() {
+        QFETCH(QDate, day);
+        QFETCH(QDateTime, written);
+        QFETCH(bool, running);
+        const ServiceClock clock =
+            ServiceClock::At(QDateTime(QDate(2026, 12, 8), QTime(0, 30), Qt::UTC));
+        QCOMPARE(clock.Today(), QDate(2026, 12, 8));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("day.txt");
+        if (written.isValid()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setFileTime(written, QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(clock.Running(day, written.isValid() ? path : QString()), running);
+        // A file saved now is dated by the clock, whatever the machine's says.
+        if (written.isValid()) {
+            clock.DateSaved(path);
+            QCOMPARE(QFileInfo(path).lastModified().toUTC(), clock.Now());
+        }
     }
 
     void warningKeepsTheMemoAsItStands() {

@@ -13,7 +13,6 @@ namespace {
 constexpr std::chrono::milliseconds kPause{10};
 
 struct Form : QuoteFormSource {
-    Category category() const override { return Category::Forex; }
     std::string hostLabel() const override { return "www"; }
     LineOrder lineOrder() const override { return LineOrder::PriceFirst; }
     std::string separator() const override { return " - "; }
@@ -87,6 +86,9 @@ void FetchRulesTest::fetchOnAScriptedBrowser_data() {
     QTest::newRow("a timeout is fetched again")
         << QStringList{"timeout", "6 lines"} << "" << 2 << 2 << QList<int>{2}
         << QStringList{"5 quotes, 2 fetches"};
+    QTest::newRow("a day asked with two tries")
+        << QStringList{"no data"} << "asked with 2 tries" << 2 << 2 << QList<int>{2}
+        << QStringList{"none, 2 fetches"};
     QTest::newRow("too large is not fetched again")
         << QStringList{"too large"} << "" << 1 << 1 << QList<int>{}
         << QStringList{"none, 1 fetches, too large"};
@@ -153,7 +155,8 @@ void FetchRulesTest::fetchOnAScriptedBrowser() {
             Qt::SingleShotConnection);
 
     const auto asked = std::chrono::steady_clock::now();
-    fetch.FetchDayQuotes("AUDUSD", "6-Jun-05");
+    fetch.FetchDayQuotes({"AUDUSD", "6-Jun-05", Category::Forex,
+                          step == "asked with 2 tries" ? 2 : kMostFetchesPerDay});
     QVERIFY(QTest::qWaitFor([&] { return !seen.isEmpty() || aborted; }, 5000));
     // Long enough for an answer or a fetch that should not come.
     QTest::qWait(50);

@@ -26,12 +26,10 @@ const char* const kTuesday = "7-Jun-05";
 const char* const kSaturday = "4-Jun-05";
 
 struct Form : QuoteFormSource {
-    Category category_ = Category::Forex;
     std::string hostLabel_ = "www";
     LineOrder lineOrder_ = LineOrder::PriceFirst;
     std::string separator_ = " - ";
 
-    Category category() const override { return category_; }
     std::string hostLabel() const override { return hostLabel_; }
     LineOrder lineOrder() const override { return lineOrder_; }
     std::string separator() const override { return separator_; }
@@ -155,8 +153,7 @@ void QuoteFetchTest::postsTheFormOfEachCategory() {
     QFETCH(QString, stk);
     ServedFetch rig;
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
-    rig.form.category_ = category;
-    rig.fetch->FetchDayQuotes(symbol.toStdString(), kMonday);
+    rig.fetch->FetchDayQuotes({symbol.toStdString(), kMonday, category});
     QVERIFY(rig.fetch->Busy());
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QVERIFY(!rig.fetch->Busy());
@@ -176,7 +173,7 @@ void QuoteFetchTest::postsTheFormOfEachCategory() {
 void QuoteFetchTest::emptyDayIsFetchedSevenTimes() {
     ServedFetch rig;
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
-    rig.fetch->FetchDayQuotes("AUDUSD", kSaturday);
+    rig.fetch->FetchDayQuotes({"AUDUSD", kSaturday});
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.results.at(0), kNone);
     QCOMPARE(rig.fetched.at(0).failure, FetchFailure::None);
@@ -185,8 +182,7 @@ void QuoteFetchTest::emptyDayIsFetchedSevenTimes() {
 
     // With nothing checked the body is empty, the service knows no such day, and the
     // same seven posts go out.
-    rig.form.category_ = Category::None;
-    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    rig.fetch->FetchDayQuotes({"AUDUSD", kMonday, Category::None});
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 2, kWaitMs);
     QCOMPARE(rig.results.at(1), kNone);
     QCOMPARE(LogField(rig.service, 5).mid(kMostFetchesPerDay),
@@ -198,7 +194,7 @@ void QuoteFetchTest::emptyDayIsFetchedSevenTimes() {
 void QuoteFetchTest::shortPagesAreFetchedAgain() {
     ServedFetch rig({"--short"});
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
-    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    rig.fetch->FetchDayQuotes({"AUDUSD", kMonday});
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.service.requestLog().size(), kMostFetchesPerDay);
 }
@@ -207,7 +203,7 @@ void QuoteFetchTest::shortPagesAreFetchedAgain() {
 void QuoteFetchTest::goodSecondPageEndsTheFetching() {
     ServedFetch rig({"--no-data-first", "1"}, kPageTimeLimit, kFetchPause);
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
-    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    rig.fetch->FetchDayQuotes({"AUDUSD", kMonday});
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.service.requestLog().size(), 2);
     QCOMPARE(rig.results.at(0), ToQt(ExpectedDayLines("frxAUDUSD", kMonday, true, " - ")));
@@ -226,7 +222,7 @@ void QuoteFetchTest::goodSecondPageEndsTheFetching() {
 void QuoteFetchTest::goodSeventhPageIsParsed() {
     ServedFetch rig({"--no-data-first", "6"});
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
-    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    rig.fetch->FetchDayQuotes({"AUDUSD", kMonday});
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.results.at(0), ToQt(ExpectedDayLines("frxAUDUSD", kMonday, true, " - ")));
     // Without a pause another fetch would be asked for at once, well within this.
@@ -267,7 +263,7 @@ void QuoteFetchTest::failedFetchGivesNoneAndItsReason() {
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     if (refused)
         QVERIFY(rig.service.stop());
-    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    rig.fetch->FetchDayQuotes({"AUDUSD", kMonday});
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.results.at(0), kNone);
     QCOMPARE(rig.service.requestLog().size(), attemptsSeen);
@@ -292,7 +288,7 @@ void QuoteFetchTest::startsAreSpacedFromThePreviousStart() {
     QFETCH(double, mostGap);
     ServedFetch rig({"--no-data-first", "1"}, kPageTimeLimit, 400ms);
     QVERIFY2(rig.start(std::chrono::milliseconds(answerMs)), qPrintable(rig.service.errorString()));
-    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    rig.fetch->FetchDayQuotes({"AUDUSD", kMonday});
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     const QList<double> starts = rig.service.requestTimes();
     QCOMPARE(starts.size(), 2);
@@ -329,7 +325,7 @@ void QuoteFetchTest::navigationThatCannotStartGivesNoneAtOnce() {
     ServedFetch rig;
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     rig.form.hostLabel_ = "no such host";
-    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    rig.fetch->FetchDayQuotes({"AUDUSD", kMonday});
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.results.at(0), kNone);
     QVERIFY(!rig.fetch->Busy());
@@ -341,12 +337,11 @@ void QuoteFetchTest::readsTheFormEachAtItsMoment() {
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
     // Runs after the fetch has taken the page, as a user's change between fetches would.
     QObject::connect(rig.browser.get(), &HiddenBrowser::documentComplete, [&rig] {
-        rig.form.category_ = Category::Stocks;
         rig.form.hostLabel_ = "uk";
         rig.form.lineOrder_ = LineOrder::TimeFirst;
         rig.form.separator_ = "";
     });
-    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    rig.fetch->FetchDayQuotes({"AUDUSD", kMonday});
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
 
     QCOMPARE(LogField(rig.service, 5), QStringList(3, "w=CR&l=GB&stk=frxAUDUSD&date=6-Jun-05"));
@@ -358,7 +353,7 @@ void QuoteFetchTest::readsTheFormEachAtItsMoment() {
 void QuoteFetchTest::abortDuringPauseSendsNothing() {
     ServedFetch rig({}, kPageTimeLimit, 100ms);
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
-    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    rig.fetch->FetchDayQuotes({"AUDUSD", kMonday});
     rig.fetch->Abort();
     QVERIFY(!rig.fetch->Busy());
     // Started afterwards with the same pause, so its page comes only after the aborted fetch
@@ -366,7 +361,7 @@ void QuoteFetchTest::abortDuringPauseSendsNothing() {
     HiddenBrowser otherBrowser(nullptr, rig.service.proxyUrl().toStdString());
     QuoteFetch other(otherBrowser, rig.form, 100ms);
     QSignalSpy otherDone(&other, &QuoteFetch::finished);
-    other.FetchDayQuotes("EURUSD", kMonday);
+    other.FetchDayQuotes({"EURUSD", kMonday});
     QVERIFY(otherDone.wait(kWaitMs));
     QCOMPARE(LogField(rig.service, 5), QStringList{"w=CR&l=GB&stk=frxEURUSD&date=6-Jun-05"});
     QCOMPARE(rig.results.size(), 0);
@@ -385,10 +380,10 @@ void QuoteFetchTest::abortRestartsThePause() {
         [&rig, &stopped] {
             rig.fetch->Abort();
             stopped = std::chrono::system_clock::now().time_since_epoch();
-            rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+            rig.fetch->FetchDayQuotes({"AUDUSD", kMonday});
         },
         Qt::SingleShotConnection);
-    rig.fetch->FetchDayQuotes("AUDUSD", kMonday);
+    rig.fetch->FetchDayQuotes({"AUDUSD", kMonday});
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     const QList<double> starts = rig.service.requestTimes();
     QCOMPARE(starts.size(), 2);
@@ -399,16 +394,15 @@ void QuoteFetchTest::abortRestartsThePause() {
 void QuoteFetchTest::abortedNavigationDoesNotLeakIntoNextDay() {
     ServedFetch rig({"--delay-ms", "300", "--only", "USAMSFT"});
     QVERIFY2(rig.start(), qPrintable(rig.service.errorString()));
-    rig.form.category_ = Category::Stocks;
-    rig.fetch->FetchDayQuotes("USAMSFT", kMonday);
+    rig.fetch->FetchDayQuotes({"USAMSFT", kMonday, Category::Stocks});
     QTRY_COMPARE_WITH_TIMEOUT(rig.service.requestLog().size(), 1, kWaitMs);
     rig.fetch->Abort();
-    rig.fetch->FetchDayQuotes("DJI", kMonday);
+    rig.fetch->FetchDayQuotes({"DJI", kMonday, Category::Stocks});
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 1, kWaitMs);
     QCOMPARE(rig.results.at(0), ToQt(ExpectedDayLines("DJI", kMonday, true, " - ")));
     // Asked later and as slow, this day is answered only after the abandoned one would be,
     // which must neither end a fetch again nor count as a page.
-    rig.fetch->FetchDayQuotes("USAMSFT", kTuesday);
+    rig.fetch->FetchDayQuotes({"USAMSFT", kTuesday, Category::Stocks});
     QTRY_COMPARE_WITH_TIMEOUT(rig.results.size(), 2, kWaitMs);
     QCOMPARE(rig.results.at(1), ToQt(ExpectedDayLines("USAMSFT", kTuesday, true, " - ")));
     QCOMPARE(rig.service.requestLog().size(), 3);

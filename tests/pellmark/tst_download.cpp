@@ -7,6 +7,7 @@
 #include "WindowDriver.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -80,17 +81,25 @@ private slots:
         QCOMPARE(window.errors(), QString());
     }
 
+    // The category is read as a day starts, the separator as its page is read.
     void settingsChangedDuringRunApplyToFollowingItems() {
-        LocalService service;
+        LocalService service({"--any-symbol"});
         QVERIFY(service.start());
         Window window(service, 100ms);
         window.setSymbols("Forex", "AUDUSD");
         window.download();
+        QTRY_VERIFY(window.status().endsWith("on 7-Jun-05"));
+        window.child<QCheckBox>("Stocks")->click();
         QTRY_VERIFY(window.status().endsWith("on 6-Jun-05"));
         window.child<QLineEdit>("separatorField")->setText(";");
         QTRY_COMPARE_WITH_TIMEOUT(window.status(), QString("Download done."), 20000);
         QVERIFY(window.file("AUDUSD-7-Jun-05.txt").contains(" - 00:05\r\n"));
-        QVERIFY(window.file("AUDUSD-6-Jun-05.txt").contains(";00:05\r\n"));
+        // Asked as a stock, the service's any-symbol answer.
+        QCOMPARE(window.file("AUDUSD-6-Jun-05.txt"),
+                 ExpectedDayBytes("USAMSFT", "6-Jun-05", pellmark::LineOrder::PriceFirst, ";"));
+        QCOMPARE(service.requestLog().size(), 2);
+        QVERIFY(service.requestLog().at(0).endsWith("stk=frxAUDUSD&date=7-Jun-05"));
+        QVERIFY(service.requestLog().at(1).endsWith("stk=AUDUSD&date=6-Jun-05"));
     }
 
     void refusedBeforeAnythingIsFetched_data() {

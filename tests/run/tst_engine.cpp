@@ -1,6 +1,7 @@
 // The run engine with a scripted fetcher: order, outcomes, failed items, stop, progress
 // with time left, skipping saved days, and a day file that cannot be written.
 #include "FakeDayFetcher.h"
+#include "run/PlainAsking.h"
 #include "run/RunEngine.h"
 
 #include <QDir>
@@ -16,7 +17,7 @@ namespace {
 struct ScriptedRun {
     ScriptedRun()
         : engine(
-              fetcher, [this] { return folder; }, [this] { return fetcher.now; }) {
+              fetcher, asking, [this] { return folder; }, [this] { return fetcher.now; }) {
         QObject::connect(&engine, &RunEngine::itemDone, [this](std::size_t, const DayResult& r) {
             days << QString::fromStdString(r.item.symbol + "-" + r.item.dateLabel + " " +
                                            DescribeDay(r));
@@ -41,6 +42,7 @@ struct ScriptedRun {
     QTemporaryDir dir;
     std::string folder = dir.path().toStdString() + "/";
     FakeDayFetcher fetcher;
+    PlainAsking asking{[] { return Category::Forex; }};
     RunEngine engine;
     QStringList days;
     QStringList progress;

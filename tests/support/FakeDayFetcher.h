@@ -13,8 +13,8 @@
 
 class FakeDayFetcher : public pellmark::DayFetcher {
 public:
-    void FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) override {
-        const QString day = QString::fromStdString(symbol + "-" + dateLabel);
+    void FetchDayQuotes(const pellmark::DayRequest& request) override {
+        const QString day = QString::fromStdString(request.symbol + "-" + request.dateLabel);
         requests << day;
         pending_.start(delay);
         pendingDay_ = day;

@@ -17,8 +17,8 @@ public:
     }
 
     // The fetch abandons the day before it, so the day counts as started only afterwards.
-    void FetchDayQuotes(const std::string& symbol, const std::string& dateLabel) override {
-        QuoteFetch::FetchDayQuotes(symbol, dateLabel);
+    void FetchDayQuotes(const DayRequest& request) override {
+        QuoteFetch::FetchDayQuotes(request);
         busy_ = true;
     }
     void Abort() override {

@@ -143,7 +143,7 @@ bool IsHostLabel(const QString& label) {
 class Parser {
 public:
     Parser(const QStringList& arguments, QDate today) : today_(today) {
-        options_.from = options_.to = options_.today = today;
+        options_.from = options_.to = today;
         options_.hostLabel = std::string(kDefaultHostLabel);
         Parse(arguments);
     }

@@ -45,7 +45,6 @@ struct BatchOptions {
     bool healAgain = false; // ask again for the days remembered as without data
     QDate healFrom;         // with --update: where the heal starts instead of after long gaps
     std::vector<std::string> only; // with --update: the only symbols of the folder updated
-    QDate today;                   // the service's day (GMT) the run was planned on
     bool dryRun = false;           // print what the run would ask, ask nothing
 };
 

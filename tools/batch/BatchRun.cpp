@@ -1,14 +1,10 @@
 #include "BatchRun.h"
 
-#include "core/DateList.h"
-#include "core/DayFile.h"
 #include "core/ErrorsList.h"
-#include "core/ServiceDay.h"
 #include "export/DayFileExport.h"
 #include "FailedItemsFile.h"
-#include "RunPlan.h"
+#include "folder/RunPlan.h"
 #include "StopSignals.h"
-#include "UpdatePlan.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,12 +25,13 @@ ProgressReport::Mode ReportMode(bool quiet, bool terminal) {
 
 } // namespace
 
-BatchRun::BatchRun(BatchOptions options, DayFetcher& fetcher, std::FILE* failedDays,
-                   std::FILE* progress, bool terminal)
+BatchRun::BatchRun(BatchOptions options, DayFetcher& fetcher, const ServiceClock& clock,
+                   std::FILE* failedDays, std::FILE* progress, bool terminal)
     : options_(std::move(options)), failedDays_(failedDays),
       report_(progress, ReportMode(options_.quiet, terminal)),
-      engine_(fetcher, [this] { return options_.outDir.toStdString(); }),
-      rules_(options_.outDir, options_.category, options_.healAgain), terminal_(terminal) {
+      rules_(options_.outDir, options_.category, options_.healAgain, clock),
+      engine_(fetcher, rules_, [this] { return options_.outDir.toStdString(); }),
+      terminal_(terminal) {
     connect(&engine_, &RunEngine::itemStarting, this,
             [this](std::size_t, const DayItem& item) { report_.Starting(item); });
     connect(&engine_, &RunEngine::itemDone, this,
@@ -63,8 +60,7 @@ Done BatchRun::Start() {
     if (options_.heal || !options_.updateFolder.isEmpty()) {
         folderLock_.emplace(options_.outDir);
         if (folderLock_->Busy())
-            return Failure{options_.outDir.toStdString() +
-                           " is being updated by another run: nothing fetched"};
+            return Failure{FolderBusyReason(options_.outDir.toStdString())};
     }
     for (const std::string& note : options_.notes)
         report_.Say("pellmark-batch: " + note);
@@ -76,14 +72,13 @@ Done BatchRun::Start() {
         items = DayItems::AsListed(*update);
     } else if (options_.retryFile.isEmpty()) {
         if (options_.heal)
-            heal_.emplace(options_.outDir,
-                          DayRange{options_.symbols,
-                                   options_.from,
-                                   options_.to,
-                                   options_.lineOrder,
-                                   options_.separator,
-                                   {}},
-                          options_.healRounds, rules_);
+            rules_.Heal({options_.symbols,
+                         options_.from,
+                         options_.to,
+                         options_.lineOrder,
+                         options_.separator,
+                         {}},
+                        options_.healRounds);
         items = DayItems::ForRange(options_.symbols, options_.from, options_.to);
         // The symbols are never empty here, so no items means a weekend.
         if (items.Size() == 0) {
@@ -96,7 +91,7 @@ Done BatchRun::Start() {
         (terminal_ && !options_.quiet && items.Size() > options_.symbols.size())) {
         std::vector<DayItem> days;
         for (std::size_t i = 0; i < items.Size(); ++i)
-            if (!rules_.LeaveOut(items.At(i)))
+            if (rules_.Ask(items.At(i)))
                 days.push_back(items.At(i));
         if (options_.dryRun) {
             PrintPlan(days);
@@ -106,7 +101,7 @@ Done BatchRun::Start() {
                 this, [this, status] { emit ended(status); }, Qt::QueuedConnection);
             return {};
         }
-        report_.Say(PlanSummary({days, {}, heal_ ? options_.healRounds : -1}));
+        report_.Say(PlanSummary({days, {}, rules_.Healing() ? options_.healRounds : -1}));
     }
     report_.Begin(items.Size());
     engine_.Start(std::move(items), Asking(options_.skipSaved));
@@ -114,19 +109,17 @@ Done BatchRun::Start() {
 }
 
 RunOptions BatchRun::Asking(bool skipSaved) {
-    return {.skipSaved = skipSaved,
-            .stopWhenUnreachable = true,
-            .leaveOut = [this](const DayItem& item) { return rules_.LeaveOut(item); }};
+    return {.skipSaved = skipSaved, .stopWhenUnreachable = true};
 }
 
 void BatchRun::PrintPlan(const std::vector<DayItem>& days) {
     RunPlan plan{days, {}, -1};
-    if (heal_) {
+    if (rules_.Healing()) {
         plan.healRounds = options_.healRounds;
         std::set<std::string> asked;
         for (const DayItem& item : days)
             asked.insert(FailedItemText(item));
-        for (DayItem& item : heal_->IncompleteNow())
+        for (DayItem& item : rules_.IncompleteNow())
             if (!asked.contains(FailedItemText(item)))
                 plan.healDays.push_back(std::move(item));
     }
@@ -140,28 +133,17 @@ void BatchRun::PrintPlan(const std::vector<DayItem>& days) {
 }
 
 Result<std::vector<DayItem>> BatchRun::UpdateItems() {
-    Result<UpdatePlan> planned = PlanUpdate(
+    Result<UpdatePlan> planned = rules_.PlanUpdate(
         {options_.updateFolder, options_.symbols, options_.only, options_.from, options_.to,
-         options_.today, options_.lineOrder, options_.separator, options_.heal, options_.healFrom});
+         options_.lineOrder, options_.separator, options_.heal, options_.healFrom},
+        options_.healRounds);
     if (!planned)
         return Failure{planned.reason()};
     UpdatePlan& plan = *planned;
     options_.symbols = plan.symbols;
     options_.notes.insert(options_.notes.end(), plan.notes.begin(), plan.notes.end());
     symbolLeftOut_ = plan.symbolLeftOut;
-    if (options_.heal) {
-        heal_.emplace(options_.outDir,
-                      DayRange{plan.symbols, options_.healFrom, options_.to, options_.lineOrder,
-                               options_.separator, std::move(plan.healFrom)},
-                      options_.healRounds, rules_);
-    }
-    std::erase_if(plan.items, [this](const DayItem& item) { return rules_.Recorded(item); });
-    return rules_.InAskingOrder(std::move(plan.items));
-}
-
-bool BatchRun::RunningWithoutData(const DayResult& result) const {
-    return result.outcome == DayOutcome::NoData &&
-           result.item.dateLabel == DateLabel(options_.today);
+    return std::move(plan.items);
 }
 
 void BatchRun::StopForSignal(int signalNumber) {
@@ -173,21 +155,16 @@ void BatchRun::StopForSignal(int signalNumber) {
 
 void BatchRun::DayDone(const DayResult& result) {
     // A day left out is told once for all its symbol's days, not one by one.
-    const bool leftOut = result.outcome == DayOutcome::Skipped && rules_.LeaveOut(result.item);
+    const bool leftOut = result.outcome == DayOutcome::Skipped && !rules_.Ask(result.item);
     if (!leftOut)
         report_.Done(result);
-    if (result.outcome == DayOutcome::Saved)
-        DateSavedFile(QString::fromStdString(
-            DayFilePath(options_.outDir.toStdString(), result.item.symbol, result.item.dateLabel)));
-    // Not a failure, nor a holiday: the next run asks again, and the market rules learn
-    // nothing from a day that has not ended.
-    if (RunningWithoutData(result)) {
+    if (rules_.RunningWithoutData(result)) {
         report_.Say(result.item.symbol + " " + result.item.dateLabel +
                     " has no data yet: the day is still running, asked again next run");
         runningWithoutData_.push_back(result.item);
         return;
     }
-    for (const std::string& told : rules_.Note(result))
+    for (const std::string& told : rules_.Told())
         report_.Say(told);
     if (leftOut)
         return;
@@ -195,9 +172,7 @@ void BatchRun::DayDone(const DayResult& result) {
     skipped_ += result.outcome == DayOutcome::Skipped;
     // Appended as they come, so the file holds them even if the process is killed; with
     // --heal only what stays incomplete is listed, at the end.
-    if (heal_)
-        heal_->Note(result);
-    else if (GoesToErrorsList(result.outcome) && !options_.errorsFile.isEmpty())
+    if (!rules_.Healing() && GoesToErrorsList(result.outcome) && !options_.errorsFile.isEmpty())
         RecordFailed({result.item});
 }
 
@@ -214,13 +189,13 @@ void BatchRun::RecordFailed(const std::vector<DayItem>& items) {
 }
 
 bool BatchRun::HealAfter(const RunEnd& end) {
-    if (!heal_ || end.how != RunEnd::How::Finished)
+    if (!rules_.Healing() || end.how != RunEnd::How::Finished)
         return false;
-    const std::vector<DayItem> days = heal_->NextRound();
+    const std::vector<DayItem> days = rules_.NextRound();
     if (days.empty())
         return false;
     report_.Finish();
-    report_.Say("heal round " + std::to_string(heal_->RoundsDone()) + ": " +
+    report_.Say("heal round " + std::to_string(rules_.RoundsDone()) + ": " +
                 std::to_string(days.size()) + (days.size() == 1 ? " day" : " days") +
                 " to fetch again");
     report_.Begin(days.size());
@@ -229,7 +204,7 @@ bool BatchRun::HealAfter(const RunEnd& end) {
 }
 
 std::vector<DayItem> BatchRun::FinishHealing() {
-    const HealEnd healed = heal_->Finish();
+    const HealEnd healed = rules_.FinishHealing();
     for (const DayItem& item : healed.noDataFromService)
         report_.Say(item.symbol + " " + item.dateLabel + " no data from the service");
     for (const IncompleteDay& day : healed.shortAtService)
@@ -258,7 +233,7 @@ void BatchRun::RunEnded(const RunEnd& end) {
         return;
     report_.Finish();
     // What was not done is listed with what failed, so that --retry resumes the run.
-    const bool healed = heal_ && end.how == RunEnd::How::Finished;
+    const bool healed = rules_.Healing() && end.how == RunEnd::How::Finished;
     std::vector<DayItem> failed = healed ? FinishHealing() : end.LeftToDo();
     std::erase_if(failed, [this](const DayItem& item) {
         return std::find(runningWithoutData_.begin(), runningWithoutData_.end(), item) !=
@@ -284,8 +259,8 @@ void BatchRun::RunEnded(const RunEnd& end) {
     stillListed.insert(stillListed.end(), failed.begin(), failed.end());
     bool listed = true;
     if (!options_.errorsFile.isEmpty()) {
-        std::vector<DayItem> unlisted = heal_ ? failed : end.notDone;
-        if (!heal_)
+        std::vector<DayItem> unlisted = rules_.Healing() ? failed : end.notDone;
+        if (!rules_.Healing())
             unlisted.insert(unlisted.end(), notAsked.begin(), notAsked.end());
         RecordFailed(unlisted);
     }

@@ -5,10 +5,10 @@
 
 #include "BatchOptions.h"
 #include "core/Result.h"
+#include "core/ServiceDay.h"
 #include "export/DayFileExport.h"
-#include "FolderLock.h"
-#include "HealRounds.h"
-#include "MarketRules.h"
+#include "folder/FolderLock.h"
+#include "folder/FolderRules.h"
 #include "net/DayFetcher.h"
 #include "ProgramFrame.h"
 #include "ProgressReport.h"
@@ -31,9 +31,10 @@ class BatchRun : public QObject {
     Q_OBJECT
 public:
     // failedDays takes the items left to do when there is no errors file (standard output);
-    // terminal: progress goes to a terminal, so it can be one live line.
-    BatchRun(BatchOptions options, DayFetcher& fetcher, std::FILE* failedDays, std::FILE* progress,
-             bool terminal);
+    // terminal: progress goes to a terminal, so it can be one live line. The clock is the
+    // program's; it outlives the run.
+    BatchRun(BatchOptions options, DayFetcher& fetcher, const ServiceClock& clock,
+             std::FILE* failedDays, std::FILE* progress, bool terminal);
 
     // A one-line reason when the run cannot start (a save folder that is a file, say).
     Done Start();
@@ -43,8 +44,6 @@ public:
     void StopForSignal(int signalNumber);
     // The day in hand is fetched again; fetchNumber counts from 1.
     void FetchingAgain(int fetchNumber) { report_.Refetching(fetchNumber); }
-    // The form and the tries of each symbol-day, for the fetch.
-    const MarketRules& Rules() const { return rules_; }
 
 signals:
     void ended(int exitStatus);
@@ -60,8 +59,6 @@ private:
     Result<std::vector<DayItem>> UpdateItems();
     // Prints what the run would ask on standard output, for --dry-run.
     void PrintPlan(const std::vector<DayItem>& days);
-    // A day of the service that has not ended gave no data: its market has not opened yet.
-    bool RunningWithoutData(const DayResult& result) const;
     // True when a heal round has started instead of the run ending.
     bool HealAfter(const RunEnd& end);
     RunOptions Asking(bool skipSaved = false);
@@ -71,15 +68,14 @@ private:
     BatchOptions options_;
     std::FILE* failedDays_;
     ProgressReport report_;
+    FolderRules rules_;
     RunEngine engine_;
     int stopSignal_ = 0;
     std::size_t saved_ = 0;
     std::size_t skipped_ = 0;
-    bool errorsFileWritable_ = true;  // false once a write to it failed
-    std::vector<DayItem> unrecorded_; // failed items the errors file could not take
-    bool nothingToDo_ = false;        // and said why
-    MarketRules rules_;
-    std::optional<HealRounds> heal_;
+    bool errorsFileWritable_ = true;       // false once a write to it failed
+    std::vector<DayItem> unrecorded_;      // failed items the errors file could not take
+    bool nothingToDo_ = false;             // and said why
     std::optional<FolderLock> folderLock_; // with --update and --heal
     bool healUnsure_ = false; // the check or the days without data could not be read or kept
     bool terminal_;

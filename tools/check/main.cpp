@@ -5,6 +5,7 @@
 #include "core/ServiceDay.h"
 #include "core/WholeFile.h"
 #include "core/WholeFileStream.h"
+#include "folder/ServiceDays.h"
 #include "ProgramFrame.h"
 #include "StopSignals.h"
 
@@ -34,7 +35,9 @@ int main(int argc, char** argv) {
     const pellmark::ProgramFrame frame("pellmark-check");
     if (const auto refused = frame.RefuseNonUtf8(argc, argv))
         return *refused;
-    if (const auto refused = frame.RefuseClock(pellmark::ServiceToday()))
+    // The one reading of the machine's clock: the whole check goes by this today.
+    const pellmark::ServiceClock clock = pellmark::ServiceClock::Machine();
+    if (const auto refused = frame.RefuseClock(clock.Today()))
         return *refused;
     QCoreApplication app(argc, argv);
     using pellmark::CheckCommandLine;
@@ -67,8 +70,10 @@ int main(int argc, char** argv) {
     long long completeSymbols = 0;
     std::vector<std::string> summaries;
     std::string retryList;
+    const pellmark::MarketRecord record = pellmark::MarketRecord::Read(line.options.folder);
     const pellmark::Done checked =
-        pellmark::CheckFolderEach(line.options, [&](pellmark::SymbolCoverage&& symbol) {
+        pellmark::CheckFolderEach(line.options, clock, [&](pellmark::SymbolCoverage&& symbol) {
+            pellmark::MarkServiceDays(symbol, record);
             ++symbols;
             completeSymbols += pellmark::AllComplete(symbol);
             for (const QString& fault : pellmark::FaultLines(symbol))

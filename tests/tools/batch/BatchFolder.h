@@ -1,5 +1,5 @@
 // What the batch tests share, in-process or as a process: a scratch folder to run in, its
-// files, and what a run said.
+// files, what a run said, and the rows of tables both kinds run.
 #pragma once
 
 #include <QByteArray>
@@ -19,6 +19,16 @@ inline void WriteFile(const QString& path, const QByteArray& bytes) {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
+
+// A row of a table shared by suites, or nothing when the suite leaves the row out.
+struct ChosenRow {
+    template <typename T> ChosenRow& operator<<(const T& value) {
+        if (data)
+            *data << value;
+        return *this;
+    }
+    QTestData* data;
+};
 
 struct BatchFolder {
     QString path(const QString& name) const { return folder.filePath(name); }

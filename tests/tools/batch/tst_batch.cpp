@@ -6,7 +6,9 @@
 #include "core/DateList.h"
 #include "FullDisk.h"
 #include "LocalService.h"
+#include "MarketRows.h"
 #include "ServiceDay.h"
+#include "ServiceDayRows.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -509,84 +511,12 @@ private slots:
         QCOMPARE(ReadFile(batch.path("prices/failed.txt")), QByteArray());
     }
 
-    // A folder of several forms, updated and healed to 10 Jun 2005 from its files of 3 Jun
-    // (27 May for the listing), on a service that plays a market; then pellmark-check, and
-    // the next night, which asks only for the new day of each symbol kept (and, once, for a
-    // day listed as failed).
+    // A folder of several forms, updated and healed on a service that plays a market (see
+    // MarketRows.h); then pellmark-check, and the next night.
     void folderMarketIsLearntOnce_data() {
-        QTest::addColumn<QStringList>("service");
-        QTest::addColumn<QStringList>("files"); // "STK d-mmm-yy"
-        QTest::addColumn<QByteArray>("record"); // pellmark-market before the run
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<int>("requests");
-        QTest::addColumn<QStringList>("told"); // each once
-        QTest::addColumn<QByteArray>("listed");
-        QTest::addColumn<QStringList>("recordAfter"); // its lines but comments
-        QTest::addColumn<int>("checkStatus");
-        QTest::addColumn<int>("nextNight"); // requests
-        const QStringList pairAndStock = {"frxAUDUSD 3-Jun-05", "USAMSFT 3-Jun-05"};
-        QTest::newRow("stock among pairs, saved by the window")
-            << QStringList{} << pairAndStock << QByteArray() << QStringList{} << 0 << 12
-            << QStringList{"0 failed, 0 not done"} << QByteArray()
-            << QStringList{"pair AUDUSD", "stock USAMSFT"} << 0 << 2;
-        QTest::newRow("half day of a stock, record with a line it cannot read")
-            << QStringList{"--half-days", "8-Jun-05"} << pairAndStock
-            << QByteArray("# mine\r\nstock USAMSFT\r\nstok USAMSFT\r\n") << QStringList{} << 0 << 11
-            << QStringList{"pellmark-batch: pellmark-market:3: cannot read \"stok USAMSFT\": "
-                           "kept as it is",
-                           "USAMSFT 8-Jun-05 short at the service: 43 quotes the same after a "
-                           "new fetch, recorded"}
-            << QByteArray()
-            << QStringList{"stock USAMSFT", "stok USAMSFT", "pair AUDUSD",
-                           "part USAMSFT-8-Jun-05 43"}
-            << 0 << 2;
-        QTest::newRow("holiday of the pairs")
-            << QStringList{"--pair-holidays", "8-jun-05"}
-            << QStringList{"frxAUDUSD 3-Jun-05", "frxEURUSD 3-Jun-05", "USAMSFT 3-Jun-05"}
-            << QByteArray("stock USAMSFT\r\n") << QStringList{} << 0 << 21
-            << QStringList{"AUDUSD 8-Jun-05 no data from the service",
-                           "EURUSD 8-Jun-05 no data from the service",
-                           "EURUSD 8-Jun-05 no data after 1 fetch"}
-            << QByteArray()
-            << QStringList{"stock USAMSFT", "pair AUDUSD", "pair EURUSD", "none AUDUSD-8-Jun-05",
-                           "none EURUSD-8-Jun-05"}
-            << 0 << 3;
-        QTest::newRow("a pair without data on a day the other has")
-            << QStringList{"--only", "EURUSD-8-Jun-05", "--no-data-first", "7"}
-            << QStringList{"frxAUDUSD 3-Jun-05", "frxEURUSD 3-Jun-05"} << QByteArray()
-            << QStringList{} << 1 << 13
-            << QStringList{"EURUSD 8-Jun-05: no data, though 1 other symbol has that day"}
-            << QByteArray("EURUSD-8-Jun-05\r\n") << QStringList{"pair AUDUSD", "pair EURUSD"} << 1
-            << 6;
-        QTest::newRow("misspelt symbol")
-            << QStringList{} << QStringList{"frxAUDUSD 3-Jun-05"} << QByteArray()
-            << QStringList{"--symbols", "AUDUSX", "--from", "2005-06-06"} << 1 << 9
-            << QStringList{"AUDUSX: no data in either form on its first 3 week-days asked: "
-                           "probably misspelt, not asked further",
-                           "5 saved, 0 skipped, 3 failed, 2 not done"}
-            << QByteArray("AUDUSX-10-Jun-05\r\nAUDUSX-9-Jun-05\r\nAUDUSX-8-Jun-05\r\n"
-                          "AUDUSX-7-Jun-05\r\nAUDUSX-6-Jun-05\r\n")
-            << QStringList{"pair AUDUSD"} << 0 << 1;
-        QTest::newRow("misspelt symbol asked alone")
-            << QStringList{} << QStringList{"frxAUDUSD 10-Jun-05"} << QByteArray()
-            << QStringList{"--symbols", "AUDUSX", "--from", "2005-05-30"} << 1 << 11
-            << QStringList{"AUDUSX: no data in either form on its first 5 week-days asked: "
-                           "probably misspelt, not asked further",
-                           "0 saved, 0 skipped, 5 failed, 5 not done"}
-            << QByteArray("AUDUSX-10-Jun-05\r\nAUDUSX-9-Jun-05\r\nAUDUSX-8-Jun-05\r\n"
-                          "AUDUSX-7-Jun-05\r\nAUDUSX-6-Jun-05\r\nAUDUSX-3-Jun-05\r\n"
-                          "AUDUSX-2-Jun-05\r\nAUDUSX-1-Jun-05\r\nAUDUSX-31-May-05\r\n"
-                          "AUDUSX-30-May-05\r\n")
-            << QStringList{} << 0 << 1;
-        QTest::newRow("pair listed in the range")
-            << QStringList{"--listed", "frxGBPAUD=8-Jun-05"} << QStringList{"frxAUDUSD 27-May-05"}
-            << QByteArray() << QStringList{"--symbols", "GBPAUD", "--from", "2005-05-30"} << 0 << 19
-            << QStringList{"GBPAUD: no data before 8-Jun-05 on 5 week-days other symbols have: "
-                           "taken for its first day at the service, older days not asked",
-                           "13 saved, 0 skipped, 0 failed, 0 not done"}
-            << QByteArray() << QStringList{"pair AUDUSD", "pair GBPAUD", "first GBPAUD-8-Jun-05"}
-            << 0 << 2;
+        // The rows that need the real program and service; the rest run in-process.
+        AddMarketRows(
+            {"half day of a stock, record with a line it cannot read", "holiday of the pairs"});
     }
     void folderMarketIsLearntOnce() {
         QFETCH(QStringList, service);
@@ -634,100 +564,8 @@ private slots:
         QCOMPARE(market.requestLog().size(), requests + nextNight);
     }
 
-    // Each night is "local clock|service's GMT now"; a day file is NAME or NAME:empty or
-    // NAME:binary, dated 8 Dec 2026 01:00 GMT; the files after the last night as NAME:LINES,
-    // the folder's market record (six comment lines, then what the nights learnt) among them.
-    void updateFollowsTheServiceDay_data() {
-        QTest::addColumn<QString>("zone");
-        QTest::addColumn<QStringList>("nights");
-        QTest::addColumn<QStringList>("seeded");
-        QTest::addColumn<QStringList>("options");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("said");
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<int>("requests");
-        const QStringList tokyo = {"2026-12-08 23:30:00|2026-12-08T14:30",
-                                   "2026-12-09 23:30:00|2026-12-09T14:30"};
-        const QStringList evening = {"2026-12-08 20:00:00|2026-12-08T20:00"};
-        const QStringList whole7 = {"AUDUSD-7-Dec-26"};
-        const QStringList tokyoFiles = {"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:288",
-                                        "AUDUSD-9-Dec-26.txt:175", "pellmark-market:7"};
-        QTest::newRow("Tokyo 23:30 two nights")
-            << "Asia/Tokyo" << tokyo << whole7 << QStringList{} << 0
-            << "AUDUSD 8-Dec-26 saved 288 quotes" << tokyoFiles << 3;
-        QTest::newRow("Tokyo 23:30 two nights, --heal")
-            << "Asia/Tokyo" << tokyo << whole7 << QStringList{"--heal"} << 0
-            << "AUDUSD 8-Dec-26 saved 288 quotes" << tokyoFiles << 3;
-        QTest::newRow("Berlin 23:30 two nights, --heal")
-            << "Europe/Berlin"
-            << QStringList{"2026-12-07 23:30:00|2026-12-07T22:30",
-                           "2026-12-08 23:30:00|2026-12-08T22:30"}
-            << QStringList{"AUDUSD-4-Dec-26"} << QStringList{"--heal"} << 0
-            << "AUDUSD 7-Dec-26 saved 288 quotes"
-            << QStringList{"AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
-                           "AUDUSD-8-Dec-26.txt:271", "pellmark-market:7"}
-            << 3;
-        QTest::newRow("Pago Pago evening asks the GMT day")
-            << "Pacific/Pago_Pago" << QStringList{"2026-12-08 19:00:00|2026-12-09T06:00"} << whole7
-            << QStringList{} << 0 << "AUDUSD 9-Dec-26 saved 73 quotes"
-            << QStringList{"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:288",
-                           "AUDUSD-9-Dec-26.txt:73", "pellmark-market:7"}
-            << 2;
-        QTest::newRow("clock before 1970")
-            << "UTC" << QStringList{"1969-12-31 23:00:00|2026-12-08T20:00"} << whole7
-            << QStringList{} << 2
-            << "pellmark-batch: today (1969-12-31) is outside 1970-01-01..2069-12-31: check the "
-               "clock"
-            << QStringList{"AUDUSD-7-Dec-26.txt:288"} << 0;
-        QTest::newRow("file dated after today")
-            << "UTC" << evening << QStringList{"AUDUSD-3-Dec-26", "AUDUSD-31-Dec-69"}
-            << QStringList{} << 0
-            << "AUDUSD-31-Dec-69.txt is dated after today (2026-12-08): left out"
-            << QStringList{"AUDUSD-3-Dec-26.txt:288", "AUDUSD-31-Dec-69.txt:0",
-                           "AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
-                           "AUDUSD-8-Dec-26.txt:241", "pellmark-market:7"}
-            << 3;
-        QTest::newRow("one symbol's newest file binary")
-            << "UTC" << evening << QStringList{"AUDUSD-7-Dec-26", "EURUSD-7-Dec-26:binary"}
-            << QStringList{} << 1
-            << "EURUSD-7-Dec-26.txt: these lines are not a time and a price in the layout "
-               "PRICE - HH:MM: EURUSD not updated"
-            << QStringList{"AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:241",
-                           "EURUSD-7-Dec-26.txt:0", "pellmark-market:7"}
-            << 1;
-        QTest::newRow("empty newest file fetched again")
-            << "UTC" << evening << QStringList{"AUDUSD-4-Dec-26", "AUDUSD-7-Dec-26:empty"}
-            << QStringList{} << 0 << "AUDUSD 7-Dec-26 saved 288 quotes"
-            << QStringList{"AUDUSD-4-Dec-26.txt:288", "AUDUSD-7-Dec-26.txt:288",
-                           "AUDUSD-8-Dec-26.txt:241", "pellmark-market:7"}
-            << 2;
-        QTest::newRow("--only one symbol")
-            << "UTC" << evening << QStringList{"AUDUSD-7-Dec-26", "EURUSD-7-Dec-26"}
-            << QStringList{"--only", "EURUSD"} << 0 << "1 saved, 0 skipped"
-            << QStringList{"AUDUSD-7-Dec-26.txt:288", "EURUSD-7-Dec-26.txt:288",
-                           "EURUSD-8-Dec-26.txt:241", "pellmark-market:7"}
-            << 1;
-        QTest::newRow("heal stops at a long gap")
-            << "UTC" << evening << QStringList{"AUDUSD-1-Jan-70", "AUDUSD-4-Dec-26"}
-            << QStringList{"--heal"} << 0
-            << "AUDUSD: 1-Jan-70 lies 14,850 week-days before the next file: not healed; give "
-               "--heal-from 1970-01-01 to fill it"
-            << QStringList{"AUDUSD-1-Jan-70.txt:0", "AUDUSD-4-Dec-26.txt:288",
-                           "AUDUSD-7-Dec-26.txt:288", "AUDUSD-8-Dec-26.txt:241",
-                           "pellmark-market:7"}
-            << 2;
-        QTest::newRow("stock market not open yet, --heal")
-            << "UTC" << QStringList{"2026-12-08 06:00:00|2026-12-08T06:00"}
-            << QStringList{"USAMSFT-7-Dec-26"}
-            << QStringList{"--stocks", "--heal", "--errors", "days/failed.txt"} << 0
-            << "USAMSFT 8-Dec-26 has no data yet: the day is still running, asked again next run"
-            << QStringList{"USAMSFT-7-Dec-26.txt:79"} << 7;
-        QTest::newRow("--dry-run")
-            << "UTC" << evening << QStringList{"AUDUSD-4-Dec-26"} << QStringList{"--dry-run"} << 0
-            << "AUDUSD: 7-Dec-26..8-Dec-26 (2 days)\n2 days to ask: 2 to 14 requests, 4 s to "
-               "22 s at one request every 1.51 s\n"
-            << QStringList{"AUDUSD-4-Dec-26.txt:288"} << 0;
-    }
+    // The rows of ServiceDayRows.h that need the machine's clock and time zone, under faketime.
+    void updateFollowsTheServiceDay_data() { AddServiceDayRows(true); }
     void updateFollowsTheServiceDay() {
         QFETCH(QString, zone);
         QFETCH(QStringList, nights);
@@ -741,20 +579,7 @@ private slots:
                  "faketime is missing: run scripts/install-deps.sh");
         int asked = 0;
         Batch batch(LocalService{});
-        QVERIFY(QDir(batch.folder.path()).mkdir("days"));
-        for (const QString& file : seeded) {
-            const QString name = file.section(':', 0, 0), kind = file.section(':', 1);
-            QFile day(batch.path("days/" + name + ".txt"));
-            QVERIFY(day.open(QIODevice::ReadWrite));
-            day.write(kind == "empty" ? QByteArray()
-                      : kind == "binary"
-                          ? QByteArray(400, '\x01')
-                          : ExpectedDayBytes((name.startsWith("USA") ? "" : "frx") +
-                                                 name.section('-', 0, 0).toStdString(),
-                                             name.section('-', 1)));
-            QVERIFY(day.setFileTime(QDateTime(QDate(2026, 12, 8), QTime(1, 0), Qt::UTC),
-                                    QFileDevice::FileModificationTime));
-        }
+        SeedDays(batch, seeded);
         for (const QString& night : nights) {
             LocalService service({"--now", night.section('|', 1)});
             QVERIFY(service.start());
@@ -771,10 +596,7 @@ private slots:
             asked += service.requestLog().size();
         }
         QVERIFY2(batch.err.contains(said.toUtf8()), batch.err);
-        QStringList found;
-        for (const QString& name : QDir(batch.path("days")).entryList(QDir::Files))
-            found << name + ":" + QString::number(ReadFile(batch.path("days/" + name)).count('\n'));
-        QCOMPARE(found, files);
+        QCOMPARE(FilesAndLines(batch), files);
         QCOMPARE(asked, requests);
     }
 

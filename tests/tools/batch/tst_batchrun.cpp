@@ -1,77 +1,23 @@
 // pellmark-batch's run in-process on the fake fetcher, as its command line sets it up: a day
 // that fails, the errors file and exit status, --retry, --skip-saved and --csv, --update with
 // --heal over several days, and a service that stops answering.
-#include "BatchFolder.h"
-#include "BatchOptions.h"
-#include "BatchRun.h"
+#include "BatchInProcess.h"
 #include "core/DateList.h"
 #include "FakeDayFetcher.h"
 #include "ServiceDay.h"
-
-#include <QSignalSpy>
-
-#include <cstdio>
-#include <cstdlib>
 
 using namespace pellmark;
 
 namespace {
 
-// Text written to a stream, read back once the stream is closed.
-class CapturedStream {
-public:
-    CapturedStream() : stream_(::open_memstream(&text_, &size_)) {}
-    ~CapturedStream() {
-        close();
-        std::free(text_);
-    }
-    CapturedStream(const CapturedStream&) = delete;
-    CapturedStream& operator=(const CapturedStream&) = delete;
-    std::FILE* stream() const { return stream_; }
-    QByteArray close() {
-        if (stream_)
-            std::fclose(stream_);
-        stream_ = nullptr;
-        return QByteArray(text_, static_cast<qsizetype>(size_));
-    }
-
-private:
-    char* text_ = nullptr;
-    std::size_t size_ = 0;
-    std::FILE* stream_;
-};
-
 // One fetcher for the whole test, as a service would be; each run is a new BatchRun.
-struct Batch : BatchFolder {
-    Batch() { fetcher.answer = ServiceDayFetch; }
-
-    // The exit status, -1 when the run did not end in time.
-    int run(const QStringList& arguments) {
-        auto parsed = ParseBatchCommandLine(QStringList{"pellmark-batch"} + arguments, today);
-        if (auto* usage = std::get_if<UsageError>(&parsed)) {
-            err = QByteArray::fromStdString(usage->reason);
-            return kExitUsage;
-        }
-        CapturedStream failedDays;
-        CapturedStream progress;
-        int status = -1;
-        {
-            BatchRun batch(std::get<BatchOptions>(std::move(parsed)), fetcher, failedDays.stream(),
-                           progress.stream(), terminal);
-            QSignalSpy ended(&batch, &BatchRun::ended);
-            if (!batch.Start())
-                status = kExitUsage;
-            else if (ended.wait(10000))
-                status = ended.at(0).at(0).toInt();
-        }
-        out = failedDays.close();
-        err = progress.close();
-        return status;
+struct Batch : BatchInProcess {
+    Batch() : BatchInProcess(nullptr) {
+        through = &fetcher;
+        fetcher.answer = ServiceDayFetch;
     }
 
     FakeDayFetcher fetcher;
-    QDate today{2026, 12, 7};
-    bool terminal = false; // progress as the live line
 };
 
 } // namespace
@@ -232,14 +178,16 @@ private slots:
                  (QList<QByteArray>{"pair AUDUSD\r", "none AUDUSD-26-Nov-26\r",
                                     "none AUDUSD-4-Dec-26\r", ""}));
 
-        // The next night asks for the new day only: the holidays are remembered, and the day
-        // that failed has been fetched meanwhile (by a --retry of the errors file, say).
+        // The next night asks for the new day, and again for the day the first night saved
+        // while it ran, nothing else: the holidays are remembered, and the day that failed has
+        // been fetched meanwhile (by a --retry of the errors file, say).
         WriteFile(batch.path("days/AUDUSD-1-Dec-26.txt"),
                   ExpectedDayBytes("frxAUDUSD", "1-Dec-26"));
-        batch.today = QDate(2026, 12, 8);
+        batch.now = batch.now.addDays(1);
         batch.fetcher.script["AUDUSD-8-Dec-26"] = ServiceDayFetch("AUDUSD-7-Dec-26");
         QCOMPARE(batch.run(nightly), 0);
-        QCOMPARE(batch.fetcher.requests.mid(36), QStringList{"AUDUSD-8-Dec-26"});
+        QCOMPARE(batch.fetcher.requests.mid(36),
+                 (QStringList{"AUDUSD-8-Dec-26", "AUDUSD-7-Dec-26"}));
         QVERIFY2(!batch.err.contains("no data from the service"), batch.err);
     }
 

@@ -2,11 +2,12 @@
 // the run: each symbol in its own form, a holiday only when every symbol of its form had no
 // data that day, few tries for a day unlikely to bring data, a symbol without data in either
 // form told once as probably misspelt, and a symbol's first day at the service found going
-// back in time. The record is kept in the folder (core/MarketRecord.h).
+// back in time. The record is kept in the folder (MarketRecord.h), and changed only here.
 #pragma once
 
 #include "core/Category.h"
-#include "core/MarketRecord.h"
+#include "folder/IncompleteDays.h"
+#include "folder/MarketRecord.h"
 #include "run/DayResult.h"
 
 #include <QString>
@@ -43,23 +44,24 @@ public:
     // Days not to ask: recorded without data or in part, before the symbol's first day, or of
     // a symbol taken for misspelt.
     bool LeaveOut(const DayItem& item) const;
-    bool Recorded(const DayItem& item) const;
     // Learns from the day's answer; returns what is to be told of it now.
     std::vector<std::string> Note(const DayResult& result);
+    // What a heal found: days the service has no data for, and days it has only in part.
+    void NoteHealed(const std::vector<DayItem>& noData, const std::vector<IncompleteDay>& part);
+    // Forgets the days recorded without data that have a day file by now (fetched by hand, say).
+    void ForgetFilledDays();
     // A day that gave no data in the form its symbol is now asked in: no use asking again.
     bool GaveNoData(const DayItem& item) const;
     SymbolForm FormOf(const std::string& symbol) const;
     int OthersWithData(const DayItem& item) const;
     int OthersOfFormWithData(const DayItem& item) const;
     bool OnlySymbolAsked(const DayItem& item) const;
-    // Before the symbol's first day at the service, as learnt.
-    bool BeforeFirstDay(const DayItem& item) const;
     bool Misspelt(const std::string& symbol) const;
     // The days of symbols taken for misspelt: those asked without data, those not asked.
     const std::vector<DayItem>& MisspeltAsked() const { return misspeltAsked_; }
     const std::vector<DayItem>& NotAsked() const { return notAsked_; }
 
-    MarketRecord& Record() { return record_; }
+    const MarketRecord& Record() const { return record_; }
     // The run's items in the order that lets each day's answers speak for the next symbol:
     // newest day first and, within a day, the symbols of known form first.
     std::vector<DayItem> InAskingOrder(std::vector<DayItem> items) const;

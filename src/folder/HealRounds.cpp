@@ -1,4 +1,4 @@
-#include "HealRounds.h"
+#include "folder/HealRounds.h"
 
 #include "core/DayFile.h"
 #include "core/ErrorsList.h"
@@ -7,8 +7,10 @@
 
 namespace pellmark {
 
-HealRounds::HealRounds(QString folder, DayRange range, int rounds, MarketRules& rules)
-    : folder_(std::move(folder)), range_(std::move(range)), rounds_(rounds), rules_(rules) {}
+HealRounds::HealRounds(QString folder, DayRange range, int rounds, const MarketRules& rules,
+                       const ServiceClock& clock)
+    : folder_(std::move(folder)), range_(std::move(range)), rounds_(rounds), rules_(rules),
+      clock_(clock) {}
 
 void HealRounds::Note(const DayResult& result) {
     if (result.outcome == DayOutcome::Skipped)
@@ -22,7 +24,8 @@ void HealRounds::Note(const DayResult& result) {
 
 std::vector<IncompleteDay> HealRounds::Check() {
     if (!latest_) {
-        Result<std::vector<IncompleteDay>> incomplete = IncompleteDays(folder_, range_);
+        Result<std::vector<IncompleteDay>> incomplete =
+            IncompleteDays(folder_, range_, rules_.Record(), clock_);
         if (incomplete)
             latest_ = std::move(*incomplete);
         else {
@@ -83,21 +86,11 @@ std::vector<DayItem> HealRounds::NextRound() {
 
 HealEnd HealRounds::Finish() {
     HealEnd end;
-    MarketRecord& record = rules_.Record();
-    // A recorded day that has a file by now (fetched by hand, say) is forgotten.
-    for (const DayItem& item : record.NoDataDays()) {
-        const QFileInfo file(QString::fromStdString(
-            DayFilePath(folder_.toStdString(), item.symbol, item.dateLabel)));
-        if (file.isFile() && file.size() > 0)
-            record.SetNoData(item, false);
-    }
     for (IncompleteDay& day : Check()) {
         // A misspelt symbol's days are listed by the batch, all of them.
-        if (rules_.Recorded(day.item) || rules_.BeforeFirstDay(day.item) ||
-            rules_.Misspelt(day.item.symbol))
+        if (rules_.LeaveOut(day.item))
             continue;
         if (ShortAtService(day)) {
-            record.SetPart(day.item, day.quotes);
             end.shortAtService.push_back(std::move(day));
             continue;
         }
@@ -105,7 +98,6 @@ HealEnd HealRounds::Finish() {
         if (asked == onlyNoData_.end() || !asked->second) {
             end.stillIncomplete.push_back(std::move(day));
         } else if (OthersWithFile(day.item, true) == 0) {
-            record.SetNoData(day.item, true);
             end.noDataFromService.push_back(day.item);
         } else {
             end.noDataThoughOthers.emplace_back(day.item, OthersWithFile(day.item, false));

@@ -1,4 +1,4 @@
-#include "RunPlan.h"
+#include "folder/RunPlan.h"
 
 #include "core/DateList.h"
 #include "net/QuoteFetch.h"

@@ -1,13 +1,13 @@
 // pellmark-batch --heal: after the download, the days the check finds incomplete are fetched
 // again, round after round up to a bound, and what stays incomplete is told once. A day that
 // gave "no data" is not asked again in the same run; when no symbol of its form had data that
-// day it is taken for a holiday and recorded in the folder (MarketRules.h), so that later runs
-// do not ask again. A short day that comes back with as many quotes is short at the service:
-// recorded with its count, and neither fetched again nor listed.
+// day it is taken for a holiday, to be recorded in the folder (MarketRules.h), so that later
+// runs do not ask again. A short day that comes back with as many quotes is short at the
+// service: to be recorded with its count, and neither fetched again nor listed.
 #pragma once
 
-#include "IncompleteDays.h"
-#include "MarketRules.h"
+#include "folder/IncompleteDays.h"
+#include "folder/MarketRules.h"
 #include "run/DayResult.h"
 
 #include <map>
@@ -20,8 +20,8 @@ namespace pellmark {
 
 struct HealEnd {
     std::vector<IncompleteDay> stillIncomplete; // to be listed as failed
-    std::vector<DayItem> noDataFromService;     // new this run, now remembered
-    std::vector<IncompleteDay> shortAtService;  // new this run, now recorded
+    std::vector<DayItem> noDataFromService;     // new this run, to be remembered
+    std::vector<IncompleteDay> shortAtService;  // new this run, to be recorded
     // Listed as failed: no data on a day other symbols have, with how many.
     std::vector<std::pair<DayItem, int>> noDataThoughOthers;
     std::optional<std::string> problem; // the check or the remembered days' file
@@ -29,7 +29,9 @@ struct HealEnd {
 
 class HealRounds {
 public:
-    HealRounds(QString folder, DayRange range, int rounds, MarketRules& rules);
+    // The check sees the folder by clock and by the rules' record as it is then.
+    HealRounds(QString folder, DayRange range, int rounds, const MarketRules& rules,
+               const ServiceClock& clock);
 
     void Note(const DayResult& result);
     // The days the next round fetches; none once the folder is whole or the rounds are spent.
@@ -37,7 +39,7 @@ public:
     // The days a round would fetch now, for a plan; no round is counted.
     std::vector<DayItem> IncompleteNow();
     int RoundsDone() const { return roundsDone_; }
-    // Checks once more, remembers the new days without data and says what stays incomplete.
+    // Checks once more and says what stays incomplete, and what the service has as it is.
     HealEnd Finish();
 
 private:
@@ -52,7 +54,8 @@ private:
     DayRange range_;
     int rounds_;
     int roundsDone_ = 0;
-    MarketRules& rules_;
+    const MarketRules& rules_;
+    const ServiceClock& clock_;
     std::map<std::string, int> shortAsked_;            // short days fetched again: their quotes
     std::map<std::string, bool> onlyNoData_;           // per day asked: "no data" every time
     std::optional<std::vector<IncompleteDay>> latest_; // the check since the last day fetched

@@ -9,6 +9,7 @@
 
 #include "core/DayItem.h"
 #include "core/Result.h"
+#include "core/ServiceDay.h"
 #include "page/IntradayParser.h"
 
 #include <QDate>
@@ -30,7 +31,6 @@ struct UpdateRequest {
     std::vector<std::string> only;       // when given, the only symbols of the folder updated
     QDate from;                          // where new symbols start
     QDate to;
-    QDate today; // files dated after it are left out
     LineOrder order = LineOrder::PriceFirst;
     std::string separator;
     bool heal = false;
@@ -46,7 +46,8 @@ struct UpdatePlan {
 };
 
 // A failure says why nothing may be fetched: no symbol has day files, an --only symbol has
-// none, or every symbol was left out (the reason of the first).
-Result<UpdatePlan> PlanUpdate(const UpdateRequest& request);
+// none, or every symbol was left out (the reason of the first). Files dated after the clock's
+// today are left out, and the clock tells the running days.
+Result<UpdatePlan> PlanUpdate(const UpdateRequest& request, const ServiceClock& clock);
 
 } // namespace pellmark

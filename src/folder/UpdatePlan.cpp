@@ -1,10 +1,9 @@
-#include "UpdatePlan.h"
+#include "folder/UpdatePlan.h"
 
 #include "core/DateList.h"
 #include "core/DayFileName.h"
 #include "core/DayFileRead.h"
 #include "core/QuoteLine.h"
-#include "core/ServiceDay.h"
 #include "core/TextLines.h"
 
 #include <QDir>
@@ -100,12 +99,13 @@ QDate HealStart(const std::string& symbol, const std::vector<DayFile>& newestFir
 
 // Plans one symbol with files; false, with the reason noted, when it is left out.
 bool PlanSymbol(const std::string& symbol, std::vector<DayFile> files, const UpdateRequest& request,
-                UpdatePlan& plan) {
+                const ServiceClock& clock, UpdatePlan& plan) {
+    const QDate today = clock.Today();
     const auto past = std::find_if(files.begin(), files.end(),
-                                   [&](const DayFile& file) { return file.day <= request.today; });
+                                   [&](const DayFile& file) { return file.day <= today; });
     if (past == files.end()) {
-        plan.notes.push_back(symbol + ": every day file is dated after today (" +
-                             Iso(request.today) + "): not updated");
+        plan.notes.push_back(symbol + ": every day file is dated after today (" + Iso(today) +
+                             "): not updated");
         return false;
     }
     if (past != files.begin()) {
@@ -118,7 +118,7 @@ bool PlanSymbol(const std::string& symbol, std::vector<DayFile> files, const Upd
         if (later > 3)
             names += " and " + std::to_string(later - 3) + " more";
         plan.notes.push_back(names + (later == 1 ? " is" : " are") + " dated after today (" +
-                             Iso(request.today) + "): left out");
+                             Iso(today) + "): left out");
         files.erase(files.begin(), past);
     }
     // The newest file that is not empty tells the layout; an empty one has no lines.
@@ -132,11 +132,11 @@ bool PlanSymbol(const std::string& symbol, std::vector<DayFile> files, const Upd
         }
     plan.symbols.push_back(symbol);
     const DayFile& newest = files.front();
-    const bool again = empty(newest) || SavedWhileRunning(newest.path, newest.day);
+    const bool again = empty(newest) || clock.Running(newest.day, newest.path);
     AddDays(symbol, again ? newest.day : newest.day.addDays(1), request.to, plan);
     // Older days saved while running, asked again after the new ones.
     for (auto file = files.begin() + 1; file != files.end(); ++file)
-        if (file->day <= request.to && SavedWhileRunning(file->path, file->day))
+        if (file->day <= request.to && clock.Running(file->day, file->path))
             plan.items.push_back({symbol, DateLabel(file->day)});
     if (request.heal && !request.healFrom.isValid())
         plan.healFrom[symbol] = HealStart(symbol, files, plan);
@@ -145,7 +145,7 @@ bool PlanSymbol(const std::string& symbol, std::vector<DayFile> files, const Upd
 
 } // namespace
 
-Result<UpdatePlan> PlanUpdate(const UpdateRequest& request) {
+Result<UpdatePlan> PlanUpdate(const UpdateRequest& request, const ServiceClock& clock) {
     UpdatePlan plan;
     auto bySymbol = DayFilesBySymbol(request.folder);
     for (const std::string& symbol : request.only)
@@ -157,7 +157,7 @@ Result<UpdatePlan> PlanUpdate(const UpdateRequest& request) {
         if (!request.only.empty() &&
             std::find(request.only.begin(), request.only.end(), symbol) == request.only.end())
             continue;
-        if (!PlanSymbol(symbol, std::move(files), request, plan)) {
+        if (!PlanSymbol(symbol, std::move(files), request, clock, plan)) {
             plan.symbolLeftOut = true;
             if (!firstReason)
                 firstReason = plan.notes.back();

@@ -1,8 +1,12 @@
-#include "MarketRules.h"
+#include "folder/MarketRules.h"
 
 #include "core/DateList.h"
+#include "core/DayFile.h"
 #include "core/ErrorsList.h"
-#include "net/QuoteFetch.h"
+#include "folder/ServiceDays.h"
+#include "net/DayRequest.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -57,19 +61,8 @@ int MarketRules::MostFetchesOf(const DayItem& item) const {
     return kMostFetchesPerDay;
 }
 
-bool MarketRules::Recorded(const DayItem& item) const {
-    return (!askAgain_ && record_.HasNoData(item)) || record_.PartQuotes(item).has_value();
-}
-
-bool MarketRules::BeforeFirstDay(const DayItem& item) const {
-    const auto first = record_.FirstDay(item.symbol);
-    return first && DayOf(item.dateLabel) < DayOf(*first);
-}
-
 bool MarketRules::LeaveOut(const DayItem& item) const {
-    const auto state = symbols_.find(item.symbol);
-    return Recorded(item) || BeforeFirstDay(item) ||
-           (state != symbols_.end() && state->second.misspelt);
+    return LeftOutAsRecorded(record_, item, askAgain_) || Misspelt(item.symbol);
 }
 
 std::vector<std::string> MarketRules::Note(const DayResult& result) {
@@ -185,6 +178,23 @@ std::vector<DayItem> MarketRules::InAskingOrder(std::vector<DayItem> items) cons
         return record_.FormOf(a.symbol).has_value() && !record_.FormOf(b.symbol).has_value();
     });
     return items;
+}
+
+void MarketRules::NoteHealed(const std::vector<DayItem>& noData,
+                             const std::vector<IncompleteDay>& part) {
+    for (const DayItem& item : noData)
+        record_.SetNoData(item, true);
+    for (const IncompleteDay& day : part)
+        record_.SetPart(day.item, day.quotes);
+}
+
+void MarketRules::ForgetFilledDays() {
+    for (const DayItem& item : record_.NoDataDays()) {
+        const QFileInfo file(QString::fromStdString(
+            DayFilePath(folder_.toStdString(), item.symbol, item.dateLabel)));
+        if (file.isFile() && file.size() > 0)
+            record_.SetNoData(item, false);
+    }
 }
 
 Done MarketRules::Save() {

@@ -1,4 +1,4 @@
-#include "FolderLock.h"
+#include "folder/FolderLock.h"
 
 #include <QFile>
 
@@ -8,6 +8,10 @@
 #include <unistd.h>
 
 namespace pellmark {
+
+std::string FolderBusyReason(const std::string& folder) {
+    return folder + " is being updated by another run: nothing fetched";
+}
 
 FolderLock::FolderLock(const QString& folder) {
     fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -1,12 +1,15 @@
-#include "IncompleteDays.h"
+#include "folder/IncompleteDays.h"
 
 #include "check/CoverageText.h"
 #include "check/FolderCheck.h"
 #include "core/DateList.h"
+#include "folder/ServiceDays.h"
 
 namespace pellmark {
 
-Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const DayRange& range) {
+Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const DayRange& range,
+                                                  const MarketRecord& record,
+                                                  const ServiceClock& clock) {
     CheckOptions options;
     options.folder = folder;
     options.order = range.order;
@@ -15,11 +18,12 @@ Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const D
         options.symbols << QString::fromStdString(symbol);
     options.from = range.from;
     options.to = range.to;
-    const Result<std::vector<SymbolCoverage>> symbols = CheckFolder(options);
+    Result<std::vector<SymbolCoverage>> symbols = CheckFolder(options, clock);
     if (!symbols)
         return Failure{symbols.reason()};
     std::vector<IncompleteDay> incomplete;
-    for (const SymbolCoverage& symbol : *symbols) {
+    for (SymbolCoverage& symbol : *symbols) {
+        MarkServiceDays(symbol, record);
         const auto first = range.firstDays.find(symbol.symbol.toStdString());
         for (const DayCoverage& day : symbol.days) {
             const bool before = first != range.firstDays.end() && day.day < first->second;

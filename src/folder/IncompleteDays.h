@@ -1,9 +1,11 @@
 // The days of a save folder a heal fetches again: those the completeness check finds missing,
-// empty, unreadable or short. The one place pellmark-batch asks the check.
+// empty, unreadable or short, and the folder's market record does not say the service has as
+// they are. The one place pellmark-batch asks the check.
 #pragma once
 
 #include "core/DayItem.h"
 #include "core/Result.h"
+#include "core/ServiceDay.h"
 #include "page/IntradayParser.h"
 
 #include <QDate>
@@ -30,7 +32,11 @@ struct DayRange {
     std::map<std::string, QDate> firstDays; // a symbol's days before its own are left out
 };
 
+class MarketRecord;
+
 // In symbol order, each symbol's days oldest first; a failure when the folder cannot be read.
-Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const DayRange& range);
+Result<std::vector<IncompleteDay>> IncompleteDays(const QString& folder, const DayRange& range,
+                                                  const MarketRecord& record,
+                                                  const ServiceClock& clock);
 
 } // namespace pellmark

@@ -1,4 +1,4 @@
-#include "core/MarketRecord.h"
+#include "folder/MarketRecord.h"
 
 #include "core/DateList.h"
 #include "core/ErrorsList.h"
