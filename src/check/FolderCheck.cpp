@@ -77,7 +77,7 @@ SymbolCoverage CheckSymbol(const QString& symbol, const DayFiles& files, const M
             continue;
         DayCoverage& dayCoverage = coverage.days.emplace_back();
         dayCoverage.day = day;
-        if (day == today || (hasFile && SavedWhileRunning(folder.filePath(file->second), day)))
+        if (DayIsRunning(hasFile ? folder.filePath(file->second) : QString(), day, today))
             running.push_back(coverage.days.size() - 1);
         if (hasFile) {
             ReadDay(folder.filePath(file->second), options, dayCoverage, layoutGuesses);

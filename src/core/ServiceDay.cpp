@@ -19,6 +19,10 @@ bool SavedWhileRunning(const QString& path, QDate day) {
            written < QDateTime(day.addDays(1), QTime(0, 0), Qt::UTC);
 }
 
+bool DayIsRunning(const QString& path, QDate day, QDate today) {
+    return day == today || (!path.isEmpty() && SavedWhileRunning(path, day));
+}
+
 void DateSavedFile(const QString& path, const QDateTime& now) {
     const qint64 ms = now.toMSecsSinceEpoch();
     const timespec time{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000};

@@ -18,6 +18,11 @@ QDate ServiceToday(const QDateTime& now = QDateTime::currentDateTimeUtc());
 // dated before its day began.
 bool SavedWhileRunning(const QString& path, QDate day);
 
+// True when day, whose file is at path (empty when it has none), is a running day: today, the
+// service's day handed in, or a day saved before it ended. Every program that tells running
+// days apart asks here.
+bool DayIsRunning(const QString& path, QDate day, QDate today);
+
 // Dates a file just saved by this program's clock, the one its today came from: a file on a
 // share would otherwise carry the server's clock, and a day saved while running could pass
 // for whole. A link is left as it is; a failure leaves the file system's time.

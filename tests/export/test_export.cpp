@@ -355,7 +355,7 @@ private slots:
                                   << QStringList{"option '--sep' needs a value"} << old;
         QTest::newRow("unknown bar length")
             << "" << QByteArray() << QStringList{"--bars=2h"} + inOut << 2
-            << QStringList{"--bars needs one of 5min, 15min, 30min, 1h, 4h, 1d, not '2h'"} << old;
+            << QStringList{"--bars needs one of 1min, 5min, 15min, 30min, 1h, 4h, 1d, not '2h'"} << old;
         QTest::newRow("three operands")
             << "" << QByteArray() << inOut + QStringList{"x"} << 2
             << QStringList{"pellmark-export: expected FOLDER and OUTDIR\n"} << old;
