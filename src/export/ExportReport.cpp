@@ -53,9 +53,8 @@ QString ProblemText(const ExportProblem& problem) {
 
 QString WrittenText(const ExportedSeries& series) {
     if (series.symbol.isEmpty())
-        return QStringLiteral("%1: %2, %3")
-                   .arg(series.path, Plural(series.rows, "row", "rows"),
-                        Days(series.first, series.last)) +
+        return series.path + ": " + Plural(series.rows, "row", "rows") +
+               (series.first.isValid() ? ", " + Days(series.first, series.last) : QString()) +
                RunningText(series);
     QString text = series.path + ": " + series.symbol + ": ";
     if (series.daysWritten == 0) {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <cstring>
 #include <sqlite3.h>
 
@@ -9,9 +10,12 @@ namespace pellmark {
 namespace {
 
 std::string ReasonOf(sqlite3* database) {
-    // A write or sync the system refused says why in its own words.
+    // A write or sync the system refused says why in its own words; SQLite keeps no reason
+    // for a short write, which only a full disk makes.
     const int code = sqlite3_extended_errcode(database) & 0xff;
-    if ((code == SQLITE_IOERR || code == SQLITE_FULL) && sqlite3_system_errno(database) != 0)
+    if (code == SQLITE_FULL)
+        return std::strerror(ENOSPC);
+    if (code == SQLITE_IOERR && sqlite3_system_errno(database) != 0)
         return std::strerror(sqlite3_system_errno(database));
     return sqlite3_errmsg(database);
 }
