@@ -1,21 +1,65 @@
 #include "export/LayoutRows.h"
 
 #include <charconv>
+#include <cstring>
 
 namespace pellmark {
 namespace {
 
 constexpr int kDayBarMinutes = 1440;
 
+// A row is put together in a buffer on the stack and appended to the text at its end, or
+// when a long field comes: appending field by field cost more than reading the day files.
+class Row {
+public:
+    explicit Row(std::string& out) : out_(out) {}
+    ~Row() { Flush(); }
+    Row(const Row&) = delete;
+    Row& operator=(const Row&) = delete;
+
+    void Add(char c) {
+        Room(1);
+        *end_++ = c;
+    }
+    void Add(std::string_view text) {
+        if (text.size() > kRoom) {
+            Flush();
+            out_ += text;
+            return;
+        }
+        Room(text.size());
+        std::memcpy(end_, text.data(), text.size());
+        end_ += text.size();
+    }
+    void AddTwoDigits(int value) {
+        Room(2);
+        *end_++ = static_cast<char>('0' + value / 10);
+        *end_++ = static_cast<char>('0' + value % 10);
+    }
+    void AddNumber(long long value) {
+        Room(20);
+        end_ = std::to_chars(end_, end_ + 20, value).ptr;
+    }
+
+private:
+    static constexpr std::size_t kRoom = 256;
+    void Room(std::size_t size) {
+        if (static_cast<std::size_t>(buffer_ + kRoom - end_) < size)
+            Flush();
+    }
+    void Flush() {
+        out_.append(buffer_, static_cast<std::size_t>(end_ - buffer_));
+        end_ = buffer_;
+    }
+
+    std::string& out_;
+    char buffer_[kRoom];
+    char* end_ = buffer_;
+};
+
 void AppendTwoDigits(std::string& out, int value) {
     out += static_cast<char>('0' + value / 10);
     out += static_cast<char>('0' + value % 10);
-}
-
-void AppendNumber(std::string& out, long long value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
 }
 
 } // namespace
@@ -27,27 +71,14 @@ LayoutRows::LayoutRows(const ExportLayout& layout, const QString& symbol, int ba
       period_(barMinutes == kDayBarMinutes ? "D" : std::to_string(barMinutes)) {}
 
 void LayoutRows::StartDay(QDate day) {
-    date_.clear();
-    const char between = layout_.date == DateForm::Iso      ? '-'
-                         : layout_.date == DateForm::Dotted ? '.'
-                                                            : '\0';
-    AppendNumber(date_, day.year());
+    date_ = std::to_string(day.year());
     for (const int part : {day.month(), day.day()}) {
-        if (between != '\0')
-            date_ += between;
+        if (layout_.date == DateForm::Iso)
+            date_ += '-';
+        else if (layout_.date == DateForm::Dotted)
+            date_ += '.';
         AppendTwoDigits(date_, part);
     }
-}
-
-void LayoutRows::AppendTime(std::string& out, int second) const {
-    AppendTwoDigits(out, second / 3600);
-    if (layout_.time == TimeForm::HourMinute) {
-        out += ':';
-        AppendTwoDigits(out, second / 60 % 60);
-        return;
-    }
-    AppendTwoDigits(out, second / 60 % 60);
-    AppendTwoDigits(out, second % 60);
 }
 
 void LayoutRows::AppendQuote(std::string& out, const ExportQuote& quote) const {
@@ -61,51 +92,61 @@ void LayoutRows::AppendBar(std::string& out, const ExportBar& bar) const {
 
 void LayoutRows::Append(std::string& out, const std::vector<Column>& columns, int second,
                         const Prices& prices, long long ticks) const {
+    Row row(out);
+    const auto time = [&] {
+        row.AddTwoDigits(second / 3600);
+        if (layout_.time == TimeForm::HourMinute)
+            row.Add(':');
+        row.AddTwoDigits(second / 60 % 60);
+        if (layout_.time == TimeForm::Compact)
+            row.AddTwoDigits(second % 60);
+    };
     bool first = true;
     for (const Column column : columns) {
         if (!first)
-            out += layout_.separator;
+            row.Add(layout_.separator);
         first = false;
         switch (column) {
         case Column::Ticker:
-            out += symbol_;
+            row.Add(symbol_);
             break;
         case Column::Period:
-            out += period_;
+            row.Add(period_);
             break;
         case Column::Date:
-            out += date_;
+            row.Add(date_);
             break;
         case Column::Time:
-            AppendTime(out, second);
+            time();
             break;
         case Column::DateTime:
-            out += date_;
-            out += ' ';
-            AppendTime(out, second);
+            row.Add(date_);
+            row.Add(' ');
+            time();
             break;
         case Column::Price:
         case Column::Close:
-            out += prices.close;
+            row.Add(prices.close);
             break;
         case Column::Open:
-            out += prices.open;
+            row.Add(prices.open);
             break;
         case Column::High:
-            out += prices.high;
+            row.Add(prices.high);
             break;
         case Column::Low:
-            out += prices.low;
+            row.Add(prices.low);
             break;
         case Column::Ticks:
-            AppendNumber(out, ticks);
+            row.AddNumber(ticks);
             break;
         case Column::One:
-            out += '1';
+            row.Add('1');
             break;
         }
     }
-    out += "\r\n";
+    row.Add('\r');
+    row.Add('\n');
 }
 
 } // namespace pellmark

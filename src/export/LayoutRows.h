@@ -27,7 +27,6 @@ private:
     };
     void Append(std::string& out, const std::vector<Column>& columns, int second,
                 const Prices& prices, long long ticks) const;
-    void AppendTime(std::string& out, int second) const;
 
     const ExportLayout& layout_;
     const std::vector<Column>& barColumns_; // of this bar length

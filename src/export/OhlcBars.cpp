@@ -35,6 +35,9 @@ std::optional<int> ParseBarLength(QStringView text) {
 }
 
 bool PriceLess(std::string_view a, std::string_view b) {
+    // Prices of one symbol mostly have one form: as many digits before the point.
+    if (a.size() == b.size() && a.find('.') == b.find('.') && a.front() != '0' && b.front() != '0')
+        return a < b;
     // Leading zeros say nothing about the value; "0" itself stays one digit long.
     const auto whole = [](std::string_view price) {
         std::string_view digits = price.substr(0, price.find('.'));
@@ -84,14 +87,15 @@ std::vector<ExportBar> BuildBars(std::span<const ExportQuote> quotes, int minute
                             quote.price,
                             quote.price,
                             quote.price,
-                            0};
+                            1};
+        } else {
+            if (PriceLess(bar->high, quote.price))
+                bar->high = quote.price;
+            if (PriceLess(quote.price, bar->low))
+                bar->low = quote.price;
+            bar->close = quote.price;
+            ++bar->ticks;
         }
-        if (PriceLess(bar->high, quote.price))
-            bar->high = quote.price;
-        if (PriceLess(quote.price, bar->low))
-            bar->low = quote.price;
-        bar->close = quote.price;
-        ++bar->ticks;
         running = running || quote.running;
     }
     close();
