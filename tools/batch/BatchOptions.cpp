@@ -55,8 +55,8 @@ constexpr const char* kUsageStart =
     "      --csv OUTDIR          when the run has ended, export the run's symbols as one CSV\n"
     "                            per symbol into OUTDIR, as pellmark-export does\n"
     "\n"
-    "How --csv exports, or exports into a database when the run has ended, as\n"
-    "pellmark-export does:\n";
+    "How the run's symbols are exported when it has ended, into --csv OUTDIR or a\n"
+    "database, as pellmark-export does:\n";
 
 constexpr const char* kUsageEnd =
     "\n"

@@ -58,14 +58,14 @@ transaction: a failure or a stop leaves it as it was.
 
 Exit status:
  0  if every day file was read in full,
- 1  if some lines or day files were skipped (a name that is not valid UTF-8 too), a
-      file could not be written, such as on a full disk (the others are still
-      written), the database could not be written, is not a SQLite database or is
-      being written by another program (it is left as it was), or the listing on
-      standard output was cut short (the files are still written),
+ 1  if some lines or day files were skipped (also for a name that is not valid
+    UTF-8), a file could not be written, such as on a full disk (the others are
+    still written), the database could not be written, is not a SQLite database
+    or another program writes to it (it is left as it was), or the listing on
+    standard output was cut short (the files are still written),
  2  if the command line is wrong,
- 129, 130, 143  if stopped by SIGHUP, SIGINT or SIGTERM (the files written so far are
-      whole, the others and a database are left as they were).
+ 129, 130, 143  if stopped by SIGHUP, SIGINT or SIGTERM (the files written so far
+    are whole, the others and the database are left as they were).
 )";
 
 CommandLine UsageError(CommandLine line, const QString& error) {

@@ -7,14 +7,12 @@ namespace pellmark {
 namespace {
 
 constexpr std::string_view kHelp =
-    R"(      --layout NAME         the layout of the files: csv (the default:
-                            date,time,price or date,time,open,high,low,close,ticks
-                            under a header), metatrader (bars only, no header:
-                            2005.06.08,14:05,open,high,low,close,ticks),
-                            ninjatrader (20050608 140500;price;1, or bars of 1min
-                            or 1d, all into SYMBOL.txt) or metastock (the header
-                            <TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,
-                            <CLOSE>,<VOL>, dates 20050608, times 140500, PER the bar
+    R"(      --layout NAME         the layout of the files: csv (the default, under a
+                            header), metatrader (bars only, no header, dates
+                            2005.06.08), ninjatrader (20050608 140500;price;1 for a
+                            quote, bars of 1min or 1d only, every file SYMBOL.txt) or
+                            metastock (under a header of <TICKER>,<PER>,<DATE>,...
+                            columns, dates 20050608, times 140500, <PER> the bar's
                             minutes, D for day bars, 0 for quotes)
       --bars LENGTH         one row per bar of LENGTH (1min, 5min, 15min, 30min, 1h,
                             4h or 1d) instead of one per quote: named by its start
@@ -32,11 +30,11 @@ constexpr std::string_view kHelp =
                             as Etc/GMT-2, daylight saving included; days and bars are
                             cut at its midnight (default: GMT, the service's clock);
                             the autumn hour that happens twice keeps the quotes' order
-      --sqlite FILE         write into the SQLite database FILE (made when missing)
-                            instead: the quotes, the bars with --bars, and the days
-                            it holds with the file each came from; exporting again
-                            reads and writes only the days whose files changed, all
-                            in one transaction
+      --sqlite FILE         write into the SQLite database FILE (made when missing):
+                            the quotes, the bars with --bars, and the days it holds
+                            with the file each came from; exporting again reads and
+                            writes only the days whose files changed, all in one
+                            transaction
 )";
 
 QString Latin1(std::string_view text) {
