@@ -47,9 +47,7 @@ struct ExportDay {
 // A day file of the symbol in hand.
 struct DayFileEntry {
     QString path;
-    QDate day;              // the service's (GMT) day it holds
-    long long size = 0;     // bytes
-    long long modified = 0; // nanoseconds since 1970
+    QDate day; // the service's (GMT) day it holds
 };
 
 // How a symbol ended.
