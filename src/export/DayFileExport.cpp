@@ -231,9 +231,12 @@ public:
                 ++report_.filesSkipped;
                 continue;
             }
+            // A day of the zone takes its quotes from three day files at most.
             if (days.Empty())
                 texts.clear();
             texts.push_back(std::move(*text));
+            if (texts.size() > 3)
+                texts.pop_front();
             const std::vector<Quote> dayQuotes =
                 ReadQuotes(file, texts.back(), options_, layoutText_, asked[i], badLines);
             const bool running = DayIsRunning(file.path, file.day, options_.today);

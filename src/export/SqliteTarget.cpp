@@ -166,7 +166,8 @@ std::vector<bool> SqliteTarget::StartSymbol(const QString& symbol,
     held_.clear();
     stats_.clear();
     barDays_.clear();
-    std::vector<bool> asked(files.size(), true);
+    // Once the database cannot be written, nothing more is read.
+    std::vector<bool> asked(files.size(), false);
     // The symbol's days are read here while the writing thread waits.
     jobs_.Drain();
     Statements& s = *statements_;
@@ -199,7 +200,9 @@ std::vector<bool> SqliteTarget::StartSymbol(const QString& symbol,
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
         struct stat entry {};
-        if (::stat(QFile::encodeName(files[i].path).constData(), &entry) != 0)
+        // What cannot be looked at is read, and told as unreadable.
+        asked[i] = ::stat(QFile::encodeName(files[i].path).constData(), &entry) != 0;
+        if (asked[i])
             continue;
         const long long modified = entry.st_mtim.tv_sec * 1'000'000'000LL + entry.st_mtim.tv_nsec;
         stats_[files[i].day] = {entry.st_size, modified};

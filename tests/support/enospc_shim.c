@@ -36,10 +36,8 @@ static int Counted(int fd) {
     return budget >= 0 && fd > 2 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-/* How much of count bytes to write to fd: all, the room left, or -1 (ENOSPC). */
-static long long Allowed(int fd, size_t count) {
-    if (count == 0 || !Counted(fd))
-        return (long long)count;
+/* How much of count bytes a regular file takes: all, the room left, or -1 (ENOSPC). */
+static long long Allowed(size_t count) {
     const long long room = budget - written;
     if (room <= 0) {
         refused = 1;
@@ -60,7 +58,9 @@ ssize_t write(int fd, const void* data, size_t count) {
     static ssize_t (*real)(int, const void*, size_t);
     if (real == NULL)
         real = (ssize_t(*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
-    const long long allowed = Allowed(fd, count);
+    if (count == 0 || !Counted(fd))
+        return real(fd, data, count);
+    const long long allowed = Allowed(count);
     return allowed < 0 ? -1 : Counting(real(fd, data, (size_t)allowed));
 }
 
@@ -69,7 +69,9 @@ ssize_t pwrite64(int fd, const void* data, size_t count, off_t offset) {
     static ssize_t (*real)(int, const void*, size_t, off_t);
     if (real == NULL)
         real = (ssize_t(*)(int, const void*, size_t, off_t))dlsym(RTLD_NEXT, "pwrite64");
-    const long long allowed = Allowed(fd, count);
+    if (count == 0 || !Counted(fd))
+        return real(fd, data, count, offset);
+    const long long allowed = Allowed(count);
     return allowed < 0 ? -1 : Counting(real(fd, data, (size_t)allowed, offset));
 }
 
