@@ -236,7 +236,7 @@ void SqliteTarget::FileRead(const DayFileEntry& file, long long quotes, bool run
     // touch, so the day may be forgotten before they go in. A symbol new to the database has
     // nothing to forget.
     jobs_.Push([this, symbolId = symbolId_, forget = !held_.empty(),
-                row = DayRow{file.day, quotes, running,
+                row = DayRow{file.day, first, last, quotes, running,
                              QFileInfo(file.path).absoluteFilePath().toStdString(), size,
                              modified}] { PutDay(symbolId, forget, row); });
     ++current_.daysWritten;
@@ -258,8 +258,7 @@ void SqliteTarget::PutDay(long long symbolId, bool forget, const DayRow& row) {
         s.forgetQuotes.Bind(2, start);
         s.forgetQuotes.Bind(3, start + kSecondsPerDay);
         Check(s.forgetQuotes.Run());
-        const auto [first, last] = ZoneDays(row.day);
-        const std::string from = IsoDay(first), to = IsoDay(last);
+        const std::string from = IsoDay(row.firstZoneDay), to = IsoDay(row.lastZoneDay);
         for (const int minutes : barLengths_) {
             s.forgetBars.Bind(1, symbolId);
             s.forgetBars.Bind(2, static_cast<long long>(minutes));

@@ -62,6 +62,9 @@ private:
     };
     struct DayRow {
         QDate day;
+        // The days of the zone its times fall on, worked out beforehand: the zone's data is
+        // read on one thread only.
+        QDate firstZoneDay, lastZoneDay;
         long long quotes;
         bool running;
         std::string file;
