@@ -316,44 +316,40 @@ void SqliteTarget::PushRows(bool all) {
 }
 
 void SqliteTarget::WriteQuotes(long long symbolId, std::vector<QuoteRow> rows) {
-    Statements& s = *statements_;
-    for (std::size_t done = 0; done < rows.size() && !Failed();) {
-        const bool many = rows.size() - done >= kRowsPerInsert;
-        SqliteStatement& insert = many ? s.quotes : s.quote;
-        const std::size_t count = many ? kRowsPerInsert : 1;
-        for (std::size_t r = 0; r < count; ++r) {
-            const QuoteRow& row = rows[done + r];
-            const int first = static_cast<int>(r) * kQuoteColumns;
-            insert.Bind(first + 1, symbolId);
-            insert.Bind(first + 2, row.time);
-            insert.Bind(first + 3, row.n);
-            insert.Bind(first + 4, row.price);
-        }
-        Check(insert.Run());
-        done += count;
-    }
+    Insert(rows, statements_->quotes, statements_->quote, kQuoteColumns,
+           [&](SqliteStatement& insert, int first, const QuoteRow& row) {
+               insert.Bind(first + 1, symbolId);
+               insert.Bind(first + 2, row.time);
+               insert.Bind(first + 3, row.n);
+               insert.Bind(first + 4, row.price);
+           });
 }
 
 void SqliteTarget::WriteBars(long long symbolId, std::vector<BarRow> rows) {
-    Statements& s = *statements_;
+    Insert(rows, statements_->bars, statements_->bar, kBarColumns,
+           [&](SqliteStatement& insert, int first, const BarRow& row) {
+               insert.Bind(first + 1, symbolId);
+               insert.Bind(first + 2, row.minutes);
+               insert.Bind(first + 3, std::string_view(row.day));
+               insert.Bind(first + 4, row.time);
+               insert.Bind(first + 5, row.offset);
+               insert.Bind(first + 6, row.open);
+               insert.Bind(first + 7, row.high);
+               insert.Bind(first + 8, row.low);
+               insert.Bind(first + 9, row.close);
+               insert.Bind(first + 10, row.ticks);
+           });
+}
+
+template <typename Row, typename BindRow>
+void SqliteTarget::Insert(const std::vector<Row>& rows, SqliteStatement& many, SqliteStatement& one,
+                          int columns, BindRow bind) {
     for (std::size_t done = 0; done < rows.size() && !Failed();) {
-        const bool many = rows.size() - done >= kRowsPerInsert;
-        SqliteStatement& insert = many ? s.bars : s.bar;
-        const std::size_t count = many ? kRowsPerInsert : 1;
-        for (std::size_t r = 0; r < count; ++r) {
-            const BarRow& row = rows[done + r];
-            const int first = static_cast<int>(r) * kBarColumns;
-            insert.Bind(first + 1, symbolId);
-            insert.Bind(first + 2, row.minutes);
-            insert.Bind(first + 3, std::string_view(row.day));
-            insert.Bind(first + 4, row.time);
-            insert.Bind(first + 5, row.offset);
-            insert.Bind(first + 6, row.open);
-            insert.Bind(first + 7, row.high);
-            insert.Bind(first + 8, row.low);
-            insert.Bind(first + 9, row.close);
-            insert.Bind(first + 10, row.ticks);
-        }
+        const bool full = rows.size() - done >= kRowsPerInsert;
+        SqliteStatement& insert = full ? many : one;
+        const std::size_t count = full ? kRowsPerInsert : 1;
+        for (std::size_t r = 0; r < count; ++r)
+            bind(insert, static_cast<int>(r) * columns, rows[done + r]);
         Check(insert.Run());
         done += count;
     }

@@ -82,6 +82,11 @@ private:
     // On the writing thread: inserts rows in statements of many rows each.
     void WriteQuotes(long long symbolId, std::vector<QuoteRow> rows);
     void WriteBars(long long symbolId, std::vector<BarRow> rows);
+    // Each row bound by bind(statement, its first parameter less one, row): many rows at a
+    // time with many, the last few one by one.
+    template <typename Row, typename BindRow>
+    void Insert(const std::vector<Row>& rows, SqliteStatement& many, SqliteStatement& one,
+                int columns, BindRow bind);
     // On the writing thread: deletes what the database holds of a GMT day file (its quotes
     // and the bars of every day of the zone it touches, which are then all written again)
     // and records the day read.
