@@ -47,7 +47,7 @@ endfunction()
 
 pellmark_add_manpage(pellmark "download historical intraday prices for back-testing")
 pellmark_add_manpage(pellmark-batch "download historical intraday prices from a terminal")
-pellmark_add_manpage(pellmark-export "write one CSV series per symbol from the day files")
+pellmark_add_manpage(pellmark-export "write the day files as one series per symbol: CSV, a platform's layout or SQLite")
 pellmark_add_manpage(pellmark-check "tell which days of a save folder are missing or incomplete")
 pellmark_add_manpage(pellmark-parse-page "write the day file Pellmark would save for a page")
 pellmark_add_manpage(pellmark-quote-service "local stand-in for the quote service")

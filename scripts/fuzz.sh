@@ -43,8 +43,9 @@ target options "tools/frame/CommandLineRules.cpp tools/batch/BatchOptions.cpp
     src/core/ErrorsList.cpp src/core/DayFileName.cpp src/core/WholeFile.cpp
     src/core/WholeFileStream.cpp src/core/FileBeside.cpp tools/frame/StopSignals.cpp $out/generated/moc_StopSignals.cpp
     tools/quote_service/MarketPlay.cpp tools/quote_service/QuotePage.cpp tools/quote_service/DateLabel.cpp
-    src/export/OhlcBars.cpp src/core/QuoteLine.cpp src/core/TextLines.cpp src/run/RunInput.cpp" \
-    "Qt6Core gumbo" tests/corpus-options 65536 "-Itools -Itools/frame -I$out/generated"
+    src/export/OhlcBars.cpp src/core/QuoteLine.cpp src/core/TextLines.cpp src/run/RunInput.cpp
+    tools/export/ExportFlags.cpp src/export/ExportLayout.cpp src/export/ZoneClock.cpp" \
+    "Qt6Core gumbo" tests/corpus-options 65536 "-Itools -Itools/frame -Itools/export -I$out/generated"
 
 [ $# -gt 0 ] && TARGETS=("$@")
 share=$((seconds / ${#TARGETS[@]}))

@@ -4,12 +4,12 @@
 # Needs root (or sudo). Packages already present are left alone.
 set -eu
 PACKAGES="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
-libcurl4-openssl-dev libgumbo-dev libcpp-httplib-dev ccache help2man dpkg-dev file \
-xvfb xauth fonts-dejavu-core"
+libcurl4-openssl-dev libgumbo-dev libcpp-httplib-dev libsqlite3-dev ccache help2man dpkg-dev \
+file xvfb xauth fonts-dejavu-core"
 if [ "${1:-}" = "--tests" ]; then
     PACKAGES="$PACKAGES libbenchmark-dev xdotool imagemagick chromium trayer openbox xfce4-panel \
 dbus-daemon x11-utils curl strace heaptrack clang libclang-rt-14-dev time faketime \
-desktop-file-utils appstream lintian systemd python3"
+desktop-file-utils appstream lintian systemd python3 sqlite3"
 fi
 missing=""
 for p in $PACKAGES; do

@@ -19,6 +19,10 @@ bool SavedWhileRunning(const QString& path, QDate day) {
 
 } // namespace
 
+bool DayIsRunning(const QString& path, QDate day, QDate today) {
+    return day == today || (!path.isEmpty() && SavedWhileRunning(path, day));
+}
+
 ServiceClock ServiceClock::Machine() {
     return ServiceClock(&QDateTime::currentDateTimeUtc);
 }
@@ -30,7 +34,7 @@ ServiceClock ServiceClock::At(const QDateTime& now) {
 ServiceClock::ServiceClock(Source now) : now_(std::move(now)), today_(now_().toUTC().date()) {}
 
 bool ServiceClock::Running(QDate day, const QString& savedFile) const {
-    return day == today_ || (!savedFile.isEmpty() && SavedWhileRunning(savedFile, day));
+    return DayIsRunning(savedFile, day, today_);
 }
 
 void ServiceClock::DateSaved(const QString& path) const {

@@ -15,6 +15,11 @@ namespace pellmark {
 // machine's own: the service's day then (the GMT date), which the whole program goes by, and
 // the time of each moment after, which files it saves are dated with. Tests give one of their
 // own.
+// True when day, whose file is at path (empty when it has none), is a running day: today, the
+// service's day handed in, or a day saved before it ended. Every program that tells running
+// days apart asks here, directly or through ServiceClock::Running.
+bool DayIsRunning(const QString& path, QDate day, QDate today);
+
 class ServiceClock {
 public:
     using Source = std::function<QDateTime()>;

@@ -3,32 +3,34 @@
 #include "core/DayFileName.h"
 #include "core/DayFileRead.h"
 #include "core/QuoteLine.h"
-#include "core/WholeFiles.h"
-#include "export/OhlcBars.h"
+#include "core/ServiceDay.h"
+#include "export/DayAssembler.h"
+#include "export/SqliteTarget.h"
+#include "export/TextTarget.h"
 
 #include <QDir>
 #include <QSet>
 
 #include <algorithm>
+#include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string_view>
-#include <variant>
 
 namespace pellmark {
 namespace {
 
-constexpr std::string_view kCsvHeader = "date,time,price\r\n";
 // An 8 MB file of empty lines would otherwise give a million messages.
 constexpr int kLinesReportedPerFile = 10;
-
-struct DayFile {
-    QString path;
-    QDate day;
-};
+constexpr long long kSecondsPerDay = 86400;
+constexpr qint64 kJulianDayOf1970 = 2440588;
+// A day of a zone takes its quotes from the GMT days up to two away (a zone ahead by 14 h on
+// a 25-hour day): reading those beside a changed one makes its days whole.
+constexpr qint64 kDaysBeside = 2;
 
 // Per symbol, in symbol order; each symbol's files in date order.
-using DayFilesBySymbol = std::map<QString, std::vector<DayFile>>;
+using DayFilesBySymbol = std::map<QString, std::vector<DayFileEntry>>;
 
 // The first and the last day of every symbol in the folder, filters aside: what the folder
 // holds, to tell when nothing in it is wanted.
@@ -93,7 +95,7 @@ DayFilesBySymbol FindDayFiles(const ExportOptions& options, const QSet<QString>&
     // Every day has one file name only, so no two files of a symbol share a date.
     for (auto& [symbol, files] : found) {
         std::sort(files.begin(), files.end(),
-                  [](const DayFile& a, const DayFile& b) { return a.day < b.day; });
+                  [](const DayFileEntry& a, const DayFileEntry& b) { return a.day < b.day; });
     }
     return found;
 }
@@ -134,10 +136,11 @@ QString NothingToExport(const ExportOptions& options, const FolderDays& folderDa
            IsoDay(span.last) + "), nothing to export";
 }
 
-// Appends the day's rows (or bars) to csv in time order and returns how many quotes it
-// held; lines that are not quotes become problems.
-long long AppendDay(const DayFile& file, std::string_view text, const ExportOptions& options,
-                    const QString& layoutText, BadLines& badLines, QByteArray& csv) {
+// The quotes of a day file in time order; lines that are not quotes become problems when
+// told is set.
+std::vector<Quote> ReadQuotes(const DayFileEntry& file, std::string_view text,
+                              const ExportOptions& options, const QString& layoutText, bool told,
+                              BadLines& badLines) {
     std::vector<Quote> quotes;
     int badInFile = 0;
     ForEachDayFileLine(text, [&](std::string_view line, int lineNumber) {
@@ -146,6 +149,8 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
             quotes.push_back(*quote);
             return;
         }
+        if (!told)
+            return;
         if (++badInFile <= kLinesReportedPerFile)
             badLines.told.push_back(
                 {file.path, lineNumber, QStringLiteral("not a quote line \"%1\"").arg(layoutText)});
@@ -162,66 +167,159 @@ long long AppendDay(const DayFile& file, std::string_view text, const ExportOpti
         badLines.told.push_back({file.path, 0,
                                  QStringLiteral("%1 more lines that are not quote lines")
                                      .arg(badInFile - kLinesReportedPerFile)});
-
     // "HH:MM" sorts as text; the stable sort keeps equal times in file order. A run writes
     // its files in time order, so most need no sorting.
     const auto earlier = [](const Quote& a, const Quote& b) { return a.time < b.time; };
     if (!std::is_sorted(quotes.begin(), quotes.end(), earlier))
         std::stable_sort(quotes.begin(), quotes.end(), earlier);
-    // Dates, times and checked prices hold no comma, quote or line break, so no field
-    // ever needs quoting.
-    const QByteArray date = file.day.toString(Qt::ISODate).toLatin1();
-    if (options.barMinutes > 0) {
-        AppendBars(csv, date, quotes, options.barMinutes);
-    } else {
-        // Gathered first and appended once: appending field by field to the CSV cost more
-        // than reading the lines.
-        std::string rows;
-        rows.reserve(quotes.size() * (static_cast<std::size_t>(date.size()) + 20));
-        for (const Quote& quote : quotes) {
-            rows.append(date.constData(), static_cast<std::size_t>(date.size())) += ',';
-            rows.append(quote.time) += ',';
-            rows.append(quote.price) += "\r\n";
-        }
-        csv.append(rows.data(), static_cast<qsizetype>(rows.size()));
-    }
-    return static_cast<long long>(quotes.size());
+    return quotes;
 }
 
-struct SymbolCsv {
-    QByteArray bytes;
-    long long quotes = 0;
-    QDate first, last; // of the days that gave rows
-    BadLines badLines;
-};
+int MinuteOfDay(std::string_view time) {
+    return ((time[0] - '0') * 10 + (time[1] - '0')) * 60 + (time[3] - '0') * 10 + (time[4] - '0');
+}
 
-// Empty when a stop was asked for before every file was read.
-std::optional<SymbolCsv> BuildSymbolCsv(const std::vector<DayFile>& files,
-                                        const ExportOptions& options, ExportReport& report) {
-    const std::string_view header = options.barMinutes > 0 ? kBarsCsvHeader : kCsvHeader;
-    SymbolCsv csv;
-    csv.bytes = QByteArray(header.data(), static_cast<qsizetype>(header.size()));
-    const QString layoutText = QString::fromStdString(LayoutText(options.order, options.separator));
-    for (const DayFile& file : files) {
-        if (StopAsked(options))
-            return std::nullopt;
-        const Result<std::string> read = ReadDayFile(file.path);
-        if (!read) {
-            report.problems.push_back(
-                {file.path, 0, "unreadable: " + QString::fromStdString(read.reason())});
-            ++report.filesSkipped;
+// The files to read: those the target asked for and, when bars are cut in another zone than
+// GMT, the files of the days beside them, which the zone's days share.
+std::vector<bool> FilesToRead(const std::vector<DayFileEntry>& files,
+                              const std::vector<bool>& asked, bool besides) {
+    std::vector<bool> read = asked;
+    if (!besides)
+        return read;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!asked[i])
             continue;
+        for (std::size_t j = i; j > 0 && files[i].day.daysTo(files[j - 1].day) >= -kDaysBeside;)
+            read[--j] = true;
+        for (std::size_t j = i + 1;
+             j < files.size() && files[i].day.daysTo(files[j].day) <= kDaysBeside; ++j)
+            read[j] = true;
+    }
+    return read;
+}
+
+class SymbolExport {
+public:
+    SymbolExport(const ExportOptions& options, ExportTarget& target, ExportReport& report)
+        : options_(options), target_(target), report_(report),
+          layoutText_(QString::fromStdString(LayoutText(options.order, options.separator))) {}
+
+    // False when a stop was asked for before every file was read.
+    bool Run(const QString& symbol, const std::vector<DayFileEntry>& files) {
+        const std::vector<bool> asked = target_.StartSymbol(symbol, files);
+        const std::vector<int> lengths = target_.BarLengths();
+        const std::vector<bool> read =
+            FilesToRead(files, asked, !lengths.empty() && !options_.zone.IsGmt());
+        DayAssembler days(target_, lengths, options_.withRunningDay);
+        // The texts the quotes in hand view into.
+        std::deque<std::string> texts;
+        BadLines badLines;
+        long long quotes = 0;
+        int filesAsked = 0;
+        SymbolEnd end;
+        end.lastDay = files.back().day;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (!read[i])
+                continue;
+            if (StopAsked(options_))
+                return false;
+            const DayFileEntry& file = files[i];
+            Result<std::string> text = ReadDayFile(file.path);
+            if (!text) {
+                report_.problems.push_back(
+                    {file.path, 0, "unreadable: " + QString::fromStdString(text.reason())});
+                ++report_.filesSkipped;
+                continue;
+            }
+            // A day of the zone takes its quotes from three day files at most.
+            if (days.Empty())
+                texts.clear();
+            texts.push_back(std::move(*text));
+            if (texts.size() > 3)
+                texts.pop_front();
+            const std::vector<Quote> dayQuotes =
+                ReadQuotes(file, texts.back(), options_, layoutText_, asked[i], badLines);
+            const bool running = DayIsRunning(file.path, file.day, options_.today);
+            if (asked[i]) {
+                ++filesAsked;
+                quotes += static_cast<long long>(dayQuotes.size());
+                target_.FileRead(file, static_cast<long long>(dayQuotes.size()), running);
+                if (running)
+                    end.running.push_back(file.day);
+            }
+            HandOn(file, dayQuotes, running, asked[i], days);
         }
-        ++report.dayFilesRead;
-        if (const long long quotes =
-                AppendDay(file, *read, options, layoutText, csv.badLines, csv.bytes)) {
-            csv.quotes += quotes;
-            csv.first = csv.first.isValid() ? csv.first : file.day;
-            csv.last = file.day;
+        days.Flush();
+        report_.linesSkipped += badLines.count;
+        end.keep = Judge(symbol, filesAsked, quotes, badLines);
+        target_.EndSymbol(end, report_);
+        return true;
+    }
+
+private:
+    void HandOn(const DayFileEntry& file, const std::vector<Quote>& quotes, bool running,
+                bool fresh, DayAssembler& days) {
+        const DayOffsets offsets = options_.zone.Offsets(file.day);
+        const long long dayStart = (file.day.toJulianDay() - kJulianDayOf1970) * kSecondsPerDay;
+        const QDate zoneDays[3] = {file.day.addDays(-1), file.day, file.day.addDays(1)};
+        int n = 0;
+        std::string_view previous;
+        for (const Quote& quote : quotes) {
+            const int gmtSecond = MinuteOfDay(quote.time) * 60;
+            const ZoneTime zoneTime = offsets.At(gmtSecond);
+            n = quote.time == previous ? n + 1 : 0;
+            previous = quote.time;
+            days.Add(zoneDays[zoneTime.dayShift + 1],
+                     {dayStart + gmtSecond, zoneTime.offset, zoneTime.second, n, quote.price,
+                      running, fresh});
         }
     }
-    report.linesSkipped += csv.badLines.count;
-    return csv;
+
+    // Whether the symbol is written, with what is told about its lines.
+    bool Judge(const QString& symbol, int filesAsked, long long quotes, const BadLines& bad) {
+        if (quotes == 0 && bad.hint) {
+            // Files saved in another layout: one line says which, not one per line.
+            report_.problems.push_back({Where(symbol), 0, "not written: " + bad.hint->reason});
+            return false;
+        }
+        report_.problems.insert(report_.problems.end(), bad.told.begin(), bad.told.end());
+        if (bad.hint)
+            report_.problems.push_back(*bad.hint);
+        if (filesAsked > 0 && quotes == 0) {
+            report_.notes.push_back(
+                {Where(symbol), 0, QStringLiteral("not written: the day files hold no quotes")});
+            return false;
+        }
+        return true;
+    }
+
+    // The file a symbol is written to, or the database and the symbol, for a message.
+    QString Where(const QString& symbol) const {
+        if (!options_.database.isEmpty())
+            return options_.database + ": " + symbol;
+        return QDir(options_.outDir)
+            .filePath(LayoutFileName(*options_.layout, symbol, options_.barMinutes));
+    }
+
+    const ExportOptions& options_;
+    ExportTarget& target_;
+    ExportReport& report_;
+    const QString layoutText_;
+};
+
+std::unique_ptr<ExportTarget> MakeTarget(const ExportOptions& options, ExportReport& report) {
+    if (options.database.isEmpty()) {
+        QDir(options.outDir).mkpath(QStringLiteral("."));
+        return std::make_unique<TextTarget>(options.outDir, *options.layout, options.barMinutes,
+                                            options.withRunningDay);
+    }
+    Result<std::unique_ptr<SqliteTarget>> opened = SqliteTarget::Open(
+        options.database, options.zone, options.barMinutes, options.withRunningDay, options.today);
+    if (!opened) {
+        report.problems.push_back({options.database, 0, QString::fromStdString(opened.reason())});
+        return nullptr;
+    }
+    return std::move(*opened);
 }
 
 } // namespace
@@ -243,72 +341,20 @@ ExportReport ExportDayFiles(const ExportOptions& options) {
             report.problems.push_back({options.folder, 0, NothingToExport(options, folderDays)});
         return report;
     }
-
-    const QDir outDir(options.outDir);
-    outDir.mkpath(QStringLiteral("."));
-    WholeFiles csvFiles(options.outDir);
-    std::map<QString, std::pair<ExportedCsv, long long>> byPath; // and the quotes it holds
+    const std::unique_ptr<ExportTarget> target = MakeTarget(options, report);
+    if (!target)
+        return report;
+    SymbolExport symbolExport(options, *target, report);
     for (const auto& [symbol, files] : bySymbol) {
-        const std::optional<SymbolCsv> csv = BuildSymbolCsv(files, options, report);
-        if (!csv || StopAsked(options)) {
+        if (!symbolExport.Run(symbol, files) || StopAsked(options)) {
             report.stopped = true;
             return report;
         }
-        const QString name =
-            symbol + (options.barMinutes > 0 ? "-" + BarLengthName(options.barMinutes) : "") +
-            ".csv";
-        const QString path = outDir.filePath(name);
-        const BadLines& bad = csv->badLines;
-        if (csv->quotes == 0 && bad.hint) {
-            // Files saved in another layout: one line says which, not one per line.
-            report.problems.push_back({path, 0, "not written: " + bad.hint->reason});
-            continue;
-        }
-        report.problems.insert(report.problems.end(), bad.told.begin(), bad.told.end());
-        if (bad.hint)
-            report.problems.push_back(*bad.hint);
-        if (csv->quotes == 0) {
-            report.notes.push_back(
-                {path, 0, QStringLiteral("not written: the day files hold no quotes")});
-            continue;
-        }
-        if (const Done added =
-                csvFiles.Add(name, std::string_view(csv->bytes.constData(),
-                                                    static_cast<std::size_t>(csv->bytes.size())));
-            !added) {
-            report.problems.push_back(
-                {path, 0, "cannot write: " + QString::fromStdString(added.reason())});
-            continue;
-        }
-        // Every row ends in a line break, the header's too.
-        byPath[path] = {{path, csv->bytes.count('\n') - 1, csv->first, csv->last}, csv->quotes};
     }
-    const WholeFiles::Outcome written = csvFiles.Commit();
-    for (const WholeFiles::Unwritten& file : written.unwritten)
-        report.problems.push_back(
-            {file.path, 0, "cannot write: " + QString::fromStdString(file.reason)});
-    for (const QString& path : written.written) {
-        report.csvFiles.push_back(byPath[path].first);
-        report.quotesExported += byPath[path].second;
-    }
-    // A stop that came while the CSVs took their names still ends the program as stopped.
+    target->Finish(report);
+    // A stop that came while the files took their names still ends the program as stopped.
     report.stopped = StopAsked(options);
     return report;
-}
-
-QString ProblemText(const ExportProblem& problem) {
-    if (problem.line == 0)
-        return problem.file + ": " + problem.reason;
-    return QStringLiteral("%1:%2: %3").arg(problem.file).arg(problem.line).arg(problem.reason);
-}
-
-QString WrittenText(const ExportedCsv& csv) {
-    const QString days =
-        csv.first == csv.last ? IsoDay(csv.first) : IsoDay(csv.first) + " to " + IsoDay(csv.last);
-    return QStringLiteral("%1: %2 %3, %4")
-        .arg(csv.path)
-        .arg(csv.rows)
-        .arg(csv.rows == 1 ? "row" : "rows", days);
 }
 
 } // namespace pellmark

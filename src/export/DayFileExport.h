@@ -1,12 +1,14 @@
-// Glues the day files of a save folder into one CSV series per symbol, for back-testing:
-// OUTDIR/SYMBOL.csv with the header "date,time,price" and one row per quote, the date in ISO
-// form, in ascending date and time order, or one row per bar (OhlcBars.h) into
-// OUTDIR/SYMBOL-LENGTH.csv (AUDUSD-1h.csv), so that bars never replace the quotes' CSV. Used
-// by pellmark-export and by pellmark-batch --csv.
+// Glues the day files of a save folder into one series per symbol, for back-testing: read
+// into quotes, put on the clock of a zone (GMT, the service's, by default), made into bars
+// when asked, and written by a target: the text files of a layout (ExportLayout.h; by default
+// OUTDIR/SYMBOL.csv with the header "date,time,price", or OUTDIR/SYMBOL-LENGTH.csv for bars),
+// or a SQLite database that only reads again the days whose files changed. Used by
+// pellmark-export and by pellmark-batch --csv.
 //
 //     ExportOptions options;
 //     options.folder = "/data/fx";          // holds AUDUSD-5-Jun-05.txt, ...
 //     options.outDir = "/data/csv";         // gets AUDUSD.csv, ...
+//     options.today = clock.Today();        // the day that is still running
 //     const ExportReport report = ExportDayFiles(options);
 //     for (const ExportProblem& problem : report.problems)
 //         std::fprintf(stderr, "%s\n", qPrintable(ProblemText(problem)));
@@ -14,21 +16,22 @@
 #pragma once
 
 #include "core/QuoteLine.h"
+#include "export/ExportLayout.h"
+#include "export/ExportReport.h"
+#include "export/ZoneClock.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
-#include <optional>
 #include <string>
-#include <vector>
 
 namespace pellmark {
 
 struct ExportOptions {
     QString folder; // the save folder of the run; only its *.txt files are looked at
-    QString outDir; // created when missing; an existing CSV of the same name is replaced
+    QString outDir; // created when missing; an existing file of the same name is replaced
     // The layout the run wrote its lines in.
     LineOrder order = LineOrder::PriceFirst;
     std::string separator = " - ";
@@ -40,57 +43,32 @@ struct ExportOptions {
     // Names of .txt files in the folder that are its own, not day files: passed over without
     // a note.
     QStringList ownFiles = {QStringLiteral("failed.txt")};
-    // Checked before each file; once true the export ends at once, and no CSV is replaced.
+    // Checked before each file; once true the export ends at once, and nothing is replaced.
     const std::atomic<bool>* stop = nullptr;
+    // What the files written look like; a layout takes quotes, bars or both (LayoutRefusal).
+    const ExportLayout* layout = &CsvLayout();
+    // The clock the times are written in, and where days begin and end.
+    ZoneClock zone{};
+    // Bars hold the quotes of running days too; by default bars with one are left out.
+    bool withRunningDay = false;
+    // The service's day: it, and every day saved before it ended, is running (ServiceDay.h).
+    QDate today{};
+    // When given, the quotes (and bars) go into this SQLite database instead of outDir.
+    QString database{};
 };
 
-// Something that was not exported, or a hint about it. Nothing is ever left out without
-// one of these.
-struct ExportProblem {
-    QString file; // a day file, the folder, or a CSV that could not be written
-    int line = 0; // counted from 1; 0 when it concerns the whole file
-    QString reason;
-};
-
-// A CSV the export wrote: its rows (quotes or bars) and the first and last day they hold.
-struct ExportedCsv {
-    QString path;
-    long long rows = 0;
-    QDate first;
-    QDate last;
-};
-
-struct ExportReport {
-    std::vector<ExportProblem> problems;
-    // Worth knowing but not a fault: a .txt file that is not a day file (such as a run's
-    // errors file), a symbol whose files hold no quotes.
-    std::vector<ExportProblem> notes;
-    bool stopped = false; // options.stop was set before the export was done
-    int dayFilesRead = 0;
-    int filesSkipped = 0;               // day files not read: not regular, too large, or unreadable
-    int linesSkipped = 0;               // lines that are not a time and a price in the given layout
-    long long quotesExported = 0;       // in the CSVs written, as rows or within bars
-    std::vector<ExportedCsv> csvFiles;  // every CSV written, in symbol order
-    QStringList symbolsWithoutDayFiles; // asked for, but no day file in the range
-};
-
-// Reads every day file of options.folder that passes the filters and writes one CSV per
-// symbol whose files hold at least one quote; the CSV of a symbol without quotes is left as
-// it was. Rows are sorted by date, then by time; rows of one day with the same time keep
-// their order in the file. Time and price are copied as written. Lines are split at CR, LF
-// or CR LF; the first ten lines of a file that are not quotes are reported, then their
-// count, and after ten in one symbol the layout they seem to have; a symbol of which no line
-// is read but those lines have one other layout gets that hint alone. Each CSV is written
-// whole or not at all, with CR LF line ends (RFC 4180); the CSVs take their names together,
-// after one sync of the file system (WholeFiles.h). When nothing is found to export, a
-// problem says what the folder holds. Time grows in step with the number
-// of files. Does not print anything.
+// Reads every day file of options.folder that passes the filters, in date order (with a
+// database, only those whose files changed since the last export into it) and writes each
+// symbol whose files hold at least one quote; what is written of a symbol without quotes is
+// left as it was. Quotes are sorted by time; quotes of one day with the same time keep their
+// order in the file. Prices are copied as written. Lines are split at CR, LF or CR LF; the
+// first ten lines of a file that are not quotes are reported, then their count, and after
+// ten in one symbol the layout they seem to have; a symbol of which no line is read but those
+// lines have one other layout gets that hint alone. Text files are written whole or not at
+// all, with CR LF line ends, and take their names together after one sync of the file system
+// (WholeFiles.h); a database is written in one transaction. When nothing is found to export,
+// a problem says what the folder holds. Time grows in step with the number of files read.
+// Does not print anything.
 ExportReport ExportDayFiles(const ExportOptions& options);
-
-// "FILE:LINE: reason", or "FILE: reason" for a whole file.
-QString ProblemText(const ExportProblem& problem);
-
-// "CSV: 1440 rows, 2005-06-06 to 2005-06-10" (one day named once).
-QString WrittenText(const ExportedCsv& csv);
 
 } // namespace pellmark

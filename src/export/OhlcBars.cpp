@@ -7,7 +7,8 @@
 namespace pellmark {
 namespace {
 
-constexpr std::array<std::pair<std::u16string_view, int>, 6> kBarLengths = {{
+constexpr std::array<std::pair<std::u16string_view, int>, 7> kBarLengths = {{
+    {u"1min", 1},
     {u"5min", 5},
     {u"15min", 15},
     {u"30min", 30},
@@ -15,36 +16,6 @@ constexpr std::array<std::pair<std::u16string_view, int>, 6> kBarLengths = {{
     {u"4h", 240},
     {u"1d", 1440},
 }};
-
-int MinuteOfDay(std::string_view time) {
-    return ((time[0] - '0') * 10 + (time[1] - '0')) * 60 + (time[3] - '0') * 10 + (time[4] - '0');
-}
-
-void AppendTwoDigits(QByteArray& csv, int value) {
-    csv.append(static_cast<char>('0' + value / 10)).append(static_cast<char>('0' + value % 10));
-}
-
-void AppendView(QByteArray& csv, std::string_view text) {
-    csv.append(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-struct Bar {
-    int start = 0;
-    std::string_view open, high, low, close;
-    long long ticks = 0;
-};
-
-void AppendBar(QByteArray& csv, const QByteArray& date, const Bar& bar) {
-    csv.append(date).append(',');
-    AppendTwoDigits(csv, bar.start / 60);
-    csv.append(':');
-    AppendTwoDigits(csv, bar.start % 60);
-    for (std::string_view price : {bar.open, bar.high, bar.low, bar.close}) {
-        csv.append(',');
-        AppendView(csv, price);
-    }
-    csv.append(',').append(QByteArray::number(bar.ticks)).append("\r\n");
-}
 
 } // namespace
 
@@ -64,6 +35,9 @@ std::optional<int> ParseBarLength(QStringView text) {
 }
 
 bool PriceLess(std::string_view a, std::string_view b) {
+    // Prices of one symbol mostly have one form: as many digits before the point.
+    if (a.size() == b.size() && a.find('.') == b.find('.') && a.front() != '0' && b.front() != '0')
+        return a < b;
     // Leading zeros say nothing about the value; "0" itself stays one digit long.
     const auto whole = [](std::string_view price) {
         std::string_view digits = price.substr(0, price.find('.'));
@@ -91,28 +65,41 @@ bool PriceLess(std::string_view a, std::string_view b) {
     return false;
 }
 
-void AppendBars(QByteArray& csv, const QByteArray& date, const std::vector<Quote>& quotes,
-                int minutes) {
-    std::optional<Bar> bar;
-    for (const Quote& quote : quotes) {
-        const int start = MinuteOfDay(quote.time) / minutes * minutes;
-        if (bar && bar->start != start) {
-            AppendBar(csv, date, *bar);
-            bar.reset();
-        }
-        if (!bar) {
-            bar = Bar{start, quote.price, quote.price, quote.price, quote.price, 0};
+std::vector<ExportBar> BuildBars(std::span<const ExportQuote> quotes, int minutes,
+                                 bool withRunning) {
+    const int length = minutes * 60;
+    std::vector<ExportBar> bars;
+    std::optional<ExportBar> bar;
+    bool running = false;
+    const auto close = [&] {
+        if (bar && (!running || withRunning))
+            bars.push_back(*bar);
+        running = false;
+    };
+    for (const ExportQuote& quote : quotes) {
+        const int start = quote.second / length * length;
+        if (!bar || bar->second != start) {
+            close();
+            bar = ExportBar{quote.time - (quote.second - start),
+                            quote.offset,
+                            start,
+                            quote.price,
+                            quote.price,
+                            quote.price,
+                            quote.price,
+                            1};
         } else {
             if (PriceLess(bar->high, quote.price))
                 bar->high = quote.price;
             if (PriceLess(quote.price, bar->low))
                 bar->low = quote.price;
             bar->close = quote.price;
+            ++bar->ticks;
         }
-        ++bar->ticks;
+        running = running || quote.running;
     }
-    if (bar)
-        AppendBar(csv, date, *bar);
+    close();
+    return bars;
 }
 
 } // namespace pellmark

@@ -2,10 +2,13 @@
 // pellmark-export tells the user on odd input, a full disk and a signal.
 #include "FullDisk.h"
 
+#include "core/DateList.h"
 #include "core/DayFileName.h"
 #include "core/QuoteLine.h"
 #include "export/DayFileExport.h"
 #include "export/OhlcBars.h"
+#include "export/SqliteDatabase.h"
+#include "export/ZoneClock.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,8 +22,10 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace pellmark;
 
@@ -112,6 +117,64 @@ QByteArrayList ReferenceBars(RandomDay day, int minutes) {
                     QByteArray::number(next - first);
     }
     return bars;
+}
+
+// Writes each "NAME|TEXT" of files into folder.
+void WriteDayFiles(const QString& folder, const QStringList& files) {
+    for (const QString& file : files) {
+        QFile day(QDir(folder).filePath(file.section(u'|', 0, 0)));
+        const QByteArray bytes = file.section(u'|', 1).toUtf8();
+        QVERIFY(day.open(QIODevice::WriteOnly) && day.write(bytes) == bytes.size());
+    }
+}
+
+// The one file an export wrote into folder, by its name.
+QString OnlyFile(const QString& folder) {
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    return names.size() == 1 ? names.front() : names.join(u',');
+}
+
+// What a program said and how it ended.
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run RunExport(const QStringList& arguments,
+              const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(PELLMARK_EXPORT_PATH, arguments);
+    Run run;
+    if (process.waitForFinished(60000)) {
+        run.status = process.exitCode();
+        run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    }
+    return run;
+}
+
+// What database_rows.py prints; a failure shows in the comparison.
+QByteArray RunPython(const QStringList& arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start("python3", QStringList{PELLMARK_DATABASE_ROWS} + arguments);
+    return process.waitForFinished(60000) && process.exitCode() == 0
+               ? process.readAll()
+               : "failed: " + process.readAll();
+}
+
+// A day of 288 five-minute quotes and, at noon, a second quote of the same time.
+QString FullDay(const QString& symbol) {
+    QString text;
+    for (int slot = 0; slot < 288; ++slot) {
+        const QString price = QString::number(1 + symbol.size() / 10.0 + slot / 10000.0, 'f', 4);
+        text += price + " - " + QTime(0, 0).addSecs(slot * 300).toString("HH:mm") + "\r\n";
+        if (slot == 144)
+            text += "0.5 - 12:00\r\n";
+    }
+    return text;
 }
 
 } // namespace
@@ -290,6 +353,469 @@ private slots:
         QCOMPARE(rows, ReferenceBars(random, ParseBarLength(length).value_or(0)));
     }
 
+    // Each layout as its importer reads it, written by hand from the published layouts: two
+    // days, the second out of time order with two quotes in one minute.
+    void layouts_data() {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<QString>("length"); // empty: quotes
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray metaStock =
+            "<TICKER>,<PER>,<DATE>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>\r\n";
+        QTest::newRow("csv, quotes") << "csv"
+                                     << ""
+                                     << "X.csv"
+                                     << QByteArray("date,time,price\r\n"
+                                                   "2005-06-07,23:59,1.5\r\n"
+                                                   "2005-06-08,10:00,10.25\r\n"
+                                                   "2005-06-08,10:01,9.5\r\n"
+                                                   "2005-06-08,10:01,9.75\r\n"
+                                                   "2005-06-08,11:00,10.0\r\n");
+        QTest::newRow("csv, 1-minute bars")
+            << "csv"
+            << "1min"
+            << "X-1min.csv"
+            << QByteArray("date,time,open,high,low,close,ticks\r\n"
+                          "2005-06-07,23:59,1.5,1.5,1.5,1.5,1\r\n"
+                          "2005-06-08,10:00,10.25,10.25,10.25,10.25,1\r\n"
+                          "2005-06-08,10:01,9.5,9.75,9.5,9.75,2\r\n"
+                          "2005-06-08,11:00,10.0,10.0,10.0,10.0,1\r\n");
+        QTest::newRow("metatrader, 1-minute bars")
+            << "metatrader"
+            << "1min"
+            << "X-1min.csv"
+            << QByteArray("2005.06.07,23:59,1.5,1.5,1.5,1.5,1\r\n"
+                          "2005.06.08,10:00,10.25,10.25,10.25,10.25,1\r\n"
+                          "2005.06.08,10:01,9.5,9.75,9.5,9.75,2\r\n"
+                          "2005.06.08,11:00,10.0,10.0,10.0,10.0,1\r\n");
+        QTest::newRow("metatrader, hourly bars")
+            << "metatrader"
+            << "1h"
+            << "X-1h.csv"
+            << QByteArray("2005.06.07,23:00,1.5,1.5,1.5,1.5,1\r\n"
+                          "2005.06.08,10:00,10.25,10.25,9.5,9.75,3\r\n"
+                          "2005.06.08,11:00,10.0,10.0,10.0,10.0,1\r\n");
+        QTest::newRow("metatrader, day bars")
+            << "metatrader"
+            << "1d"
+            << "X-1d.csv"
+            << QByteArray("2005.06.07,00:00,1.5,1.5,1.5,1.5,1\r\n"
+                          "2005.06.08,00:00,10.25,10.25,9.5,10.0,4\r\n");
+        QTest::newRow("ninjatrader, quotes") << "ninjatrader"
+                                             << ""
+                                             << "X.txt"
+                                             << QByteArray("20050607 235900;1.5;1\r\n"
+                                                           "20050608 100000;10.25;1\r\n"
+                                                           "20050608 100100;9.5;1\r\n"
+                                                           "20050608 100100;9.75;1\r\n"
+                                                           "20050608 110000;10.0;1\r\n");
+        QTest::newRow("ninjatrader, 1-minute bars")
+            << "ninjatrader"
+            << "1min"
+            << "X.txt"
+            << QByteArray("20050607 235900;1.5;1.5;1.5;1.5;1\r\n"
+                          "20050608 100000;10.25;10.25;10.25;10.25;1\r\n"
+                          "20050608 100100;9.5;9.75;9.5;9.75;2\r\n"
+                          "20050608 110000;10.0;10.0;10.0;10.0;1\r\n");
+        QTest::newRow("ninjatrader, day bars") << "ninjatrader"
+                                               << "1d"
+                                               << "X.txt"
+                                               << QByteArray("20050607;1.5;1.5;1.5;1.5;1\r\n"
+                                                             "20050608;10.25;10.25;9.5;10.0;4\r\n");
+        QTest::newRow("metastock, quotes")
+            << "metastock"
+            << ""
+            << "X.txt"
+            << metaStock + "X,0,20050607,235900,1.5,1.5,1.5,1.5,1\r\n"
+                           "X,0,20050608,100000,10.25,10.25,10.25,10.25,1\r\n"
+                           "X,0,20050608,100100,9.5,9.5,9.5,9.5,1\r\n"
+                           "X,0,20050608,100100,9.75,9.75,9.75,9.75,1\r\n"
+                           "X,0,20050608,110000,10.0,10.0,10.0,10.0,1\r\n";
+        QTest::newRow("metastock, hourly bars")
+            << "metastock"
+            << "1h"
+            << "X-1h.txt"
+            << metaStock + "X,60,20050607,230000,1.5,1.5,1.5,1.5,1\r\n"
+                           "X,60,20050608,100000,10.25,10.25,9.5,9.75,3\r\n"
+                           "X,60,20050608,110000,10.0,10.0,10.0,10.0,1\r\n";
+        QTest::newRow("metastock, day bars")
+            << "metastock"
+            << "1d"
+            << "X-1d.txt"
+            << metaStock + "X,D,20050607,000000,1.5,1.5,1.5,1.5,1\r\n"
+                           "X,D,20050608,000000,10.25,10.25,9.5,10.0,4\r\n";
+    }
+    void layouts() {
+        QFETCH(QString, layout);
+        QFETCH(QString, length);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir folder, out;
+        WriteDayFiles(
+            folder.path(),
+            {"X-7-Jun-05.txt|1.5 - 23:59\r\n",
+             "X-8-Jun-05.txt|9.5 - 10:01\r\n10.25 - 10:00\r\n9.75 - 10:01\r\n10.0 - 11:00\r\n"});
+        ExportOptions options;
+        options.folder = folder.path();
+        options.outDir = out.path();
+        options.layout = FindLayout(layout);
+        QVERIFY(options.layout != nullptr);
+        options.barMinutes = ParseBarLength(length).value_or(0);
+        const ExportReport report = ExportDayFiles(options);
+        QVERIFY(report.problems.empty());
+        QCOMPARE(OnlyFile(out.path()), file);
+        QCOMPARE(ReadFile(out.filePath(file)), bytes);
+    }
+
+    // Times on a zone's clock across both 2026 changes of daylight saving in Berlin and in
+    // New York, and days cut at the zone's midnight; quotes are written in the order they
+    // came, so the autumn hour that happens twice shows its times twice.
+    void zones_data() {
+        QTest::addColumn<QString>("zone");
+        QTest::addColumn<QString>("length"); // empty: quotes
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QByteArray>("csv");
+        const QByteArray quotes = "date,time,price\r\n";
+        const QByteArray bars = "date,time,open,high,low,close,ticks\r\n";
+        const QStringList around = {
+            "X-DAY.txt|1.1 - 00:30\r\n1.2 - 00:59\r\n1.3 - 01:00\r\n1.4 - 01:30\r\n"};
+        const QStringList spring = QStringList(around).replaceInStrings("DAY", "29-Mar-26");
+        const QStringList autumn = QStringList(around).replaceInStrings("DAY", "25-Oct-26");
+        QTest::newRow("Berlin, spring: 02:00 CET is 03:00 CEST")
+            << "Europe/Berlin"
+            << "" << spring
+            << quotes + "2026-03-29,01:30,1.1\r\n2026-03-29,01:59,1.2\r\n"
+                        "2026-03-29,03:00,1.3\r\n2026-03-29,03:30,1.4\r\n";
+        QTest::newRow("Berlin, spring, hourly bars: none at 02:00")
+            << "Europe/Berlin"
+            << "1h" << spring
+            << bars + "2026-03-29,01:00,1.1,1.2,1.1,1.2,2\r\n"
+                      "2026-03-29,03:00,1.3,1.4,1.3,1.4,2\r\n";
+        QTest::newRow("Berlin, autumn: 03:00 CEST is 02:00 CET, in the order they came")
+            << "Europe/Berlin"
+            << "" << autumn
+            << quotes + "2026-10-25,02:30,1.1\r\n2026-10-25,02:59,1.2\r\n"
+                        "2026-10-25,02:00,1.3\r\n2026-10-25,02:30,1.4\r\n";
+        QTest::newRow("Berlin, autumn, hourly bars: one bar holds both passes")
+            << "Europe/Berlin"
+            << "1h" << autumn << bars + "2026-10-25,02:00,1.1,1.4,1.1,1.4,4\r\n";
+        QTest::newRow("Berlin, autumn, minute bars: the hour comes twice")
+            << "Europe/Berlin"
+            << "1min" << autumn
+            << bars +
+                   "2026-10-25,02:30,1.1,1.1,1.1,1.1,1\r\n2026-10-25,02:59,1.2,1.2,1.2,1.2,1\r\n"
+                   "2026-10-25,02:00,1.3,1.3,1.3,1.3,1\r\n2026-10-25,02:30,1.4,1.4,1.4,1.4,1\r\n";
+        QTest::newRow("New York, spring: 02:00 EST is 03:00 EDT")
+            << "America/New_York"
+            << "" << QStringList{"X-8-Mar-26.txt|1.1 - 06:30\r\n1.2 - 07:00\r\n"}
+            << quotes + "2026-03-08,01:30,1.1\r\n2026-03-08,03:00,1.2\r\n";
+        QTest::newRow("New York, autumn: 01:30 twice")
+            << "America/New_York"
+            << "" << QStringList{"X-1-Nov-26.txt|1.1 - 05:30\r\n1.2 - 06:30\r\n"}
+            << quotes + "2026-11-01,01:30,1.1\r\n2026-11-01,01:30,1.2\r\n";
+        QTest::newRow("New York, autumn, hourly bars")
+            << "America/New_York"
+            << "1h" << QStringList{"X-1-Nov-26.txt|1.1 - 05:30\r\n1.2 - 06:30\r\n"}
+            << bars + "2026-11-01,01:00,1.1,1.2,1.1,1.2,2\r\n";
+        const QStringList december = {"X-1-Dec-26.txt|1.1 - 22:30\r\n1.2 - 23:30\r\n",
+                                      "X-2-Dec-26.txt|1.3 - 00:00\r\n"};
+        QTest::newRow("Berlin: 23:30 GMT on 1 Dec is 2 Dec 00:30")
+            << "Europe/Berlin"
+            << "" << december
+            << quotes + "2026-12-01,23:30,1.1\r\n2026-12-02,00:30,1.2\r\n2026-12-02,01:00,1.3\r\n";
+        QTest::newRow("Berlin: day bars cut at its midnight")
+            << "Europe/Berlin"
+            << "1d" << december
+            << bars +
+                   "2026-12-01,00:00,1.1,1.1,1.1,1.1,1\r\n2026-12-02,00:00,1.2,1.3,1.2,1.3,2\r\n";
+        QTest::newRow("New York: the same quotes make one day bar")
+            << "America/New_York"
+            << "1d" << december << bars + "2026-12-01,00:00,1.1,1.3,1.1,1.3,3\r\n";
+        QTest::newRow("a fixed offset, two hours ahead")
+            << "Etc/GMT-2"
+            << "" << december
+            << quotes + "2026-12-02,00:30,1.1\r\n2026-12-02,01:30,1.2\r\n2026-12-02,02:00,1.3\r\n";
+        QTest::newRow("GMT, as without a zone")
+            << "UTC"
+            << "1d" << december
+            << bars +
+                   "2026-12-01,00:00,1.1,1.2,1.1,1.2,2\r\n2026-12-02,00:00,1.3,1.3,1.3,1.3,1\r\n";
+    }
+    void zones() {
+        QFETCH(QString, zone);
+        QFETCH(QString, length);
+        QFETCH(QStringList, files);
+        QFETCH(QByteArray, csv);
+        QTemporaryDir folder, out;
+        WriteDayFiles(folder.path(), files);
+        ExportOptions options;
+        options.folder = folder.path();
+        options.outDir = out.path();
+        options.barMinutes = ParseBarLength(length).value_or(0);
+        const std::optional<ZoneClock> clock = ZoneClock::Named(zone);
+        QVERIFY(clock);
+        options.zone = *clock;
+        QVERIFY(ExportDayFiles(options).problems.empty());
+        QCOMPARE(ReadFile(out.filePath(length.isEmpty() ? "X.csv" : "X-" + length + ".csv")), csv);
+    }
+
+    // A running day, today or saved before it ended, is named on the file's line; bars leave
+    // it out unless asked. Files of 7 and 8 Dec 2026, saved at the times given (GMT).
+    void runningDays_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QDateTime>("savedSeventh");
+        QTest::addColumn<QString>("length");
+        QTest::addColumn<bool>("withRunningDay");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QByteArray>("csv");
+        const QDateTime afterSeventh(QDate(2026, 12, 8), QTime(9, 0), Qt::UTC);
+        const QByteArray bars = "date,time,open,high,low,close,ticks\r\n";
+        QTest::newRow("quotes: written, the day named")
+            << QDate(2026, 12, 8) << afterSeventh << "" << false
+            << "X.csv: 3 rows, 2026-12-07 to 2026-12-08; the last day, 8-Dec-26, is still running"
+            << QByteArray("date,time,price\r\n2026-12-07,10:00,1.1\r\n2026-12-08,10:00,1.2\r\n"
+                          "2026-12-08,11:00,1.3\r\n");
+        QTest::newRow("bars: the running day left out")
+            << QDate(2026, 12, 8) << afterSeventh << "1h" << false
+            << "X-1h.csv: 1 row, 2026-12-07; the last day, 8-Dec-26, is still running: its bars "
+               "are left out (--with-running-day writes them)"
+            << bars + "2026-12-07,10:00,1.1,1.1,1.1,1.1,1\r\n";
+        QTest::newRow("bars with the running day, when asked")
+            << QDate(2026, 12, 8) << afterSeventh << "1h" << true
+            << "X-1h.csv: 3 rows, 2026-12-07 to 2026-12-08; the last day, 8-Dec-26, is still "
+               "running: its bars hold the quotes so far"
+            << bars + "2026-12-07,10:00,1.1,1.1,1.1,1.1,1\r\n2026-12-08,10:00,1.2,1.2,1.2,1.2,1\r\n"
+                      "2026-12-08,11:00,1.3,1.3,1.3,1.3,1\r\n";
+        QTest::newRow("saved while it ran, two days later")
+            << QDate(2026, 12, 10) << afterSeventh << "1d" << false
+            << "X-1d.csv: 1 row, 2026-12-07; the last day, 8-Dec-26, is still running: its bars "
+               "are left out (--with-running-day writes them)"
+            << bars + "2026-12-07,00:00,1.1,1.1,1.1,1.1,1\r\n";
+        QTest::newRow("two days saved while they ran")
+            << QDate(2026, 12, 8) << QDateTime(QDate(2026, 12, 7), QTime(12, 0), Qt::UTC) << "1d"
+            << false
+            << "X-1d.csv: 0 rows; the days 7-Dec-26 and 8-Dec-26 are still running: their bars "
+               "are left out (--with-running-day writes them)"
+            << bars;
+        QTest::newRow("a copy dated before its day is whole")
+            << QDate(2026, 12, 9) << QDateTime(QDate(2026, 12, 6), QTime(12, 0), Qt::UTC) << "1d"
+            << false
+            << "X-1d.csv: 1 row, 2026-12-07; the last day, 8-Dec-26, is still running: its bars "
+               "are left out (--with-running-day writes them)"
+            << bars + "2026-12-07,00:00,1.1,1.1,1.1,1.1,1\r\n";
+    }
+    void runningDays() {
+        QFETCH(QDate, today);
+        QFETCH(QDateTime, savedSeventh);
+        QFETCH(QString, length);
+        QFETCH(bool, withRunningDay);
+        QFETCH(QString, said);
+        QFETCH(QByteArray, csv);
+        QTemporaryDir folder, out;
+        WriteDayFiles(folder.path(), {"X-7-Dec-26.txt|1.1 - 10:00\r\n",
+                                      "X-8-Dec-26.txt|1.2 - 10:00\r\n1.3 - 11:00\r\n"});
+        for (const auto& [name, saved] :
+             {std::pair{"X-7-Dec-26.txt", savedSeventh},
+              std::pair{"X-8-Dec-26.txt", QDateTime(QDate(2026, 12, 8), QTime(11, 5), Qt::UTC)}}) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(saved, QFileDevice::FileModificationTime));
+        }
+        ExportOptions options;
+        options.folder = folder.path();
+        options.outDir = out.path();
+        options.today = today;
+        options.barMinutes = ParseBarLength(length).value_or(0);
+        options.withRunningDay = withRunningDay;
+        const ExportReport report = ExportDayFiles(options);
+        QVERIFY(report.problems.empty());
+        QCOMPARE(report.written.size(), std::size_t(1));
+        QCOMPARE(WrittenText(report.written.front()).remove(out.path() + "/"), said);
+        QCOMPARE(ReadFile(out.filePath(length.isEmpty() ? "X.csv" : "X-" + length + ".csv")), csv);
+    }
+
+    // Today's day file, by the real clock, is named as running and left out of bars.
+    void runningDayByTheClock() {
+        QTemporaryDir folder, out;
+        const QDate today = QDateTime::currentDateTimeUtc().date();
+        const QString label = QString::fromStdString(DateLabel(today));
+        const QString yesterday = QString::fromStdString(DateLabel(today.addDays(-1)));
+        WriteDayFiles(folder.path(), {"X-" + yesterday + ".txt|1.1 - 10:00\r\n",
+                                      "X-" + label + ".txt|1.2 - 00:00\r\n"});
+        QFile whole(folder.filePath("X-" + yesterday + ".txt"));
+        QVERIFY(whole.open(QIODevice::ReadWrite) &&
+                whole.setFileTime(QDateTime(today, QTime(0, 0), Qt::UTC),
+                                  QFileDevice::FileModificationTime));
+        const Run run = RunExport({"--bars", "1h", folder.path(), out.path()});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, out.filePath("X-1h.csv") + ": 1 row, " +
+                              today.addDays(-1).toString(Qt::ISODate) + "; the last day, " + label +
+                              ", is still running: its bars are left out (--with-running-day "
+                              "writes them)\n");
+        QCOMPARE(ReadFile(out.filePath("X-1h.csv")),
+                 "date,time,open,high,low,close,ticks\r\n" +
+                     today.addDays(-1).toString(Qt::ISODate).toUtf8() +
+                     ",10:00,1.1,1.1,1.1,1.1,1\r\n");
+    }
+
+    // The database read back with Python's sqlite3 holds the quotes and bars of the CSV
+    // export of the same folder; a second export after one new day per symbol writes that
+    // day alone and leaves every other row as it was.
+    void databaseRoundTrip() {
+        QTemporaryDir folder, out;
+        const QString database = out.filePath("p.db"), csv = out.filePath("csv");
+        for (const QString& symbol : QStringList{"AUDUSD", "EURUSD"})
+            for (const char* day : {"6-Jun-05", "7-Jun-05", "8-Jun-05"})
+                WriteDayFiles(folder.path(), {symbol + "-" + day + ".txt|" + FullDay(symbol)});
+        Run run = RunExport({"--sqlite", database, "--bars", "1h", folder.path()});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, database +
+                              ": AUDUSD: 3 days written, 867 quotes and 72 bars; 3 days "
+                              "held, 2005-06-06 to 2005-06-08\n" +
+                              database +
+                              ": EURUSD: 3 days written, 867 quotes and 72 bars; 3 days "
+                              "held, 2005-06-06 to 2005-06-08\n");
+        QCOMPARE(RunExport({folder.path(), csv}).status, 0);
+        QCOMPARE(RunExport({"--bars", "1h", folder.path(), csv}).status, 0);
+        QCOMPARE(RunPython({"compare", database, csv, "60"}),
+                 QByteArray("2 symbols compared, 0 differences\n"));
+        const QByteArray before = RunPython({"dump", database});
+
+        for (const QString& symbol : QStringList{"AUDUSD", "EURUSD"})
+            WriteDayFiles(folder.path(), {symbol + "-9-Jun-05.txt|" + FullDay(symbol)});
+        run = RunExport({"--sqlite", database, folder.path()});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, database +
+                              ": AUDUSD: 1 day written, 289 quotes and 24 bars; 4 days held, "
+                              "2005-06-06 to 2005-06-09\n" +
+                              database +
+                              ": EURUSD: 1 day written, 289 quotes and 24 bars; 4 days "
+                              "held, 2005-06-06 to 2005-06-09\n");
+        const QByteArray after = RunPython({"dump", database});
+        const QByteArrayList beforeLines = before.split('\n'), afterLines = after.split('\n');
+        QByteArrayList added;
+        for (const QByteArray& line : afterLines)
+            if (!beforeLines.contains(line))
+                added << line;
+        QCOMPARE(added.size(), 2 * (289 + 24 + 1));
+        // 9 Jun 2005 runs from 1118275200 to 1118361599 seconds since 1970.
+        for (const QByteArray& line : added) {
+            const QByteArrayList fields = line.split('|');
+            const bool ninth = fields[0] == "quote" ? fields[2].toLongLong() >= 1118275200 &&
+                                                          fields[2].toLongLong() <= 1118361599
+                               : fields[0] == "bar" ? fields[3] == "2005-06-09"
+                                                    : fields[2] == "2005-06-09";
+            QVERIFY2(ninth, line);
+        }
+        for (const QByteArray& line : beforeLines)
+            QVERIFY2(afterLines.contains(line), line);
+        QCOMPARE(RunExport({folder.path(), csv}).status, 0);
+        QCOMPARE(RunExport({"--bars", "1h", folder.path(), csv}).status, 0);
+        QCOMPARE(RunPython({"compare", database, csv, "60"}),
+                 QByteArray("2 symbols compared, 0 differences\n"));
+        // Nothing changed: nothing read, nothing written.
+        run = RunExport({"--sqlite", database, folder.path()});
+        QVERIFY2(run.out.contains("AUDUSD: up to date; 4 days held"), qPrintable(run.out));
+        QCOMPARE(RunPython({"dump", database}), after);
+    }
+
+    // A database that cannot be written is told, the exit status is 1, and the file at its
+    // name is left byte for byte as it was.
+    void databaseRefused_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("more"); // options of the second export
+        QTest::addColumn<QString>("said");
+        QTest::newRow("not a SQLite database")
+            << "notes" << QStringList() << "p.db: not a SQLite database: left as it is\n";
+        QTest::newRow("a link at its name")
+            << "link" << QStringList() << "p.db: cannot write: not a regular file: left as it is\n";
+        QTest::newRow("being written by another program")
+            << "locked" << QStringList()
+            << "p.db: another program is writing to it: left as it is; try again once it is "
+               "done\n";
+        QTest::newRow("the times of another zone")
+            << "export" << QStringList{"--tz", "Europe/Berlin"}
+            << "p.db: holds the times of GMT: give no --tz, or another database file: left as "
+               "it is\n";
+        QTest::newRow("a database of another program")
+            << "other" << QStringList()
+            << "p.db: a SQLite database of another program: left as it is\n";
+    }
+    void databaseRefused() {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, more);
+        QFETCH(QString, said);
+        QTemporaryDir folder, out;
+        const QString database = out.filePath("p.db");
+        WriteDayFiles(folder.path(), {"AUDUSD-6-Jun-05.txt|" + FullDay("AUDUSD")});
+        std::optional<SqliteDatabase> holder;
+        if (kind == "notes") {
+            WriteDayFiles(out.path(), {"p.db|these are notes\n"});
+        } else if (kind == "link") {
+            WriteDayFiles(out.path(), {"kept.txt|kept\n"});
+            QVERIFY(QFile::link(out.filePath("kept.txt"), database));
+        } else if (kind == "other") {
+            Result<SqliteDatabase> opened = SqliteDatabase::Open(database);
+            QVERIFY(opened && (*opened).Execute("CREATE TABLE notes(text TEXT)"));
+        } else {
+            QCOMPARE(RunExport({"--sqlite", database, folder.path()}).status, 0);
+        }
+        // Read before the lock is taken: closing any file of the database drops this process's
+        // locks on it.
+        const QByteArray bytes = ReadFile(kind == "link" ? out.filePath("kept.txt") : database);
+        if (kind == "locked") {
+            Result<SqliteDatabase> opened = SqliteDatabase::Open(database);
+            QVERIFY(opened && (*opened).Execute("BEGIN IMMEDIATE"));
+            holder.emplace(std::move(*opened));
+        }
+        WriteDayFiles(folder.path(), {"AUDUSD-7-Jun-05.txt|" + FullDay("AUDUSD")});
+        const Run run = RunExport(more + QStringList{"--sqlite", database, folder.path()});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, QString());
+        QVERIFY2(run.err.startsWith("pellmark-export: " + out.path() + "/" + said),
+                 qPrintable(run.err));
+        QCOMPARE(ReadFile(kind == "link" ? out.filePath("kept.txt") : database), bytes);
+        QVERIFY(!QFile::exists(database + "-journal"));
+    }
+
+    // A full disk while the database is written leaves it as it was: Python reads back the
+    // rows of the export before. A new database is removed.
+    void databaseFullDisk_data() {
+        QTest::addColumn<qint64>("room");
+        QTest::addColumn<bool>("existing");
+        QTest::newRow("no room") << qint64(0) << true;
+        QTest::newRow("full in the middle") << qint64(60000) << true;
+        QTest::newRow("full later on") << qint64(200000) << true;
+        QTest::newRow("a new database") << qint64(60000) << false;
+    }
+    void databaseFullDisk() {
+        QFETCH(qint64, room);
+        QFETCH(bool, existing);
+        QTemporaryDir folder, out;
+        const QString database = out.filePath("p.db");
+        WriteDayFiles(folder.path(), {"AUDUSD-6-Jun-05.txt|" + FullDay("AUDUSD")});
+        if (existing)
+            QCOMPARE(RunExport({"--sqlite", database, "--bars", "1h", folder.path()}).status, 0);
+        const QByteArray before = existing ? RunPython({"dump", database}) : QByteArray();
+        for (int day = 7; day <= 30; ++day)
+            WriteDayFiles(folder.path(),
+                          {QStringLiteral("EURUSD-%1-Jun-05.txt|").arg(day) + FullDay("EURUSD")});
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        PreloadFullDisk(environment, room);
+        const Run run =
+            RunExport({"--sqlite", database, "--bars", "1h", folder.path()}, environment);
+        QCOMPARE(run.status, 1);
+        QCOMPARE(run.out, QString());
+        QVERIFY2(run.err.startsWith("pellmark-export: " + database +
+                                    ": cannot write: No space left on device: left as it was\n"),
+                 qPrintable(run.err));
+        if (!existing) {
+            QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+            return;
+        }
+        QCOMPARE(RunPython({"dump", database}), before);
+    }
+
     // What the user sees of pellmark-export: status, messages and the CSV of GBPUSD, which
     // holds "old" before the run. `odd` is a further entry GBPUSD-6-Jun-05.txt: FIFO, a link
     // to /dev/zero, a folder, a dangling link, a 17 MB file, or else the bytes it holds.
@@ -355,7 +881,8 @@ private slots:
                                   << QStringList{"option '--sep' needs a value"} << old;
         QTest::newRow("unknown bar length")
             << "" << QByteArray() << QStringList{"--bars=2h"} + inOut << 2
-            << QStringList{"--bars needs one of 5min, 15min, 30min, 1h, 4h, 1d, not '2h'"} << old;
+            << QStringList{"--bars needs one of 1min, 5min, 15min, 30min, 1h, 4h, 1d, not '2h'"}
+            << old;
         QTest::newRow("three operands")
             << "" << QByteArray() << inOut + QStringList{"x"} << 2
             << QStringList{"pellmark-export: expected FOLDER and OUTDIR\n"} << old;
@@ -422,6 +949,50 @@ private slots:
         QTest::newRow("nine lines: no hint")
             << "none" << QByteArray("14:05 - 1.2\n").repeated(9) << inOut << 1
             << QStringList{"!these lines look like"} << old;
+        QTest::newRow("a name that is not UTF-8: told, exit 1")
+            << "GBPUSD" << QByteArray("non-UTF-8 name") << inOut << 1
+            << QStringList{"GBP\\xffUSD-6-Jun-05.txt: not read: its name is not valid UTF-8",
+                           "GBPUSD.csv: 1 row, 1970-06-05\n"}
+            << rows;
+        QTest::newRow("metastock layout")
+            << "GBPUSD" << QByteArray() << QStringList{"--layout", "metastock"} + inOut << 0
+            << QStringList{"GBPUSD.txt: 1 row, 1970-06-05\n"} << old;
+        QTest::newRow("unknown layout: the list")
+            << "" << QByteArray() << QStringList{"--layout=mt4"} + inOut << 2
+            << QStringList{"--layout needs one of csv, metatrader, ninjatrader, metastock, not "
+                           "'mt4'\n"}
+            << old;
+        QTest::newRow("MetaTrader takes bars only")
+            << "" << QByteArray() << QStringList{"--layout", "metatrader"} + inOut << 2
+            << QStringList{"--layout metatrader writes bars only (MetaTrader's history import "
+                           "reads no quotes): add --bars LENGTH, such as --bars 1min\n"}
+            << old;
+        QTest::newRow("NinjaTrader takes no hourly bars")
+            << "" << QByteArray() << QStringList{"--layout", "ninjatrader", "--bars", "1h"} + inOut
+            << 2
+            << QStringList{"--layout ninjatrader takes quotes, --bars 1min or --bars 1d "
+                           "(NinjaTrader's import reads no other bars), not --bars 1h\n"}
+            << old;
+        QTest::newRow("unknown zone: the one meant")
+            << "" << QByteArray() << QStringList{"--tz", "america/new_york"} + inOut << 2
+            << QStringList{"unknown time zone 'america/new_york': did you mean America/New_York?\n"}
+            << old;
+        QTest::newRow("unknown zone: a hint")
+            << "" << QByteArray() << QStringList{"--tz", "Mars/Olympus"} + inOut << 2
+            << QStringList{"unknown time zone 'Mars/Olympus': give an IANA name such as "
+                           "Europe/Berlin or America/New_York, or a fixed offset such as "
+                           "Etc/GMT-2\n"}
+            << old;
+        QTest::newRow("running days without bars")
+            << "" << QByteArray() << QStringList{"--with-running-day"} + inOut << 2
+            << QStringList{"--with-running-day goes with --bars"} << old;
+        QTest::newRow("a database and OUTDIR")
+            << "" << QByteArray() << QStringList{"--sqlite", "@OUT/p.db"} + inOut << 2
+            << QStringList{"expected FOLDER alone with --sqlite FILE\n"} << old;
+        QTest::newRow("a database and a layout")
+            << "" << QByteArray()
+            << QStringList{"--sqlite", "@OUT/p.db", "--layout", "metastock", "@IN"} << 2
+            << QStringList{"--layout chooses text files: leave it out with --sqlite\n"} << old;
     }
     void command() {
         QFETCH(QString, files);
@@ -436,6 +1007,9 @@ private slots:
         QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\r\n") == 5);
         old.close();
         const QString oddPath = folder.filePath("GBPUSD-6-Jun-05.txt");
+        // Qt cannot name it to remove it.
+        const QByteArray oddName = QFile::encodeName(folder.path()) + "/GBP\xffUSD-6-Jun-05.txt";
+        const auto removeOdd = qScopeGuard([&] { ::unlink(oddName.constData()); });
         QFile oddFile(oddPath);
         if (odd == "FIFO")
             QCOMPARE(::mkfifo(QFile::encodeName(oddPath).constData(), 0600), 0);
@@ -447,6 +1021,8 @@ private slots:
             QVERIFY(QFile::link(folder.filePath("gone"), oddPath));
         else if (odd == "17 MB")
             QVERIFY(oddFile.open(QIODevice::WriteOnly) && oddFile.resize(17 << 20));
+        else if (odd == "non-UTF-8 name")
+            QVERIFY(::close(::creat(oddName.constData(), 0600)) == 0);
         else if (odd.startsWith("bytes "))
             QVERIFY(oddFile.open(QIODevice::WriteOnly) && oddFile.resize(odd.mid(6).toLongLong()));
         else if (!odd.isEmpty())
@@ -535,13 +1111,16 @@ private slots:
     void stopOnSignal_data() {
         QTest::addColumn<int>("signal");
         QTest::addColumn<QString>("name");
-        QTest::newRow("SIGHUP") << SIGHUP << "SIGHUP";
-        QTest::newRow("SIGINT") << SIGINT << "SIGINT";
-        QTest::newRow("SIGTERM") << SIGTERM << "SIGTERM";
+        QTest::addColumn<bool>("database"); // into a new database: none is left
+        QTest::newRow("SIGHUP") << SIGHUP << "SIGHUP" << false;
+        QTest::newRow("SIGINT") << SIGINT << "SIGINT" << false;
+        QTest::newRow("SIGTERM") << SIGTERM << "SIGTERM" << false;
+        QTest::newRow("SIGTERM, into a database") << SIGTERM << "SIGTERM" << true;
     }
     void stopOnSignal() {
         QFETCH(int, signal);
         QFETCH(QString, name);
+        QFETCH(bool, database);
         QTemporaryDir folder, out;
         constexpr int kSymbols = 3000;
         for (int i = 0; i < kSymbols; ++i) {
@@ -550,7 +1129,9 @@ private slots:
             QVERIFY(day.open(QIODevice::WriteOnly) && day.write("1.2 - 12:00\r\n") > 0);
         }
         QProcess process;
-        process.start(PELLMARK_EXPORT_PATH, {folder.path(), out.path()});
+        process.start(PELLMARK_EXPORT_PATH,
+                      database ? QStringList{"--sqlite", out.filePath("p.db"), folder.path()}
+                               : QStringList{folder.path(), out.path()});
         QVERIFY(process.waitForStarted());
         const auto files = [&] { return QDir(out.path()).entryList(QDir::Files | QDir::Hidden); };
         QTRY_VERIFY_WITH_TIMEOUT(!files().isEmpty() || process.state() == QProcess::NotRunning,
@@ -561,6 +1142,10 @@ private slots:
             QSKIP("the export was done before the signal came");
         QCOMPARE(process.exitCode(), 128 + signal);
         QVERIFY(QString(process.readAllStandardError()).contains("stopped by " + name));
+        if (database) {
+            QCOMPARE(files(), QStringList());
+            return;
+        }
         const qsizetype csvFiles = QDir(out.path()).entryList({"*.csv"}).size();
         QVERIFY2(csvFiles == 0 || csvFiles == kSymbols, qPrintable(QString::number(csvFiles)));
         QCOMPARE(files().size(), csvFiles);

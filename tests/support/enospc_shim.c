@@ -1,6 +1,6 @@
 /* A full disk for the process it is preloaded into (LD_PRELOAD): once PELLMARK_ENOSPC_BYTES
- * bytes have been written to regular files, further writes to them fail with ENOSPC, a write
- * that crosses the limit is cut short, and fsync/fdatasync of a regular file fail too, as on a
+ * bytes have been written to regular files (write, pwrite), further writes to them fail with
+ * ENOSPC, a write that crosses the limit is cut short, and fsync/fdatasync of a regular file fail too, as on a
  * disk that runs out when the data is synced; syncfs fails when the limit was reached with no
  * write refused, as on a disk that runs out when the whole file system is synced. Standard
  * input, output and error, pipes and sockets are left alone, so the program can still report.
@@ -36,12 +36,8 @@ static int Counted(int fd) {
     return budget >= 0 && fd > 2 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-ssize_t write(int fd, const void* data, size_t count) {
-    static ssize_t (*real)(int, const void*, size_t);
-    if (real == NULL)
-        real = (ssize_t(*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
-    if (count == 0 || !Counted(fd))
-        return real(fd, data, count);
+/* How much of count bytes a regular file takes: all, the room left, or -1 (ENOSPC). */
+static long long Allowed(size_t count) {
     const long long room = budget - written;
     if (room <= 0) {
         refused = 1;
@@ -49,10 +45,38 @@ ssize_t write(int fd, const void* data, size_t count) {
         return -1;
     }
     refused = refused || (long long)count > room;
-    const ssize_t done = real(fd, data, (long long)count > room ? (size_t)room : count);
+    return (long long)count > room ? room : (long long)count;
+}
+
+static ssize_t Counting(ssize_t done) {
     if (done > 0)
         written += done;
     return done;
+}
+
+ssize_t write(int fd, const void* data, size_t count) {
+    static ssize_t (*real)(int, const void*, size_t);
+    if (real == NULL)
+        real = (ssize_t(*)(int, const void*, size_t))dlsym(RTLD_NEXT, "write");
+    if (count == 0 || !Counted(fd))
+        return real(fd, data, count);
+    const long long allowed = Allowed(count);
+    return allowed < 0 ? -1 : Counting(real(fd, data, (size_t)allowed));
+}
+
+/* SQLite writes its database and journal at offsets. */
+ssize_t pwrite64(int fd, const void* data, size_t count, off_t offset) {
+    static ssize_t (*real)(int, const void*, size_t, off_t);
+    if (real == NULL)
+        real = (ssize_t(*)(int, const void*, size_t, off_t))dlsym(RTLD_NEXT, "pwrite64");
+    if (count == 0 || !Counted(fd))
+        return real(fd, data, count, offset);
+    const long long allowed = Allowed(count);
+    return allowed < 0 ? -1 : Counting(real(fd, data, (size_t)allowed, offset));
+}
+
+ssize_t pwrite(int fd, const void* data, size_t count, off_t offset) {
+    return pwrite64(fd, data, count, offset);
 }
 
 static int Sync(const char* name, int fd) {

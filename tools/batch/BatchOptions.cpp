@@ -6,7 +6,7 @@
 #include "core/ErrorsList.h"
 #include "core/TextLines.h"
 #include "core/WholeFile.h"
-#include "export/OhlcBars.h"
+#include "ExportFlags.h"
 #include "net/QuoteService.h"
 #include "run/RunInput.h"
 #include "StopSignals.h"
@@ -19,7 +19,9 @@
 
 namespace pellmark {
 
-const char* const kBatchUsage =
+namespace {
+
+constexpr const char* kUsageStart =
     "Usage: pellmark-batch [OPTION]...\n"
     "Download historical intraday prices from the quote service into one text file per\n"
     "symbol and week-day, newest day first, as the Pellmark window does.\n"
@@ -52,9 +54,11 @@ const char* const kBatchUsage =
     "                            (default: print them on standard output at the end)\n"
     "      --csv OUTDIR          when the run has ended, export the run's symbols as one CSV\n"
     "                            per symbol into OUTDIR, as pellmark-export does\n"
-    "      --bars LENGTH         with --csv: open, high, low and close bars of LENGTH\n"
-    "                            (5min, 15min, 30min, 1h, 4h or 1d) instead of quotes,\n"
-    "                            into OUTDIR/SYMBOL-LENGTH.csv (AUDUSD-1h.csv)\n"
+    "\n"
+    "How the run's symbols are exported when it has ended, into --csv OUTDIR or a\n"
+    "database, as pellmark-export does:\n";
+
+constexpr const char* kUsageEnd =
     "\n"
     "Keeping a folder current:\n"
     "      --update FOLDER       bring FOLDER up to today (or --to): for every symbol with\n"
@@ -106,6 +110,12 @@ const char* const kBatchUsage =
     "stopped by SIGHUP, SIGINT or SIGTERM (the day in hand and the rest are listed as not\n"
     "done, so --retry resumes the run).\n"
     "A link, FIFO or device at a name the run writes is left as it is and the write refused.\n";
+
+} // namespace
+
+std::string BatchUsage() {
+    return std::string(kUsageStart) + std::string(ExportFlags::Help()) + kUsageEnd;
+}
 
 namespace {
 
@@ -168,11 +178,13 @@ private:
                                  from = valued("from"), to = valued("to"), out = valued("out"),
                                  sep = valued("sep"), host = valued("host"),
                                  errors = valued("errors"), retry = valued("retry"),
-                                 csv = valued("csv"), bars = valued("bars");
-        const QList<QCommandLineOption> withValue = {symbols, symbolsFile, from,  to,  out, sep,
-                                                     host,    errors,      retry, csv, bars};
+                                 csv = valued("csv");
+        const QList<QCommandLineOption> withValue = {symbols, symbolsFile, from,   to,    out,
+                                                     sep,     host,        errors, retry, csv};
+        const ExportFlags exportFlags;
         parser.addOptions({help, version, quiet, forex, stocks, indices, timeFirst, skipSaved});
         parser.addOptions(withValue);
+        parser.addOptions(exportFlags.Options());
         const QCommandLineOption update = valued("update"), heal("heal"),
                                  healRounds = valued("heal-rounds"), healAgain("heal-again"),
                                  healFrom = valued("heal-from"), only = valued("only"),
@@ -181,15 +193,16 @@ private:
         if (!parser.parse(arguments))
             return Fail(CommandLineError(parser));
         if (const auto repeated = RepeatedOption(
-                parser, withValue + QList<QCommandLineOption>{help, version, quiet, forex, stocks,
-                                                              indices, timeFirst, skipSaved, update,
-                                                              heal, healRounds, healAgain}))
+                parser, withValue + exportFlags.Options() +
+                            QList<QCommandLineOption>{help, version, quiet, forex, stocks, indices,
+                                                      timeFirst, skipSaved, update, heal,
+                                                      healRounds, healAgain}))
             return Fail(*repeated);
         if (!parser.positionalArguments().isEmpty())
             return Fail("unexpected argument " +
                         parser.positionalArguments().front().toStdString());
         if (parser.isSet(help)) {
-            outcome_ = PrintAndExit{kBatchUsage};
+            outcome_ = PrintAndExit{BatchUsage()};
             return;
         }
         if (parser.isSet(version)) {
@@ -220,15 +233,13 @@ private:
         options_.errorsFile = parser.value(errors);
         options_.retryFile = parser.value(retry);
         options_.csvDir = parser.value(csv);
-        if (parser.isSet(bars)) {
-            if (!parser.isSet(csv))
-                return Fail("--bars goes with --csv");
-            const std::optional<int> minutes = ParseBarLength(parser.value(bars));
-            if (!minutes)
-                return Fail("--bars takes one of " + std::string(kBarLengthNames) + ": " +
-                            parser.value(bars).toStdString());
-            options_.barMinutes = *minutes;
-        }
+        if (const auto refused = exportFlags.Take(parser, options_.exported))
+            return Fail(*refused);
+        if (const auto given = exportFlags.AnyGiven(parser);
+            given && !parser.isSet(csv) && options_.exported.database.isEmpty())
+            return Fail(*given + " goes with --csv or --sqlite");
+        if (parser.isSet("layout") && !parser.isSet(csv))
+            return Fail("--layout chooses the files of --csv: give --csv");
         if (parser.isSet(from) && !Day(parser.value(from), options_.from))
             return;
         if (parser.isSet(to) && !Day(parser.value(to), options_.to))

@@ -4,6 +4,7 @@
 
 #include "core/Category.h"
 #include "core/DayItem.h"
+#include "export/DayFileExport.h"
 #include "page/IntradayParser.h"
 
 #include <QDate>
@@ -36,7 +37,9 @@ struct BatchOptions {
     std::vector<std::string> retryNotItems; // lines naming no item (notes), kept as they are
     std::vector<std::string> notes;         // said before the run starts
     QString csvDir;                         // export the run's symbols there once it has ended
-    int barMinutes = 0;                     // with csvDir: bars of this length instead of quotes
+    // How the run's symbols are exported once it has ended, into csvDir, into
+    // exported.database, or both: layout, bars, zone, running days (ExportFlags.h).
+    ExportOptions exported;
     // Keeping a folder current: --update FOLDER takes its symbols and start days from the day
     // files there (outDir is FOLDER); --heal fetches what the check finds incomplete again.
     QString updateFolder;
@@ -63,6 +66,6 @@ using ParsedCommandLine = std::variant<BatchOptions, PrintAndExit, UsageError>;
 // happened cannot exist.
 ParsedCommandLine ParseBatchCommandLine(const QStringList& arguments, QDate today);
 
-extern const char* const kBatchUsage;
+std::string BatchUsage();
 
 } // namespace pellmark

@@ -28,7 +28,7 @@ ProgressReport::Mode ReportMode(bool quiet, bool terminal) {
 BatchRun::BatchRun(BatchOptions options, DayFetcher& fetcher, const ServiceClock& clock,
                    std::FILE* failedDays, std::FILE* progress, bool terminal)
     : options_(std::move(options)), failedDays_(failedDays),
-      report_(progress, ReportMode(options_.quiet, terminal)),
+      report_(progress, ReportMode(options_.quiet, terminal)), clock_(clock),
       rules_(options_.outDir, options_.category, options_.healAgain, clock),
       engine_(fetcher, rules_, [this] { return options_.outDir.toStdString(); }),
       terminal_(terminal) {
@@ -293,7 +293,7 @@ void BatchRun::RunEnded(const RunEnd& end) {
         status = end.serviceUnreachable ? kExitUnreachable : kExitCannotWrite;
         break;
     }
-    if (!options_.csvDir.isEmpty() && !nothingToDo_) {
+    if ((!options_.csvDir.isEmpty() || !options_.exported.database.isEmpty()) && !nothingToDo_) {
         const ExportReport exported = ExportCsv();
         if (exported.stopped)
             status = 128 + StopSignals::LastStop();
@@ -316,12 +316,11 @@ bool BatchRun::PrintFailed(const std::vector<DayItem>& items) {
 }
 
 ExportReport BatchRun::ExportCsv() {
-    ExportOptions exportOptions;
+    ExportOptions exportOptions = options_.exported;
     exportOptions.folder = options_.outDir;
-    exportOptions.outDir = options_.csvDir;
     exportOptions.order = options_.lineOrder;
     exportOptions.separator = options_.separator;
-    exportOptions.barMinutes = options_.barMinutes;
+    exportOptions.today = clock_.Today();
     // The errors file in the folder is the run's own, not a day file worth a note.
     const QFileInfo errorsFile(options_.errorsFile);
     if (!options_.errorsFile.isEmpty() &&
@@ -345,16 +344,33 @@ ExportReport BatchRun::ExportCsv() {
             }
         }
     }
-    const ExportReport exported = ExportDayFiles(exportOptions);
-    for (const ExportProblem& problem : exported.problems)
-        report_.Say("pellmark-batch: " + ProblemText(problem).toStdString());
-    for (const ExportProblem& note : exported.notes)
-        report_.Say("pellmark-batch: " + ProblemText(note).toStdString());
-    for (const ExportedCsv& csv : exported.csvFiles)
-        if (!options_.quiet)
-            report_.Say(WrittenText(csv).toStdString());
-    if (exported.stopped)
-        report_.Say("pellmark-batch: the CSV export was stopped");
+    // Into the CSV folder, then into the database, each as pellmark-export would.
+    std::vector<ExportOptions> targets;
+    if (!options_.csvDir.isEmpty()) {
+        targets.push_back(exportOptions);
+        targets.back().database.clear();
+        targets.back().outDir = options_.csvDir;
+    }
+    if (!exportOptions.database.isEmpty())
+        targets.push_back(exportOptions);
+    ExportReport exported;
+    for (const ExportOptions& into : targets) {
+        const ExportReport report = ExportDayFiles(into);
+        for (const ExportProblem& problem : report.problems)
+            report_.Say("pellmark-batch: " + ProblemText(problem).toStdString());
+        for (const ExportProblem& note : report.notes)
+            report_.Say("pellmark-batch: " + ProblemText(note).toStdString());
+        for (const ExportedSeries& series : report.written)
+            if (!options_.quiet)
+                report_.Say(WrittenText(series).toStdString());
+        exported.problems.insert(exported.problems.end(), report.problems.begin(),
+                                 report.problems.end());
+        if (report.stopped) {
+            report_.Say("pellmark-batch: the export was stopped");
+            exported.stopped = true;
+            break;
+        }
+    }
     return exported;
 }
 

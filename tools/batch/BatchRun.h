@@ -68,6 +68,7 @@ private:
     BatchOptions options_;
     std::FILE* failedDays_;
     ProgressReport report_;
+    const ServiceClock& clock_;
     FolderRules rules_;
     RunEngine engine_;
     int stopSignal_ = 0;

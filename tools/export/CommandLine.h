@@ -6,9 +6,11 @@
 
 #include <QString>
 
+#include <string>
+
 namespace pellmark {
 
-extern const char kExportUsage[];
+std::string ExportUsage();
 
 struct CommandLine {
     enum class Action { Export, Help, Version, UsageError };

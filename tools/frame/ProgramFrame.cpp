@@ -62,18 +62,22 @@ std::optional<int> ProgramFrame::RefuseClock(QDate today) const {
     return kExitUsage;
 }
 
-void ProgramFrame::TellNonUtf8Names(const QString& folder) const {
+int ProgramFrame::TellNonUtf8Names(const QString& folder) const {
     const QByteArray path = QFile::encodeName(folder);
     DIR* directory = ::opendir(path.constData());
     if (!directory)
-        return;
+        return 0;
+    int told = 0;
     while (const dirent* entry = ::readdir(directory)) {
         const std::string_view name(entry->d_name);
-        if (name.ends_with(".txt") && !IsValidUtf8(name))
+        if (name.ends_with(".txt") && !IsValidUtf8(name)) {
             std::fprintf(stderr, "%s: %s/%s: not read: its name is not valid UTF-8\n", name_,
                          EscapedBytes(path.toStdString()).c_str(), EscapedBytes(name).c_str());
+            ++told;
+        }
     }
     ::closedir(directory);
+    return told;
 }
 
 } // namespace pellmark

@@ -41,8 +41,8 @@ public:
     std::optional<int> RefuseClock(QDate today) const;
 
     // Each day file of folder whose name is not valid UTF-8, which no program can read as
-    // its name says, told on standard error with its odd bytes escaped.
-    void TellNonUtf8Names(const QString& folder) const;
+    // its name says, told on standard error with its odd bytes escaped; how many there are.
+    int TellNonUtf8Names(const QString& folder) const;
 
 private:
     const char* name_;

@@ -724,10 +724,22 @@ private slots:
             << QStringList{"--symbols", "AUDUSD", "--symbols-file", "plain"}
             << "--symbols and --symbols-file cannot both be given\n";
         QTest::newRow("bars without csv")
-            << QStringList{"--bars", "1h"} << "--bars goes with --csv\n";
+            << QStringList{"--bars", "1h"} << "--bars goes with --csv or --sqlite\n";
+        QTest::newRow("time zone without csv")
+            << QStringList{"--tz", "Europe/Berlin"} << "--tz goes with --csv or --sqlite\n";
+        QTest::newRow("layout with the database only")
+            << QStringList{"--sqlite", "p.db", "--layout", "metastock"}
+            << "--layout chooses the files of --csv: give --csv\n";
         QTest::newRow("unknown bar length")
             << QStringList{"--csv", "csv", "--bars", "2h"}
-            << "--bars takes one of 5min, 15min, 30min, 1h, 4h, 1d: 2h\n";
+            << "--bars needs one of 1min, 5min, 15min, 30min, 1h, 4h, 1d, not '2h'\n";
+        QTest::newRow("MetaTrader without bars")
+            << QStringList{"--csv", "csv", "--layout", "metatrader"}
+            << "--layout metatrader writes bars only (MetaTrader's history import reads no "
+               "quotes): add --bars LENGTH, such as --bars 1min\n";
+        QTest::newRow("unknown zone")
+            << QStringList{"--csv", "csv", "--tz", "Europe/Berln"}
+            << "unknown time zone 'Europe/Berln': did you mean Europe/Berlin?\n";
         QTest::newRow("dot symbol")
             << QStringList{"--symbols", "."} << "the symbol \".\" cannot name a file\n";
         QTest::newRow("21 heal rounds") << QStringList{"--heal", "--heal-rounds", "21"}

@@ -191,6 +191,28 @@ private slots:
         QVERIFY2(!batch.err.contains("no data from the service"), batch.err);
     }
 
+    // --csv and --sqlite take the export's options and name today, the running day, leaving
+    // it out of bars as pellmark-export does.
+    void exportNamesTheRunningDay() {
+        Batch batch;
+        const QStringList days = {"--symbols", "AUDUSD", "--from", "2026-12-04",
+                                  "--to",      "2026-12-07", "--out", batch.path("days")};
+        QCOMPARE(batch.run(days + QStringList{"--csv", batch.path("mt"), "--layout", "metatrader",
+                                              "--bars", "1d", "--sqlite", batch.path("p.db")}),
+                 0);
+        QVERIFY2(batch.err.contains("/mt/AUDUSD-1d.csv: 1 row, 2026-12-04; the last day, "
+                                    "7-Dec-26, is still running: its bars are left out "
+                                    "(--with-running-day writes them)\n"),
+                 batch.err);
+        QCOMPARE(ReadFile(batch.path("mt/AUDUSD-1d.csv")).left(17), QByteArray("2026.12.04,00:00,"));
+        QCOMPARE(ReadFile(batch.path("mt/AUDUSD-1d.csv")).count('\n'), 1);
+        QVERIFY2(batch.err.contains("/p.db: AUDUSD: 2 days written, 576 quotes and 1 bar; 2 days "
+                                    "held, 2026-12-04 to 2026-12-07; the last day, 7-Dec-26, is "
+                                    "still running: its bars are left out (--with-running-day "
+                                    "writes them)\n"),
+                 batch.err);
+    }
+
     // Two days in a row without any answer end the run; an answer of any kind breaks the
     // series.
     void deadServiceEndsTheRun_data() {

@@ -161,7 +161,7 @@ private slots:
                                         << "pellmark-check: stopped by SIGTERM" << QStringList{"r"};
         QTest::newRow("export, SIGTERM")
             << exporting[0] << exporting.mid(1) << 143
-            << "pellmark-export: stopped by SIGTERM; 0 CSV(s)" << QStringList{};
+            << "pellmark-export: stopped by SIGTERM; 0 file(s)" << QStringList{};
         QTest::newRow("check, ulimit -f 8")
             << check[0] << check.mid(1) << 3 << "cannot write @/h: File too large"
             << QStringList{"r"};
