@@ -3,6 +3,7 @@
 #include "BatchOptions.h"
 #include "BatchRun.h"
 #include "core/ServiceDay.h"
+#include "core/SystemTexts.h"
 #include "net/HiddenBrowser.h"
 #include "net/PageBodyReader.h"
 #include "net/QuoteFetch.h"
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     if (const auto refused = frame.RefuseClock(today))
         return *refused;
     QCoreApplication app(argc, argv);
+    pellmark::KeepSystemTextsEnglish();
     auto parsed = pellmark::ParseBatchCommandLine(QCoreApplication::arguments(), today);
     // A stop while a --symbols-file pipe was read.
     if (pellmark::StopSignals::StopAsked().load())
