@@ -283,6 +283,11 @@ ExportReport ExportDayFiles(const ExportOptions& options) {
         // Every row ends in a line break, the header's too.
         byPath[path] = {{path, csv->bytes.count('\n') - 1, csv->first, csv->last}, csv->quotes};
     }
+    // A stop that came while the last CSV was written still comes before any takes its name.
+    if (StopAsked(options)) {
+        report.stopped = true;
+        return report;
+    }
     const WholeFiles::Outcome written = csvFiles.Commit();
     for (const WholeFiles::Unwritten& file : written.unwritten)
         report.problems.push_back(
