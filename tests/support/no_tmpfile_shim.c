@@ -2,14 +2,17 @@
  * (LD_PRELOAD): an open with O_TMPFILE fails with EOPNOTSUPP, so a whole-file write falls back
  * to a named temporary file beside its target. With PELLMARK_SIGNAL_ON_WRITE set to a signal
  * number, the process sends itself that signal once, at its first write into a regular file:
- * a stop in the middle of writing a file, every time. */
+ * a stop in the middle of writing a file, every time; with PELLMARK_SIGNAL_ON_WRITE_TO set too,
+ * at its first write into a file whose path holds that text (".csv": once the export began). */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdarg.h>
+#include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,12 +31,18 @@ int open64(const char* path, int flags, ...) {
     return real(path, flags, mode);
 }
 
+static int Named(int fd, const char* part) {
+    char link[64], path[4096] = "";
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    return part == NULL || (readlink(link, path, sizeof path - 1) > 0 && strstr(path, part));
+}
+
 ssize_t write(int fd, const void* data, size_t count) {
     static int signalled;
     const char* stop = getenv("PELLMARK_SIGNAL_ON_WRITE");
     struct stat st;
     if (!signalled && stop != NULL && atoi(stop) > 0 && fd > 2 && fstat(fd, &st) == 0 &&
-        S_ISREG(st.st_mode)) {
+        S_ISREG(st.st_mode) && Named(fd, getenv("PELLMARK_SIGNAL_ON_WRITE_TO"))) {
         signalled = 1;
         raise(atoi(stop));
     }
