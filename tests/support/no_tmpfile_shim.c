@@ -16,19 +16,32 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-/* Qt opens every file through open64. */
-int open64(const char* path, int flags, ...) {
-    va_list arguments;
-    va_start(arguments, flags);
+/* Qt opens files through open64, Pellmark's own writer through open. */
+static int Opened(const char* call, const char* path, int flags, va_list arguments) {
     const mode_t mode =
         (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(arguments, mode_t) : 0;
-    va_end(arguments);
     if ((flags & O_TMPFILE) == O_TMPFILE) {
         errno = EOPNOTSUPP;
         return -1;
     }
-    int (*real)(const char*, int, ...) = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, "open64");
+    int (*real)(const char*, int, ...) = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, call);
     return real(path, flags, mode);
+}
+
+int open64(const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const int fd = Opened("open64", path, flags, arguments);
+    va_end(arguments);
+    return fd;
+}
+
+int open(const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const int fd = Opened("open", path, flags, arguments);
+    va_end(arguments);
+    return fd;
 }
 
 static int Named(int fd, const char* part) {
