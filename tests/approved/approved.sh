@@ -35,8 +35,10 @@ run() {
     [ "$name" = pellmark ] && program=$build/src/pellmark
     printf '$ %s' "$name" && [ $# -eq 0 ] || printf ' %q' "$@" && echo
     : > "$S/out"
-    LD_PRELOAD=${PRELOAD:-} timeout 60 faketime "$(date -d "$CLOCK UTC" '+%F %T')" "$program" \
-        "$@" > "${OUT:-$S/out}" 2> "$S/err"
+    # libfaketime itself: the faketime wrapper keeps a semaphore per process id, which a
+    # wrapper that died leaves behind for the next one of that id.
+    timeout 60 env LD_PRELOAD="${PRELOAD:-} /usr/\$LIB/faketime/libfaketime.so.1" \
+        FAKETIME="@$(date -d "$CLOCK UTC" '+%F %T')" "$program" "$@" > "${OUT:-$S/out}" 2> "$S/err"
     status=$?
     shown out < "$S/out" && shown err < "$S/err" && echo "exit $status"
 }
