@@ -24,6 +24,7 @@ export FAULT_SHIM=$build/tests/approved/libpellmark_fault_shim.so
 export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0
 unset LANG LANGUAGE COLUMNS http_proxy https_proxy no_proxy DISPLAY "${!LC_@}" "${!PELLMARK_@}"
 settings=("C.UTF-8 UTC 022" "de_DE.UTF-8 Asia/Tokyo 077")
+locale -a | grep -qx de_DE.utf8 || { echo "no de_DE.UTF-8: run scripts/install-deps.sh --tests"; exit 1; }
 
 # Bytes as sed's "l" shows them (\r, \t, octal beyond ASCII), each line after a tag.
 shown() { LC_ALL=C sed -n 'l 0' | LC_ALL=C sed "s/\\$\$//; s/^/$1| /"; }
