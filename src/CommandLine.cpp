@@ -2,7 +2,10 @@
 
 #include "Branding.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
 #include <string_view>
 
 namespace pellmark {
@@ -28,19 +31,24 @@ constexpr std::string_view kHelp =
     "  http_proxy     HTTP proxy for the quote service, for example the local stand-in\n"
     "                 pellmark-quote-service\n";
 
+// Output standard output does not take (a full disk, a closed pipe) is told, not passed off
+// as answered.
+int Answer(const std::string& text) {
+    if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0)
+        return 0;
+    std::fprintf(stderr, "pellmark: cannot write to standard output: %s\n", std::strerror(errno));
+    return 1;
+}
+
 } // namespace
 
 std::optional<int> AnswerCommandLine(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kHelp.data(), stdout);
-            return 0;
-        }
-        if (arg == "--version" || arg == "-v") {
-            std::printf("pellmark %s\n", kProductVersion);
-            return 0;
-        }
+        if (arg == "--help" || arg == "-h")
+            return Answer(std::string(kHelp));
+        if (arg == "--version" || arg == "-v")
+            return Answer(std::string("pellmark ") + kProductVersion + "\n");
     }
     return std::nullopt;
 }

@@ -2,6 +2,7 @@
 // about box, then the event loop until the main window is closed.
 #include "Branding.h"
 #include "CommandLine.h"
+#include "core/SystemTexts.h"
 #include "gui/AboutBox.h"
 #include "gui/MainWindow.h"
 #include "net/FormRelay.h"
@@ -17,6 +18,7 @@ int main(int argc, char* argv[]) {
     if (const auto exitCode = pellmark::AnswerCommandLine(argc, argv))
         return *exitCode;
     QApplication app(argc, argv);
+    pellmark::KeepSystemTextsEnglish();
     // The name, not the display name: Qt would append a display name to every window title.
     QApplication::setApplicationName(QString::fromUtf8(pellmark::kApplicationTitle));
     QApplication::setWindowIcon(pellmark::PellmarkIcon());

@@ -7,7 +7,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 namespace pellmark {
@@ -88,10 +87,13 @@ std::string Number(double value) {
     return text;
 }
 
+// As "%.6g" writes it, but with a point whatever the system's language: printf takes the
+// decimal mark from the locale the program starts in.
 std::string Price(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.6g", value);
-    return text;
+    const std::to_chars_result end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+    return {text, end.ptr};
 }
 
 // Where each day of a symbol sits: its week and its week-day row.

@@ -79,12 +79,14 @@ std::vector<std::string> PlanDayLines(const std::vector<DayItem>& days) {
 }
 
 std::string PlanSummary(const RunPlan& plan) {
-    const std::size_t least = plan.days.size() + plan.healDays.size();
+    // Without a round the heal only tells what it finds; it asks none of it.
+    const std::size_t least = plan.days.size() + (plan.healRounds > 0 ? plan.healDays.size() : 0);
     const std::size_t most =
         least * kMostFetchesPerDay * static_cast<std::size_t>(1 + std::max(plan.healRounds, 0));
     std::string text = Days(plan.days.size()) + " to ask";
     if (plan.healRounds >= 0)
-        text += ", then " + Days(plan.healDays.size()) + " the heal finds incomplete now";
+        text += ", then " + Days(plan.healDays.size()) + " the heal finds incomplete now" +
+                (plan.healRounds == 0 ? " and leaves as they are (--heal-rounds 0)" : "");
     return text + ": " + Count(least) + " to " + Count(most) + " requests, " +
            Duration(kFetchPause * least) + " to " + Duration(kFetchPause * most) +
            " at one request every " +

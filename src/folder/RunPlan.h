@@ -13,7 +13,7 @@ namespace pellmark {
 
 struct RunPlan {
     std::vector<DayItem> days;     // as the run asks them
-    std::vector<DayItem> healDays; // incomplete now and not among days; a heal asks them too
+    std::vector<DayItem> healDays; // incomplete now and not among days; a heal round asks them
     int healRounds = -1;           // -1: no heal
 };
 

@@ -1,8 +1,10 @@
-// Date labels and lists, day files, the errors-list text rules and the service's running day.
+// Date labels and lists, day files, the errors-list text rules, the service's running day, and
+// whole files written in pieces.
 #include "core/DateList.h"
 #include "core/DayFile.h"
 #include "core/ErrorsList.h"
 #include "core/ServiceDay.h"
+#include "core/WholeFileStream.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -80,6 +82,34 @@ private slots:
         struct stat info {};
         QCOMPARE(::stat(file.fileName().toLocal8Bit().constData(), &info), 0);
         QVERIFY(info.st_mode & S_IRGRP);
+    }
+
+    // Pieces of every size around the writer's buffer (1 MiB) keep their order: piece i is
+    // its size in letter 'a' + i.
+    void wholeFileInPieces_data() {
+        QTest::addColumn<QList<int>>("sizes");
+        constexpr int kBuffer = 1 << 20;
+        QTest::newRow("nothing") << QList<int>{};
+        QTest::newRow("one under the buffer") << QList<int>{kBuffer - 1, 1};
+        QTest::newRow("a byte, then the buffer") << QList<int>{1, kBuffer};
+        QTest::newRow("one over the buffer") << QList<int>{kBuffer + 1, 2};
+        QTest::newRow("around the buffer")
+            << QList<int>{kBuffer - 1, 2, kBuffer, 0, 3, 2 * kBuffer};
+    }
+    void wholeFileInPieces() {
+        QFETCH(QList<int>, sizes);
+        QTemporaryDir dir;
+        WholeFileStream stream(dir.filePath("report.html"));
+        QByteArray whole;
+        for (qsizetype i = 0; i < sizes.size(); ++i) {
+            stream.Write(std::string(std::size_t(sizes[i]), char('a' + i)));
+            whole += QByteArray(sizes[i], char('a' + i));
+        }
+        QVERIFY(stream.Commit());
+        QFile file(dir.filePath("report.html"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() == whole);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void dayFileRefusals_data() {

@@ -3,6 +3,7 @@
 #include "BatchOptions.h"
 #include "BatchRun.h"
 #include "core/ServiceDay.h"
+#include "core/SystemTexts.h"
 #include "net/HiddenBrowser.h"
 #include "net/PageBodyReader.h"
 #include "net/QuoteFetch.h"
@@ -43,6 +44,7 @@ int RunBatchProgram(int argc, char** argv, std::chrono::milliseconds pause) {
     if (const auto refused = frame.RefuseClock(clock.Today()))
         return *refused;
     QCoreApplication app(argc, argv);
+    KeepSystemTextsEnglish();
     auto parsed = ParseBatchCommandLine(QCoreApplication::arguments(), clock.Today());
     // A stop while a --symbols-file pipe was read.
     if (StopSignals::StopAsked().load())

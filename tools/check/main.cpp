@@ -3,6 +3,7 @@
 #include "check/CoverageText.h"
 #include "CheckCommandLine.h"
 #include "core/ServiceDay.h"
+#include "core/SystemTexts.h"
 #include "core/WholeFile.h"
 #include "core/WholeFileStream.h"
 #include "folder/ServiceDays.h"
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     if (const auto refused = frame.RefuseClock(clock.Today()))
         return *refused;
     QCoreApplication app(argc, argv);
+    pellmark::KeepSystemTextsEnglish();
     using pellmark::CheckCommandLine;
     const CheckCommandLine line = pellmark::ParseCheckCommandLine(app.arguments());
     switch (line.action) {

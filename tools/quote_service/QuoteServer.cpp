@@ -77,6 +77,12 @@ QuoteServer::QuoteServer(const ServiceOptions& options)
 }
 
 int QuoteServer::bind() {
+    // The library's default lets a second service share a port in use, each taking some of
+    // the requests; a port in use is a port the service cannot listen on.
+    server_.set_socket_options([](socket_t sock) {
+        const int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     if (options_.port == 0)
         port_ = server_.bind_to_any_port("127.0.0.1");
     else

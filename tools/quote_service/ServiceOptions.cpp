@@ -1,5 +1,9 @@
 #include "ServiceOptions.h"
 
+#include "core/DateList.h"
+
+#include <QDate>
+
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -39,15 +43,20 @@ ValueSetter Text(std::string ServiceOptions::*field) {
     };
 }
 
-// A comma-separated list of date labels added to the list the accessor names.
+// A comma-separated list of date labels added to the list the accessor names, each as the
+// requests write it ("04-dec-26" is 4-Dec-26); one that names no day is refused.
 ValueSetter Labels(std::function<std::vector<std::string>&(ServiceOptions&)> list) {
     return [=](ServiceOptions& options, const std::string& text) {
         for (std::size_t start = 0; start <= text.size();) {
             const std::size_t comma = std::min(text.find(',', start), text.size());
-            list(options).push_back(text.substr(start, comma - start));
+            const std::optional<CalendarDay> day =
+                ParseDateLabel(text.substr(start, comma - start));
+            if (!day)
+                return false;
+            list(options).push_back(DateLabel(QDate(day->year, day->month, day->day)));
             start = comma + 1;
         }
-        return !text.empty();
+        return true;
     };
 }
 
